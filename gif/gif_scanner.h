@@ -1,0 +1,80 @@
+#pragma once
+// Walks the block structure of a GIF held in memory, without decoding any
+// image data: classify the block at the cursor, measure it from its length
+// bytes, step past it; count frames and cut each frame out as a stand-alone
+// GIF stream. Knows only bytes.
+//
+// Calling order: set gifData, dataSize, globalColorTableSize; set scanOffset
+// to 13 + globalColorTableSize; SkipFrame until it returns 0 (the count);
+// scanOffset back to 13 + globalColorTableSize; ExtractFrame until it
+// returns nothing.
+//
+// No operation ever reads at or beyond dataSize.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace pelkora::gif {
+
+enum class GifBlockKind : int {
+    Unrecognised = 0,
+    ApplicationExtension = 1,
+    CommentExtension = 2,
+    GraphicControlExtension = 3,
+    PlainTextExtension = 4,
+    ImageDescriptor = 5,
+    Trailer = 6,
+};
+
+struct FrameSize {
+    int width = 0;
+    int height = 0;
+};
+
+struct FramePosition {
+    int left = 0;
+    int top = 0;
+};
+
+// The 13-byte header and logical screen descriptor.
+struct LogicalScreen {
+    int width = 0;
+    int height = 0;
+    int globalColorTableSize = 0;  // bytes, 0 without a table
+};
+
+// True when the data begins "GIF87a" or "GIF89a".
+bool HasGifSignature(const std::uint8_t* data, std::size_t size);
+
+// The logical screen of a GIF; nothing when the data is shorter than its
+// header, descriptor and announced global colour table.
+std::optional<LogicalScreen> ReadLogicalScreen(const std::uint8_t* data, std::size_t size);
+
+class GifScanner {
+public:
+    const std::uint8_t* gifData = nullptr;
+    std::size_t dataSize = 0;
+    std::size_t scanOffset = 0;
+    int globalColorTableSize = 0;
+    // Offset of the first block of the frame that ExtractFrame last cut.
+    std::size_t frameStart = 0;
+
+    // Bytes of the sub-block chain at offset, terminator included; 0 when it
+    // is not ended inside the data.
+    std::int64_t SubBlocksLength(std::size_t offset) const;
+    GifBlockKind ClassifyBlock() const;
+    // -1 for Unrecognised, 0 when the block cannot be measured.
+    std::int64_t BlockLength() const;
+    int AdvanceBlock();
+    int SkipFrame();
+    // The frame stream (header, descriptor and global colour table of the
+    // source, the frame's bytes, 0x3B), or nothing.
+    std::optional<std::vector<std::uint8_t>> ExtractFrame(int& outLength, int& outDelay,
+                                                          FrameSize& outSize,
+                                                          FramePosition& outPosition,
+                                                          int& outDisposal);
+};
+
+}  // namespace pelkora::gif

@@ -1,0 +1,56 @@
+#pragma once
+// The DOB file: two header bytes (width and height modulo 256) and 4-bit
+// inverted grey pixels, two to a byte, top row first; and the playlist line
+// that names it.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+#include "output/status.h"
+
+namespace pelkora::output {
+
+// A read-only view of 32-bit pixels, top row first; each pixel holds blue in
+// bits 0-7, green in 8-15 and red in 16-23 (QImage::Format_RGB32 order);
+// bits 24-31 are ignored.
+struct PixelView {
+    const std::uint32_t* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+    std::ptrdiff_t stride = 0;  // pixels from one row to the next
+};
+
+enum class PlaylistLineForm {
+    StillPicture,    // "%s,%s\n\n" with StaticGifPlayTime
+    AnimationFrame,  // "%s,%d\n" with frameDisplayTime
+    LastFrame,       // "%s,%s\n\n" with DynamicGifLastPicPlayTime
+};
+
+// countAnimationFrames 0: still; currentFrame == count - 1: last; else frame.
+PlaylistLineForm lineFormFor(int countAnimationFrames, int currentFrame);
+
+struct DobTarget {
+    std::filesystem::path capturePath;    // ends in ".bmp"; the DOB path is derived from it
+    std::filesystem::path outputDirectory;
+    std::filesystem::path workDirectory;  // where advTimeSetting.ini lies
+    PlaylistLineForm form = PlaylistLineForm::StillPicture;
+    int frameDisplayTime = 0;
+};
+
+// Grey level of one pixel: 15 - (R/16 + G/16 + B/16) / 3.
+std::uint8_t greyOf(std::uint32_t pixel);
+
+// The whole DOB image: 2 + ceil(w*h/2) bytes.
+std::vector<std::uint8_t> EncodeDob(const PixelView& pixels);
+
+// The capture path with every ".bmp" of its file name replaced by ".dob";
+// the folder part is left alone.
+std::filesystem::path dobPathFor(const std::filesystem::path& capturePath);
+
+// Writes the DOB file, then appends its playlist line. A file that cannot be
+// created gets no line (CannotWrite); CannotWriteIndex when the line failed.
+Status WriteDob(const DobTarget& target, const PixelView& pixels);
+
+}  // namespace pelkora::output

@@ -1,0 +1,22 @@
+#include "output/status.h"
+
+namespace pelkora {
+
+const char* statusText(Status status)
+{
+    switch (status) {
+    case Status::Ok: return "ok";
+    case Status::CantFindFile: return "Cant find file!";
+    case Status::CannotRead: return "cannot read the file";
+    case Status::NotAPicture: return "not a picture";
+    case Status::NoFrames: return "a GIF without any frame that decodes";
+    case Status::EmptySurface: return "the picture has a width or height of 0";
+    case Status::SurfaceTooLarge: return "the picture is too large (its surface would exceed 256 MiB)";
+    case Status::EmptyText: return "empty text";
+    case Status::CannotWrite: return "cannot write";
+    case Status::CannotWriteIndex: return "cannot append to the playlist";
+    }
+    return "unknown status";
+}
+
+}  // namespace pelkora

@@ -1,0 +1,25 @@
+#pragma once
+// One result code for every conversion step that can fail, and one place
+// that turns it into words, so that the dialog, the command line and the
+// tests all speak of a failure the same way.
+
+namespace pelkora {
+
+enum class Status {
+    Ok = 0,
+    CantFindFile,      // the input could not be opened at all
+    CannotRead,        // opened, but reading it failed
+    NotAPicture,       // no decoder took it
+    NoFrames,          // a GIF in which no frame could be walked or decoded
+    EmptySurface,      // a picture or logical screen of width or height 0
+    SurfaceTooLarge,   // the surface would exceed the memory limit
+    EmptyText,         // the text holds no character to page
+    CannotWrite,       // an output file could not be created or written
+    CannotWriteIndex,  // the playlist could not be appended to
+};
+
+// Stable English text for a status; "Cant find file!" is the system's own
+// message and stays as it is.
+const char* statusText(Status status);
+
+}  // namespace pelkora

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Builds and runs the whole test suite: the normal build, the AddressSanitizer
+# and UndefinedBehaviorSanitizer build, a ThreadSanitizer build of the
+# playback tests, the fuzzers, and the dialog in a real window under Xvfb.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+
+jobs=$(nproc)
+fuzz_seconds=${FUZZ_SECONDS:-60}
+step() { echo; echo "=== $*"; }
+
+step "normal build"
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build/release -j"$jobs"
+ctest --test-dir build/release --output-on-failure -j"$jobs"
+
+step "AddressSanitizer and UndefinedBehaviorSanitizer build"
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPELKORA_SANITIZE=ON -DPELKORA_BENCH=OFF >/dev/null
+cmake --build build/asan -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0 \
+UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build/asan --output-on-failure -j"$jobs"
+
+step "ThreadSanitizer build of the playback tests"
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPELKORA_TSAN=ON -DPELKORA_GUI=OFF -DPELKORA_BENCH=OFF >/dev/null
+cmake --build build/tsan -j"$jobs" --target test_picture
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+  ctest --test-dir build/tsan --output-on-failure -R '^Playback'
+
+step "fuzzers, ${fuzz_seconds} s each"
+CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DPELKORA_FUZZ=ON -DPELKORA_GUI=OFF -DPELKORA_TESTS=OFF -DPELKORA_BENCH=OFF >/dev/null
+cmake --build build/fuzz -j"$jobs"
+for fuzzer in build/fuzz/fuzz/*_fuzz; do
+  name=$(basename "$fuzzer")
+  corpus=$(mktemp -d)
+  seeds=fuzz/corpus/${name%_fuzz}
+  [ -d "$seeds" ] || seeds=
+  "$fuzzer" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 \
+    -print_final_stats=0 "$corpus" $seeds 2>&1 | tail -n 3
+  rm -rf "$corpus"
+done
+
+step "the dialog in a real window"
+bash scripts/window-check.sh build/release/app/pelkora
+
+echo
+echo "all test stages passed"
