@@ -61,6 +61,11 @@ class Converter {
 public:
     Converter(picture::AnimatedPicture& pictureControl, std::filesystem::path workDirectory,
               ConversionOptions options, ConversionReport& report);
+    // Completes an animation still being captured, then lets go of the
+    // control's capture listener.
+    ~Converter();
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
 
     // The start-up batch: every "*.bmp" through the picture control, then
     // every "*.txt" through the text pager.

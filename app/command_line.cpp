@@ -1,0 +1,276 @@
+#include "app/command_line.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iomanip>
+#include <iostream>
+#include <sstream>
+
+#include "app/conversion.h"
+#include "app/version.h"
+#include "gif/gif_info.h"
+#include "output/playlist.h"
+#include "picture/animated_picture.h"
+
+namespace pelkora::app {
+
+namespace fs = std::filesystem;
+using Mode = CommandLine::Mode;
+
+namespace {
+
+CommandLine usageError(std::string message)
+{
+    CommandLine commandLine;
+    commandLine.mode = Mode::UsageError;
+    commandLine.error = std::move(message);
+    return commandLine;
+}
+
+bool setMode(CommandLine& commandLine, Mode mode)
+{
+    if (commandLine.mode != Mode::Dialog && commandLine.mode != mode) return false;
+    commandLine.mode = mode;
+    return true;
+}
+
+}  // namespace
+
+CommandLine parseCommandLine(const std::vector<std::string>& args)
+{
+    CommandLine commandLine;
+    std::vector<std::string> words;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            words.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--quiet") {
+            commandLine.quiet = true;
+        } else if (arg == "--realtime") {
+            commandLine.realtime = true;
+        } else if (arg == "--ansi-codepage") {
+            if (i + 1 >= args.size()) return usageError("--ansi-codepage needs a character set name");
+            commandLine.ansiCodepage = args[++i];
+        } else if (arg == "--help" || arg == "-h") {
+            commandLine.mode = Mode::Help;
+            return commandLine;
+        } else if (arg == "--version") {
+            commandLine.mode = Mode::Version;
+            return commandLine;
+        } else {
+            static const std::pair<const char*, Mode> modes[] = {
+                {"--batch", Mode::Batch}, {"--add", Mode::Add},
+                {"--delete-all", Mode::DeleteAll}, {"--info", Mode::Info}};
+            bool known = false;
+            for (const auto& [name, mode] : modes) {
+                if (arg != name) continue;
+                known = true;
+                if (!setMode(commandLine, mode)) return usageError("only one command at a time");
+            }
+            if (!known) return usageError("unknown option '" + arg + "'");
+        }
+    }
+
+    switch (commandLine.mode) {
+    case Mode::Dialog:
+        if (!words.empty()) commandLine.sourceFolder = fs::path(words.front());
+        break;
+    case Mode::Batch:
+        if (words.size() != 1) return usageError("--batch takes one source folder");
+        commandLine.sourceFolder = fs::path(words.front());
+        break;
+    case Mode::Add:
+    case Mode::Info:
+        if (words.empty()) return usageError(std::string(commandLine.mode == Mode::Add ? "--add" : "--info") +
+                                             " needs at least one file");
+        for (const std::string& word : words) commandLine.files.emplace_back(word);
+        break;
+    case Mode::DeleteAll:
+        if (!words.empty()) return usageError("--delete-all takes no argument");
+        break;
+    default:
+        break;
+    }
+    return commandLine;
+}
+
+std::string usageText()
+{
+    return "usage: pelkora [SOURCE_FOLDER]          the dialog, after converting SOURCE_FOLDER\n"
+           "       pelkora --batch SOURCE_FOLDER    prepare ./adv and convert SOURCE_FOLDER, no window\n"
+           "       pelkora --add FILE...            convert each FILE into ./adv, keeping what is there\n"
+           "       pelkora --delete-all             delete every file in ./adv\n"
+           "       pelkora --info FILE...           describe each file\n"
+           "options: --help, --version, --ansi-codepage NAME (character set of texts without a mark),\n"
+           "         --quiet (no summary), --realtime (play animations at their own pace)\n";
+}
+
+namespace {
+
+// A progress line on a terminal, once a batch has run for more than a moment.
+class ProgressLine {
+public:
+    explicit ProgressLine(std::ostream& err) : err_(err), shown_(isatty(STDERR_FILENO) == 1) {}
+    ~ProgressLine() { finish(); }
+    void finish()
+    {
+        if (drawn_) err_ << "\r\033[K" << std::flush;
+        drawn_ = false;
+        shown_ = false;
+    }
+    void update(int done, int found)
+    {
+        if (!shown_) return;
+        if (!drawn_ && std::chrono::steady_clock::now() - start_ < std::chrono::milliseconds(500)) return;
+        drawn_ = true;
+        err_ << "\rconverting " << done << " of " << found << std::flush;
+    }
+
+private:
+    std::ostream& err_;
+    bool shown_;
+    bool drawn_ = false;
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+constexpr std::uintmax_t kLargestInfoFile = std::uintmax_t{1} << 30;
+
+std::optional<std::vector<std::uint8_t>> readWholeFile(const fs::path& path)
+{
+    std::error_code error;
+    if (!fs::is_regular_file(path, error)) return std::nullopt;
+    const std::uintmax_t size = fs::file_size(path, error);
+    if (error || size > kLargestInfoFile) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+// One description per file; false when the file is no picture at all.
+bool describeFile(const fs::path& path, std::ostream& out, std::ostream& err)
+{
+    const auto bytes = readWholeFile(path);
+    if (!bytes) {
+        err << "pelkora: " << path.string() << ": " << statusText(Status::CantFindFile) << "\n";
+        return false;
+    }
+    picture::AnimatedPicture picture(fs::current_path());
+    const bool loaded = picture.LoadMemory(bytes->data(), bytes->size()) == 1;
+
+    if (const auto gifLines = gif::describeGif(bytes->data(), bytes->size())) {
+        std::istringstream lines(*gifLines);
+        std::string line;
+        bool first = true;
+        while (std::getline(lines, line)) {
+            out << (first ? path.string() + ": " : std::string()) << line << "\n";
+            first = false;
+        }
+        out << "decoded=" << (loaded ? std::max(picture.frameCount(), 1) : 0) << "\n";
+        return loaded;
+    }
+    if (!loaded) {
+        out << path.string() << ": not a picture\n";
+        return false;
+    }
+    out << path.string() << ": picture " << picture.pictureWidth() << "x" << picture.pictureHeight() << "\n";
+    return true;
+}
+
+void printFailures(const ConversionReport& report, std::ostream& err)
+{
+    for (const Failure& failure : report.failures()) {
+        err << "pelkora: " << failure.input.string() << ": " << failure.reason << "\n";
+    }
+}
+
+void printSummary(const ConversionReport& report, std::chrono::steady_clock::duration took, std::ostream& out)
+{
+    const double seconds = std::chrono::duration<double>(took).count();
+    std::ostringstream text;
+    text << "pelkora: " << report.inputsConverted() << " input" << (report.inputsConverted() == 1 ? "" : "s")
+         << " converted, " << report.filesWritten() << " file" << (report.filesWritten() == 1 ? "" : "s")
+         << " written in " << std::fixed << std::setprecision(2) << seconds << " s\n";
+    out << text.str();
+}
+
+}  // namespace
+
+int runHeadless(const CommandLine& commandLine, std::ostream& out, std::ostream& err)
+{
+    switch (commandLine.mode) {
+    case Mode::UsageError:
+        err << "pelkora: " << commandLine.error << " (try --help)\n";
+        return 2;
+    case Mode::Help:
+        out << usageText();
+        return 0;
+    case Mode::Version:
+        out << "pelkora " << PELKORA_VERSION << "\n";
+        return 0;
+    case Mode::Info: {
+        bool allDescribed = true;
+        for (const fs::path& file : commandLine.files) allDescribed = describeFile(file, out, err) && allDescribed;
+        return allDescribed ? 0 : 1;
+    }
+    case Mode::Dialog:
+        err << "pelkora: this build has no dialog (try --help)\n";
+        return 2;
+    default:
+        break;
+    }
+
+    const auto start = std::chrono::steady_clock::now();
+    const fs::path workDirectory = fs::current_path();
+    const fs::path outputFolder = output::outputFolderPath(workDirectory);
+    ConversionReport report;
+    ProgressLine progressLine(err);
+    {
+        picture::AnimatedPicture pictureControl(workDirectory);
+        pictureControl.setRealtime(commandLine.realtime);
+        ConversionOptions options;
+        options.pager.ansiCharset = commandLine.ansiCodepage;
+        options.progress = [&](int done, int found) { progressLine.update(done, found); };
+        Converter converter(pictureControl, workDirectory, options, report);
+
+        std::error_code error;
+        switch (commandLine.mode) {
+        case Mode::Batch:
+            output::prepareOutputFolder(outputFolder);
+            if (!fs::is_directory(*commandLine.sourceFolder, error)) {
+                report.failed(*commandLine.sourceFolder, "no such folder");
+                break;
+            }
+            converter.convertFolder(*commandLine.sourceFolder);
+            break;
+        case Mode::Add:
+            if (!fs::exists(outputFolder, error)) fs::create_directory(outputFolder, error);
+            for (const fs::path& file : commandLine.files) converter.addFile(file);
+            break;
+        case Mode::DeleteAll:
+            converter.deleteAll();
+            break;
+        default:
+            break;
+        }
+        pictureControl.WaitForPass();
+    }
+
+    progressLine.finish();
+    printFailures(report, err);
+    if (!commandLine.quiet) printSummary(report, std::chrono::steady_clock::now() - start, out);
+    return report.failures().empty() ? 0 : 1;
+}
+
+}  // namespace pelkora::app

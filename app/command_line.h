@@ -1,0 +1,34 @@
+#pragma once
+// The command line: the dialog on a source folder, or one of the headless
+// commands that do the same conversions without a window.
+
+#include <filesystem>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pelkora::app {
+
+struct CommandLine {
+    enum class Mode { Dialog, Batch, Add, DeleteAll, Info, Help, Version, UsageError };
+    Mode mode = Mode::Dialog;
+    // Dialog: the first argument, whole; later ones are ignored.
+    std::optional<std::filesystem::path> sourceFolder;
+    std::vector<std::filesystem::path> files;  // --add, --info
+    std::string ansiCodepage;                 // empty: the locale's
+    bool quiet = false;
+    bool realtime = false;
+    std::string error;  // UsageError: one line
+};
+
+// args excludes the program's own name.
+CommandLine parseCommandLine(const std::vector<std::string>& args);
+
+std::string usageText();
+
+// Exit status: 0 when every input produced output, 1 when one did not, 2 for
+// a usage error.
+int runHeadless(const CommandLine& commandLine, std::ostream& out, std::ostream& err);
+
+}  // namespace pelkora::app

@@ -1,0 +1,184 @@
+#include "app/conversion.h"
+
+#include <algorithm>
+#include <system_error>
+#include <thread>
+
+#include "output/playlist.h"
+#include "picture/animated_picture.h"
+
+namespace pelkora::app {
+
+namespace fs = std::filesystem;
+
+void ConversionReport::inputConverted()
+{
+    std::lock_guard lock(mutex_);
+    ++inputsConverted_;
+}
+
+void ConversionReport::fileWritten()
+{
+    std::lock_guard lock(mutex_);
+    ++filesWritten_;
+}
+
+void ConversionReport::failed(const fs::path& input, std::string reason)
+{
+    std::lock_guard lock(mutex_);
+    failures_.push_back({input, std::move(reason)});
+}
+
+int ConversionReport::inputsConverted() const
+{
+    std::lock_guard lock(mutex_);
+    return inputsConverted_;
+}
+
+int ConversionReport::filesWritten() const
+{
+    std::lock_guard lock(mutex_);
+    return filesWritten_;
+}
+
+std::vector<Failure> ConversionReport::failures() const
+{
+    std::lock_guard lock(mutex_);
+    return failures_;
+}
+
+namespace {
+
+std::string upperCased(std::string text)
+{
+    // ASCII only: the folder search this order stands for upper-cases byte
+    // by byte, so multi-byte names keep their bytes and sort by them.
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return text;
+}
+
+bool endsWithCaseInsensitive(const std::string& name, std::string_view extension)
+{
+    if (name.size() < extension.size()) return false;
+    return upperCased(name.substr(name.size() - extension.size())) ==
+           upperCased(std::string(extension));
+}
+
+}  // namespace
+
+std::vector<fs::path> listMatching(const fs::path& folder, std::string_view extension)
+{
+    std::vector<std::pair<std::string, fs::path>> found;
+    std::error_code error;
+    fs::directory_iterator entries(folder, error);
+    if (error) return {};
+    for (; entries != fs::directory_iterator(); entries.increment(error)) {
+        if (error) break;
+        std::string name = entries->path().filename().string();
+        if (endsWithCaseInsensitive(name, extension)) {
+            found.emplace_back(upperCased(name), entries->path());
+        }
+    }
+    // Ties (names equal but for case) fall back to the bytes themselves, so
+    // the same folder always gives the same playlist.
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
+        if (a.first != b.first) return a.first < b.first;
+        return a.second.filename().string() < b.second.filename().string();
+    });
+    std::vector<fs::path> paths;
+    paths.reserve(found.size());
+    for (auto& entry : found) paths.push_back(std::move(entry.second));
+    return paths;
+}
+
+Converter::Converter(picture::AnimatedPicture& pictureControl, fs::path workDirectory,
+                     ConversionOptions options, ConversionReport& report)
+    : pictureControl_(pictureControl),
+      workDirectory_(std::move(workDirectory)),
+      options_(std::move(options)),
+      report_(report)
+{
+    // Captures of an animation arrive on its worker thread; the report locks.
+    pictureControl_.setCaptureListener([this](const picture::CaptureEvent& event) {
+        if (event.status == Status::Ok) {
+            report_.fileWritten();
+        } else {
+            report_.failed(event.dobPath, statusText(event.status));
+        }
+    });
+}
+
+Converter::~Converter()
+{
+    pictureControl_.StopPlayback();
+    pictureControl_.setCaptureListener({});
+}
+
+void Converter::convertFolder(const fs::path& sourceFolder)
+{
+    const std::vector<fs::path> pictures = listMatching(sourceFolder, ".bmp");
+    const std::vector<fs::path> texts = listMatching(sourceFolder, ".txt");
+    const int found = static_cast<int>(pictures.size() + texts.size());
+    int done = 0;
+    auto progress = [&] {
+        ++done;
+        if (options_.progress) options_.progress(done, found);
+    };
+
+    // A "*.bmp" entry that does not load is skipped: no fall-back to texts.
+    for (const fs::path& path : pictures) {
+        if (!convertPicture(path)) {
+            report_.failed(path, statusText(pictureControl_.lastStatus()));
+        }
+        progress();
+    }
+    for (const fs::path& path : texts) {
+        pageTextFile(path);
+        progress();
+    }
+}
+
+void Converter::addFile(const fs::path& path)
+{
+    // Picture or text is decided by whether the file loads, never by its name.
+    if (!convertPicture(path)) pageTextFile(path);
+}
+
+bool Converter::convertPicture(const fs::path& path)
+{
+    if (pictureControl_.LoadFile(path) != 1) return false;
+    report_.inputConverted();
+    pictureControl_.ShowPicture();
+    if (options_.pauseAfterPicture.count() > 0) std::this_thread::sleep_for(options_.pauseAfterPicture);
+    return true;
+}
+
+void Converter::pageTextFile(const fs::path& path)
+{
+    const output::PagerResult result = output::pageTextFile(path, workDirectory_, options_.pager);
+    for (int i = 0; i < result.pagesWritten; ++i) report_.fileWritten();
+    if (result.status == Status::CantFindFile && options_.cantFindFile) options_.cantFindFile(path);
+    if (result.status != Status::Ok) {
+        report_.failed(path, statusText(result.status));
+        return;
+    }
+    report_.inputConverted();
+    if (result.pagesSkipped > 0) {
+        report_.failed(path, std::string(statusText(Status::CannotWrite)) + " " +
+                                 std::to_string(result.pagesSkipped) + " of its pages");
+    }
+}
+
+void Converter::deleteAll()
+{
+    // The capture of an animation still in its pass ends first, so nothing
+    // of it lands in the folder after the wipe.
+    pictureControl_.EndCapture();
+    const fs::path folder = output::outputFolderPath(workDirectory_);
+    std::error_code error;
+    if (fs::is_directory(folder, error)) output::deleteFolderContents(folder);
+}
+
+}  // namespace pelkora::app

@@ -1,0 +1,33 @@
+// Entry: the dialog, unless a headless command was asked for.
+
+#include <clocale>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include <QCoreApplication>
+
+#include "app/command_line.h"
+
+#ifdef PELKORA_HAVE_GUI
+#include "app/converter_app.h"
+#endif
+
+int main(int argc, char** argv)
+{
+    // Texts without a mark are read in the locale's character set.
+    std::setlocale(LC_ALL, "");
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const pelkora::app::CommandLine commandLine = pelkora::app::parseCommandLine(args);
+
+#ifdef PELKORA_HAVE_GUI
+    if (commandLine.mode == pelkora::app::CommandLine::Mode::Dialog) {
+        pelkora::output::TextPagerOptions pagerOptions;
+        pagerOptions.ansiCharset = commandLine.ansiCodepage;
+        return pelkora::app::runConverterApp(argc, argv, commandLine.sourceFolder, pagerOptions);
+    }
+#endif
+    // Picture decoders are plugins found through the application object.
+    QCoreApplication application(argc, argv);
+    return pelkora::app::runHeadless(commandLine, std::cout, std::cerr);
+}

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# The main job: installs what is missing, builds the program and converts the
+# shipped examples headless. The examples folder is the work directory, so
+# its advTimeSetting.ini applies and the package lands in examples/adv.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build/release -j"$(nproc)" --target pelkora
+pelkora=$PWD/build/release/app/pelkora
+
+cd examples
+# The start-up batch takes the BMP pictures and the texts; Add takes the rest.
+"$pelkora" --batch .
+"$pelkora" --add anim.gif logo.png
+echo
+echo "examples/adv now holds:"
+ls examples/adv 2>/dev/null || ls adv
+echo
+echo "advertising.index:"
+cat adv/advertising.index
+echo
+echo "To open the dialog on the examples: (cd examples && $pelkora .)"

@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include "app/command_line.h"
+
+namespace {
+
+using pelkora::app::CommandLine;
+using pelkora::app::parseCommandLine;
+using Mode = CommandLine::Mode;
+
+struct ParseCase {
+    std::vector<std::string> args;
+    Mode mode;
+    std::string sourceFolder;  // empty: none
+    std::size_t files;
+};
+
+TEST(CommandLine, ParsesEveryForm)
+{
+    const ParseCase cases[] = {
+        {{}, Mode::Dialog, "", 0},
+        {{"/pics"}, Mode::Dialog, "/pics", 0},
+        // The first argument is the folder, whole, and later words change nothing.
+        {{"/my pics", "extra", "words"}, Mode::Dialog, "/my pics", 0},
+        {{"--batch", "/pics"}, Mode::Batch, "/pics", 0},
+        {{"--quiet", "--batch", "src"}, Mode::Batch, "src", 0},
+        {{"--add", "a.bmp", "b.txt", "c.gif"}, Mode::Add, "", 3},
+        {{"--delete-all"}, Mode::DeleteAll, "", 0},
+        {{"--info", "x.gif"}, Mode::Info, "", 1},
+        {{"--add", "--", "--odd-name.txt"}, Mode::Add, "", 1},
+        {{"--version"}, Mode::Version, "", 0},
+        {{"--batch", "x", "--help"}, Mode::Help, "", 0},
+    };
+    for (const ParseCase& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        const CommandLine parsed = parseCommandLine(c.args);
+        EXPECT_EQ(parsed.mode, c.mode) << parsed.error;
+        EXPECT_EQ(parsed.sourceFolder.has_value(), !c.sourceFolder.empty());
+        if (parsed.sourceFolder && !c.sourceFolder.empty()) EXPECT_EQ(parsed.sourceFolder->string(), c.sourceFolder);
+        EXPECT_EQ(parsed.files.size(), c.files);
+    }
+}
+
+TEST(CommandLine, RejectsWhatItCannotMean)
+{
+    const std::vector<std::vector<std::string>> wrong = {
+        {"--frobnicate"},
+        {"--batch"},
+        {"--batch", "a", "b"},
+        {"--add"},
+        {"--info"},
+        {"--delete-all", "adv"},
+        {"--add", "x", "--batch", "y"},
+        {"--ansi-codepage"},
+    };
+    for (const auto& args : wrong) {
+        SCOPED_TRACE(testing::PrintToString(args));
+        const CommandLine parsed = parseCommandLine(args);
+        EXPECT_EQ(parsed.mode, Mode::UsageError);
+        EXPECT_FALSE(parsed.error.empty());
+        EXPECT_EQ(parsed.error.find('\n'), std::string::npos);
+    }
+}
+
+TEST(CommandLine, KeepsOptions)
+{
+    const CommandLine parsed =
+        parseCommandLine({"--ansi-codepage", "GBK", "--realtime", "--quiet", "--add", "notes.txt"});
+    EXPECT_EQ(parsed.mode, Mode::Add);
+    EXPECT_EQ(parsed.ansiCodepage, "GBK");
+    EXPECT_TRUE(parsed.realtime);
+    EXPECT_TRUE(parsed.quiet);
+}
+
+}  // namespace

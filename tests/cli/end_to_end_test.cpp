@@ -1,0 +1,165 @@
+// Runs the built program as a person would, in a folder of its own, and
+// compares the bytes it leaves behind.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <QImage>
+
+#include "app/version.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using pelkora::testing::TempDir;
+
+struct Run {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string quoted(const std::string& text)
+{
+    std::string result = "'";
+    for (char c : text) {
+        if (c == '\'') result += "'\\''";
+        else result += c;
+    }
+    return result + "'";
+}
+
+Run runPelkora(const fs::path& workDirectory, const std::vector<std::string>& args)
+{
+    std::string command = "cd " + quoted(workDirectory.string()) + " && " + quoted(PELKORA_BINARY);
+    for (const std::string& arg : args) command += " " + quoted(arg);
+    const fs::path out = workDirectory / ".out";
+    const fs::path err = workDirectory / ".err";
+    command += " > " + quoted(out.string()) + " 2> " + quoted(err.string()) + " < /dev/null";
+    Run run;
+    const int raw = std::system(command.c_str());
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = TempDir::read(out);
+    run.err = TempDir::read(err);
+    fs::remove(out);
+    fs::remove(err);
+    return run;
+}
+
+// A picture of the given pixels, row by row, saved as a 24-bit BMP.
+void writeBmp(const fs::path& path, int width, int height, const std::vector<QRgb>& pixels)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) image.setPixel(x, y, pixels[static_cast<std::size_t>(y * width + x)]);
+    ASSERT_TRUE(image.convertToFormat(QImage::Format_RGB888).save(QString::fromStdString(path.string()), "BMP"));
+}
+
+TEST(EndToEnd, AddPagesATextIntoItsNumberedPages)
+{
+    TempDir work;
+    const fs::path notes = work.write("in/notes.txt", std::string(120, 'x'));
+
+    const Run run = runPelkora(work.path(), {"--add", notes.string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(TempDir::read(work / "adv/notes-01.txt"), std::string(55, 'x'));
+    EXPECT_EQ(TempDir::read(work / "adv/notes-02.txt"), std::string(55, 'x'));
+    EXPECT_EQ(TempDir::read(work / "adv/notes-03.txt"), std::string(10, 'x'));
+    EXPECT_EQ(TempDir::read(work / "adv/advertising.index"),
+              "notes-01.txt,6000\nnotes-02.txt,6000\nnotes-03.txt,6000\n");
+    EXPECT_NE(run.out.find("1 input converted, 3 files written"), std::string::npos) << run.out;
+
+    // A second Add keeps what is there and appends.
+    const Run again = runPelkora(work.path(), {"--quiet", "--add", notes.string()});
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_TRUE(again.out.empty());
+    EXPECT_EQ(TempDir::read(work / "adv/advertising.index").size(), 3u * 2u * 18u);
+}
+
+TEST(EndToEnd, BatchEmptiesTheFolderThenConvertsPicturesBeforeTexts)
+{
+    TempDir work;
+    work.write("adv/old.dob", "stale");
+    work.write("adv/nested/old.txt", "stale");
+    work.write("advTimeSetting.ini", "[IntervalTime]\nStaticGifPlayTime=2500\n");
+    work.write("src/t.txt", "hi");
+    work.write("src/skip.gif", "not converted by the batch");
+    writeBmp(work / "src/b.bmp", 2, 1, {qRgb(0, 0, 0), qRgb(255, 255, 255)});
+    writeBmp(work / "src/A.BMP", 1, 1, {qRgb(255, 255, 255)});
+
+    const Run run = runPelkora(work.path(), {"--batch", (work / "src").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_FALSE(fs::exists(work / "adv/old.dob"));
+    EXPECT_FALSE(fs::exists(work / "adv/nested/old.txt"));
+    EXPECT_TRUE(fs::is_directory(work / "adv/nested"));
+    EXPECT_EQ(TempDir::read(work / "adv/advertising.index"), "A.dob,2500\n\nb.dob,2500\n\nt-01.txt,6000\n");
+    EXPECT_EQ(TempDir::read(work / "adv/b.dob"), std::string("\x02\x01\x0F", 3));
+    EXPECT_EQ(TempDir::read(work / "adv/A.dob"), std::string("\x01\x01\x00", 3));
+    EXPECT_EQ(TempDir::read(work / "adv/t-01.txt"), "hi");
+}
+
+TEST(EndToEnd, BatchCreatesAMissingOutputFolder)
+{
+    TempDir work;
+    work.write("my pics/notes.txt", "abc\n");
+    const Run run = runPelkora(work.path(), {"--batch", (work / "my pics").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(TempDir::read(work / "adv/notes-01.txt"), "abc\n");
+}
+
+TEST(EndToEnd, NamesEveryInputThatProducedNothing)
+{
+    TempDir work;
+    work.write("empty.txt", "");
+    const Run run = runPelkora(work.path(), {"--add", "missing.txt", "empty.txt"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("missing.txt: Cant find file!"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("empty.txt: empty text"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(work / "adv/advertising.index"));
+
+    const Run batch = runPelkora(work.path(), {"--batch", "no-such-folder"});
+    EXPECT_EQ(batch.status, 1);
+    EXPECT_NE(batch.err.find("no-such-folder"), std::string::npos);
+}
+
+TEST(EndToEnd, UsageErrorsGiveStatusTwoAndOneHint)
+{
+    TempDir work;
+    const Run run = runPelkora(work.path(), {"--frobnicate"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_NE(run.err.find("--help"), std::string::npos);
+    EXPECT_FALSE(fs::exists(work / "adv"));
+}
+
+TEST(EndToEnd, DeleteAllEmptiesEveryDepthAndKeepsFolders)
+{
+    TempDir work;
+    work.write("adv/a.dob", "x");
+    work.write("adv/x/y/z.txt", "x");
+    const Run run = runPelkora(work.path(), {"--quiet", "--delete-all"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_FALSE(fs::exists(work / "adv/a.dob"));
+    EXPECT_FALSE(fs::exists(work / "adv/x/y/z.txt"));
+    EXPECT_TRUE(fs::is_directory(work / "adv/x/y"));
+
+    // Without a folder there is nothing to empty, and none is made.
+    TempDir bare;
+    EXPECT_EQ(runPelkora(bare.path(), {"--delete-all"}).status, 0);
+    EXPECT_FALSE(fs::exists(bare / "adv"));
+}
+
+TEST(EndToEnd, VersionAndInfo)
+{
+    TempDir work;
+    EXPECT_EQ(runPelkora(work.path(), {"--version"}).out, std::string("pelkora ") + PELKORA_VERSION + "\n");
+
+    writeBmp(work / "p.bmp", 3, 2, std::vector<QRgb>(6, qRgb(1, 2, 3)));
+    work.write("t.txt", "plain words");
+    const Run info = runPelkora(work.path(), {"--info", "p.bmp", "t.txt"});
+    EXPECT_EQ(info.status, 1);
+    EXPECT_EQ(info.out, "p.bmp: picture 3x2\nt.txt: not a picture\n");
+}
+
+}  // namespace
