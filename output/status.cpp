@@ -12,6 +12,8 @@ const char* statusText(Status status)
     case Status::NoFrames: return "a GIF without any frame that decodes";
     case Status::EmptySurface: return "the picture has a width or height of 0";
     case Status::SurfaceTooLarge: return "the picture is too large (its surface would exceed 256 MiB)";
+    case Status::FramesTooLarge: return "the animation is too large (its decoded frames would exceed the memory limit)";
+    case Status::FileTooLarge: return "the file is too large to load (more than 1 GiB)";
     case Status::EmptyText: return "empty text";
     case Status::CannotWrite: return "cannot write";
     case Status::CannotWriteIndex: return "cannot append to the playlist";

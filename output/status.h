@@ -13,6 +13,8 @@ enum class Status {
     NoFrames,          // a GIF in which no frame could be walked or decoded
     EmptySurface,      // a picture or logical screen of width or height 0
     SurfaceTooLarge,   // the surface would exceed the memory limit
+    FramesTooLarge,    // the decoded frames together would exceed the memory limit
+    FileTooLarge,      // the input is larger than a load reads
     EmptyText,         // the text holds no character to page
     CannotWrite,       // an output file could not be created or written
     CannotWriteIndex,  // the playlist could not be appended to
