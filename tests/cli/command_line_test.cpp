@@ -36,7 +36,9 @@ TEST(CommandLine, ParsesEveryForm)
         const CommandLine parsed = parseCommandLine(c.args);
         EXPECT_EQ(parsed.mode, c.mode) << parsed.error;
         EXPECT_EQ(parsed.sourceFolder.has_value(), !c.sourceFolder.empty());
-        if (parsed.sourceFolder && !c.sourceFolder.empty()) EXPECT_EQ(parsed.sourceFolder->string(), c.sourceFolder);
+        if (parsed.sourceFolder && !c.sourceFolder.empty()) {
+            EXPECT_EQ(parsed.sourceFolder->string(), c.sourceFolder);
+        }
         EXPECT_EQ(parsed.files.size(), c.files);
     }
 }

@@ -14,7 +14,7 @@ namespace {
 namespace fs = std::filesystem;
 using pelkora::testing::TempDir;
 
-struct Run {
+struct ProgramRun {
     int status = -1;
     std::string out;
     std::string err;
@@ -30,14 +30,14 @@ std::string quoted(const std::string& text)
     return result + "'";
 }
 
-Run runPelkora(const fs::path& workDirectory, const std::vector<std::string>& args)
+ProgramRun runPelkora(const fs::path& workDirectory, const std::vector<std::string>& args)
 {
     std::string command = "cd " + quoted(workDirectory.string()) + " && " + quoted(PELKORA_BINARY);
     for (const std::string& arg : args) command += " " + quoted(arg);
     const fs::path out = workDirectory / ".out";
     const fs::path err = workDirectory / ".err";
     command += " > " + quoted(out.string()) + " 2> " + quoted(err.string()) + " < /dev/null";
-    Run run;
+    ProgramRun run;
     const int raw = std::system(command.c_str());
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     run.out = TempDir::read(out);
@@ -61,7 +61,7 @@ TEST(EndToEnd, AddPagesATextIntoItsNumberedPages)
     TempDir work;
     const fs::path notes = work.write("in/notes.txt", std::string(120, 'x'));
 
-    const Run run = runPelkora(work.path(), {"--add", notes.string()});
+    const ProgramRun run = runPelkora(work.path(), {"--add", notes.string()});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(TempDir::read(work / "adv/notes-01.txt"), std::string(55, 'x'));
     EXPECT_EQ(TempDir::read(work / "adv/notes-02.txt"), std::string(55, 'x'));
@@ -71,7 +71,7 @@ TEST(EndToEnd, AddPagesATextIntoItsNumberedPages)
     EXPECT_NE(run.out.find("1 input converted, 3 files written"), std::string::npos) << run.out;
 
     // A second Add keeps what is there and appends.
-    const Run again = runPelkora(work.path(), {"--quiet", "--add", notes.string()});
+    const ProgramRun again = runPelkora(work.path(), {"--quiet", "--add", notes.string()});
     ASSERT_EQ(again.status, 0) << again.err;
     EXPECT_TRUE(again.out.empty());
     EXPECT_EQ(TempDir::read(work / "adv/advertising.index").size(), 3u * 2u * 18u);
@@ -88,7 +88,7 @@ TEST(EndToEnd, BatchEmptiesTheFolderThenConvertsPicturesBeforeTexts)
     writeBmp(work / "src/b.bmp", 2, 1, {qRgb(0, 0, 0), qRgb(255, 255, 255)});
     writeBmp(work / "src/A.BMP", 1, 1, {qRgb(255, 255, 255)});
 
-    const Run run = runPelkora(work.path(), {"--batch", (work / "src").string()});
+    const ProgramRun run = runPelkora(work.path(), {"--batch", (work / "src").string()});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_FALSE(fs::exists(work / "adv/old.dob"));
     EXPECT_FALSE(fs::exists(work / "adv/nested/old.txt"));
@@ -103,7 +103,7 @@ TEST(EndToEnd, BatchCreatesAMissingOutputFolder)
 {
     TempDir work;
     work.write("my pics/notes.txt", "abc\n");
-    const Run run = runPelkora(work.path(), {"--batch", (work / "my pics").string()});
+    const ProgramRun run = runPelkora(work.path(), {"--batch", (work / "my pics").string()});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(TempDir::read(work / "adv/notes-01.txt"), "abc\n");
 }
@@ -112,13 +112,13 @@ TEST(EndToEnd, NamesEveryInputThatProducedNothing)
 {
     TempDir work;
     work.write("empty.txt", "");
-    const Run run = runPelkora(work.path(), {"--add", "missing.txt", "empty.txt"});
+    const ProgramRun run = runPelkora(work.path(), {"--add", "missing.txt", "empty.txt"});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("missing.txt: Cant find file!"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("empty.txt: empty text"), std::string::npos) << run.err;
     EXPECT_FALSE(fs::exists(work / "adv/advertising.index"));
 
-    const Run batch = runPelkora(work.path(), {"--batch", "no-such-folder"});
+    const ProgramRun batch = runPelkora(work.path(), {"--batch", "no-such-folder"});
     EXPECT_EQ(batch.status, 1);
     EXPECT_NE(batch.err.find("no-such-folder"), std::string::npos);
 }
@@ -126,7 +126,7 @@ TEST(EndToEnd, NamesEveryInputThatProducedNothing)
 TEST(EndToEnd, UsageErrorsGiveStatusTwoAndOneHint)
 {
     TempDir work;
-    const Run run = runPelkora(work.path(), {"--frobnicate"});
+    const ProgramRun run = runPelkora(work.path(), {"--frobnicate"});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     EXPECT_NE(run.err.find("--help"), std::string::npos);
@@ -138,7 +138,7 @@ TEST(EndToEnd, DeleteAllEmptiesEveryDepthAndKeepsFolders)
     TempDir work;
     work.write("adv/a.dob", "x");
     work.write("adv/x/y/z.txt", "x");
-    const Run run = runPelkora(work.path(), {"--quiet", "--delete-all"});
+    const ProgramRun run = runPelkora(work.path(), {"--quiet", "--delete-all"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_FALSE(fs::exists(work / "adv/a.dob"));
     EXPECT_FALSE(fs::exists(work / "adv/x/y/z.txt"));
@@ -157,7 +157,7 @@ TEST(EndToEnd, VersionAndInfo)
 
     writeBmp(work / "p.bmp", 3, 2, std::vector<QRgb>(6, qRgb(1, 2, 3)));
     work.write("t.txt", "plain words");
-    const Run info = runPelkora(work.path(), {"--info", "p.bmp", "t.txt"});
+    const ProgramRun info = runPelkora(work.path(), {"--info", "p.bmp", "t.txt"});
     EXPECT_EQ(info.status, 1);
     EXPECT_EQ(info.out, "p.bmp: picture 3x2\nt.txt: not a picture\n");
 }
