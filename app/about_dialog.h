@@ -1,0 +1,29 @@
+#pragma once
+// The About box (template 100): the icon, the program's name and version,
+// and the one line about what the demo is for. It keeps no state.
+
+#include <memory>
+
+#include <QDialog>
+
+namespace Ui {
+class AboutDialog;
+}
+
+namespace pelkora::app {
+
+class AboutDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit AboutDialog(QWidget* parent = nullptr);
+    ~AboutDialog() override;
+
+private:
+    std::unique_ptr<Ui::AboutDialog> ui_;
+};
+
+// "Pelkora 1.0.0": the About box's second line.
+QString aboutVersionLine();
+
+}  // namespace pelkora::app

@@ -1,0 +1,251 @@
+#include "app/main_dialog.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMetaObject>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QProcess>
+#include <QThread>
+
+#include "app/about_dialog.h"
+#include "app/picture_view.h"
+#include "app/qt_path.h"
+#include "output/playlist.h"
+#include "ui_main_dialog.h"
+
+namespace pelkora::app {
+
+namespace {
+
+constexpr QPoint kHandHotSpot{12, 1};
+
+QIcon loadDialogIcon() {
+    QIcon icon;
+    icon.addPixmap(QPixmap(QStringLiteral(":/icons/pelkora-32.xpm")));
+    icon.addPixmap(QPixmap(QStringLiteral(":/icons/pelkora-16.xpm")));
+    return icon;
+}
+
+std::optional<QCursor> loadHandCursor() {
+    const QPixmap image(QStringLiteral(":/cursors/hand.xpm"));
+    if (image.isNull()) {
+        return std::nullopt;
+    }
+    return QCursor(image, kHandHotSpot.x(), kHandHotSpot.y());
+}
+
+bool openLinkWithDesktop(const QUrl& url) {
+    return QDesktopServices::openUrl(url);
+}
+
+}  // namespace
+
+std::unique_ptr<QFileDialog> makeAddFileDialog(QWidget* parent) {
+    auto dialog = std::make_unique<QFileDialog>(parent);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    // Letter case does not matter: *.bmp finds A.BMP.
+    dialog->setFilter(dialog->filter() & ~QDir::CaseSensitive);
+    dialog->setNameFilters({QStringLiteral("BMP Files(*.bmp)"), QStringLiteral("GIF Files(*.gif)"),
+                            QStringLiteral("TXT Files(*.txt)"), QStringLiteral("All Files (*.*)")});
+    dialog->selectNameFilter(dialog->nameFilters().front());
+    dialog->setDefaultSuffix(QStringLiteral("Select Picture"));
+    dialog->selectFile(QStringLiteral("Gifpic"));
+    return dialog;
+}
+
+std::optional<std::filesystem::path> chooseFileWithDialog(QWidget* parent) {
+    const auto dialog = makeAddFileDialog(parent);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return toPath(dialog->selectedFiles().front());
+}
+
+void showMessageBox(QWidget* owner, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok, owner);
+    box.exec();
+}
+
+bool startBatchFile(const std::filesystem::path& batchFile, const std::filesystem::path& workDirectory) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(batchFile, error)) {
+        return false;
+    }
+    const QString program = toQString(batchFile);
+    const QString folder = toQString(workDirectory);
+    if (QFileInfo(program).isExecutable()) {
+        return QProcess::startDetached(program, {}, folder);
+    }
+    return QProcess::startDetached(QStringLiteral("/bin/sh"), {program}, folder);
+}
+
+MainDialog::MainDialog(std::filesystem::path workDirectoryIn, const output::TextPagerOptions& pagerOptions,
+                       QWidget* parent)
+    : QDialog(parent),
+      pictureControl(workDirectoryIn),
+      handCursor(loadHandCursor()),
+      dialogIcon(loadDialogIcon()),
+      workDirectory(std::move(workDirectoryIn)),
+      ui_(std::make_unique<Ui::MainDialog>()),
+      fileChooser_(chooseFileWithDialog),
+      linkOpener_(openLinkWithDesktop),
+      messageFunction_(showMessageBox),
+      converter_(pictureControl, workDirectory, conversionOptions(pagerOptions), report_) {
+    ui_->setupUi(this);
+    setWindowIcon(dialogIcon);
+    // Cursor shape follows the pointer even with no button held.
+    setMouseTracking(true);
+    // A large picture grows the control; the buttons stay above it.
+    ui_->pictureControl->lower();
+    ui_->pictureControl->setModel(&pictureControl);
+
+    connect(ui_->aboutButton, &QPushButton::clicked, this, &MainDialog::openAboutBox);
+    connect(ui_->addButton, &QPushButton::clicked, this, &MainDialog::addFile);
+    connect(ui_->convertButton, &QPushButton::clicked, this, &MainDialog::runBatchFile);
+    connect(ui_->deleteAllButton, &QPushButton::clicked, this, &MainDialog::deleteAll);
+    ui_->aboutButton->setFocus();
+}
+
+MainDialog::~MainDialog() {
+    // The model goes first (a member), the view after it (a child widget):
+    // the model's worker has ended before the view it posts to is gone.
+    // Until then the view must not read from a model being torn down.
+    ui_->pictureControl->forgetModel();
+}
+
+ConversionOptions MainDialog::conversionOptions(const output::TextPagerOptions& pagerOptions) {
+    ConversionOptions options;
+    options.pager = pagerOptions;
+    options.pauseAfterPicture = kStartupPauseAfterPicture;
+    options.cantFindFile = [this](const std::filesystem::path&) {
+        showMessage(QString::fromUtf8(kCantFindFileText));
+    };
+    options.progress = [this](int done, int found) {
+        if (progress_) {
+            progress_(done, found);
+        }
+    };
+    return options;
+}
+
+void MainDialog::prepareOutputFolder() {
+    output::prepareOutputFolder(output::outputFolderPath(workDirectory));
+}
+
+void MainDialog::convertSourceFolder(std::function<void(int done, int found)> progress) {
+    if (sourceFolder.empty()) {
+        return;
+    }
+    progress_ = std::move(progress);
+    converter_.convertFolder(sourceFolder);
+    progress_ = nullptr;
+}
+
+void MainDialog::systemCommand(int commandId) {
+    if ((commandId & 0xFFF0) == kAboutCommandId) {
+        openAboutBox();
+    }
+}
+
+void MainDialog::openAboutBox() {
+    AboutDialog about(this);
+    about.exec();
+}
+
+void MainDialog::addFile() {
+    const std::optional<std::filesystem::path> chosen = fileChooser_ ? fileChooser_(this) : std::nullopt;
+    if (!chosen || chosen->empty()) {
+        return;
+    }
+    converter_.addFile(*chosen);
+}
+
+void MainDialog::runBatchFile() {
+    if (!startBatchFile(output::batchFilePath(workDirectory), workDirectory)) {
+        showMessage(QString::fromUtf8(kStartFailedText));
+    }
+}
+
+void MainDialog::deleteAll() {
+    converter_.deleteAll();
+}
+
+bool MainDialog::isOverPictureControl(QPoint clientPoint) const {
+    return ui_->pictureControl->geometry().contains(clientPoint);
+}
+
+void MainDialog::setFileChooser(FileChooser chooser) {
+    fileChooser_ = std::move(chooser);
+}
+
+void MainDialog::setLinkOpener(LinkOpener opener) {
+    linkOpener_ = std::move(opener);
+}
+
+void MainDialog::setMessageFunction(MessageFunction function) {
+    messageFunction_ = std::move(function);
+}
+
+void MainDialog::showMessage(const QString& text) {
+    if (!messageFunction_) {
+        return;
+    }
+    if (QThread::currentThread() == thread()) {
+        messageFunction_(this, text);
+        return;
+    }
+    QMetaObject::invokeMethod(this, [this, text] { messageFunction_(this, text); },
+                              Qt::BlockingQueuedConnection);
+}
+
+PictureView* MainDialog::pictureView() const {
+    return ui_->pictureControl;
+}
+
+void MainDialog::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    QAction* about = menu.addAction(QString::fromUtf8(kAboutMenuText));
+    connect(about, &QAction::triggered, this, [this] { systemCommand(kAboutCommandId); });
+    menu.exec(event->globalPos());
+}
+
+void MainDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+        systemCommand(kAboutCommandId);
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void MainDialog::updateCursor(QPoint clientPoint) {
+    if (handCursor && isOverPictureControl(clientPoint)) {
+        setCursor(*handCursor);
+    } else {
+        unsetCursor();
+    }
+}
+
+void MainDialog::mouseMoveEvent(QMouseEvent* event) {
+    updateCursor(event->position().toPoint());
+    QDialog::mouseMoveEvent(event);
+}
+
+void MainDialog::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && isOverPictureControl(event->position().toPoint()) &&
+        linkOpener_) {
+        linkOpener_(QUrl(QString::fromLatin1(kPictureLink)));
+    }
+    QDialog::mousePressEvent(event);
+}
+
+}  // namespace pelkora::app

@@ -1,0 +1,116 @@
+#pragma once
+// The main dialog (template 102): the picture control, the four buttons
+// About, Add, Convert and DeleteAll, the About command of the context menu
+// and F1, the hand cursor over the picture and its link, and the start-up
+// steps that run before the window is first shown.
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include <QCursor>
+#include <QDialog>
+#include <QIcon>
+#include <QString>
+#include <QUrl>
+
+#include "app/conversion.h"
+#include "output/text_pager.h"
+#include "picture/animated_picture.h"
+
+class QFileDialog;
+
+namespace Ui {
+class MainDialog;
+}
+
+namespace pelkora::app {
+
+class PictureView;
+
+inline constexpr const char* kAboutMenuText = "&About Pelkora...";  // string 101
+inline constexpr int kAboutCommandId = 0x0010;
+inline constexpr const char* kCantFindFileText = "Cant find file!";
+inline constexpr const char* kStartFailedText = "启动出错!";
+// Where a press on the picture leads.
+inline constexpr const char* kPictureLink = "https://pelkora.org/";
+inline constexpr std::chrono::milliseconds kStartupPauseAfterPicture{100};
+
+// Picks the one file for Add; nothing when the person cancels.
+using FileChooser = std::function<std::optional<std::filesystem::path>(QWidget* parent)>;
+// Opens a web address; its result is not looked at.
+using LinkOpener = std::function<bool(const QUrl& url)>;
+// Shows a message owned by the dialog, with OK only.
+using MessageFunction = std::function<void(QWidget* owner, const QString& text)>;
+
+class MainDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit MainDialog(std::filesystem::path workDirectory,
+                        const output::TextPagerOptions& pagerOptions = {},
+                        QWidget* parent = nullptr);
+    ~MainDialog() override;
+
+    picture::AnimatedPicture pictureControl;
+    std::optional<QCursor> handCursor;  // absent when the cursor image failed to load
+    QIcon dialogIcon;
+    std::filesystem::path workDirectory;
+    std::filesystem::path sourceFolder;  // empty: no start-up conversion
+
+    // Start-up, before the window is shown: empty or create the output
+    // folder, then convert the source folder. Either may run off the UI
+    // thread; progress is reported after every input (done, found).
+    void prepareOutputFolder();
+    void convertSourceFolder(std::function<void(int done, int found)> progress = {});
+
+    // The handlers.
+    void systemCommand(int commandId);  // About for 0x0010 to 0x001F
+    void openAboutBox();
+    void addFile();
+    void runBatchFile();  // Convert
+    void deleteAll();
+    bool isOverPictureControl(QPoint clientPoint) const;
+
+    void setFileChooser(FileChooser chooser);
+    void setLinkOpener(LinkOpener opener);
+    void setMessageFunction(MessageFunction function);
+    // Shows text through the message function, on the UI thread, waiting
+    // for it when called from another thread.
+    void showMessage(const QString& text);
+
+    PictureView* pictureView() const;
+    const ConversionReport& report() const { return report_; }
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    ConversionOptions conversionOptions(const output::TextPagerOptions& pagerOptions);
+    void updateCursor(QPoint clientPoint);
+
+    std::unique_ptr<Ui::MainDialog> ui_;
+    FileChooser fileChooser_;
+    LinkOpener linkOpener_;
+    MessageFunction messageFunction_;
+    // Set only while the start-up batch runs.
+    std::function<void(int, int)> progress_;
+    ConversionReport report_;
+    Converter converter_;
+};
+
+// The Add command's file-open dialog: four filters, BMP in force, the
+// initial name "Gifpic", one existing file.
+std::unique_ptr<QFileDialog> makeAddFileDialog(QWidget* parent);
+std::optional<std::filesystem::path> chooseFileWithDialog(QWidget* parent);
+// An OK-only message box captioned with the application's name.
+void showMessageBox(QWidget* owner, const QString& text);
+// Starts the batch file in workDirectory without waiting: an executable
+// file directly, any other through /bin/sh. False when it did not start.
+bool startBatchFile(const std::filesystem::path& batchFile, const std::filesystem::path& workDirectory);
+
+}  // namespace pelkora::app

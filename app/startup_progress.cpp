@@ -1,0 +1,78 @@
+#include "app/startup_progress.h"
+
+#include <thread>
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QLabel>
+#include <QMetaObject>
+#include <QProgressBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "app/main_dialog.h"
+#include "app/version.h"
+
+namespace pelkora::app {
+
+StartupProgress::StartupProgress(QWidget* parent)
+    : QWidget(parent, Qt::Window), label_(new QLabel(this)), bar_(new QProgressBar(this)) {
+    // Not the dialog's own caption: anyone waiting for the dialog must not
+    // mistake this window for it.
+    setWindowTitle(QStringLiteral(PELKORA_NAME " - converting"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/pelkora-32.xpm")));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(label_);
+    layout->addWidget(bar_);
+    bar_->setRange(0, 0);
+    setMinimumWidth(320);
+    setProgress(0, 0);
+}
+
+void StartupProgress::setProgress(int done, int found) {
+    done_ = done;
+    found_ = found;
+    if (found > 0) {
+        bar_->setRange(0, found);
+        bar_->setValue(done);
+        label_->setText(tr("Converting: %1 of %2 files done").arg(done).arg(found));
+    } else {
+        label_->setText(tr("Converting..."));
+    }
+}
+
+void StartupProgress::closeEvent(QCloseEvent* event) {
+    event->ignore();
+}
+
+bool runStartupBatch(MainDialog& dialog, std::chrono::milliseconds progressDelay) {
+    StartupProgress window;
+    QEventLoop loop;
+    QTimer showTimer;
+    showTimer.setSingleShot(true);
+    QObject::connect(&showTimer, &QTimer::timeout, &window, [&window] {
+        window.show();
+        window.raise();
+    });
+
+    // The worker reports through queued calls to the window, which lives
+    // until after the worker has been joined.
+    std::thread worker([&dialog, &window, &loop] {
+        dialog.prepareOutputFolder();
+        dialog.convertSourceFolder([&window](int done, int found) {
+            QMetaObject::invokeMethod(
+                &window, [&window, done, found] { window.setProgress(done, found); }, Qt::QueuedConnection);
+        });
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    showTimer.start(progressDelay);
+    loop.exec();
+    worker.join();
+    showTimer.stop();
+
+    const bool shown = window.isVisible();
+    window.hide();
+    return shown;
+}
+
+}  // namespace pelkora::app
