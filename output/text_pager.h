@@ -21,9 +21,12 @@ struct TextPagerOptions {
 };
 
 struct PagerResult {
-    Status status = Status::Ok;  // CantFindFile, CannotRead, EmptyText, CannotWrite or Ok
+    // CantFindFile, CannotRead, EmptyText, CannotWrite (no page could be
+    // written), CannotWriteIndex (pages written, an entry missing) or Ok.
+    Status status = Status::Ok;
     int pagesWritten = 0;
     int pagesSkipped = 0;        // page files that could not be created
+    int entriesMissing = 0;      // written pages whose playlist entry failed
 };
 
 // Pages the whole text at textPath into workDirectory/adv.
@@ -34,7 +37,13 @@ PagerResult pageTextFile(const std::filesystem::path& textPath,
 TextEncoding detectTextEncoding(const std::filesystem::path& path);
 
 // The source's file name less its last four characters; the whole name when
-// it has fewer than four.
+// it has fewer than four. A character is a UTF-8 sequence where the name
+// holds one, else a byte.
 std::string pageNameOf(const std::filesystem::path& textPath);
+
+// Whether texts can be read in this character set (an iconv name); lets the
+// command line reject a wrong name before any work is done. A text paged
+// with an unknown set gives CannotRead.
+bool isKnownCharset(const std::string& charset);
 
 }  // namespace pelkora::output

@@ -1,0 +1,277 @@
+#include "output/text_decoding.h"
+
+#include <cerrno>
+#include <iconv.h>
+#include <langinfo.h>
+
+namespace pelkora::output {
+
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool sameCharset(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (upper(a[i]) != upper(b[i]))
+            return false;
+    return true;
+}
+
+bool isUtf8Name(std::string_view charset)
+{
+    return sameCharset(charset, "UTF-8") || sameCharset(charset, "UTF8");
+}
+
+iconv_t asIconv(void* handle) { return static_cast<iconv_t>(handle); }
+
+void appendCodePoint(char32_t codePoint, std::u16string& out)
+{
+    if (codePoint < 0x10000) {
+        out.push_back(static_cast<char16_t>(codePoint));
+        return;
+    }
+    codePoint -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 + (codePoint >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF)));
+}
+
+// The trailing bytes a UTF-8 lead byte announces and the range its first
+// trailing byte must lie in (which rules out overlong forms, surrogates and
+// values beyond U+10FFFF); 0 trailing bytes for a byte that cannot lead.
+struct Utf8Lead {
+    int trailing = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+};
+
+Utf8Lead utf8Lead(unsigned char byte)
+{
+    if (byte >= 0xC2 && byte <= 0xDF) return {1, 0x80, 0xBF};
+    if (byte == 0xE0) return {2, 0xA0, 0xBF};
+    if (byte == 0xED) return {2, 0x80, 0x9F};
+    if (byte >= 0xE1 && byte <= 0xEF) return {2, 0x80, 0xBF};
+    if (byte == 0xF0) return {3, 0x90, 0xBF};
+    if (byte >= 0xF1 && byte <= 0xF3) return {3, 0x80, 0xBF};
+    if (byte == 0xF4) return {3, 0x80, 0x8F};
+    return {};
+}
+
+}  // namespace
+
+void TextNormaliser::feed(std::string_view piece, std::string& out)
+{
+    if (ended_)
+        return;
+    for (const char c : piece) {
+        if (heldCarriageReturn_) {
+            heldCarriageReturn_ = false;
+            if (c != '\n')
+                out.push_back('\r');
+        }
+        switch (c) {
+        case '\0': ended_ = true; return;
+        case '\t': out.append("    "); break;
+        case '\r': heldCarriageReturn_ = true; break;
+        default: out.push_back(c); break;
+        }
+    }
+}
+
+void TextNormaliser::finish(std::string& out)
+{
+    if (heldCarriageReturn_)
+        out.push_back('\r');
+    heldCarriageReturn_ = false;
+}
+
+TextDecoder::TextDecoder(std::string_view charset) : utf8_(isUtf8Name(charset))
+{
+    if (utf8_)
+        return;
+    const iconv_t handle = iconv_open("UTF-16LE", std::string(charset).c_str());
+    if (handle != reinterpret_cast<iconv_t>(-1))
+        iconv_ = handle;
+}
+
+TextDecoder::~TextDecoder()
+{
+    if (iconv_ != nullptr)
+        iconv_close(asIconv(iconv_));
+}
+
+bool TextDecoder::valid() const { return utf8_ || iconv_ != nullptr; }
+
+std::size_t TextDecoder::decode(std::string_view bytes, std::u16string& out, bool last)
+{
+    if (utf8_)
+        return decodeUtf8(bytes, out, last);
+    if (iconv_ != nullptr)
+        return decodeWithIconv(bytes, out, last);
+    return bytes.size();
+}
+
+// Each maximal part of an ill-formed sequence becomes one U+FFFD, the usual
+// practice of UTF-8 decoders, so "\xE2\x82" is one replacement and "\xC0\xAF"
+// two.
+std::size_t TextDecoder::decodeUtf8(std::string_view bytes, std::u16string& out, bool last)
+{
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t size = bytes.size();
+    std::size_t i = 0;
+    while (i < size) {
+        if (data[i] < 0x80) {
+            out.push_back(data[i]);
+            ++i;
+            continue;
+        }
+        const Utf8Lead lead = utf8Lead(data[i]);
+        if (lead.trailing == 0) {
+            out.push_back(kReplacement);
+            ++i;
+            continue;
+        }
+        char32_t codePoint = data[i] & (0x3F >> lead.trailing);
+        std::size_t length = 1;
+        bool complete = true;
+        for (int k = 0; k < lead.trailing; ++k, ++length) {
+            if (i + length >= size) {
+                if (!last)
+                    return i;  // the rest of this character comes with the next bytes
+                complete = false;
+                break;
+            }
+            const unsigned char next = data[i + length];
+            const unsigned char low = k == 0 ? lead.low : 0x80;
+            const unsigned char high = k == 0 ? lead.high : 0xBF;
+            if (next < low || next > high) {
+                complete = false;
+                break;
+            }
+            codePoint = (codePoint << 6) | (next & 0x3F);
+        }
+        if (complete)
+            appendCodePoint(codePoint, out);
+        else
+            out.push_back(kReplacement);
+        i += length;
+    }
+    return size;
+}
+
+std::size_t TextDecoder::decodeWithIconv(std::string_view bytes, std::u16string& out, bool last)
+{
+    char buffer[8192];
+    auto* in = const_cast<char*>(bytes.data());  // iconv's interface; it does not write there
+    std::size_t inLeft = bytes.size();
+    auto flush = [&](char* end) {
+        for (const char* p = buffer; p + 1 < end; p += 2)
+            out.push_back(static_cast<char16_t>(static_cast<unsigned char>(p[0])
+                                                | (static_cast<unsigned char>(p[1]) << 8)));
+    };
+    while (true) {
+        char* outPointer = buffer;
+        std::size_t outLeft = sizeof buffer;
+        const bool finishing = inLeft == 0;
+        if (finishing && !last)
+            break;
+        const std::size_t result = finishing
+            ? iconv(asIconv(iconv_), nullptr, nullptr, &outPointer, &outLeft)  // shift state back
+            : iconv(asIconv(iconv_), &in, &inLeft, &outPointer, &outLeft);
+        const int error = errno;
+        flush(outPointer);
+        if (result != static_cast<std::size_t>(-1)) {
+            if (finishing)
+                break;
+            continue;  // with last, once more to end the shift state
+        }
+        if (error == E2BIG)
+            continue;
+        if (error == EINVAL && !last)
+            break;  // an incomplete character waits for the next bytes
+        if (finishing)
+            break;
+        // EILSEQ, or an incomplete character at the very end: one byte
+        // becomes U+FFFD and decoding goes on after it.
+        out.push_back(kReplacement);
+        ++in;
+        --inLeft;
+        if (error == EINVAL) {
+            // Whatever remained of the cut character is part of that one
+            // replacement.
+            in += inLeft;
+            inLeft = 0;
+        }
+    }
+    return bytes.size() - inLeft;
+}
+
+std::string ansiCharsetFor(const TextPagerOptions& options)
+{
+    if (!options.ansiCharset.empty())
+        return options.ansiCharset;
+    const std::string_view locale = nl_langinfo(CODESET);
+    if (locale.empty() || locale == "ANSI_X3.4-1968" || sameCharset(locale, "ASCII")
+        || sameCharset(locale, "US-ASCII") || locale == "C" || locale == "POSIX")
+        return "UTF-8";
+    return std::string(locale);
+}
+
+void appendUtf8(std::u16string_view units, std::string& out)
+{
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        char32_t codePoint = units[i];
+        if (codePoint >= 0xD800 && codePoint <= 0xDBFF && i + 1 < units.size()
+            && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
+            codePoint = 0x10000 + ((codePoint - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+            ++i;
+        } else if (codePoint >= 0xD800 && codePoint <= 0xDFFF) {
+            codePoint = kReplacement;
+        }
+        if (codePoint < 0x80) {
+            out.push_back(static_cast<char>(codePoint));
+        } else if (codePoint < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (codePoint >> 6)));
+            out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+        } else if (codePoint < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (codePoint >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (codePoint >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+        }
+    }
+}
+
+std::string normaliseText(std::string_view raw)
+{
+    std::string out;
+    TextNormaliser normaliser;
+    normaliser.feed(raw, out);
+    normaliser.finish(out);
+    return out;
+}
+
+std::u16string decodeText(std::string_view bytes, std::string_view charset)
+{
+    std::u16string out;
+    TextDecoder decoder(charset);
+    decoder.decode(bytes, out, true);
+    return out;
+}
+
+std::string utf16ToUtf8(std::u16string_view units)
+{
+    std::string out;
+    appendUtf8(units, out);
+    return out;
+}
+
+}  // namespace pelkora::output

@@ -1,0 +1,73 @@
+#pragma once
+// The steps that turn the bytes of a text file into UTF-16 code units and a
+// page's code units back into UTF-8. Each works on a stream in pieces, so
+// that a text of any length passes through a fixed amount of memory; the
+// whole-text functions at the end serve callers that hold the text already.
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "output/text_pager.h"
+
+namespace pelkora::output {
+
+// Tabs become four spaces and a carriage return before a line feed is
+// dropped; everything else passes unchanged. The text ends at its first
+// zero byte. A carriage return at the end of one piece waits for the next.
+class TextNormaliser {
+public:
+    // Appends the normalised form of piece to out.
+    void feed(std::string_view piece, std::string& out);
+    // Appends what still waits (a carriage return that nothing followed).
+    void finish(std::string& out);
+    // True once a zero byte has ended the text: later pieces are ignored.
+    bool ended() const { return ended_; }
+
+private:
+    bool heldCarriageReturn_ = false;
+    bool ended_ = false;
+};
+
+// Bytes in UTF-8 or in an 8-bit or multi-byte character set to UTF-16 code
+// units. Bytes that do not decode become U+FFFD.
+class TextDecoder {
+public:
+    // charset as iconv names it; UTF-8 (in any spelling) is decoded here.
+    explicit TextDecoder(std::string_view charset);
+    ~TextDecoder();
+    TextDecoder(const TextDecoder&) = delete;
+    TextDecoder& operator=(const TextDecoder&) = delete;
+
+    // False when the character set is unknown; decode then yields nothing.
+    bool valid() const;
+
+    // Appends the code units of bytes to out and returns how many bytes were
+    // used. Unless last, an incomplete character at the end is left for the
+    // caller to hand in again, followed by the next bytes; with last it
+    // becomes U+FFFD.
+    std::size_t decode(std::string_view bytes, std::u16string& out, bool last);
+
+private:
+    std::size_t decodeUtf8(std::string_view bytes, std::u16string& out, bool last);
+    std::size_t decodeWithIconv(std::string_view bytes, std::u16string& out, bool last);
+
+    bool utf8_ = false;
+    void* iconv_ = nullptr;  // iconv_t when not utf8_
+};
+
+// The character set an ANSI text is read in: the one named, else the
+// locale's; the C/POSIX locale reads UTF-8.
+std::string ansiCharsetFor(const TextPagerOptions& options);
+
+// Appends the UTF-8 form of units to out; a surrogate without its partner
+// becomes U+FFFD.
+void appendUtf8(std::u16string_view units, std::string& out);
+
+// Whole-text forms of the steps above.
+std::string normaliseText(std::string_view raw);
+std::u16string decodeText(std::string_view bytes, std::string_view charset);
+std::string utf16ToUtf8(std::u16string_view units);
+
+}  // namespace pelkora::output

@@ -1,0 +1,250 @@
+// A text file becomes its pages: detect the encoding by the byte-order mark,
+// read the text in pieces, normalise and decode each piece, cut the code
+// units into pages and write every page with its playlist entry as soon as
+// it is complete. Memory stays the same whatever the length of the text.
+
+#include "output/text_pager.h"
+
+#include <climits>
+#include <cstdio>
+#include <memory>
+
+#include "output/playlist.h"
+#include "output/text_decoding.h"
+#include "output/text_pagination.h"
+
+namespace pelkora::output {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kReadPiece = 64 * 1024;
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+File openForReading(const fs::path& path) { return File(std::fopen(path.c_str(), "rb")); }
+
+// Creates the file with exactly these bytes; a file that could not be
+// written completely is removed again rather than left behind cut short.
+bool writeWholeFile(const std::string& path, std::string_view bytes)
+{
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr)
+        return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    const bool closed = std::fclose(file) == 0;
+    if (written && closed)
+        return true;
+    std::remove(path.c_str());
+    return false;
+}
+
+// writeTextPage: one page file and its playlist entry per call, numbered
+// from 1 in the order the pages come.
+class PageWriter {
+public:
+    PageWriter(const fs::path& workDirectory, std::string pageName)
+        : folderPrefix_((outputFolderPath(workDirectory) / "").string()),
+          playlist_(playlistPath(outputFolderPath(workDirectory))),
+          pageName_(std::move(pageName))
+    {
+        bytes_.reserve(4 * kCellsPerPage);
+    }
+
+    void writeTextPage(std::u16string_view units)
+    {
+        if (pageNumber_ == INT_MAX) {
+            ++result_.pagesSkipped;  // no number is left to name the page by
+            return;
+        }
+        ++pageNumber_;
+        bytes_.clear();
+        appendUtf8(units, bytes_);
+        const std::string fileName = textPageFileName(pageName_, pageNumber_);
+        path_.assign(folderPrefix_).append(fileName);
+        // A page that cannot be created is skipped; its number stays used.
+        if (!writeWholeFile(path_, bytes_)) {
+            ++result_.pagesSkipped;
+            return;
+        }
+        ++result_.pagesWritten;
+        if (!appendPlaylistEntry(playlist_, textPageEntry(pageName_, pageNumber_)))
+            ++result_.entriesMissing;
+    }
+
+    const PagerResult& result() const { return result_; }
+
+private:
+    std::string folderPrefix_;
+    fs::path playlist_;
+    std::string pageName_;
+    std::string bytes_;
+    std::string path_;
+    int pageNumber_ = 0;
+    PagerResult result_;
+};
+
+struct ReadOutcome {
+    bool ok = true;
+    std::size_t units = 0;
+};
+
+// ANSI and UTF-8 texts: the bytes after the mark, up to a zero byte,
+// normalised and decoded.
+ReadOutcome readNarrowText(const fs::path& path, long markLength, const std::string& charset,
+                           Paginator& paginator)
+{
+    TextDecoder decoder(charset);
+    if (!decoder.valid())
+        return {false, 0};
+    const File file = openForReading(path);
+    if (!file || std::fseek(file.get(), markLength, SEEK_SET) != 0)
+        return {false, 0};
+
+    ReadOutcome outcome;
+    TextNormaliser normaliser;
+    std::string piece(kReadPiece, '\0');
+    std::string bytes;  // normalised, with the start of a character cut off by the last piece
+    std::u16string units;
+    auto pass = [&](bool last) {
+        const std::size_t used = decoder.decode(bytes, units, last);
+        bytes.erase(0, used);
+        paginator.feed(units);
+        outcome.units += units.size();
+        units.clear();
+    };
+    while (!normaliser.ended()) {
+        const std::size_t read = std::fread(piece.data(), 1, piece.size(), file.get());
+        if (read == 0)
+            break;
+        normaliser.feed(std::string_view(piece.data(), read), bytes);
+        pass(false);
+    }
+    outcome.ok = !std::ferror(file.get());
+    normaliser.finish(bytes);
+    pass(true);
+    return outcome;
+}
+
+// UTF-16LE texts: the whole units after the mark, as they are.
+ReadOutcome readUtf16Text(const fs::path& path, Paginator& paginator)
+{
+    const File file = openForReading(path);
+    if (!file || std::fseek(file.get(), 2, SEEK_SET) != 0)
+        return {false, 0};
+
+    ReadOutcome outcome;
+    std::string piece(kReadPiece, '\0');
+    std::u16string units;
+    units.reserve(kReadPiece / 2);
+    std::size_t carried = 0;  // an odd byte from the end of the last piece
+    while (true) {
+        const std::size_t read = std::fread(piece.data() + carried, 1, piece.size() - carried, file.get());
+        if (read == 0)
+            break;
+        const std::size_t available = carried + read;
+        units.clear();
+        for (std::size_t i = 0; i + 1 < available; i += 2)
+            units.push_back(static_cast<char16_t>(static_cast<unsigned char>(piece[i])
+                                                  | (static_cast<unsigned char>(piece[i + 1]) << 8)));
+        carried = available % 2;
+        if (carried != 0)
+            piece[0] = piece[available - 1];
+        paginator.feed(units);
+        outcome.units += units.size();
+    }
+    outcome.ok = !std::ferror(file.get());
+    return outcome;
+}
+
+// Walks back over one character ending at end: a whole UTF-8 sequence
+// where there is one, else a single byte.
+std::size_t characterStart(std::string_view name, std::size_t end)
+{
+    const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(name[i]); };
+    std::size_t start = end - 1;
+    while (start > 0 && (byteAt(start) & 0xC0) == 0x80 && end - start < 4)
+        --start;
+    const unsigned char lead = byteAt(start);
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    if (lead >= 0xC0 && lead <= 0xF4 && start + length == end)
+        return start;
+    return end - 1;
+}
+
+Status overallStatus(const ReadOutcome& outcome, const PagerResult& pages)
+{
+    if (!outcome.ok)
+        return Status::CannotRead;
+    if (outcome.units == 0)
+        return Status::EmptyText;
+    if (pages.pagesWritten == 0)
+        return Status::CannotWrite;
+    if (pages.entriesMissing > 0)
+        return Status::CannotWriteIndex;
+    return Status::Ok;
+}
+
+}  // namespace
+
+TextEncoding detectTextEncoding(const fs::path& path)
+{
+    const File file = openForReading(path);
+    if (!file)
+        return TextEncoding::Missing;
+    unsigned char mark[3] = {0, 0, 0};  // what a shorter file lacks counts as 0
+    const std::size_t read = std::fread(mark, 1, sizeof mark, file.get());
+    // A folder opens, but does not read: it is no file to page.
+    if (read < sizeof mark && std::ferror(file.get()))
+        return TextEncoding::Missing;
+    if (mark[0] == 0xFF && mark[1] == 0xFE)
+        return TextEncoding::Utf16LE;
+    if (mark[0] == 0xEF && mark[1] == 0xBB && mark[2] == 0xBF)
+        return TextEncoding::Utf8;
+    return TextEncoding::Ansi;
+}
+
+std::string pageNameOf(const fs::path& textPath)
+{
+    const std::string name = textPath.filename().string();
+    std::size_t end = name.size();
+    for (int i = 0; i < 4; ++i) {
+        if (end == 0)
+            return name;
+        end = characterStart(name, end);
+    }
+    return name.substr(0, end);
+}
+
+bool isKnownCharset(const std::string& charset)
+{
+    return TextDecoder(charset).valid();
+}
+
+PagerResult pageTextFile(const fs::path& textPath, const fs::path& workDirectory,
+                         const TextPagerOptions& options)
+{
+    const TextEncoding encoding = detectTextEncoding(textPath);
+    if (encoding == TextEncoding::Missing)
+        return PagerResult{Status::CantFindFile};
+
+    PageWriter writer(workDirectory, pageNameOf(textPath));
+    Paginator paginator([&writer](std::u16string_view units, PageRange) { writer.writeTextPage(units); });
+    ReadOutcome outcome;
+    switch (encoding) {
+    case TextEncoding::Utf16LE: outcome = readUtf16Text(textPath, paginator); break;
+    case TextEncoding::Utf8: outcome = readNarrowText(textPath, 3, "UTF-8", paginator); break;
+    default: outcome = readNarrowText(textPath, 0, ansiCharsetFor(options), paginator); break;
+    }
+    paginator.finish();
+
+    PagerResult result = writer.result();
+    result.status = overallStatus(outcome, result);
+    return result;
+}
+
+}  // namespace pelkora::output

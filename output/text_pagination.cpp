@@ -1,0 +1,92 @@
+#include "output/text_pagination.h"
+
+#include <utility>
+
+namespace pelkora::output {
+
+namespace {
+
+bool isHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool isLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+}  // namespace
+
+Paginator::Paginator(PageSink sink) : sink_(std::move(sink))
+{
+    page_.reserve(kCellsPerPage);
+}
+
+void Paginator::feed(std::u16string_view units)
+{
+    if (units.empty())
+        return;
+    if (holding_) {
+        holding_ = false;
+        step(held_, isLowSurrogate(units.front()));
+    }
+    const std::size_t last = units.size() - 1;
+    for (std::size_t i = 0; i < last; ++i)
+        step(units[i], isLowSurrogate(units[i + 1]));
+    if (isHighSurrogate(units[last])) {
+        holding_ = true;
+        held_ = units[last];
+    } else {
+        step(units[last], false);
+    }
+}
+
+void Paginator::finish()
+{
+    if (holding_) {
+        holding_ = false;
+        step(held_, false);
+    }
+    if (!page_.empty())
+        endPage();
+}
+
+void Paginator::step(char16_t unit, bool lowSurrogateFollows)
+{
+    cells_ += 1;
+    if (unit == u'\n')
+        cells_ += kCellsPerLine - cells_ % kCellsPerLine;
+    if (cells_ < kCellsPerPage) {
+        page_.push_back(unit);
+        ++index_;
+        return;
+    }
+    if (isHighSurrogate(unit) && lowSurrogateFollows && !page_.empty()) {
+        // The pair stays together: this page ends before it, the next one
+        // starts with it.
+        endPage();
+        cells_ = 1;
+        page_.push_back(unit);
+        ++index_;
+        return;
+    }
+    page_.push_back(unit);
+    ++index_;
+    // A line feed on the page's last cell carries a whole blank line over.
+    const int carried = cells_ - kCellsPerPage;
+    endPage();
+    cells_ = carried;
+}
+
+void Paginator::endPage()
+{
+    sink_(page_, PageRange{pageStart_, index_});
+    page_.clear();
+    pageStart_ = index_;
+    cells_ = 0;
+}
+
+std::vector<PageRange> paginate(std::u16string_view units)
+{
+    std::vector<PageRange> pages;
+    Paginator paginator([&pages](std::u16string_view, PageRange range) { pages.push_back(range); });
+    paginator.feed(units);
+    paginator.finish();
+    return pages;
+}
+
+}  // namespace pelkora::output
