@@ -9,12 +9,21 @@
 // destructor) first completes the capture of an animation still in its pass,
 // so every frame of every animation reaches the package.
 
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include <QImage>
 
+#include "output/dob_writer.h"
 #include "output/status.h"
 
 namespace pelkora::picture {
@@ -30,6 +39,30 @@ struct ViewCallbacks {
     std::function<void()> repaint;
 };
 
+// Where a capture goes; WriteDob by default. Called on the capturing thread,
+// one call at a time per control.
+using CaptureSink = std::function<Status(const output::DobTarget&, const output::PixelView&)>;
+
+// What one load may ask of memory. A small GIF can announce gigabytes
+// (LZW expands up to about 2700:1), so every size is checked before it is
+// allocated.
+struct LoadLimits {
+    std::uint64_t fileBytes = std::uint64_t{1} << 30;     // the file read whole
+    std::uint64_t surfaceBytes = std::uint64_t{256} << 20;  // 4 bytes a pixel
+    std::uint64_t frameBytes = std::uint64_t{1} << 30;    // all decoded frames together
+};
+
+// One decoded frame of an animation, kept at its own rectangle's size.
+struct FrameRecord {
+    QImage picture;  // ARGB32 premultiplied; transparent pixels have alpha 0
+    int width = 0;
+    int height = 0;
+    int left = 0;
+    int top = 0;
+    int delay = -1;  // hundredths of a second, -1 without a graphic control extension
+    int disposal = 0;
+};
+
 class AnimatedPicture {
 public:
     // Remembers workDirectory and workDirectory/adv as the output directory.
@@ -41,10 +74,18 @@ public:
     // 1 when the file was read, decoded and its surface prepared; else 0,
     // with the reason in lastStatus().
     int LoadFile(const std::filesystem::path& path);
+    // The same as LoadFile after the file has been read; the bytes stay the
+    // caller's and are not used after the call.
+    int LoadMemory(const std::uint8_t* data, std::size_t size);
     // 1 when a still picture was drawn and captured; 0 otherwise (an
     // animation starts its worker and returns 0).
     int ShowPicture();
+    // Ends the worker at once: frames not yet drawn are not captured.
     void StopPlayback();
+    // Ends the worker after it has composed and written the rest of its pass
+    // without waits (or at once when capture is already over). Every load and
+    // the destructor do this first.
+    void CompletePass();
     int CountAnimationFrames() const;
 
     // Ends the capture of an animation still in its pass before the output
@@ -59,16 +100,95 @@ public:
     void setViewCallbacks(ViewCallbacks callbacks);
     // Called once per DOB file attempted, on the capturing thread.
     void setCaptureListener(std::function<void(const CaptureEvent&)> listener);
+    // Set these while no worker runs (before a load).
+    void setCaptureSink(CaptureSink sink);
+    void setLimits(const LoadLimits& limits);
 
     // A copy of the memory image for painting, taken under the drawing lock.
     QImage snapshot() const;
     int pictureWidth() const;
     int pictureHeight() const;
     Status lastStatus() const;
+    bool isGif() const;
+    // Decoded frames in the list (0 for a still picture).
+    int frameCount() const;
+    int frameDisplayTime() const;
+    const std::string& baseName() const;
+    const std::filesystem::path& outputDirectory() const;
 
 private:
-    struct State;
-    State* state_;
+    // A still picture (or a one-frame GIF) and where it lands on the surface.
+    struct StillPicture {
+        QImage image;
+        int left = 0;
+        int top = 0;
+    };
+
+    // Loading (animated_picture.cpp).
+    void RememberBaseName(const std::filesystem::path& path);
+    Status LoadGif(const std::uint8_t* data, std::size_t size);
+    Status LoadOtherPicture(const std::uint8_t* data, std::size_t size);
+    Status ExtractFrames(const std::uint8_t* data, std::size_t size, int globalColorTableSize);
+    Status CheckSurface(int width, int height) const;
+    Status PrepareSurface(int width, int height);
+    void Reset();
+    int fail(Status status);
+
+    // Playback and capture (playback.cpp).
+    void PlaybackThreadMain();
+    void PlayFrames();
+    void DrawFrame(const FrameRecord& frame);
+    void SaveBackground(const FrameRecord& frame);
+    void ApplyDisposal(const FrameRecord& frame);
+    // false when a stop ended the wait.
+    bool WaitFrameDelay(const FrameRecord& frame);
+    bool stopRequested();
+    void FinishPass();
+    void CaptureRect(int left, int top, int width, int height, const std::filesystem::path& capturePath,
+                     output::PlaylistLineForm form);
+    std::filesystem::path stillCapturePath() const;
+    std::filesystem::path frameCapturePath(int frameNumber) const;
+    void fireRepaint() const;
+    void joinWorker();
+
+    // State of the control. Loading touches it only while no worker runs.
+    int pictureWidth_ = 0;
+    int pictureHeight_ = 0;
+    std::uint32_t backgroundColor_ = 0xFFFFFF;
+    int currentFrame_ = 0;  // the worker's while it runs
+    bool isGif_ = false;
+    bool isInitialized_ = false;
+    std::string baseName_;
+    int frameDisplayTime_ = 0;
+    std::filesystem::path workDirectory_;
+    std::filesystem::path outputDirectory_;
+    std::optional<StillPicture> picture_;
+    std::vector<FrameRecord> frames_;
+    Status lastStatus_ = Status::Ok;
+    LoadLimits limits_;
+
+    // The memory image (memoryDC) and the saved area under a disposal-3
+    // frame; drawn by the worker, copied by snapshot() on the UI thread.
+    mutable std::mutex drawMutex_;
+    QImage memoryImage_;
+    std::optional<QImage> backgroundImage_;
+
+    // Stop requests and the waits between frames (exitEvent).
+    std::mutex controlMutex_;
+    std::condition_variable exitEvent_;
+    bool exitFlag_ = false;
+    bool hurry_ = false;  // compose the rest of the pass without waits
+    std::atomic<bool> isPlaying_{false};
+    std::atomic<bool> realtime_{true};
+    std::thread worker_;
+
+    // A capture in flight holds this lock, so EndCapture waits it out.
+    std::mutex captureMutex_;
+    bool captureEnabled_ = true;
+
+    ViewCallbacks view_;
+    std::function<void(const CaptureEvent&)> captureListener_;
+    CaptureSink captureSink_;
 };
 
 }  // namespace pelkora::picture

@@ -1,0 +1,141 @@
+#include "output/dob_writer.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <system_error>
+
+#include "output/playlist.h"
+
+namespace pelkora::output {
+
+namespace {
+
+// Two pixels side by side in one 64-bit word (pixel a in the low half).
+// The three upper nibbles of each half are summed, divided by three and
+// inverted lane by lane; the sums stay below 46, so no lane spills into the
+// other and (s * 43) >> 7 equals s / 3 over the whole range.
+inline std::uint8_t packPair(std::uint32_t a, std::uint32_t b)
+{
+    constexpr std::uint64_t kNibbles = 0x000F0F0F000F0F0FULL;
+    constexpr std::uint64_t kLanes = 0x000000FF000000FFULL;
+    constexpr std::uint64_t kGrey = 0x0000000F0000000FULL;
+    const std::uint64_t both = (std::uint64_t{b} << 32) | a;
+    const std::uint64_t n = (both >> 4) & kNibbles;
+    const std::uint64_t sums = (n + (n >> 8) + (n >> 16)) & kLanes;
+    const std::uint64_t grey = (((sums * 43) >> 7) & kGrey) ^ kGrey;
+    return static_cast<std::uint8_t>((grey & 0xF) | ((grey >> 28) & 0xF0));
+}
+
+// Pixels in a row-after-row array without gaps, the layout the encoder walks.
+void encodeContiguous(const std::uint32_t* pixels, std::size_t count, std::uint8_t* out)
+{
+    const std::size_t pairs = count / 2;
+    for (std::size_t k = 0; k < pairs; ++k)
+        out[k] = packPair(pixels[2 * k], pixels[2 * k + 1]);
+    if (count % 2 != 0)
+        out[pairs] = greyOf(pixels[count - 1]);
+}
+
+bool writeWhole(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes)
+{
+    std::FILE* stream = std::fopen(file.c_str(), "wb");
+    if (stream == nullptr)
+        return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
+    const bool closed = std::fclose(stream) == 0;
+    if (written && closed)
+        return true;
+    // A half-written picture would be shown as garbage: take it away.
+    std::error_code ignored;
+    std::filesystem::remove(file, ignored);
+    return false;
+}
+
+std::string playlistLine(const DobTarget& target, const std::string& name)
+{
+    switch (target.form) {
+    case PlaylistLineForm::StillPicture:
+        return stillPictureEntry(name, readTimingValue(timingSettingsPath(target.workDirectory),
+                                                       kStaticPlayTimeKey, kStaticPlayTimeDefault));
+    case PlaylistLineForm::LastFrame:
+        return stillPictureEntry(name, readTimingValue(timingSettingsPath(target.workDirectory),
+                                                       kLastFramePlayTimeKey, kLastFramePlayTimeDefault));
+    case PlaylistLineForm::AnimationFrame:
+        break;
+    }
+    return frameEntry(name, target.frameDisplayTime);
+}
+
+}  // namespace
+
+PlaylistLineForm lineFormFor(int countAnimationFrames, int currentFrame)
+{
+    if (countAnimationFrames == 0)
+        return PlaylistLineForm::StillPicture;
+    if (countAnimationFrames - 1 == currentFrame)
+        return PlaylistLineForm::LastFrame;
+    return PlaylistLineForm::AnimationFrame;
+}
+
+std::uint8_t greyOf(std::uint32_t pixel)
+{
+    const unsigned red = (pixel >> 20) & 0xF;
+    const unsigned green = (pixel >> 12) & 0xF;
+    const unsigned blue = (pixel >> 4) & 0xF;
+    return static_cast<std::uint8_t>(15 - (red + green + blue) / 3);
+}
+
+std::vector<std::uint8_t> EncodeDob(const PixelView& view)
+{
+    if (view.width <= 0 || view.height <= 0 || view.pixels == nullptr)
+        return {};
+    const auto width = static_cast<std::size_t>(view.width);
+    const auto height = static_cast<std::size_t>(view.height);
+    // Both are below 2^31, so the product fits in 64 bits.
+    const std::size_t count = width * height;
+    std::vector<std::uint8_t> dob(2 + (count + 1) / 2);
+    dob[0] = static_cast<std::uint8_t>(width & 0xFF);
+    dob[1] = static_cast<std::uint8_t>(height & 0xFF);
+
+    if (view.stride == view.width) {
+        encodeContiguous(view.pixels, count, dob.data() + 2);
+        return dob;
+    }
+    // Rows with gaps between them: an odd width packs the end of one row
+    // with the start of the next, so lay the rows end to end first.
+    std::vector<std::uint32_t> scratch(count);
+    for (std::size_t y = 0; y < height; ++y) {
+        const std::uint32_t* row = view.pixels + static_cast<std::ptrdiff_t>(y) * view.stride;
+        std::copy(row, row + width, scratch.begin() + static_cast<std::ptrdiff_t>(y * width));
+    }
+    encodeContiguous(scratch.data(), count, dob.data() + 2);
+    return dob;
+}
+
+std::filesystem::path dobPathFor(const std::filesystem::path& capturePath)
+{
+    static constexpr std::string_view kFrom = ".bmp";
+    static constexpr std::string_view kTo = ".dob";
+    std::string name = capturePath.filename().string();
+    for (std::size_t at = name.find(kFrom); at != std::string::npos; at = name.find(kFrom, at + kTo.size()))
+        name.replace(at, kFrom.size(), kTo);
+    return capturePath.parent_path() / name;
+}
+
+Status WriteDob(const DobTarget& target, const PixelView& pixels)
+{
+    const std::vector<std::uint8_t> dob = EncodeDob(pixels);
+    if (dob.empty())
+        return Status::EmptySurface;
+    const std::filesystem::path dobPath = dobPathFor(target.capturePath);
+    // No line may name a file that is not there.
+    if (!writeWhole(dobPath, dob))
+        return Status::CannotWrite;
+    const std::string line = playlistLine(target, dobPath.filename().string());
+    if (!appendPlaylistEntry(playlistPath(target.outputDirectory), line))
+        return Status::CannotWriteIndex;
+    return Status::Ok;
+}
+
+}  // namespace pelkora::output

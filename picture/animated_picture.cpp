@@ -1,0 +1,271 @@
+// Construction, loading and the off-screen surface of the picture control.
+#include "picture/animated_picture.h"
+
+#include <fstream>
+
+#include <QColor>
+#include <system_error>
+
+#include "gif/gif_scanner.h"
+#include "output/playlist.h"
+#include "picture/gif_frame_decoder.h"
+#include "picture/still_decoder.h"
+
+namespace pelkora::picture {
+
+namespace {
+
+// The button-face and menu colours of the reference desktop: fixed, so that
+// every machine writes the same bytes.
+constexpr std::uint32_t kButtonFaceColor = 0xF0F0F0;
+constexpr std::uint32_t kMenuColor = 0xF0F0F0;
+
+int displayTimeOf(int delay)
+{
+    const long long time = 10LL * delay;
+    return time < 500 ? 500 : static_cast<int>(time);
+}
+
+}  // namespace
+
+AnimatedPicture::AnimatedPicture(std::filesystem::path workDirectory)
+    : workDirectory_(std::move(workDirectory)),
+      outputDirectory_(output::outputFolderPath(workDirectory_)),
+      captureSink_(output::WriteDob)
+{
+}
+
+AnimatedPicture::~AnimatedPicture()
+{
+    CompletePass();
+    Reset();
+}
+
+int AnimatedPicture::fail(Status status)
+{
+    lastStatus_ = status;
+    return 0;
+}
+
+int AnimatedPicture::LoadFile(const std::filesystem::path& path)
+{
+    CompletePass();
+    StopPlayback();
+    {
+        std::lock_guard lock(captureMutex_);
+        captureEnabled_ = true;
+    }
+    RememberBaseName(path);
+
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return fail(Status::CantFindFile);
+    const std::uintmax_t length = std::filesystem::file_size(path, error);
+    if (error)
+        return fail(Status::CantFindFile);
+    if (length > limits_.fileBytes)
+        return fail(Status::FileTooLarge);
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return fail(Status::CantFindFile);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length));
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (in.gcount() != static_cast<std::streamsize>(bytes.size()))
+        return fail(Status::CannotRead);
+    if (bytes.empty())
+        return fail(Status::NotAPicture);
+    return LoadMemory(bytes.data(), bytes.size());
+}
+
+void AnimatedPicture::RememberBaseName(const std::filesystem::path& path)
+{
+    const std::string text = path.string();
+    const std::size_t dot = text.rfind('.');
+    const std::size_t slash = text.rfind('/');
+    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    if (dot == std::string::npos || dot < start)
+        baseName_.clear();
+    else
+        baseName_ = text.substr(start, dot - start);
+}
+
+int AnimatedPicture::LoadMemory(const std::uint8_t* data, std::size_t size)
+{
+    Reset();
+    if (data == nullptr || size == 0)
+        return fail(Status::NotAPicture);
+    Status status = gif::HasGifSignature(data, size) ? LoadGif(data, size) : LoadOtherPicture(data, size);
+    if (status == Status::Ok)
+        status = PrepareSurface(pictureWidth_, pictureHeight_);
+    if (status != Status::Ok) {
+        // A failed load leaves the control empty.
+        picture_.reset();
+        frames_.clear();
+        return fail(status);
+    }
+    lastStatus_ = Status::Ok;
+    return 1;
+}
+
+Status AnimatedPicture::LoadOtherPicture(const std::uint8_t* data, std::size_t size)
+{
+    DecodedStill still = DecodeStill(data, size, limits_.surfaceBytes);
+    if (still.status != Status::Ok)
+        return still.status;
+    pictureWidth_ = still.image.width();
+    pictureHeight_ = still.image.height();
+    picture_ = StillPicture{std::move(still.image), 0, 0};
+    return Status::Ok;
+}
+
+Status AnimatedPicture::LoadGif(const std::uint8_t* data, std::size_t size)
+{
+    isGif_ = true;
+    const std::optional<gif::LogicalScreen> screen = gif::ReadLogicalScreen(data, size);
+    if (!screen)
+        return Status::NotAPicture;
+    pictureWidth_ = screen->width;
+    pictureHeight_ = screen->height;
+    // Refused before any frame is decoded: a huge screen costs nothing yet.
+    if (const Status fits = CheckSurface(pictureWidth_, pictureHeight_); fits != Status::Ok)
+        return fits;
+
+    gif::GifScanner scanner;
+    scanner.gifData = data;
+    scanner.dataSize = size;
+    scanner.globalColorTableSize = screen->globalColorTableSize;
+    scanner.scanOffset = 13 + static_cast<std::size_t>(screen->globalColorTableSize);
+    int count = 0;
+    while (scanner.SkipFrame() != 0)
+        ++count;
+    if (count == 0)
+        return Status::NoFrames;
+    if (count == 1) {
+        DecodedGifImage image = DecodeGifImage(data, size, limits_.frameBytes);
+        if (image.status != Status::Ok)
+            return image.status == Status::NotAPicture ? Status::NoFrames : image.status;
+        picture_ = StillPicture{std::move(image.image), image.left, image.top};
+        return Status::Ok;
+    }
+    return ExtractFrames(data, size, screen->globalColorTableSize);
+}
+
+Status AnimatedPicture::ExtractFrames(const std::uint8_t* data, std::size_t size, int globalColorTableSize)
+{
+    gif::GifScanner scanner;
+    scanner.gifData = data;
+    scanner.dataSize = size;
+    scanner.globalColorTableSize = globalColorTableSize;
+    scanner.scanOffset = 13 + static_cast<std::size_t>(globalColorTableSize);
+    std::uint64_t budget = limits_.frameBytes;
+    gif::FrameSize frameSize;
+    gif::FramePosition position;
+    for (;;) {
+        int length = 0;
+        FrameRecord record;
+        auto stream = scanner.ExtractFrame(length, record.delay, frameSize, position, record.disposal);
+        if (!stream)
+            break;
+        // A plain text frame repeats the rectangle of the frame before it.
+        record.width = frameSize.width;
+        record.height = frameSize.height;
+        record.left = position.left;
+        record.top = position.top;
+        frameDisplayTime_ = displayTimeOf(record.delay);
+        DecodedGifImage image = DecodeGifImage(stream->data(), stream->size(), budget);
+        if (image.status == Status::FramesTooLarge)
+            return image.status;
+        if (image.status != Status::Ok)
+            continue;
+        budget -= 4 * static_cast<std::uint64_t>(image.image.width()) * static_cast<std::uint64_t>(image.image.height());
+        record.picture = std::move(image.image);
+        frames_.push_back(std::move(record));
+    }
+    if (frames_.empty())
+        return Status::NoFrames;
+    if (frames_.size() == 1) {
+        // The one frame that decoded is a still picture at its own place.
+        FrameRecord& only = frames_.front();
+        picture_ = StillPicture{std::move(only.picture), only.left, only.top};
+        frames_.clear();
+    }
+    return Status::Ok;
+}
+
+Status AnimatedPicture::CheckSurface(int width, int height) const
+{
+    if (width <= 0 || height <= 0)
+        return Status::EmptySurface;
+    const std::uint64_t bytes = std::uint64_t{4} * static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
+    return bytes > limits_.surfaceBytes ? Status::SurfaceTooLarge : Status::Ok;
+}
+
+Status AnimatedPicture::PrepareSurface(int width, int height)
+{
+    if (const Status fits = CheckSurface(width, height); fits != Status::Ok)
+        return fits;
+    QImage surface(width, height, QImage::Format_RGB32);
+    if (surface.isNull())
+        return Status::SurfaceTooLarge;
+    surface.fill(QColor(QRgb(kMenuColor)));
+    {
+        std::lock_guard lock(drawMutex_);
+        memoryImage_ = std::move(surface);
+    }
+    backgroundColor_ = kButtonFaceColor;
+    isInitialized_ = true;
+    if (view_.resized)
+        view_.resized(width, height);
+    return Status::Ok;
+}
+
+void AnimatedPicture::Reset()
+{
+    StopPlayback();
+    picture_.reset();
+    frames_.clear();
+    frames_.shrink_to_fit();
+    {
+        std::lock_guard lock(drawMutex_);
+        memoryImage_ = QImage();
+        backgroundImage_.reset();
+    }
+    isInitialized_ = false;
+    isGif_ = false;
+    currentFrame_ = 0;
+    backgroundColor_ = 0xFFFFFF;
+}
+
+void AnimatedPicture::setRealtime(bool realtime) { realtime_ = realtime; }
+void AnimatedPicture::setViewCallbacks(ViewCallbacks callbacks) { view_ = std::move(callbacks); }
+void AnimatedPicture::setCaptureListener(std::function<void(const CaptureEvent&)> listener)
+{
+    captureListener_ = std::move(listener);
+}
+void AnimatedPicture::setCaptureSink(CaptureSink sink)
+{
+    captureSink_ = sink ? std::move(sink) : CaptureSink(output::WriteDob);
+}
+void AnimatedPicture::setLimits(const LoadLimits& limits) { limits_ = limits; }
+
+QImage AnimatedPicture::snapshot() const
+{
+    std::lock_guard lock(drawMutex_);
+    return memoryImage_.copy();
+}
+
+int AnimatedPicture::pictureWidth() const { return pictureWidth_; }
+int AnimatedPicture::pictureHeight() const { return pictureHeight_; }
+Status AnimatedPicture::lastStatus() const { return lastStatus_; }
+bool AnimatedPicture::isGif() const { return isGif_; }
+int AnimatedPicture::frameCount() const { return static_cast<int>(frames_.size()); }
+int AnimatedPicture::frameDisplayTime() const { return frameDisplayTime_; }
+const std::string& AnimatedPicture::baseName() const { return baseName_; }
+const std::filesystem::path& AnimatedPicture::outputDirectory() const { return outputDirectory_; }
+
+int AnimatedPicture::CountAnimationFrames() const
+{
+    return isGif_ && frames_.size() >= 2 ? static_cast<int>(frames_.size()) : 0;
+}
+
+}  // namespace pelkora::picture

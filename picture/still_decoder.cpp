@@ -1,0 +1,93 @@
+#include "picture/still_decoder.h"
+
+#include <cstring>
+#include <limits>
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QImageReader>
+
+namespace pelkora::picture {
+
+namespace {
+
+struct Signature {
+    const char* format;
+    const char* bytes;
+    std::size_t length;
+};
+
+// Formats whose first bytes say what they are. ICO's four bytes are weak on
+// their own, so its image count must not be 0 either (checked below).
+constexpr Signature kSignatures[] = {
+    {"bmp", "BM", 2},
+    {"png", "\x89PNG\r\n\x1a\n", 8},
+    {"jpeg", "\xFF\xD8\xFF", 3},
+    {"ico", "\x00\x00\x01\x00", 4},
+};
+
+bool startsWith(const std::uint8_t* data, std::size_t size, const Signature& signature)
+{
+    return size >= signature.length && std::memcmp(data, signature.bytes, signature.length) == 0;
+}
+
+Status checkSize(const QSize& size, std::uint64_t surfaceBytes)
+{
+    if (!size.isValid())
+        return Status::Ok;  // the header does not tell; the decoded size is checked after
+    if (size.width() <= 0 || size.height() <= 0)
+        return Status::EmptySurface;
+    const std::uint64_t bytes = std::uint64_t{4} * static_cast<std::uint64_t>(size.width()) *
+                                static_cast<std::uint64_t>(size.height());
+    return bytes > surfaceBytes ? Status::SurfaceTooLarge : Status::Ok;
+}
+
+}  // namespace
+
+const char* StillFormatOf(const std::uint8_t* data, std::size_t size)
+{
+    if (data == nullptr)
+        return nullptr;
+    for (const Signature& signature : kSignatures) {
+        if (!startsWith(data, size, signature))
+            continue;
+        if (std::strcmp(signature.format, "ico") == 0 && (size < 6 || (data[4] == 0 && data[5] == 0)))
+            return nullptr;
+        return signature.format;
+    }
+    return nullptr;
+}
+
+DecodedStill DecodeStill(const std::uint8_t* data, std::size_t size, std::uint64_t surfaceBytes)
+{
+    DecodedStill result;
+    const char* format = StillFormatOf(data, size);
+    if (format == nullptr || size > static_cast<std::size_t>(std::numeric_limits<int>::max()))
+        return result;
+    // The bytes are only read during this call, so no copy is needed.
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    QBuffer buffer;
+    buffer.setData(bytes);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return result;
+    QImageReader reader(&buffer, format);
+    reader.setDecideFormatFromContent(false);
+    reader.setAutoTransform(false);
+    // The surface limit is ours; let the reader allocate up to it.
+    reader.setAllocationLimit(static_cast<int>(surfaceBytes >> 20) + 1);
+    result.status = checkSize(reader.size(), surfaceBytes);
+    if (result.status != Status::Ok)
+        return result;
+    QImage image = reader.read();
+    if (image.isNull()) {
+        result.status = Status::NotAPicture;
+        return result;
+    }
+    result.status = checkSize(image.size(), surfaceBytes);
+    if (result.status != Status::Ok)
+        return result;
+    result.image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    return result;
+}
+
+}  // namespace pelkora::picture
