@@ -1,0 +1,299 @@
+// Counting frames and cutting them out as stand-alone GIF streams.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "gif/gif_scanner.h"
+#include "scan_passes.h"
+#include "support/gif_builder.h"
+
+namespace pelkora::gif {
+namespace {
+
+using pelkora::testing::GifBuilder;
+using namespace pelkora::gif::testing;
+
+// A two-colour GIF: header, descriptor and a 6-byte global colour table.
+GifBuilder twoColour() {
+    return std::move(GifBuilder().header().screen(16, 16, 0));
+}
+
+TEST(GifFrameSplit, SmallestAnimationFrame) {
+    const Bytes data = twoColour().graphicControl(0x00, 7).image(0, 0, 16, 16, 0x00, {3}).trailer().bytes();
+    ASSERT_EQ(data.size(), 13u + 6 + 8 + 16 + 1);
+    EXPECT_EQ(countPass(data, 6), 1);
+
+    GifScanner s = scannerFor(data, 6);
+    int length = 0, delay = 0, disposal = 9;
+    FrameSize size;
+    FramePosition position;
+    const auto stream = s.ExtractFrame(length, delay, size, position, disposal);
+    ASSERT_TRUE(stream);
+    EXPECT_EQ(length, 44);
+    EXPECT_EQ(stream->size(), 44u);
+    EXPECT_EQ(*stream, data);  // header, one frame, trailer: the file itself
+    EXPECT_EQ(delay, 7);
+    EXPECT_EQ(disposal, 0);
+    EXPECT_EQ(s.frameStart, 19u);
+    EXPECT_EQ(s.scanOffset, 43u);
+    EXPECT_FALSE(s.ExtractFrame(length, delay, size, position, disposal));
+    EXPECT_EQ(s.scanOffset, 43u);
+}
+
+TEST(GifFrameSplit, LeadingExtensionsAreNotPartOfTheFrame) {
+    GifBuilder b = twoColour();
+    b.netscapeLoop().comment("made by hand");
+    const std::size_t first = b.offset();
+    b.graphicControl(0x04, 10).image(0, 0, 16, 16, 0, {5});
+    b.comment("between frames").application("XMP DataXMP", {4, 4});
+    const std::size_t second = b.offset();
+    b.image(2, 3, 4, 5, 0, {2}).trailer();
+    const Bytes data = b.bytes();
+
+    EXPECT_EQ(countPass(data, 6), 2);
+    const auto frames = extractPass(data, 6);
+    ASSERT_EQ(frames.size(), 2u);
+    expectStreamsWellFormed(data, 6, frames);
+    EXPECT_EQ(frames[0].start, first);
+    EXPECT_EQ(frames[0].stream[19], 0x21);
+    EXPECT_EQ(frames[0].stream[20], 0xF9);
+    EXPECT_EQ(frames[0].length, 19 + 8 + 18 + 1);
+    EXPECT_EQ(frames[1].start, second);
+    EXPECT_EQ(frames[1].stream[19], 0x2C);
+}
+
+TEST(GifFrameSplit, BlocksBetweenControlAndImageBelongToTheFrameOnce) {
+    GifBuilder b = twoColour();
+    b.graphicControl(0x00, 1).comment("inside").graphicControl(0x08, 2).netscapeLoop();
+    const std::size_t image = b.offset();
+    b.image(1, 2, 3, 4, 0, {3}).trailer();
+    const Bytes data = b.bytes();
+
+    const auto frames = extractPass(data, 6);
+    ASSERT_EQ(frames.size(), 1u);
+    expectStreamsWellFormed(data, 6, frames);
+    EXPECT_EQ(frames[0].start, 19u);
+    EXPECT_EQ(frames[0].length, static_cast<int>(data.size()));
+    // Delay and disposal come from the first control extension of the frame.
+    EXPECT_EQ(frames[0].delay, 1);
+    EXPECT_EQ(frames[0].disposal, 0);
+    EXPECT_EQ(image, 19u + 8 + 10 + 8 + 19);
+    EXPECT_EQ(countPass(data, 6), 1);
+}
+
+TEST(GifFrameSplit, DelayAndDisposalFromTheControlExtension) {
+    struct Case {
+        std::uint8_t packed;
+        int delay;
+        int disposal;
+    };
+    const Case cases[] = {
+        {0x00, 0, 0}, {0x04, 1, 1}, {0x08, 25, 2}, {0x0C, 65535, 3},
+        {0x1C, 300, 7}, {0x1F, 4, 7}, {0xE3, 9, 0}, {0x10, 256, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.packed));
+        const Bytes data = twoColour().graphicControl(c.packed, c.delay).image(0, 0, 1, 1, 0, {1}).trailer().bytes();
+        const auto frames = extractPass(data, 6);
+        ASSERT_EQ(frames.size(), 1u);
+        EXPECT_EQ(frames[0].delay, c.delay);
+        EXPECT_EQ(frames[0].disposal, c.disposal);
+    }
+}
+
+TEST(GifFrameSplit, FrameWithoutControlExtension) {
+    const Bytes data = twoColour().image(0, 0, 1, 1, 0, {1}).trailer().bytes();
+    GifScanner s = scannerFor(data, 6);
+    int length = 0, delay = 42, disposal = 42;
+    FrameSize size;
+    FramePosition position;
+    ASSERT_TRUE(s.ExtractFrame(length, delay, size, position, disposal));
+    EXPECT_EQ(delay, -1);
+    EXPECT_EQ(disposal, 0);
+}
+
+TEST(GifFrameSplit, SizeAndPositionFromTheImageDescriptor) {
+    const Bytes data = twoColour()
+                           .image(0, 0, 16, 16, 0x00, {3})
+                           .graphicControl(0, 0)
+                           .image(300, 65535, 1, 513, 0x87, {255, 10})
+                           .trailer()
+                           .bytes();
+    const auto frames = extractPass(data, 6);
+    ASSERT_EQ(frames.size(), 2u);
+    expectStreamsWellFormed(data, 6, frames);
+    EXPECT_EQ(frames[1].position.left, 300);
+    EXPECT_EQ(frames[1].position.top, 65535);
+    EXPECT_EQ(frames[1].size.width, 1);
+    EXPECT_EQ(frames[1].size.height, 513);
+    EXPECT_EQ(frames[1].length, 19 + 8 + 11 + 768 + 256 + 11 + 1 + 1);
+}
+
+TEST(GifFrameSplit, PlainTextFrameKeepsSizeAndPosition) {
+    const Bytes data = twoColour()
+                           .graphicControl(0, 3)
+                           .image(2, 3, 10, 11, 0, {4})
+                           .graphicControl(0x08, 50)
+                           .plainText(0, 0, 64, 8, "hello")
+                           .plainText(1, 1, 8, 8, "bare")
+                           .trailer()
+                           .bytes();
+    EXPECT_EQ(countPass(data, 6), 3);
+    const auto frames = extractPass(data, 6);
+    ASSERT_EQ(frames.size(), 3u);
+    expectStreamsWellFormed(data, 6, frames);
+    for (std::size_t i = 1; i < 3; ++i) {
+        EXPECT_EQ(frames[i].size.width, 10);
+        EXPECT_EQ(frames[i].size.height, 11);
+        EXPECT_EQ(frames[i].position.left, 2);
+        EXPECT_EQ(frames[i].position.top, 3);
+    }
+    EXPECT_EQ(frames[1].delay, 50);
+    EXPECT_EQ(frames[1].length, 19 + 8 + 15 + 7 + 1);
+    EXPECT_EQ(frames[2].delay, -1);
+}
+
+TEST(GifFrameSplit, PassesEndAtTheFirstFrameThatCannotBeWalked) {
+    struct Case {
+        const char* name;
+        Bytes data;
+        int frames;
+    };
+    const Bytes two = twoColour().graphicControl(0, 1).image(0, 0, 1, 1, 0, {200, 200}).bytes();
+    const auto extend = [](Bytes head, std::initializer_list<std::uint8_t> tail) {
+        head.insert(head.end(), tail);
+        return head;
+    };
+    const Case cases[] = {
+        {"empty GIF", twoColour().trailer().bytes(), 0},
+        {"nothing after the colour table", twoColour().bytes(), 0},
+        {"control extension then trailer",
+         twoColour().image(0, 0, 1, 1, 0, {1}).graphicControl(0, 1).trailer().bytes(), 1},
+        {"cut inside the second image's sub-blocks",
+         twoColour().image(0, 0, 1, 1, 0, {1}).graphicControl(0, 1).image(0, 0, 1, 1, 0, {200, 200})
+             .image(0, 0, 1, 1, 0, {1}).trailer().dropLast(200).bytes(), 1},
+        {"cut inside the first image's sub-blocks", Bytes(two.begin(), two.end() - 3), 0},
+        {"no trailer, last frame ends at the end", two, 1},
+        {"label 0x02 before a frame", extend(two, {0x21, 0x02, 0x00}), 1},
+        {"label 0x02 inside a frame",
+         extend(extend(twoColour().graphicControl(0, 1).bytes(), {0x21, 0x02, 0x00}),
+                {0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 0, 0x3B}), 0},
+        {"trailer between control and image",
+         extend(twoColour().graphicControl(0, 1).trailer().bytes(), {0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 0}), 0},
+        {"stray byte after a frame", extend(two, {0x00, 0x3B}), 1},
+        {"cut inside a leading comment", extend(two, {0x21, 0xFE, 0x05, 'a'}), 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(countPass(c.data, 6), c.frames);
+        const auto frames = extractPass(c.data, 6);
+        EXPECT_EQ(static_cast<int>(frames.size()), c.frames);
+        expectStreamsWellFormed(c.data, 6, frames);
+    }
+}
+
+TEST(GifFrameSplit, NoTrailerLastFrameEndsAtDataSize) {
+    const Bytes data = twoColour().image(0, 0, 1, 1, 0, {1}).bytes();
+    GifScanner s = scannerFor(data, 6);
+    ASSERT_EQ(s.SkipFrame(), 1);
+    EXPECT_EQ(s.scanOffset, data.size());
+    EXPECT_EQ(s.SkipFrame(), 0);
+}
+
+TEST(GifFrameSplit, NoDataFailsAtOnceAndWritesNothing) {
+    GifScanner s;
+    s.dataSize = 100;
+    s.scanOffset = 19;
+    int length = 5, delay = 5, disposal = 5;
+    FrameSize size{5, 5};
+    FramePosition position{5, 5};
+    EXPECT_EQ(s.SkipFrame(), 0);
+    EXPECT_FALSE(s.ExtractFrame(length, delay, size, position, disposal));
+    EXPECT_EQ(disposal, 5);
+    EXPECT_EQ(delay, 5);
+    EXPECT_EQ(s.scanOffset, 19u);
+}
+
+// The blocks are cut short where a careless reader would look past the end.
+TEST(GifFrameSplit, TruncatedFixedPartsFailWithoutReadingPastTheEnd) {
+    struct Case {
+        const char* name;
+        Bytes data;
+    };
+    const Case cases[] = {
+        {"control extension without delay", twoColour().raw({0x21, 0xF9, 0x04, 0x08}).bytes()},
+        {"control extension without terminator", twoColour().graphicControl(0x08, 3).dropLast(1).bytes()},
+        {"image descriptor after control, no size", twoColour().graphicControl(0, 3).raw({0x2C, 1, 0, 2, 0, 3}).bytes()},
+        {"image descriptor after control, no packed byte",
+         twoColour().graphicControl(0, 3).imageDescriptor(1, 2, 3, 4, 0x80).dropLast(1).bytes()},
+        {"image descriptor alone, no packed byte", twoColour().raw({0x2C, 1, 0, 2, 0, 3, 0, 4, 0}).bytes()},
+        {"local colour table cut", twoColour().imageDescriptor(0, 0, 1, 1, 0x87).raw({1, 2, 3}).bytes()},
+        {"introducer in the last byte", twoColour().raw({0x21}).bytes()},
+        {"introducer in the last byte after control", twoColour().graphicControl(0, 3).raw({0x21}).bytes()},
+        {"application fixed part cut", twoColour().raw({0x21, 0xFF, 0x0B, 'N', 'E'}).bytes()},
+        {"plain text fixed part cut", twoColour().graphicControl(0, 3).raw({0x21, 0x01, 0x0C, 0, 0}).bytes()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // An exact-size heap copy lets the address sanitizer see any overread.
+        const std::unique_ptr<std::uint8_t[]> exact(new std::uint8_t[c.data.size()]);
+        std::copy(c.data.begin(), c.data.end(), exact.get());
+        GifScanner s;
+        s.gifData = exact.get();
+        s.dataSize = c.data.size();
+        s.globalColorTableSize = 6;
+        s.scanOffset = 19;
+        EXPECT_EQ(s.SkipFrame(), 0);
+        s.scanOffset = 19;
+        int length = -5, delay = -5, disposal = -5;
+        FrameSize size{-5, -5};
+        FramePosition position{-5, -5};
+        EXPECT_FALSE(s.ExtractFrame(length, delay, size, position, disposal));
+        EXPECT_LE(s.scanOffset, c.data.size());
+        EXPECT_EQ(length, -5);
+        // Nothing is taken from a descriptor that is not all there.
+        EXPECT_EQ(size.width, -5);
+        EXPECT_EQ(position.left, -5);
+    }
+}
+
+TEST(GifFrameSplit, TruncatedControlExtensionIsNotRead) {
+    const Bytes data = twoColour().raw({0x21, 0xF9, 0x04, 0x1C, 0x10}).bytes();
+    GifScanner s = scannerFor(data, 6);
+    int length = 0, delay = 77, disposal = 77;
+    FrameSize size;
+    FramePosition position;
+    EXPECT_FALSE(s.ExtractFrame(length, delay, size, position, disposal));
+    EXPECT_EQ(delay, 77);
+    EXPECT_EQ(disposal, 0);  // set before the frame is looked at
+}
+
+TEST(GifFrameSplit, HeadAnnouncedBeyondTheDataIsNotCopied) {
+    // A scanner told of a colour table longer than the file cuts nothing.
+    const Bytes data = GifBuilder().header().screen(1, 1).image(0, 0, 1, 1, 0, {1}).trailer().bytes();
+    GifScanner s = scannerFor(data, 0);
+    s.globalColorTableSize = 768;
+    int length = 0, delay = 0, disposal = 0;
+    FrameSize size;
+    FramePosition position;
+    EXPECT_FALSE(s.ExtractFrame(length, delay, size, position, disposal));
+    s.scanOffset = 13;
+    s.globalColorTableSize = -3;
+    EXPECT_FALSE(s.ExtractFrame(length, delay, size, position, disposal));
+}
+
+TEST(GifFrameSplit, NoGlobalColourTable) {
+    const Bytes data = GifBuilder().header("GIF87a").screen(2, 2).image(0, 0, 2, 2, 0x81, {4}).trailer().bytes();
+    const auto frames = extractPass(data, 0);
+    ASSERT_EQ(frames.size(), 1u);
+    expectStreamsWellFormed(data, 0, frames);
+    EXPECT_EQ(frames[0].start, 13u);
+    EXPECT_EQ(frames[0].length, static_cast<int>(data.size()));
+}
+
+}  // namespace
+}  // namespace pelkora::gif
