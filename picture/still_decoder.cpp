@@ -42,6 +42,55 @@ Status checkSize(const QSize& size, std::uint64_t surfaceBytes)
     return bytes > surfaceBytes ? Status::SurfaceTooLarge : Status::Ok;
 }
 
+std::uint32_t u32At(const std::uint8_t* data, std::size_t at)
+{
+    return std::uint32_t{data[at]} | std::uint32_t{data[at + 1]} << 8 | std::uint32_t{data[at + 2]} << 16 |
+           std::uint32_t{data[at + 3]} << 24;
+}
+
+std::uint16_t u16At(const std::uint8_t* data, std::size_t at)
+{
+    return static_cast<std::uint16_t>(data[at] | data[at + 1] << 8);
+}
+
+// Qt leaves the rows that an uncompressed bitmap lacks as they were
+// allocated, which would put stray memory into the package: such a file is
+// refused whole. Compressed bitmaps are left to the reader.
+bool bmpHoldsItsPixels(const std::uint8_t* data, std::size_t size)
+{
+    if (size < 26)
+        return false;
+    const std::uint64_t offset = u32At(data, 10);
+    const std::uint32_t header = u32At(data, 14);
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    std::uint32_t bits = 0;
+    std::uint32_t compression = 0;
+    if (header == 12) {
+        width = u16At(data, 18);
+        height = u16At(data, 20);
+        bits = u16At(data, 24);
+    } else {
+        if (size < 34)
+            return false;
+        width = static_cast<std::int32_t>(u32At(data, 18));
+        height = static_cast<std::int32_t>(u32At(data, 22));
+        bits = u16At(data, 28);
+        compression = u32At(data, 30);
+    }
+    // BI_RGB and the bit-field layouts store every row whole.
+    if (compression != 0 && compression != 3 && compression != 6)
+        return true;
+    if (width <= 0 || bits == 0 || bits > 32)
+        return false;
+    const std::uint64_t rows = static_cast<std::uint64_t>(height < 0 ? -height : height);
+    const std::uint64_t rowBytes = (static_cast<std::uint64_t>(width) * bits + 31) / 32 * 4;
+    if (offset > size)
+        return false;
+    // Divided rather than multiplied: the header's numbers can be anything.
+    return rows == 0 || rowBytes <= (size - offset) / rows;
+}
+
 }  // namespace
 
 const char* StillFormatOf(const std::uint8_t* data, std::size_t size)
@@ -63,6 +112,8 @@ DecodedStill DecodeStill(const std::uint8_t* data, std::size_t size, std::uint64
     DecodedStill result;
     const char* format = StillFormatOf(data, size);
     if (format == nullptr || size > static_cast<std::size_t>(std::numeric_limits<int>::max()))
+        return result;
+    if (std::strcmp(format, "bmp") == 0 && !bmpHoldsItsPixels(data, size))
         return result;
     // The bytes are only read during this call, so no copy is needed.
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));

@@ -1,0 +1,260 @@
+#include "picture/animated_picture.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QImage>
+#include <QImageWriter>
+
+#include "support/gif_builder.h"
+#include "support/picture_fixtures.h"
+#include "support/temp_dir.h"
+
+namespace pelkora::picture {
+namespace {
+
+using namespace pelkora::testing;
+
+std::string asText(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+class Loading : public ::testing::Test {
+protected:
+    std::filesystem::path write(const std::string& name, const Bytes& bytes) const
+    {
+        return dir.write(name, asText(bytes));
+    }
+    std::vector<std::string> outputFiles() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(work / "adv"))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    TempDir dir;
+    std::filesystem::path work = makeWorkDirectory(dir);
+    AnimatedPicture picture{work};
+    void SetUp() override { picture.setRealtime(false); }
+};
+
+std::vector<Rgb> patternOf(int width, int height)
+{
+    std::vector<Rgb> pixels;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            pixels.push_back(static_cast<Rgb>(((x * 53) & 0xFF) << 16 | ((y * 97) & 0xFF) << 8 | ((x + y) * 31 & 0xFF)));
+    return pixels;
+}
+
+TEST_F(Loading, BmpVariantsDecodeToTheirPixels)
+{
+    struct Case {
+        BmpDepth depth;
+        bool topDown;
+        int width, height;
+    };
+    const Case cases[] = {{BmpDepth::Rgb24, false, 4, 3},  {BmpDepth::Rgb24, false, 3, 2},
+                          {BmpDepth::Rgb24, true, 5, 3},   {BmpDepth::Rgb32, false, 7, 2},
+                          {BmpDepth::Rgb32, true, 2, 2},   {BmpDepth::Palette8, false, 3, 3},
+                          {BmpDepth::Palette8, true, 1, 4}, {BmpDepth::Rgb24, false, 300, 2}};
+    int n = 0;
+    std::string expectedPlaylist;
+    for (const Case& c : cases) {
+        std::vector<Rgb> pixels = patternOf(c.width, c.height);
+        if (c.depth == BmpDepth::Palette8)
+            for (auto& p : pixels) p &= 0xC0C0C0;  // few enough colours for a palette
+        const std::string name = "bmp" + std::to_string(++n);
+        const auto file = write(name + ".bmp", makeBmp(c.width, c.height, pixels, c.depth, c.topDown));
+        SCOPED_TRACE(name);
+        ASSERT_EQ(picture.LoadFile(file), 1) << statusText(picture.lastStatus());
+        EXPECT_FALSE(picture.isGif());
+        EXPECT_EQ(picture.pictureWidth(), c.width);
+        EXPECT_EQ(picture.pictureHeight(), c.height);
+        EXPECT_EQ(picture.ShowPicture(), 1);
+        const auto dob = readDob(work / "adv" / (name + ".dob"), pixels.size());
+        ASSERT_TRUE(dob);
+        EXPECT_EQ(dob->width, c.width % 256);
+        EXPECT_EQ(dob->greys, greysOf(pixels));
+        expectedPlaylist += name + ".dob,3000\n\n";
+    }
+    EXPECT_EQ(playlistOf(work), expectedPlaylist);
+}
+
+TEST_F(Loading, PluginAndBuiltInFormats)
+{
+    for (const char* format : {"png", "jpeg", "ico"}) {
+        QImage image(6, 4, QImage::Format_RGB32);
+        image.fill(QColor(0, 0, 0));
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(QImageWriter(&buffer, format).write(image)) << format;
+        const auto file = dir.write(std::string("pic.") + format, bytes.toStdString());
+        ASSERT_EQ(picture.LoadFile(file), 1) << format << ": " << statusText(picture.lastStatus());
+        EXPECT_EQ(picture.pictureWidth(), 6) << format;
+        EXPECT_EQ(picture.pictureHeight(), 4) << format;
+    }
+}
+
+TEST_F(Loading, WhatIsNoPictureIsRefused)
+{
+    struct Case {
+        const char* name;
+        std::string bytes;
+        Status status;
+    };
+    const Case cases[] = {
+        {"text.txt", "BMW is not a bitmap, and this is a text file.\n", Status::NotAPicture},
+        {"plain.txt", "hello world\n", Status::NotAPicture},
+        {"version.gif", "GIF88a\x01\x00\x01\x00\x00\x00\x00;", Status::NotAPicture},
+        {"short.gif", "GIF89a\x01\x00", Status::NotAPicture},
+        {"empty.bmp", "", Status::NotAPicture},
+        {"cut.bmp", asText(makeBmp(4, 4, patternOf(4, 4))).substr(0, 60), Status::NotAPicture},
+        {"only-trailer.gif", asText(GifBuilder().header().screen(2, 2, 0).trailer().bytes()), Status::NoFrames},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(picture.LoadFile(dir.write(c.name, c.bytes)), 0) << c.name;
+        EXPECT_EQ(picture.lastStatus(), c.status) << c.name;
+        EXPECT_EQ(picture.ShowPicture(), 0) << c.name;
+    }
+    EXPECT_EQ(picture.LoadFile(dir / "missing.bmp"), 0);
+    EXPECT_EQ(picture.lastStatus(), Status::CantFindFile);
+    EXPECT_TRUE(outputFiles().empty());
+}
+
+TEST_F(Loading, BaseNames)
+{
+    struct Case {
+        const char* path;
+        const char* baseName;
+    };
+    const Case cases[] = {{"/pics/logo.final.gif", "logo.final"},
+                          {"/old.pics/logo", ""},
+                          {"logo.bmp", "logo"},
+                          {"/x/a.bmp.gif", "a.bmp"},
+                          {"/x/.hidden", ""}};
+    for (const Case& c : cases) {
+        picture.LoadFile(c.path);
+        EXPECT_EQ(picture.baseName(), c.baseName) << c.path;
+    }
+    const std::string longName(400, 'n');
+    picture.LoadFile("/x/" + longName + ".gif");
+    EXPECT_EQ(picture.baseName(), longName);
+}
+
+TEST_F(Loading, SizesRefusedBeforeAllocation)
+{
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        Status status;
+    };
+    const std::vector<Rgb> palette = {0x000000, 0xFFFFFF};
+    const Case cases[] = {
+        {"huge.gif", makeGif(65535, 65535, palette, {solidFrame(0, 0, 1, 1, 1)}), Status::SurfaceTooLarge},
+        {"huge-animation.gif",
+         makeGif(65535, 65535, palette, {solidFrame(0, 0, 1, 1, 1), solidFrame(0, 0, 1, 1, 0)}),
+         Status::SurfaceTooLarge},
+        {"zero-width.gif", makeGif(0, 5, palette, {solidFrame(0, 0, 1, 1, 1)}), Status::EmptySurface},
+        {"zero-height.gif", makeGif(5, 0, palette, {solidFrame(0, 0, 1, 1, 1)}), Status::EmptySurface},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(picture.LoadFile(write(c.name, c.bytes)), 0) << c.name;
+        EXPECT_EQ(picture.lastStatus(), c.status) << c.name;
+    }
+
+    // An animation whose frames, small on disk, would decode beyond the limit.
+    LoadLimits limits;
+    limits.frameBytes = 4 * 100 * 100 * 2;
+    picture.setLimits(limits);
+    const auto big = write("frames.gif", makeGif(100, 100, palette,
+                                                 {solidFrame(0, 0, 100, 100, 1), solidFrame(0, 0, 100, 100, 0),
+                                                  solidFrame(0, 0, 100, 100, 1)}));
+    EXPECT_EQ(picture.LoadFile(big), 0);
+    EXPECT_EQ(picture.lastStatus(), Status::FramesTooLarge);
+    EXPECT_EQ(picture.frameCount(), 0);
+
+    limits = LoadLimits{};
+    limits.surfaceBytes = 4 * 10 * 10;
+    picture.setLimits(limits);
+    EXPECT_EQ(picture.LoadFile(write("big.bmp", makeBmp(11, 10, patternOf(11, 10)))), 0);
+    EXPECT_EQ(picture.lastStatus(), Status::SurfaceTooLarge);
+
+    limits = LoadLimits{};
+    limits.fileBytes = 16;
+    picture.setLimits(limits);
+    EXPECT_EQ(picture.LoadFile(write("long.bmp", makeBmp(2, 2, patternOf(2, 2)))), 0);
+    EXPECT_EQ(picture.lastStatus(), Status::FileTooLarge);
+    EXPECT_TRUE(outputFiles().empty());
+}
+
+TEST_F(Loading, FrameDisplayTimeFromLastExtractedFrame)
+{
+    struct Case {
+        std::vector<int> delays;  // -1: no graphic control extension
+        int displayTime;
+    };
+    const Case cases[] = {{{4, 50, 0}, 500}, {{10, 20, 75}, 750}, {{-1, -1}, 500}, {{75, 10}, 500}, {{100, 3000}, 30000}};
+    for (const Case& c : cases) {
+        std::vector<GifFrame> frames;
+        for (int delay : c.delays) {
+            GifFrame frame = solidFrame(0, 0, 2, 2, 1, delay);
+            frame.control = delay >= 0;
+            frames.push_back(frame);
+        }
+        ASSERT_EQ(picture.LoadFile(write("anim.gif", makeGif(2, 2, {0, 0xFFFFFF}, frames))), 1);
+        EXPECT_EQ(picture.frameCount(), static_cast<int>(c.delays.size()));
+        EXPECT_EQ(picture.CountAnimationFrames(), static_cast<int>(c.delays.size()));
+        EXPECT_EQ(picture.frameDisplayTime(), c.displayTime);
+    }
+}
+
+TEST_F(Loading, FrameThatDoesNotDecodeIsLeftOut)
+{
+    // The middle frame's rectangle is empty: nothing of it can decode.
+    const Bytes gif = GifBuilder()
+                          .header()
+                          .screen(2, 2, 0)
+                          .graphicControl(0, 10)
+                          .image(0, 0, 2, 2, 0, {3})
+                          .graphicControl(0, 20)
+                          .image(0, 0, 0, 2, 0, {3})
+                          .graphicControl(0, 75)
+                          .image(0, 0, 2, 2, 0, {3})
+                          .trailer()
+                          .bytes();
+    ASSERT_EQ(picture.LoadFile(write("gap.gif", gif)), 1);
+    EXPECT_EQ(picture.frameCount(), 2);
+    EXPECT_EQ(picture.frameDisplayTime(), 750);
+}
+
+TEST_F(Loading, StillAndOneFrameGifs)
+{
+    const std::vector<Rgb> palette = {0x000000, 0xFFFFFF, 0xFF0000, 0x0000FF};
+    GifFrame whole;
+    whole.width = 2;
+    whole.height = 2;
+    whole.indices = {0, 1, 2, 3};
+    ASSERT_EQ(picture.LoadFile(write("four.gif", makeGif(2, 2, palette, {whole}))), 1);
+    EXPECT_TRUE(picture.isGif());
+    EXPECT_EQ(picture.frameCount(), 0);
+    EXPECT_EQ(picture.CountAnimationFrames(), 0);
+    EXPECT_EQ(picture.ShowPicture(), 1);
+    auto dob = readDob(work / "adv" / "four.dob", 4);
+    ASSERT_TRUE(dob);
+    EXPECT_EQ(dob->greys, greysOf({0x000000, 0xFFFFFF, 0xFF0000, 0x0000FF}));
+
+    // One frame over part of the screen: the rest keeps the first fill.
+    ASSERT_EQ(picture.LoadFile(write("part.gif", makeGif(4, 3, palette, {solidFrame(1, 1, 2, 1, 0)}))), 1);
+    EXPECT_EQ(picture.pictureWidth(), 4);
+    EXPECT_EQ(picture.pictureHeight(), 3);
+    EXPECT_EQ(picture.ShowPicture(), 1);
+    dob = readDob(work / "adv" / "part.dob", 12);
+    ASSERT_TRUE(dob);
+    EXPECT_EQ(dob->greys, std::vector<int>({0, 0, 0, 0, 0, 15, 15, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(playlistOf(work), "four.dob,3000\n\npart.dob,3000\n\n");
+}
+
+}  // namespace
+}  // namespace pelkora::picture
