@@ -1,0 +1,236 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "output/playlist.h"
+#include "output/text_pager.h"
+#include "support/temp_dir.h"
+
+namespace pelkora::output {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+using testing::TempDir;
+
+// A work directory with its output folder, and what the pager left there.
+class TextPagerTest : public ::testing::Test {
+protected:
+    void SetUp() override { fs::create_directory(outputFolderPath(work.path())); }
+
+    fs::path source(const std::string& name, std::string_view bytes) { return work.write("in/" + name, bytes); }
+    PagerResult page(const fs::path& text, const TextPagerOptions& options = {})
+    {
+        return pageTextFile(text, work.path(), options);
+    }
+    std::string pageBytes(const std::string& fileName) const
+    {
+        return TempDir::read(outputFolderPath(work.path()) / fileName);
+    }
+    bool pageExists(const std::string& fileName) const
+    {
+        return fs::exists(outputFolderPath(work.path()) / fileName);
+    }
+    std::string playlist() const { return TempDir::read(playlistPath(outputFolderPath(work.path()))); }
+    std::size_t filesInOutput() const
+    {
+        return static_cast<std::size_t>(std::distance(fs::directory_iterator(outputFolderPath(work.path())),
+                                                      fs::directory_iterator()));
+    }
+
+    TempDir work;
+};
+
+TEST_F(TextPagerTest, WritesNumberedPagesAndTheirEntries)
+{
+    const std::string text(120, 'x');
+    const auto result = page(source("notes.txt", text));
+    EXPECT_EQ(result.status, Status::Ok);
+    EXPECT_EQ(result.pagesWritten, 3);
+    EXPECT_EQ(result.pagesSkipped, 0);
+    EXPECT_EQ(pageBytes("notes-01.txt"), std::string(55, 'x'));
+    EXPECT_EQ(pageBytes("notes-02.txt"), std::string(55, 'x'));
+    EXPECT_EQ(pageBytes("notes-03.txt"), std::string(10, 'x'));
+    EXPECT_EQ(playlist(), "notes-01.txt,6000\nnotes-02.txt,6000\nnotes-03.txt,6000\n");
+}
+
+TEST_F(TextPagerTest, PagesAreUtf8WithoutMarkInEveryEncoding)
+{
+    const struct {
+        const char* name;
+        std::string bytes;
+        TextPagerOptions options;
+        std::string page;
+    } cases[] = {
+        {"utf8 mark, tab and CR LF", "\xEF\xBB\xBF\xC3\xA9\r\n\tx", {}, "\xC3\xA9\n    x"},
+        {"ansi in the C locale reads UTF-8", "caf\xC3\xA9\r", {}, "caf\xC3\xA9\r"},
+        {"ansi bad bytes", "a\xFF" "b", {}, "a\xEF\xBF\xBD" "b"},
+        {"ansi named set", "caf\xE9\t!", {"CP1252"}, "caf\xC3\xA9    !"},
+        {"ansi zero byte ends the text", "ab\0cd"s, {}, "ab"},
+        {"utf8 zero byte ends the text", "\xEF\xBB\xBF" "ab\0cd"s, {}, "ab"},
+        {"FE FF is ansi", "\xFE\xFF" "a"s, {}, "\xEF\xBF\xBD\xEF\xBF\xBD" "a"},
+        {"utf16 keeps CR and tab", "\xFF\xFE" "a\0\r\0\n\0\t\0b\0"s, {}, "a\r\n\tb"},
+        {"utf16 odd last byte dropped", "\xFF\xFE" "a\0b"s, {}, "a"},
+        {"utf16 pair", "\xFF\xFE\x3D\xD8\x00\xDE"s, {}, "\xF0\x9F\x98\x80"},
+        {"utf16 lone surrogate", "\xFF\xFE\x3D\xD8" "a\0"s, {}, "\xEF\xBF\xBD" "a"},
+        {"utf16 zero unit stays", "\xFF\xFE" "a\0\0\0b\0"s, {}, "a\0b"s},
+    };
+    for (const auto& c : cases) {
+        const auto result = page(source("case.txt", c.bytes), c.options);
+        EXPECT_EQ(result.status, Status::Ok) << c.name;
+        EXPECT_EQ(pageBytes("case-01.txt"), c.page) << c.name;
+        EXPECT_FALSE(pageExists("case-02.txt")) << c.name;
+    }
+}
+
+TEST_F(TextPagerTest, TextsWithoutCharactersGiveNoPages)
+{
+    for (const std::string& bytes : {""s, "\xFF\xFE"s, "\xEF\xBB\xBF"s, "\0abc"s, "\xFF\xFE" "a"s}) {
+        const auto result = page(source("empty.txt", bytes));
+        EXPECT_EQ(result.status, Status::EmptyText) << "bytes of size " << bytes.size();
+        EXPECT_EQ(result.pagesWritten, 0);
+    }
+    EXPECT_EQ(filesInOutput(), 0u);
+}
+
+TEST_F(TextPagerTest, MissingFileAndFolderCannotBeFound)
+{
+    EXPECT_EQ(page(work / "in/missing.txt").status, Status::CantFindFile);
+    fs::create_directories(work / "in/folder.txt");
+    EXPECT_EQ(page(work / "in/folder.txt").status, Status::CantFindFile);
+    EXPECT_EQ(filesInOutput(), 0u);
+}
+
+TEST_F(TextPagerTest, UnknownCharacterSetCannotBeRead)
+{
+    const auto result = page(source("notes.txt", "abc"), TextPagerOptions{"NO-SUCH-CHARSET"});
+    EXPECT_EQ(result.status, Status::CannotRead);
+    EXPECT_EQ(filesInOutput(), 0u);
+}
+
+TEST_F(TextPagerTest, PagesThatCannotBeCreatedAreSkippedWithoutEntries)
+{
+    fs::remove(outputFolderPath(work.path()));
+    const auto result = page(source("notes.txt", std::string(120, 'x')));
+    EXPECT_EQ(result.status, Status::CannotWrite);
+    EXPECT_EQ(result.pagesWritten, 0);
+    EXPECT_EQ(result.pagesSkipped, 3);
+    EXPECT_FALSE(fs::exists(outputFolderPath(work.path())));
+}
+
+TEST_F(TextPagerTest, SkippedPageKeepsItsNumber)
+{
+    // A folder in the place of the second page blocks that page alone.
+    fs::create_directory(outputFolderPath(work.path()) / "notes-02.txt");
+    const auto result = page(source("notes.txt", std::string(120, 'x')));
+    EXPECT_EQ(result.status, Status::Ok);
+    EXPECT_EQ(result.pagesWritten, 2);
+    EXPECT_EQ(result.pagesSkipped, 1);
+    EXPECT_EQ(pageBytes("notes-03.txt"), std::string(10, 'x'));
+    EXPECT_EQ(playlist(), "notes-01.txt,6000\nnotes-03.txt,6000\n");
+}
+
+TEST_F(TextPagerTest, MissingEntriesAreReported)
+{
+    fs::create_directory(playlistPath(outputFolderPath(work.path())));
+    const auto result = page(source("notes.txt", "abc"));
+    EXPECT_EQ(result.status, Status::CannotWriteIndex);
+    EXPECT_EQ(result.pagesWritten, 1);
+    EXPECT_EQ(result.entriesMissing, 1);
+    EXPECT_EQ(pageBytes("notes-01.txt"), "abc");
+}
+
+TEST_F(TextPagerTest, SurrogatePairIsNeverSplitAcrossPages)
+{
+    page(source("emoji.txt", std::string(54, 'a') + "\xF0\x9F\x98\x80" "b"));
+    EXPECT_EQ(pageBytes("emoji-01.txt"), std::string(54, 'a'));
+    EXPECT_EQ(pageBytes("emoji-02.txt"), "\xF0\x9F\x98\x80" "b");
+}
+
+TEST(TextPageName, DropsTheLastFourCharacters)
+{
+    const struct {
+        const char* path;
+        const char* name;
+    } cases[] = {
+        {"/in/notes.txt", "notes"},
+        {"/in/readme.text", "readme."},
+        {"/in/notes", "n"},
+        {"/in/abcd", ""},
+        {"/in/abc", "abc"},
+        {"/in/a", "a"},
+        {"/in/a.b/c.txt", "c"},
+        {"/in/\xE6\x97\xA5\xE6\x9C\xAC.txt", "\xE6\x97\xA5\xE6\x9C\xAC"},
+        {"/in/\xE6\x96\x87\xE6\x9C\xAC", "\xE6\x96\x87\xE6\x9C\xAC"},     // two characters
+        {"/in/x\xE6\x96\x87\xE6\x9C\xAC\xF0\x9F\x98\x80\xC3\xA9", "x"},   // four multi-byte characters
+        {"/in/\xFF\xFE\xFD\xFC\xFB", "\xFF"},                           // not UTF-8: bytes
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(pageNameOf(c.path), c.name) << c.path;
+}
+
+TEST_F(TextPagerTest, ShortAndOddNamesNameTheirPages)
+{
+    page(source("readme.text", "a"));
+    page(source("ab", "b"));
+    EXPECT_EQ(pageBytes("readme.-01.txt"), "a");
+    EXPECT_EQ(pageBytes("ab-01.txt"), "b");
+    EXPECT_EQ(playlist(), "readme.-01.txt,6000\nab-01.txt,6000\n");
+}
+
+TEST_F(TextPagerTest, HundredthPageGetsThreeDigits)
+{
+    page(source("notes.txt", std::string(55 * 100 + 1, 'x')));
+    EXPECT_EQ(pageBytes("notes-99.txt").size(), 55u);
+    EXPECT_EQ(pageBytes("notes-100.txt").size(), 55u);
+    EXPECT_EQ(pageBytes("notes-101.txt"), "x");
+    const std::string entries = playlist();
+    EXPECT_NE(entries.find("\nnotes-09.txt,6000\nnotes-10.txt,6000\n"), std::string::npos);
+    EXPECT_TRUE(entries.ends_with("\nnotes-100.txt,6000\nnotes-101.txt,6000\n"));
+}
+
+TEST_F(TextPagerTest, ConvertingAgainOverwritesPagesAndAppendsEntries)
+{
+    const auto text = source("notes.txt", std::string(56, 'x'));
+    page(text);
+    work.write("in/notes.txt", "short");
+    page(text);
+    EXPECT_EQ(pageBytes("notes-01.txt"), "short");
+    EXPECT_EQ(pageBytes("notes-02.txt"), "x");  // the surplus page of the first run stays
+    EXPECT_EQ(playlist(), "notes-01.txt,6000\nnotes-02.txt,6000\nnotes-01.txt,6000\n");
+}
+
+// More than a megabyte: every page arrives, with characters cut by the
+// reading pieces, CR LF pairs, tabs and pairs of surrogates throughout.
+TEST_F(TextPagerTest, LongTextBecomesAllItsPages)
+{
+    std::string text = "\xEF\xBB\xBF";
+    std::string expected;
+    const std::string words[] = {"\xE4\xBD\xA0\xE5\xA5\xBD", "\r\n", "\t", "\xF0\x9F\x98\x80", "abc", "\n"};
+    const std::string normalised[] = {"\xE4\xBD\xA0\xE5\xA5\xBD", "\n", "    ", "\xF0\x9F\x98\x80", "abc", "\n"};
+    for (std::size_t i = 0; text.size() < (1u << 20) + 12345; ++i) {
+        const std::size_t pick = (i * 7 + i / 3) % 6;
+        text += words[pick];
+        expected += normalised[pick];
+    }
+    const auto result = page(source("long.txt", text));
+    ASSERT_EQ(result.status, Status::Ok);
+
+    std::string joined;
+    std::string entries;
+    for (int number = 1; number <= result.pagesWritten; ++number) {
+        const std::string name = textPageFileName("long", number);
+        const std::string bytes = pageBytes(name);
+        ASSERT_FALSE(bytes.empty()) << name;
+        joined += bytes;
+        entries += textPageEntry("long", number);
+    }
+    EXPECT_FALSE(pageExists(textPageFileName("long", result.pagesWritten + 1)));
+    EXPECT_EQ(joined, expected);
+    EXPECT_EQ(playlist(), entries);
+    EXPECT_GT(result.pagesWritten, 10000);
+}
+
+}  // namespace
+}  // namespace pelkora::output
