@@ -1,0 +1,225 @@
+// Frames composed as a viewer shows them, captured at their rectangles, and
+// named and listed as the package expects.
+#include "picture/animated_picture.h"
+
+#include <gtest/gtest.h>
+
+#include <mutex>
+
+#include "support/gif_builder.h"
+#include "support/picture_fixtures.h"
+#include "support/temp_dir.h"
+
+namespace pelkora::picture {
+namespace {
+
+using namespace pelkora::testing;
+
+constexpr Rgb kBlack = 0x000000;
+constexpr Rgb kWhite = 0xFFFFFF;
+constexpr Rgb kRed = 0xFF0000;
+constexpr Rgb kSurface = 0xF0F0F0;
+const std::vector<Rgb> kPalette = {kBlack, kWhite, kRed, 0x808080};
+constexpr std::uint8_t kB = 0, kW = 1, kR = 2, kT = 3;  // kT: the transparent index where used
+
+GifFrame transparentFrame(int width, int height, std::uint8_t index = kT)
+{
+    GifFrame frame = solidFrame(0, 0, width, height, index);
+    frame.transparent = kT;
+    return frame;
+}
+
+class Composition : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        picture.setRealtime(false);
+        picture.setCaptureListener([this](const CaptureEvent& event) {
+            std::lock_guard lock(mutex);
+            events.push_back(event);
+        });
+    }
+    // Loads and plays the whole pass, headless.
+    void play(const std::string& name, const Bytes& bytes)
+    {
+        const auto file = dir.write(name, std::string(bytes.begin(), bytes.end()));
+        ASSERT_EQ(picture.LoadFile(file), 1) << statusText(picture.lastStatus());
+        picture.ShowPicture();
+        picture.WaitForPass();
+    }
+    std::vector<int> greys(const std::string& dobName, std::size_t pixels) const
+    {
+        const auto dob = readDob(work / "adv" / dobName, pixels);
+        return dob ? dob->greys : std::vector<int>{-1};
+    }
+
+    TempDir dir;
+    std::filesystem::path work = makeWorkDirectory(dir);
+    AnimatedPicture picture{work};
+    std::mutex mutex;
+    std::vector<CaptureEvent> events;
+};
+
+TEST_F(Composition, PartialFramesCapturedAtTheirRectangles)
+{
+    play("anim.gif", makeGif(4, 4, kPalette,
+                             {solidFrame(0, 0, 4, 4, kW), solidFrame(1, 1, 2, 2, kB), solidFrame(3, 3, 1, 1, kR)}));
+    EXPECT_EQ(greys("anim-01.dob", 16), std::vector<int>(16, 0));
+    EXPECT_EQ(greys("anim-02.dob", 4), std::vector<int>(4, 15));
+    EXPECT_EQ(greys("anim-03.dob", 1), std::vector<int>{10});
+    EXPECT_EQ(TempDir::read(work / "adv" / "anim-02.dob").substr(0, 2), std::string("\x02\x02"));
+    EXPECT_EQ(playlistOf(work), "anim-01.dob,500\nanim-02.dob,500\nanim-03.dob,1500\n\n");
+}
+
+TEST_F(Composition, DisposalAndTransparency)
+{
+    struct Case {
+        const char* name;
+        std::vector<GifFrame> frames;
+        std::vector<int> lastFrame;  // the 2 x 2 picture after the last frame
+    };
+    GifFrame checker = transparentFrame(2, 2);
+    checker.indices = {kW, kT, kT, kW};
+    GifFrame local = solidFrame(0, 0, 2, 2, 0);
+    local.localPalette = {kWhite, kBlack};
+    const std::vector<Case> cases = {
+        // Disposal 2 leaves the frame's rectangle in the background colour.
+        {"dispose2", {solidFrame(0, 0, 2, 2, kB), solidFrame(0, 0, 1, 2, kR, 0, 2), transparentFrame(2, 2)},
+         {0, 15, 0, 15}},
+        // Disposal 3 restores what lay under the frame.
+        {"dispose3", {solidFrame(0, 0, 2, 2, kB), solidFrame(0, 0, 1, 2, kR, 0, 3), transparentFrame(2, 2)},
+         {15, 15, 15, 15}},
+        // Disposal 0 and 1 keep the frame.
+        {"dispose1", {solidFrame(0, 0, 2, 2, kB), solidFrame(0, 0, 1, 2, kR, 0, 1), transparentFrame(2, 2)},
+         {10, 15, 10, 15}},
+        // Transparent pixels leave what lies beneath.
+        {"transparent", {solidFrame(0, 0, 2, 2, kR), checker}, {0, 10, 10, 0}},
+        // A local colour table is the frame's own.
+        {"local", {solidFrame(0, 0, 2, 2, kW), local}, {0, 0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        play(std::string(c.name) + ".gif", makeGif(2, 2, kPalette, c.frames));
+        const std::string last = std::string(c.name) + "-0" + std::to_string(c.frames.size()) + ".dob";
+        EXPECT_EQ(greys(last, 4), c.lastFrame);
+    }
+}
+
+TEST_F(Composition, TwelveFramesNumberedAndListed)
+{
+    std::vector<GifFrame> frames;
+    for (int i = 0; i < 12; ++i) frames.push_back(solidFrame(0, 0, 1, 1, static_cast<std::uint8_t>(i % 3), 75));
+    play("anim.gif", makeGif(1, 1, kPalette, frames));
+    std::string expected;
+    for (int n = 1; n <= 12; ++n) {
+        const std::string name = std::string("anim-") + (n <= 9 ? "0" : "") + std::to_string(n) + ".dob";
+        EXPECT_TRUE(std::filesystem::exists(work / "adv" / name)) << name;
+        expected += name + (n < 12 ? ",750\n" : ",1500\n\n");
+    }
+    EXPECT_EQ(playlistOf(work), expected);
+    EXPECT_EQ(events.size(), 12u);
+}
+
+TEST_F(Composition, HundredthFrameHasThreeDigits)
+{
+    std::vector<GifFrame> frames;
+    for (int i = 0; i < 100; ++i) frames.push_back(solidFrame(0, 0, 1, 1, static_cast<std::uint8_t>(i % 2)));
+    dir.write("advTimeSetting.ini", "[IntervalTime]\nDynamicGifLastPicPlayTime=2222\n");
+    play("anim.gif", makeGif(1, 1, kPalette, frames));
+    for (const char* name : {"anim-01.dob", "anim-09.dob", "anim-10.dob", "anim-99.dob", "anim-100.dob"})
+        EXPECT_TRUE(std::filesystem::exists(work / "adv" / name)) << name;
+    const std::string playlist = playlistOf(work);
+    EXPECT_NE(playlist.find("anim-99.dob,500\nanim-100.dob,2222\n\n"), std::string::npos);
+    EXPECT_EQ(std::count(playlist.begin(), playlist.end(), '\n'), 101);
+}
+
+TEST_F(Composition, DottedNamesReplacedInTheFileNameOnly)
+{
+    play("a.bmp.gif", makeGif(1, 1, kPalette, {solidFrame(0, 0, 1, 1, kB), solidFrame(0, 0, 1, 1, kW)}));
+    play("b.bmp.gif", makeGif(1, 1, kPalette, {solidFrame(0, 0, 1, 1, kB)}));
+    EXPECT_EQ(playlistOf(work), "a.dob-01.dob,500\na.dob-02.dob,1500\n\nb.dob.dob,3000\n\n");
+
+    // A work directory whose name holds ".bmp" still receives its files.
+    TempDir other;
+    const auto dotted = makeWorkDirectory(other) / "my.bmp.files";
+    std::filesystem::create_directories(dotted / "adv");
+    AnimatedPicture inDotted(dotted);
+    const auto file = other.write("logo.gif", [] {
+        const Bytes b = makeGif(1, 1, kPalette, {solidFrame(0, 0, 1, 1, kB)});
+        return std::string(b.begin(), b.end());
+    }());
+    ASSERT_EQ(inDotted.LoadFile(file), 1);
+    EXPECT_EQ(inDotted.ShowPicture(), 1);
+    EXPECT_TRUE(std::filesystem::exists(dotted / "adv" / "logo.dob"));
+    EXPECT_EQ(playlistOf(dotted), "logo.dob,3000\n\n");
+}
+
+// Several frames walked, one decodes: it is a still picture at its place.
+TEST_F(Composition, OneDecodableFrameIsAStillPicture)
+{
+    const Bytes gif = GifBuilder()
+                          .header()
+                          .screen(3, 3, 0)
+                          .graphicControl(0, 10)
+                          .image(0, 0, 0, 1, 0, {3})
+                          .graphicControl(0, 10)
+                          .imageDescriptor(1, 1, 1, 1, 0)
+                          .raw({2, 2, 0x4C, 0x01, 0})  // LZW: clear, index 1, end
+                          .graphicControl(0, 10)
+                          .image(0, 0, 1, 0, 0, {3})
+                          .trailer()
+                          .bytes();
+    play("one.gif", gif);
+    EXPECT_EQ(picture.CountAnimationFrames(), 0);
+    EXPECT_EQ(picture.lastStatus(), Status::Ok);
+    std::vector<int> expected(9, 0);
+    expected[4] = greyOfRgb(0x7A9FC4);  // entry 1 of the builder's colour table
+    EXPECT_EQ(greys("one.dob", 9), expected);
+    EXPECT_EQ(playlistOf(work), "one.dob,3000\n\n");
+}
+
+TEST_F(Composition, DobThatCannotBeCreatedGetsNoLine)
+{
+    std::filesystem::create_directories(work / "adv" / "logo.dob");
+    std::filesystem::create_directories(work / "adv" / "anim-02.dob");
+    play("logo.gif", makeGif(1, 1, kPalette, {solidFrame(0, 0, 1, 1, kB)}));
+    EXPECT_EQ(picture.lastStatus(), Status::CannotWrite);
+    play("anim.gif", makeGif(1, 1, kPalette,
+                             {solidFrame(0, 0, 1, 1, kB), solidFrame(0, 0, 1, 1, kW), solidFrame(0, 0, 1, 1, kB)}));
+    EXPECT_EQ(playlistOf(work), "anim-01.dob,500\nanim-03.dob,1500\n\n");
+    ASSERT_EQ(events.size(), 4u);
+    EXPECT_EQ(events[0].status, Status::CannotWrite);
+    EXPECT_EQ(events[0].dobPath, work / "adv" / "logo.dob");
+    EXPECT_EQ(events[1].status, Status::Ok);
+    EXPECT_EQ(events[2].status, Status::CannotWrite);
+    EXPECT_EQ(events[3].status, Status::Ok);
+}
+
+TEST_F(Composition, CaptureOutsideTheSurfaceReadsBackground)
+{
+    play("out.gif", makeGif(2, 2, kPalette, {solidFrame(0, 0, 2, 2, kW), solidFrame(1, 1, 2, 2, kB)}));
+    EXPECT_EQ(greys("out-02.dob", 4), std::vector<int>({15, greyOfRgb(kSurface), greyOfRgb(kSurface), greyOfRgb(kSurface)}));
+    // Wholly outside: all background.
+    play("far.gif", makeGif(2, 2, kPalette, {solidFrame(0, 0, 2, 2, kB), solidFrame(5, 5, 1, 1, kB)}));
+    EXPECT_EQ(greys("far-02.dob", 1), std::vector<int>{0});
+}
+
+TEST_F(Composition, LongNamesAndPaths)
+{
+    TempDir deep;
+    auto folder = deep.path();
+    for (int i = 0; i < 3; ++i) folder /= std::string(120, static_cast<char>('a' + i));
+    std::filesystem::create_directories(folder / "adv");
+    AnimatedPicture longPicture(folder);
+    longPicture.setRealtime(false);
+    const std::string name(240, 'n');
+    const Bytes gif = makeGif(1, 1, kPalette, {solidFrame(0, 0, 1, 1, kB), solidFrame(0, 0, 1, 1, kW)});
+    ASSERT_EQ(longPicture.LoadFile(deep.write(name + ".gif", std::string(gif.begin(), gif.end()))), 1);
+    longPicture.ShowPicture();
+    longPicture.WaitForPass();
+    EXPECT_TRUE(std::filesystem::exists(folder / "adv" / (name + "-02.dob")));
+    EXPECT_EQ(playlistOf(folder), name + "-01.dob,500\n" + name + "-02.dob,1500\n\n");
+}
+
+}  // namespace
+}  // namespace pelkora::picture
