@@ -65,20 +65,26 @@ Utf8Lead utf8Lead(unsigned char byte)
 
 void TextNormaliser::feed(std::string_view piece, std::string& out)
 {
-    if (ended_)
-        return;
-    for (const char c : piece) {
+    std::size_t i = 0;
+    while (!ended_ && i < piece.size()) {
         if (heldCarriageReturn_) {
             heldCarriageReturn_ = false;
-            if (c != '\n')
+            if (piece[i] != '\n')
                 out.push_back('\r');
         }
-        switch (c) {
-        case '\0': ended_ = true; return;
+        // Ordinary bytes go over in runs.
+        const std::size_t runStart = i;
+        while (i < piece.size() && piece[i] != '\0' && piece[i] != '\t' && piece[i] != '\r')
+            ++i;
+        out.append(piece.substr(runStart, i - runStart));
+        if (i == piece.size())
+            break;
+        switch (piece[i]) {
+        case '\0': ended_ = true; break;
         case '\t': out.append("    "); break;
-        case '\r': heldCarriageReturn_ = true; break;
-        default: out.push_back(c); break;
+        default: heldCarriageReturn_ = true; break;
         }
+        ++i;
     }
 }
 

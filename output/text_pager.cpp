@@ -35,6 +35,9 @@ bool writeWholeFile(const std::string& path, std::string_view bytes)
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr)
         return false;
+    // A page is far smaller than a buffer: unbuffered, it goes out in one
+    // write, without the buffer's allocation and size query.
+    std::setvbuf(file, nullptr, _IONBF, 0);
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     const bool closed = std::fclose(file) == 0;
     if (written && closed)
