@@ -1,0 +1,251 @@
+// The worker's pass against stops, loads, destruction and the end of
+// capture; run under ThreadSanitizer too.
+#include "picture/animated_picture.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "support/picture_fixtures.h"
+#include "support/temp_dir.h"
+
+namespace pelkora::picture {
+namespace {
+
+using namespace pelkora::testing;
+using namespace std::chrono_literals;
+
+const std::vector<Rgb> kPalette = {0x000000, 0xFFFFFF};
+constexpr int kLongDelay = 65535;  // 655 s: a pass that only a stop can cut short
+
+// Counts captures and lets a test wait for the n-th.
+class CaptureCounter {
+public:
+    void operator()(const CaptureEvent& event)
+    {
+        std::lock_guard lock(mutex_);
+        events_.push_back(event);
+        changed_.notify_all();
+    }
+    void waitFor(std::size_t count)
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return events_.size() >= count; });
+    }
+    std::size_t count()
+    {
+        std::lock_guard lock(mutex_);
+        return events_.size();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<CaptureEvent> events_;
+};
+
+Bytes animation(int frames, int delay)
+{
+    std::vector<GifFrame> list;
+    for (int i = 0; i < frames; ++i) list.push_back(solidFrame(0, 0, 2, 2, static_cast<std::uint8_t>(i % 2), delay));
+    return makeGif(2, 2, kPalette, list);
+}
+
+class PlaybackTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        picture = std::make_unique<AnimatedPicture>(work);
+        picture->setCaptureListener([this](const CaptureEvent& e) { (*counter)(e); });
+    }
+    std::filesystem::path file(const std::string& name, const Bytes& bytes) const
+    {
+        return dir.write(name, std::string(bytes.begin(), bytes.end()));
+    }
+    std::size_t dobCount() const
+    {
+        std::size_t n = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(work / "adv"))
+            n += entry.path().extension() == ".dob";
+        return n;
+    }
+
+    TempDir dir;
+    std::filesystem::path work = makeWorkDirectory(dir);
+    std::shared_ptr<CaptureCounter> counter = std::make_shared<CaptureCounter>();
+    std::unique_ptr<AnimatedPicture> picture;
+};
+
+using PlaybackStop = PlaybackTest;
+
+TEST_F(PlaybackStop, DuringAWaitEndsTheWorkerAndWritesNoMore)
+{
+    ASSERT_EQ(picture->LoadFile(file("anim.gif", animation(3, kLongDelay))), 1);
+    EXPECT_EQ(picture->ShowPicture(), 0);
+    counter->waitFor(1);
+    picture->StopPlayback();
+    EXPECT_EQ(counter->count(), 1u);
+    EXPECT_EQ(playlistOf(work), "anim-01.dob,655350\n");
+    // Stopped in the wait: the first frame stays drawn, not disposed or cleared.
+    EXPECT_EQ(picture->snapshot().pixel(0, 0) & 0xFFFFFF, 0x000000u);
+    picture->StopPlayback();  // with no worker: only the flags
+    EXPECT_EQ(dobCount(), 1u);
+}
+
+using PlaybackLoad = PlaybackTest;
+
+TEST_F(PlaybackLoad, WhilePlayingTheRestIsWrittenAtOnce)
+{
+    ASSERT_EQ(picture->LoadFile(file("anim.gif", animation(3, kLongDelay))), 1);
+    picture->ShowPicture();
+    counter->waitFor(1);
+    const auto still = file("logo.gif", makeGif(1, 1, kPalette, {solidFrame(0, 0, 1, 1, 1)}));
+    ASSERT_EQ(picture->LoadFile(still), 1);  // returns without waiting out 655 s
+    EXPECT_EQ(picture->baseName(), "logo");
+    EXPECT_EQ(picture->ShowPicture(), 1);
+    EXPECT_EQ(playlistOf(work), "anim-01.dob,655350\nanim-02.dob,655350\nanim-03.dob,1500\n\nlogo.dob,3000\n\n");
+    EXPECT_EQ(dobCount(), 4u);
+}
+
+TEST_F(PlaybackLoad, DestructionWhilePlayingWritesTheRest)
+{
+    ASSERT_EQ(picture->LoadFile(file("anim.gif", animation(4, kLongDelay))), 1);
+    picture->ShowPicture();
+    counter->waitFor(1);
+    picture.reset();
+    EXPECT_EQ(counter->count(), 4u);
+    EXPECT_EQ(playlistOf(work), "anim-01.dob,655350\nanim-02.dob,655350\nanim-03.dob,655350\nanim-04.dob,1500\n\n");
+}
+
+TEST_F(PlaybackLoad, SecondShowAfterThePassWritesNothing)
+{
+    picture->setRealtime(false);
+    ASSERT_EQ(picture->LoadFile(file("anim.gif", animation(3, 0))), 1);
+    picture->ShowPicture();
+    picture->WaitForPass();
+    ASSERT_EQ(counter->count(), 3u);
+    // The pass ends by clearing the surface to the background colour.
+    EXPECT_EQ(picture->snapshot().pixel(1, 1) & 0xFFFFFF, 0xF0F0F0u);
+    EXPECT_EQ(picture->ShowPicture(), 0);
+    picture->WaitForPass();
+    EXPECT_EQ(counter->count(), 3u);
+    // A new load makes it playable again.
+    ASSERT_EQ(picture->LoadFile(file("anim.gif", animation(3, 0))), 1);
+    picture->ShowPicture();
+    picture->WaitForPass();
+    EXPECT_EQ(counter->count(), 6u);
+}
+
+TEST_F(PlaybackLoad, RealtimeWritesWhatHeadlessWrites)
+{
+    std::vector<GifFrame> frames = {solidFrame(0, 0, 2, 2, 0, 5), solidFrame(0, 0, 1, 1, 1, 0),
+                                    solidFrame(1, 1, 1, 1, 1, 0, 2)};
+    frames[2].control = false;
+    const auto gif = file("anim.gif", makeGif(2, 2, kPalette, frames));
+    std::string packages[2];
+    for (bool realtime : {true, false}) {
+        TempDir other;
+        const auto otherWork = makeWorkDirectory(other);
+        {
+            AnimatedPicture player(otherWork);
+            player.setRealtime(realtime);
+            ASSERT_EQ(player.LoadFile(gif), 1);
+            player.ShowPicture();
+            player.WaitForPass();
+        }
+        for (const char* name : {"anim-01.dob", "anim-02.dob", "anim-03.dob"})
+            packages[realtime] += TempDir::read(otherWork / "adv" / name) + "|";
+        packages[realtime] += playlistOf(otherWork);
+    }
+    EXPECT_EQ(packages[0], packages[1]);
+    EXPECT_NE(packages[0].find("anim-03.dob,1500\n\n"), std::string::npos);
+}
+
+using PlaybackEndCapture = PlaybackTest;
+
+// The wipe after EndCapture must not be followed by any file or line of the
+// animation, even when a capture was being written as EndCapture came.
+TEST_F(PlaybackEndCapture, CaptureInFlightIsWaitedOutAndNoneFollows)
+{
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool entered = false;
+    bool release = false;
+    std::atomic<bool> secondWritten{false};
+    std::atomic<int> sinkCalls{0};
+    picture->setRealtime(false);
+    picture->setCaptureSink([&](const output::DobTarget& target, const output::PixelView& pixels) {
+        if (++sinkCalls == 2) {
+            std::unique_lock lock(mutex);
+            entered = true;
+            changed.notify_all();
+            changed.wait(lock, [&] { return release; });
+            lock.unlock();
+            std::this_thread::sleep_for(20ms);  // a slow disk
+            const Status status = output::WriteDob(target, pixels);
+            secondWritten = true;
+            return status;
+        }
+        return output::WriteDob(target, pixels);
+    });
+    ASSERT_EQ(picture->LoadFile(file("anim.gif", animation(6, 0))), 1);
+    picture->ShowPicture();
+    {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return entered; });
+        release = true;
+        changed.notify_all();
+    }
+    picture->EndCapture();
+    EXPECT_TRUE(secondWritten);
+    for (const auto& entry : std::filesystem::directory_iterator(work / "adv"))
+        std::filesystem::remove(entry.path());
+    picture->WaitForPass();  // playback goes on to its end, writing nothing
+    EXPECT_EQ(sinkCalls, 2);
+    EXPECT_EQ(dobCount(), 0u);
+    EXPECT_EQ(playlistOf(work), "");
+    // The next load captures again.
+    ASSERT_EQ(picture->LoadFile(file("logo.gif", makeGif(1, 1, kPalette, {solidFrame(0, 0, 1, 1, 1)}))), 1);
+    EXPECT_EQ(picture->ShowPicture(), 1);
+    EXPECT_EQ(playlistOf(work), "logo.dob,3000\n\n");
+}
+
+TEST_F(PlaybackEndCapture, LoadAfterEndCaptureDoesNotHurryTheOldPass)
+{
+    ASSERT_EQ(picture->LoadFile(file("anim.gif", animation(3, kLongDelay))), 1);
+    picture->ShowPicture();
+    counter->waitFor(1);
+    picture->EndCapture();
+    ASSERT_EQ(picture->LoadFile(file("logo.gif", makeGif(1, 1, kPalette, {solidFrame(0, 0, 1, 1, 1)}))), 1);
+    EXPECT_EQ(counter->count(), 1u);
+    EXPECT_EQ(playlistOf(work), "anim-01.dob,655350\n");
+}
+
+using PlaybackView = PlaybackTest;
+
+TEST_F(PlaybackView, SnapshotsAndRepaintsWhileTheWorkerDraws)
+{
+    std::atomic<int> repaints{0};
+    std::atomic<int> resizes{0};
+    picture->setViewCallbacks({[&](int w, int h) { resizes += (w == 2 && h == 2); }, [&] { ++repaints; }});
+    picture->setRealtime(false);
+    ASSERT_EQ(picture->LoadFile(file("anim.gif", animation(200, 0))), 1);
+    EXPECT_EQ(resizes, 1);
+    picture->ShowPicture();
+    int painted = 0;
+    while (counter->count() < 200) {
+        const QImage frame = picture->snapshot();
+        painted += frame.width() == 2;
+    }
+    picture->WaitForPass();
+    EXPECT_GT(painted, 0);
+    EXPECT_EQ(repaints, 200);
+}
+
+}  // namespace
+}  // namespace pelkora::picture
