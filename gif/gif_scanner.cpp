@@ -203,15 +203,16 @@ std::optional<std::vector<std::uint8_t>> GifScanner::ExtractFrame(int& outLength
     if (len > static_cast<std::size_t>(INT_MAX) - 1 - head) return std::nullopt;
     const std::size_t total = head + len + 1;
 
+    // Reserved, then appended: the two copies are the only writes.
     std::vector<std::uint8_t> stream;
     try {
-        stream.resize(total);
+        stream.reserve(total);
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }
-    std::memcpy(stream.data(), gifData, head);
-    std::memcpy(stream.data() + head, gifData + frameStart, len);
-    stream[total - 1] = 0x3B;
+    stream.insert(stream.end(), gifData, gifData + head);
+    stream.insert(stream.end(), gifData + frameStart, gifData + scanOffset);
+    stream.push_back(0x3B);
     outLength = static_cast<int>(total);
     return stream;
 }
