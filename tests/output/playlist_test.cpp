@@ -14,15 +14,6 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TempDir;
 
-TEST(PlaylistPaths, LieInTheWorkDirectoryAndTheOutputFolder)
-{
-    const fs::path work = "/work/dir";
-    EXPECT_EQ(outputFolderPath(work), fs::path("/work/dir/adv"));
-    EXPECT_EQ(playlistPath(outputFolderPath(work)), fs::path("/work/dir/adv/advertising.index"));
-    EXPECT_EQ(timingSettingsPath(work), fs::path("/work/dir/advTimeSetting.ini"));
-    EXPECT_EQ(batchFilePath(work), fs::path("/work/dir/adv.bat"));
-}
-
 TEST(PlaylistEntries, AreTheFormatsByteForByte)
 {
     const struct {

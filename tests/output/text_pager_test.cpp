@@ -170,26 +170,6 @@ TEST(TextPageName, DropsTheLastFourCharacters)
         EXPECT_EQ(pageNameOf(c.path), c.name) << c.path;
 }
 
-TEST_F(TextPagerTest, ShortAndOddNamesNameTheirPages)
-{
-    page(source("readme.text", "a"));
-    page(source("ab", "b"));
-    EXPECT_EQ(pageBytes("readme.-01.txt"), "a");
-    EXPECT_EQ(pageBytes("ab-01.txt"), "b");
-    EXPECT_EQ(playlist(), "readme.-01.txt,6000\nab-01.txt,6000\n");
-}
-
-TEST_F(TextPagerTest, HundredthPageGetsThreeDigits)
-{
-    page(source("notes.txt", std::string(55 * 100 + 1, 'x')));
-    EXPECT_EQ(pageBytes("notes-99.txt").size(), 55u);
-    EXPECT_EQ(pageBytes("notes-100.txt").size(), 55u);
-    EXPECT_EQ(pageBytes("notes-101.txt"), "x");
-    const std::string entries = playlist();
-    EXPECT_NE(entries.find("\nnotes-09.txt,6000\nnotes-10.txt,6000\n"), std::string::npos);
-    EXPECT_TRUE(entries.ends_with("\nnotes-100.txt,6000\nnotes-101.txt,6000\n"));
-}
-
 TEST_F(TextPagerTest, ConvertingAgainOverwritesPagesAndAppendsEntries)
 {
     const auto text = source("notes.txt", std::string(56, 'x'));

@@ -69,15 +69,6 @@ TEST(TextPagination, KeepsSurrogatePairsTogether)
         EXPECT_EQ(pageLengths(c.text), c.pages) << c.name;
 }
 
-TEST(TextPagination, RangesCoverTheTextInOrder)
-{
-    const auto pages = paginate(repeat(u'x', 54) + u"\n" + repeat(u'y', 60));
-    ASSERT_EQ(pages.size(), 3u);
-    EXPECT_EQ(pages[0], (PageRange{0, 55}));
-    EXPECT_EQ(pages[1], (PageRange{55, 99}));
-    EXPECT_EQ(pages[2], (PageRange{99, 115}));
-}
-
 // The pages must not depend on how the text is cut into pieces, above all
 // when a piece ends between the two halves of a pair.
 TEST(TextPagination, PiecesGiveTheSamePagesAsTheWholeText)
