@@ -1,5 +1,6 @@
 #include "app/about_dialog.h"
 
+#include "app/resources.h"
 #include "app/version.h"
 #include "ui_about_dialog.h"
 
@@ -10,6 +11,7 @@ QString aboutVersionLine() {
 }
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::AboutDialog>()) {
+    ensureResources();
     ui_->setupUi(this);
     ui_->versionLabel->setText(aboutVersionLine());
     // An icon-style static takes the size of its icon, whatever the

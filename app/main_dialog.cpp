@@ -18,6 +18,7 @@
 #include "app/about_dialog.h"
 #include "app/picture_view.h"
 #include "app/qt_path.h"
+#include "app/resources.h"
 #include "output/playlist.h"
 #include "ui_main_dialog.h"
 
@@ -28,6 +29,7 @@ namespace {
 constexpr QPoint kHandHotSpot{12, 1};
 
 QIcon loadDialogIcon() {
+    ensureResources();
     QIcon icon;
     icon.addPixmap(QPixmap(QStringLiteral(":/icons/pelkora-32.xpm")));
     icon.addPixmap(QPixmap(QStringLiteral(":/icons/pelkora-16.xpm")));
@@ -35,6 +37,7 @@ QIcon loadDialogIcon() {
 }
 
 std::optional<QCursor> loadHandCursor() {
+    ensureResources();
     const QPixmap image(QStringLiteral(":/cursors/hand.xpm"));
     if (image.isNull()) {
         return std::nullopt;

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/main_dialog.h"
+#include "app/resources.h"
 #include "app/version.h"
 
 namespace pelkora::app {
@@ -20,6 +21,7 @@ StartupProgress::StartupProgress(QWidget* parent)
     // Not the dialog's own caption: anyone waiting for the dialog must not
     // mistake this window for it.
     setWindowTitle(QStringLiteral(PELKORA_NAME " - converting"));
+    ensureResources();
     setWindowIcon(QIcon(QStringLiteral(":/icons/pelkora-32.xpm")));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label_);

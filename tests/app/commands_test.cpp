@@ -1,0 +1,331 @@
+// The dialog's commands: About (button, context menu, F1, command ids),
+// Add with each kind of file, DeleteAll, Convert, the picture's link and
+// cursor, and the ways the dialog ends.
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include "app/main_dialog.h"
+#include "app/picture_view.h"
+#include "app/version.h"
+#include "output/playlist.h"
+#include "support/temp_dir.h"
+#include "tests/app/dialog_support.h"
+
+namespace pelkora::app {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::fileNames;
+using testing::ModalAnswerer;
+using testing::TempDir;
+
+// A dialog on its own work folder, with every outside effect caught.
+class DialogCommands : public ::testing::Test {
+protected:
+    DialogCommands() : dialog(work.path()) {
+        fs::create_directories(work / "adv");
+        dialog.pictureControl.setRealtime(false);
+        dialog.setMessageFunction([this](QWidget* owner, const QString& text) {
+            EXPECT_EQ(owner, &dialog);
+            messages.push_back(text.toStdString());
+        });
+        dialog.setLinkOpener([this](const QUrl& url) {
+            links.push_back(url.toString().toStdString());
+            return true;
+        });
+    }
+
+    void addFile(const fs::path& path) {
+        dialog.setFileChooser([path](QWidget*) { return std::optional<fs::path>(path); });
+        dialog.addFile();
+        dialog.pictureControl.WaitForPass();
+    }
+
+    std::string playlist() const { return TempDir::read(work / "adv" / "advertising.index"); }
+
+    TempDir work;
+    TempDir sources;
+    MainDialog dialog;
+    std::vector<std::string> messages;
+    std::vector<std::string> links;
+};
+
+TEST_F(DialogCommands, CommandIdsOpenTheAboutBoxOnlyInTheirRange) {
+    struct Case {
+        int commandId;
+        bool opens;
+    };
+    const std::vector<Case> cases = {
+        {0x0010, true}, {0x0015, true}, {0x001F, true}, {0x000F, false},
+        {0x0020, false}, {0x0000, false}, {0xF060, false}, {0x1010, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.commandId);
+        std::string title;
+        ModalAnswerer answerer([&](QWidget* modal) { title = modal->windowTitle().toStdString(); });
+        dialog.systemCommand(c.commandId);
+        EXPECT_EQ(answerer.count(), c.opens ? 1 : 0);
+        EXPECT_EQ(title, c.opens ? "About Pelkora" : "");
+    }
+}
+
+TEST_F(DialogCommands, AboutButtonOpensTheAboutBoxWithItsTexts) {
+    std::vector<std::string> texts;
+    ModalAnswerer answerer([&](QWidget* modal) {
+        texts.push_back(modal->windowTitle().toStdString());
+        for (QLabel* label : modal->findChildren<QLabel*>()) {
+            if (!label->text().isEmpty()) texts.push_back(label->text().toStdString());
+        }
+    });
+    dialog.findChild<QPushButton*>("aboutButton")->click();
+    ASSERT_EQ(answerer.count(), 1);
+    const std::vector<std::string> expected = {"About Pelkora", std::string("Pelkora ") + PELKORA_VERSION,
+                                               "This Demo is used to change Gif to Gz"};
+    EXPECT_EQ(texts, expected);
+}
+
+TEST_F(DialogCommands, F1AndTheContextMenuReachTheAboutBox) {
+    dialog.show();
+    {
+        ModalAnswerer answerer([](QWidget*) {});
+        QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+        QApplication::sendEvent(&dialog, &f1);
+        EXPECT_EQ(answerer.count(), 1);
+    }
+    {
+        // The context menu holds the About item; choosing it opens the box.
+        std::string item;
+        int aboutBoxes = 0;
+        QTimer chooser;
+        QObject::connect(&chooser, &QTimer::timeout, [&] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                ASSERT_EQ(menu->actions().size(), 1);
+                item = menu->actions().front()->text().toStdString();
+                // Chosen as a person would, from the menu's own loop.
+                menu->setActiveAction(menu->actions().front());
+                QCoreApplication::postEvent(menu, new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier));
+            } else if (QWidget* modal = QApplication::activeModalWidget()) {
+                ++aboutBoxes;
+                modal->close();
+            }
+        });
+        chooser.start(10);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(300, 200), dialog.mapToGlobal(QPoint(300, 200)));
+        QApplication::sendEvent(&dialog, &event);
+        testing::waitUntil([&] { return aboutBoxes > 0; }, std::chrono::milliseconds(3000));
+        EXPECT_EQ(item, "&About Pelkora...");
+        EXPECT_EQ(aboutBoxes, 1);
+    }
+}
+
+TEST_F(DialogCommands, AddDrawsAStillPictureAndWritesItBeforeReturning) {
+    const fs::path bmp = testing::writeBmp(sources, "Tiny.bmp", 7, 3);
+    dialog.setFileChooser([&](QWidget*) { return std::optional<fs::path>(bmp); });
+    dialog.addFile();
+    EXPECT_EQ(fileNames(work / "adv"), (std::set<std::string>{"Tiny.dob", "advertising.index"}));
+    EXPECT_EQ(playlist(), "Tiny.dob,3000\n\n");
+    EXPECT_TRUE(messages.empty());
+    // The control takes the picture's size once its request has arrived.
+    EXPECT_TRUE(testing::waitUntil([&] { return dialog.pictureView()->size() == QSize(7, 3); }));
+}
+
+TEST_F(DialogCommands, AddPlaysAnAnimatedGifAndWritesEveryFrame) {
+    const fs::path gif = testing::testData("animation.gif");
+    if (!fs::exists(gif)) GTEST_SKIP() << "no GIF test data at " << gif;
+    addFile(gif);
+    EXPECT_EQ(fileNames(work / "adv"),
+              (std::set<std::string>{"animation-01.dob", "animation-02.dob", "animation-03.dob",
+                                     "animation-04.dob", "advertising.index"}));
+    EXPECT_EQ(playlist(), "animation-01.dob,500\nanimation-02.dob,500\nanimation-03.dob,500\n"
+                          "animation-04.dob,1500\n\n");
+    EXPECT_TRUE(testing::waitUntil([&] { return dialog.pictureView()->size() == QSize(2, 2); }));
+}
+
+TEST_F(DialogCommands, AddPagesATextAndADamagedGifAlike) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* page;
+    };
+    const std::vector<Case> cases = {
+        {"note.txt", "Hello from the text pager.", "note-01.txt"},
+        // A GIF signature with a screen but nothing decodable after it.
+        {"broken.gif", std::string("GIF89a\x02\x00\x02\x00\x00\x00\x00", 13) + "not an image at all", "broken-01.txt"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path input = sources.write(c.name, c.bytes);
+        addFile(input);
+        EXPECT_TRUE(fs::is_regular_file(work / "adv" / c.page));
+        EXPECT_NE(playlist().find(std::string(c.page) + ",6000\n"), std::string::npos) << playlist();
+        EXPECT_EQ(fileNames(work / "adv").count(std::string(c.page).substr(0, 4) + ".dob"), 0u);
+    }
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(DialogCommands, AddOfAMissingFileSaysSoAndCancelDoesNothing) {
+    dialog.setFileChooser([](QWidget*) { return std::optional<fs::path>(); });
+    dialog.addFile();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(fileNames(work / "adv"), std::set<std::string>{});
+
+    addFile(sources / "gone.txt");
+    EXPECT_EQ(messages, std::vector<std::string>{"Cant find file!"});
+    EXPECT_EQ(fileNames(work / "adv"), std::set<std::string>{});
+}
+
+TEST_F(DialogCommands, DeleteAllEmptiesNestedFoldersAndKeepsThem) {
+    work.write("adv/advertising.index", "a.dob,3000\n\n");
+    work.write("adv/a.dob", "x");
+    work.write("adv/sub/b.dob", "x");
+    work.write("adv/sub/deeper/c.txt", "x");
+    work.write("keep.txt", "outside the output folder");
+    dialog.findChild<QPushButton*>("deleteAllButton")->click();
+    EXPECT_TRUE(fileNames(work / "adv").empty());
+    EXPECT_TRUE(fileNames(work / "adv" / "sub").empty());
+    EXPECT_TRUE(fileNames(work / "adv" / "sub" / "deeper").empty());
+    EXPECT_TRUE(fs::is_directory(work / "adv" / "sub" / "deeper"));
+    EXPECT_TRUE(fs::exists(work / "keep.txt"));
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(DialogCommands, ConvertStartsTheBatchFileInTheWorkFolder) {
+    struct Case {
+        const char* name;
+        std::string script;
+        bool executable;
+    };
+    const std::vector<Case> cases = {
+        {"through the shell", "pwd > started-by-shell.txt\n", false},
+        {"run directly", "#!/bin/sh\npwd > started-directly.txt\n", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path batch = work.write("adv.bat", c.script);
+        fs::permissions(batch, c.executable ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_write);
+        const fs::path marker =
+            work / (c.executable ? "started-directly.txt" : "started-by-shell.txt");
+        dialog.findChild<QPushButton*>("convertButton")->click();
+        EXPECT_TRUE(messages.empty());
+        ASSERT_TRUE(testing::waitUntil([&] {
+            return TempDir::read(marker).find('\n') != std::string::npos;
+        }));
+        EXPECT_EQ(fs::path(TempDir::read(marker).substr(0, TempDir::read(marker).find('\n'))),
+                  fs::canonical(work.path()));
+    }
+}
+
+TEST_F(DialogCommands, ConvertWithoutABatchFileSaysItCouldNotStart) {
+    dialog.runBatchFile();
+    fs::create_directory(work / "adv.bat");  // a folder is no batch file either
+    dialog.runBatchFile();
+    EXPECT_EQ(messages, (std::vector<std::string>{"启动出错!", "启动出错!"}));
+}
+
+TEST(DialogMessages, MessageBoxIsCaptionedWithTheProgramAndHasOnlyOk) {
+    TempDir work;
+    MainDialog dialog(work.path());
+    std::string caption;
+    std::string text;
+    QMessageBox::StandardButtons buttons;
+    ModalAnswerer answerer([&](QWidget* modal) {
+        caption = modal->windowTitle().toStdString();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            text = box->text().toStdString();
+            buttons = box->standardButtons();
+            EXPECT_EQ(box->parentWidget(), &dialog);
+        }
+    });
+    dialog.runBatchFile();
+    ASSERT_EQ(answerer.count(), 1);
+    EXPECT_EQ(caption, QCoreApplication::applicationName().toStdString());
+    EXPECT_EQ(text, "启动出错!");
+    EXPECT_EQ(buttons, QMessageBox::Ok);
+}
+
+TEST_F(DialogCommands, PressesInsideThePictureOpenTheLinkAndTheCursorFollows) {
+    dialog.show();
+    const QRect picture = dialog.pictureView()->geometry();
+    struct Case {
+        QPoint point;
+        Qt::MouseButton button;
+        bool inside;
+        bool opens;
+    };
+    const std::vector<Case> cases = {
+        {picture.topLeft(), Qt::LeftButton, true, true},
+        {picture.bottomRight(), Qt::LeftButton, true, true},
+        {picture.bottomRight() + QPoint(1, 0), Qt::LeftButton, false, false},
+        {picture.topLeft() - QPoint(0, 1), Qt::LeftButton, false, false},
+        {picture.center(), Qt::RightButton, true, false},
+        {QPoint(500, 20), Qt::LeftButton, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.point.x()) + "," + std::to_string(c.point.y()));
+        links.clear();
+        EXPECT_EQ(dialog.isOverPictureControl(c.point), c.inside);
+        QMouseEvent move(QEvent::MouseMove, c.point, dialog.mapToGlobal(c.point), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(&dialog, &move);
+        EXPECT_EQ(dialog.cursor().shape(), c.inside ? Qt::BitmapCursor : Qt::ArrowCursor);
+        QMouseEvent press(QEvent::MouseButtonPress, c.point, dialog.mapToGlobal(c.point), c.button, c.button,
+                          Qt::NoModifier);
+        QApplication::sendEvent(&dialog, &press);
+        EXPECT_EQ(links, c.opens ? std::vector<std::string>{kPictureLink} : std::vector<std::string>{});
+    }
+    // A failure to open the address is ignored.
+    dialog.setLinkOpener([](const QUrl&) { return false; });
+    QMouseEvent press(QEvent::MouseButtonPress, picture.center(), dialog.mapToGlobal(picture.center()),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&dialog, &press);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(dialog.isVisible());
+}
+
+TEST_F(DialogCommands, WithoutItsCursorThePictureShowsTheDefaultOne) {
+    dialog.handCursor.reset();
+    const QPoint inside = dialog.pictureView()->geometry().center();
+    QMouseEvent move(QEvent::MouseMove, inside, dialog.mapToGlobal(inside), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(&dialog, &move);
+    EXPECT_EQ(dialog.cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(DialogCommands, EscapeAndTheCloseBoxEndTheDialog) {
+    for (bool escape : {true, false}) {
+        SCOPED_TRACE(escape ? "Escape" : "close box");
+        int result = -1;
+        QTimer::singleShot(0, &dialog, [&] {
+            if (escape) {
+                QKeyEvent key(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                QApplication::sendEvent(dialog.focusWidget() ? dialog.focusWidget() : &dialog, &key);
+            } else {
+                dialog.close();
+            }
+        });
+        // A dialog that did not end would hang here; the watchdog fails it.
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        QObject::connect(&watchdog, &QTimer::timeout, &dialog, [&] { dialog.done(42); });
+        watchdog.start(5000);
+        result = dialog.exec();
+        EXPECT_EQ(result, QDialog::Rejected);
+        EXPECT_FALSE(dialog.isVisible());
+    }
+    EXPECT_TRUE(fileNames(work / "adv").empty());
+}
+
+}  // namespace
+}  // namespace pelkora::app

@@ -1,0 +1,148 @@
+// Start-up: the output folder is made ready and the source folder converted
+// before the dialog is shown; a long batch shows its progress first.
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include <QLabel>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include "app/main_dialog.h"
+#include "app/startup_progress.h"
+#include "support/temp_dir.h"
+#include "tests/app/dialog_support.h"
+
+namespace pelkora::app {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::fileNames;
+using testing::TempDir;
+
+struct StartupCase {
+    const char* name;
+    const char* sourceFolder;  // below the sources folder; nullptr: no argument
+    std::set<std::string> expected;
+};
+
+class StartupBatch : public ::testing::TestWithParam<StartupCase> {};
+
+TEST_P(StartupBatch, ConvertsBeforeTheWindowShows) {
+    const StartupCase& c = GetParam();
+    TempDir work;
+    TempDir sources;
+    // Left over from an earlier run: emptied, folders kept.
+    work.write("adv/old.dob", "x");
+    work.write("adv/nested/older.txt", "x");
+    const fs::path folder = sources / (c.sourceFolder ? c.sourceFolder : "unused");
+    testing::writeBmp(sources, folder / "b.BMP", 4, 4);
+    testing::writeBmp(sources, folder / "a.bmp", 3, 2);
+    sources.write(folder / "words.txt", "Some words to page.");
+    sources.write(folder / "ignored.gif", "GIF89a");
+    // A text named in the work folder too: start-up looks only at the source.
+    work.write("stray.bmp", "not converted");
+
+    MainDialog dialog(work.path());
+    if (c.sourceFolder) dialog.sourceFolder = folder;
+    std::vector<bool> visibleDuringBatch;
+    std::vector<std::string> messages;
+    dialog.setMessageFunction([&](QWidget*, const QString& text) { messages.push_back(text.toStdString()); });
+
+    runStartupBatch(dialog);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(fileNames(work / "adv"), c.expected);
+    EXPECT_TRUE(fs::is_directory(work / "adv" / "nested"));
+    EXPECT_TRUE(fileNames(work / "adv" / "nested").empty());
+    EXPECT_TRUE(messages.empty());
+    if (c.sourceFolder) {
+        // Pictures in name order, each before the texts.
+        EXPECT_EQ(TempDir::read(work / "adv" / "advertising.index"),
+                  "a.dob,3000\n\nb.dob,3000\n\nwords-01.txt,6000\n");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, StartupBatch,
+    ::testing::Values(StartupCase{"plain", "pics", {"a.dob", "b.dob", "words-01.txt", "advertising.index"}},
+                      StartupCase{"spaces", "my pictures  folder", {"a.dob", "b.dob", "words-01.txt", "advertising.index"}},
+                      StartupCase{"none", nullptr, {}}),
+    [](const ::testing::TestParamInfo<StartupCase>& info) { return std::string(info.param.name); });
+
+TEST(StartupBatchOutput, MissingOutputFolderIsCreatedAndAMissingSourceIsQuiet) {
+    TempDir work;
+    MainDialog dialog(work.path());
+    dialog.sourceFolder = work / "no such folder";
+    runStartupBatch(dialog);
+    EXPECT_TRUE(fs::is_directory(work / "adv"));
+    EXPECT_TRUE(fileNames(work / "adv").empty());
+}
+
+TEST(StartupBatchProgress, ALongBatchShowsItsProgressBeforeTheDialog) {
+    TempDir work;
+    TempDir sources;
+    for (int i = 0; i < 3; ++i) {
+        testing::writeBmp(sources, "p" + std::to_string(i) + ".bmp", 2, 2);
+    }
+    MainDialog dialog(work.path());
+    dialog.sourceFolder = sources.path();
+
+    // With no delay the window is up while the batch still runs (each
+    // picture is followed by its pause).
+    std::atomic<int> windowsSeen{0};
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* progress = qobject_cast<StartupProgress*>(window); progress && progress->isVisible()) {
+                ++windowsSeen;
+                EXPECT_FALSE(dialog.isVisible());
+                EXPECT_NE(progress->windowTitle(), QStringLiteral("Pelkora"));
+                EXPECT_LE(progress->done(), progress->found());
+            }
+        }
+    });
+    watcher.start(5);
+    EXPECT_TRUE(runStartupBatch(dialog, std::chrono::milliseconds(0)));
+    watcher.stop();
+    EXPECT_GT(windowsSeen.load(), 0);
+    EXPECT_EQ(fileNames(work / "adv").size(), 4u);
+
+    // A batch quicker than the delay shows nothing.
+    MainDialog quick(work.path());
+    EXPECT_FALSE(runStartupBatch(quick, std::chrono::milliseconds(60000)));
+}
+
+TEST(StartupBatchMessages, ATextThatCannotBeOpenedIsReportedOnTheUiThread) {
+    TempDir work;
+    TempDir sources;
+    // Listed like any text, but there is nothing behind the name.
+    fs::create_symlink(sources / "nowhere", sources / "gone.txt");
+    MainDialog dialog(work.path());
+    dialog.sourceFolder = sources.path();
+    std::vector<std::string> messages;
+    bool onUiThread = true;
+    dialog.setMessageFunction([&](QWidget* owner, const QString& text) {
+        onUiThread = onUiThread && QThread::currentThread() == dialog.thread() && owner == &dialog;
+        messages.push_back(text.toStdString());
+    });
+    runStartupBatch(dialog);
+    EXPECT_TRUE(onUiThread);
+    EXPECT_EQ(messages, std::vector<std::string>{"Cant find file!"});
+    EXPECT_EQ(fileNames(work / "adv"), std::set<std::string>{});
+}
+
+TEST(StartupProgressWindow, CountsFilesDoneOfFilesFound) {
+    StartupProgress window;
+    EXPECT_NE(window.windowTitle(), QStringLiteral("Pelkora"));
+    window.setProgress(2, 5);
+    EXPECT_EQ(window.done(), 2);
+    EXPECT_EQ(window.found(), 5);
+    const auto labels = window.findChildren<QLabel*>();
+    ASSERT_EQ(labels.size(), 1);
+    EXPECT_TRUE(labels.front()->text().contains("2 of 5"));
+}
+
+}  // namespace
+}  // namespace pelkora::app
