@@ -13,6 +13,7 @@
 #include "app/version.h"
 #include "gif/gif_info.h"
 #include "output/playlist.h"
+#include "output/text_pager.h"
 #include "picture/animated_picture.h"
 
 namespace pelkora::app {
@@ -77,6 +78,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
             }
             if (!known) return usageError("unknown option '" + arg + "'");
         }
+    }
+
+    if (!commandLine.ansiCodepage.empty() && !output::isKnownCharset(commandLine.ansiCodepage)) {
+        return usageError("unknown character set '" + commandLine.ansiCodepage + "'");
     }
 
     switch (commandLine.mode) {

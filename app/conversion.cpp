@@ -160,11 +160,13 @@ void Converter::pageTextFile(const fs::path& path)
     const output::PagerResult result = output::pageTextFile(path, workDirectory_, options_.pager);
     for (int i = 0; i < result.pagesWritten; ++i) report_.fileWritten();
     if (result.status == Status::CantFindFile && options_.cantFindFile) options_.cantFindFile(path);
+    // Pages that reached the folder count even when their lines did not;
+    // the missing lines are a failure of their own.
+    if (result.pagesWritten > 0) report_.inputConverted();
     if (result.status != Status::Ok) {
         report_.failed(path, statusText(result.status));
         return;
     }
-    report_.inputConverted();
     if (result.pagesSkipped > 0) {
         report_.failed(path, std::string(statusText(Status::CannotWrite)) + " " +
                                  std::to_string(result.pagesSkipped) + " of its pages");

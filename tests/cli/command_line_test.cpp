@@ -54,6 +54,7 @@ TEST(CommandLine, RejectsWhatItCannotMean)
         {"--delete-all", "adv"},
         {"--add", "x", "--batch", "y"},
         {"--ansi-codepage"},
+        {"--ansi-codepage", "NO-SUCH-CHARSET-42", "--add", "x.txt"},
     };
     for (const auto& args : wrong) {
         SCOPED_TRACE(testing::PrintToString(args));
