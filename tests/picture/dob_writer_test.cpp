@@ -98,6 +98,20 @@ TEST(DobEncoding, MatchesPixelFormulaOnRandomPictures)
     }
 }
 
+// Every combination of the three upper nibbles, through the whole encoder.
+TEST(DobEncoding, EveryNibbleSum)
+{
+    std::vector<std::uint32_t> pixels;
+    for (std::uint32_t r = 0; r < 16; ++r)
+        for (std::uint32_t g = 0; g < 16; ++g)
+            for (std::uint32_t b = 0; b < 16; ++b) pixels.push_back(r << 20 | g << 12 | b << 4 | 0x0F0F0F);
+    const auto dob = encode(pixels, 64, 64);
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        const int nibble = i % 2 == 0 ? dob[2 + i / 2] & 0xF : dob[2 + i / 2] >> 4;
+        ASSERT_EQ(nibble, greyOf(pixels[i])) << i;
+    }
+}
+
 TEST(DobPaths, ReplacementInFileNameOnly)
 {
     struct Case {
