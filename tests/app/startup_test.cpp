@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include <QLabel>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -131,17 +130,6 @@ TEST(StartupBatchMessages, ATextThatCannotBeOpenedIsReportedOnTheUiThread) {
     EXPECT_TRUE(onUiThread);
     EXPECT_EQ(messages, std::vector<std::string>{"Cant find file!"});
     EXPECT_EQ(fileNames(work / "adv"), std::set<std::string>{});
-}
-
-TEST(StartupProgressWindow, CountsFilesDoneOfFilesFound) {
-    StartupProgress window;
-    EXPECT_NE(window.windowTitle(), QStringLiteral("Pelkora"));
-    window.setProgress(2, 5);
-    EXPECT_EQ(window.done(), 2);
-    EXPECT_EQ(window.found(), 5);
-    const auto labels = window.findChildren<QLabel*>();
-    ASSERT_EQ(labels.size(), 1);
-    EXPECT_TRUE(labels.front()->text().contains("2 of 5"));
 }
 
 }  // namespace
