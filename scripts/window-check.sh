@@ -20,7 +20,8 @@ for tool in Xvfb xdotool xwininfo; do
     command -v "$tool" >/dev/null || fail "$tool is not installed"
 done
 
-work=$(mktemp -d)
+# A space in the path: the folder argument must arrive whole.
+work=$(mktemp -d "${TMPDIR:-/tmp}/pelkora window check.XXXXXX")
 xvfb_pid=
 app_pid=
 cleanup() {
@@ -64,7 +65,7 @@ export DISPLAY=$display
 export QT_QPA_PLATFORM=xcb
 
 cp -r "$root/examples" "$work/examples" || fail "cannot copy the examples"
-(cd "$work" && exec "$binary" examples >"$work/pelkora.log" 2>&1) &
+(cd "$work" && exec "$binary" "$work/examples" >"$work/pelkora.log" 2>&1) &
 app_pid=$!
 
 # The dialog appears only when the start-up batch is done.
@@ -77,6 +78,7 @@ for ((i = 0; i < 600; i++)); do
 done
 if [ -z "$window" ]; then
     cat "$work/pelkora.log"
+    kill -0 "$app_pid" 2>/dev/null || fail "the program ended before a window titled Pelkora appeared"
     fail "no window titled Pelkora within 60 s"
 fi
 echo "window-check: window $window is up"

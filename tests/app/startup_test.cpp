@@ -27,6 +27,10 @@ struct StartupCase {
     std::set<std::string> expected;
 };
 
+void PrintTo(const StartupCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class StartupBatch : public ::testing::TestWithParam<StartupCase> {};
 
 TEST_P(StartupBatch, ConvertsBeforeTheWindowShows) {
