@@ -200,7 +200,8 @@ std::optional<std::vector<std::uint8_t>> GifScanner::ExtractFrame(int& outLength
     // The copied head must lie inside the data, and the stream's length must
     // fit outLength.
     if (head > dataSize) return std::nullopt;
-    if (len > static_cast<std::size_t>(INT_MAX) - 1 - head) return std::nullopt;
+    constexpr std::size_t kLongest = static_cast<std::size_t>(INT_MAX) - 1;
+    if (head > kLongest || len > kLongest - head) return std::nullopt;
     const std::size_t total = head + len + 1;
 
     // Reserved, then appended: the two copies are the only writes.

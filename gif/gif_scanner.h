@@ -58,7 +58,9 @@ public:
     std::size_t dataSize = 0;
     std::size_t scanOffset = 0;
     int globalColorTableSize = 0;
-    // Offset of the first block of the frame that ExtractFrame last cut.
+    // Offset of the first block of the frame that ExtractFrame last cut
+    // (set as soon as a call reaches a frame's first block, so after a
+    // failed call it names the frame that could not be cut).
     std::size_t frameStart = 0;
 
     // Bytes of the sub-block chain at offset, terminator included; 0 when it
