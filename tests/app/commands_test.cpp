@@ -96,12 +96,14 @@ TEST_F(DialogCommands, AboutButtonOpensTheAboutBoxWithItsTexts) {
     EXPECT_EQ(texts, expected);
 }
 
-TEST_F(DialogCommands, F1AndTheContextMenuReachTheAboutBox) {
+TEST_F(DialogCommands, F1EnterAndTheContextMenuReachTheAboutBox) {
     dialog.show();
-    {
+    // F1 anywhere; Enter presses the default button, About.
+    for (Qt::Key key : {Qt::Key_F1, Qt::Key_Return}) {
+        SCOPED_TRACE(key);
         ModalAnswerer answerer([](QWidget*) {});
-        QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
-        QApplication::sendEvent(&dialog, &f1);
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(&dialog, &press);
         EXPECT_EQ(answerer.count(), 1);
     }
     {
