@@ -7,6 +7,8 @@
 #include <vector>
 
 #include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -130,6 +132,37 @@ TEST_F(DialogCommands, F1EnterAndTheContextMenuReachTheAboutBox) {
         EXPECT_EQ(item, "&About Pelkora...");
         EXPECT_EQ(aboutBoxes, 1);
     }
+}
+
+TEST(DialogAddFile, FileDialogOffersFourFiltersWithBmpInForce) {
+    TempDir work;
+    MainDialog dialog(work.path());
+    // The real chooser: answered by closing it, which cancels the Add.
+    QStringList filters;
+    QString selectedFilter, suffix, name;
+    bool oneExistingFile = false;
+    bool caseSensitive = true;
+    ModalAnswerer answerer([&](QWidget* modal) {
+        auto* files = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(files, nullptr);
+        filters = files->nameFilters();
+        selectedFilter = files->selectedNameFilter();
+        suffix = files->defaultSuffix();
+        oneExistingFile = files->fileMode() == QFileDialog::ExistingFile &&
+                          files->acceptMode() == QFileDialog::AcceptOpen;
+        caseSensitive = files->filter().testFlag(QDir::CaseSensitive);
+        if (auto* edit = files->findChild<QLineEdit*>("fileNameEdit")) name = edit->text();
+        EXPECT_EQ(files->parentWidget(), &dialog);
+    });
+    dialog.addFile();
+    ASSERT_EQ(answerer.count(), 1);
+    EXPECT_EQ(filters, (QStringList{"BMP Files(*.bmp)", "GIF Files(*.gif)", "TXT Files(*.txt)", "All Files (*.*)"}));
+    EXPECT_EQ(selectedFilter, "BMP Files(*.bmp)");
+    EXPECT_EQ(suffix, "Select Picture");
+    EXPECT_EQ(name, "Gifpic");
+    EXPECT_TRUE(oneExistingFile);
+    EXPECT_FALSE(caseSensitive);
+    EXPECT_FALSE(fs::exists(work / "adv"));
 }
 
 TEST_F(DialogCommands, AddDrawsAStillPictureAndWritesItBeforeReturning) {
