@@ -4,6 +4,7 @@
 // and F1, the hand cursor over the picture and its link, and the start-up
 // steps that run before the window is first shown.
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
