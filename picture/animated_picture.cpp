@@ -8,6 +8,7 @@
 
 #include "gif/gif_scanner.h"
 #include "output/playlist.h"
+#include "picture/frame_timing.h"
 #include "picture/gif_frame_decoder.h"
 #include "picture/still_decoder.h"
 
@@ -19,12 +20,6 @@ namespace {
 // every machine writes the same bytes.
 constexpr std::uint32_t kButtonFaceColor = 0xF0F0F0;
 constexpr std::uint32_t kMenuColor = 0xF0F0F0;
-
-int displayTimeOf(int delay)
-{
-    const long long time = 10LL * delay;
-    return time < 500 ? 500 : static_cast<int>(time);
-}
 
 }  // namespace
 

@@ -1,7 +1,6 @@
 // Drawing what is loaded, the animation's one pass on the worker, and the
 // capture of every drawn picture into the package.
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <string>
 
@@ -10,20 +9,13 @@
 #include <QRect>
 
 #include "picture/animated_picture.h"
+#include "picture/frame_timing.h"
 
 namespace pelkora::picture {
 
 namespace {
 
 QRect rectOf(const FrameRecord& frame) { return QRect(frame.left, frame.top, frame.width, frame.height); }
-
-std::chrono::milliseconds waitOf(int delay)
-{
-    // 0 to 4 hundredths (and a frame without any delay) would flash by.
-    if (delay < 5)
-        return std::chrono::milliseconds(100);
-    return std::chrono::milliseconds(10LL * delay);
-}
 
 }  // namespace
 
@@ -154,7 +146,7 @@ bool AnimatedPicture::WaitFrameDelay(const FrameRecord& frame)
 {
     std::unique_lock lock(controlMutex_);
     if (realtime_ && !hurry_)
-        exitEvent_.wait_for(lock, waitOf(frame.delay), [this] { return exitFlag_ || hurry_; });
+        exitEvent_.wait_for(lock, frameWait(frame.delay), [this] { return exitFlag_ || hurry_; });
     return !exitFlag_;
 }
 

@@ -1,4 +1,5 @@
 #include "picture/animated_picture.h"
+#include "picture/frame_timing.h"
 
 #include <gtest/gtest.h>
 
@@ -207,6 +208,21 @@ TEST_F(Loading, FrameDisplayTimeFromLastExtractedFrame)
         EXPECT_EQ(picture.frameCount(), static_cast<int>(c.delays.size()));
         EXPECT_EQ(picture.CountAnimationFrames(), static_cast<int>(c.delays.size()));
         EXPECT_EQ(picture.frameDisplayTime(), c.displayTime);
+    }
+}
+
+TEST(FrameTiming, WaitsAndDisplayTimes)
+{
+    struct Case {
+        int delay;
+        long long waitMs;
+        int displayTime;
+    };
+    const Case cases[] = {{-1, 100, 500}, {0, 100, 500}, {4, 100, 500},   {5, 50, 500},
+                          {10, 100, 500}, {50, 500, 500}, {75, 750, 750}, {65535, 655350, 655350}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(frameWait(c.delay).count(), c.waitMs) << c.delay;
+        EXPECT_EQ(displayTimeOf(c.delay), c.displayTime) << c.delay;
     }
 }
 
