@@ -104,7 +104,7 @@ int AnimatedPicture::LoadMemory(const std::uint8_t* data, std::size_t size)
 
 Status AnimatedPicture::LoadOtherPicture(const std::uint8_t* data, std::size_t size)
 {
-    DecodedStill still = DecodeStill(data, size, limits_.surfaceBytes);
+    DecodedStill still = DecodeStill(data, size, limits_.surfaceBytes, kMenuColor);
     if (still.status != Status::Ok)
         return still.status;
     pictureWidth_ = still.image.width();

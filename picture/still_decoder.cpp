@@ -91,6 +91,33 @@ bool bmpHoldsItsPixels(const std::uint8_t* data, std::size_t size)
     return rows == 0 || rowBytes <= (size - offset) / rows;
 }
 
+std::uint32_t blend(std::uint32_t over, std::uint32_t under, std::uint32_t alpha)
+{
+    return (over * alpha + under * (255 - alpha) + 127) / 255;
+}
+
+QImage flattened(const QImage& decoded, QRgb underneath)
+{
+    if (!decoded.hasAlphaChannel())
+        return decoded.convertToFormat(QImage::Format_RGB32);
+    const QImage straight = decoded.convertToFormat(QImage::Format_ARGB32);
+    QImage out(straight.size(), QImage::Format_RGB32);
+    if (out.isNull())
+        return out;
+    for (int y = 0; y < straight.height(); ++y) {
+        const auto* from = reinterpret_cast<const QRgb*>(straight.constScanLine(y));
+        auto* to = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < straight.width(); ++x) {
+            const QRgb c = from[x];
+            const auto a = static_cast<std::uint32_t>(qAlpha(c));
+            to[x] = qRgb(static_cast<int>(blend(qRed(c), qRed(underneath), a)),
+                         static_cast<int>(blend(qGreen(c), qGreen(underneath), a)),
+                         static_cast<int>(blend(qBlue(c), qBlue(underneath), a)));
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 const char* StillFormatOf(const std::uint8_t* data, std::size_t size)
@@ -107,7 +134,7 @@ const char* StillFormatOf(const std::uint8_t* data, std::size_t size)
     return nullptr;
 }
 
-DecodedStill DecodeStill(const std::uint8_t* data, std::size_t size, std::uint64_t surfaceBytes)
+DecodedStill DecodeStill(const std::uint8_t* data, std::size_t size, std::uint64_t surfaceBytes, QRgb underneath)
 {
     DecodedStill result;
     const char* format = StillFormatOf(data, size);
@@ -137,7 +164,9 @@ DecodedStill DecodeStill(const std::uint8_t* data, std::size_t size, std::uint64
     result.status = checkSize(image.size(), surfaceBytes);
     if (result.status != Status::Ok)
         return result;
-    result.image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    result.image = flattened(image, underneath);
+    if (result.image.isNull())
+        result.status = Status::SurfaceTooLarge;
     return result;
 }
 

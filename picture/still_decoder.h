@@ -13,14 +13,16 @@ namespace pelkora::picture {
 
 struct DecodedStill {
     Status status = Status::NotAPicture;  // Ok, NotAPicture, EmptySurface or SurfaceTooLarge
-    QImage image;                         // ARGB32 premultiplied, its decoded pixel size
+    QImage image;                         // RGB32, its decoded pixel size
 };
 
 // The Qt format name for the signature at the start of the data, or nullptr.
 const char* StillFormatOf(const std::uint8_t* data, std::size_t size);
 
 // surfaceBytes: the largest picture accepted (4 bytes a pixel), checked from
-// the header before the pixels are decoded.
-DecodedStill DecodeStill(const std::uint8_t* data, std::size_t size, std::uint64_t surfaceBytes);
+// the header before the pixels are decoded. A picture with an alpha channel
+// comes flattened onto the colour given (what it is drawn over), with one
+// integer formula, so that every machine gets the same pixels.
+DecodedStill DecodeStill(const std::uint8_t* data, std::size_t size, std::uint64_t surfaceBytes, QRgb underneath);
 
 }  // namespace pelkora::picture

@@ -98,6 +98,23 @@ TEST_F(Loading, PluginAndBuiltInFormats)
     }
 }
 
+TEST_F(Loading, AlphaFlattenedOntoTheSurfaceColour)
+{
+    QImage image(3, 1, QImage::Format_ARGB32);
+    image.setPixel(0, 0, qRgba(0, 0, 0, 0));
+    image.setPixel(1, 0, qRgba(0, 0, 0, 128));  // (240 * 127 + 127) / 255 = 120 a channel
+    image.setPixel(2, 0, qRgba(0, 0, 0, 255));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QImageWriter(&buffer, "png").write(image));
+    ASSERT_EQ(picture.LoadFile(dir.write("alpha.png", bytes.toStdString())), 1);
+    EXPECT_EQ(picture.ShowPicture(), 1);
+    const auto dob = readDob(work / "adv" / "alpha.dob", 3);
+    ASSERT_TRUE(dob);
+    EXPECT_EQ(dob->greys, std::vector<int>({0, greyOfRgb(0x787878), 15}));
+}
+
 TEST_F(Loading, WhatIsNoPictureIsRefused)
 {
     struct Case {
