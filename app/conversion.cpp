@@ -112,7 +112,9 @@ Converter::Converter(picture::AnimatedPicture& pictureControl, fs::path workDire
 
 Converter::~Converter()
 {
-    pictureControl_.StopPlayback();
+    // Frames not yet drawn are still written, at once, before the listener
+    // that counts them goes away.
+    pictureControl_.CompletePass();
     pictureControl_.setCaptureListener({});
 }
 
@@ -129,7 +131,7 @@ void Converter::convertFolder(const fs::path& sourceFolder)
 
     // A "*.bmp" entry that does not load is skipped: no fall-back to texts.
     for (const fs::path& path : pictures) {
-        if (!convertPicture(path)) {
+        if (!convertPicture(path, options_.pauseAfterPicture)) {
             report_.failed(path, statusText(pictureControl_.lastStatus()));
         }
         progress();
@@ -143,15 +145,15 @@ void Converter::convertFolder(const fs::path& sourceFolder)
 void Converter::addFile(const fs::path& path)
 {
     // Picture or text is decided by whether the file loads, never by its name.
-    if (!convertPicture(path)) pageTextFile(path);
+    if (!convertPicture(path, std::chrono::milliseconds(0))) pageTextFile(path);
 }
 
-bool Converter::convertPicture(const fs::path& path)
+bool Converter::convertPicture(const fs::path& path, std::chrono::milliseconds pause)
 {
     if (pictureControl_.LoadFile(path) != 1) return false;
     report_.inputConverted();
     pictureControl_.ShowPicture();
-    if (options_.pauseAfterPicture.count() > 0) std::this_thread::sleep_for(options_.pauseAfterPicture);
+    if (pause.count() > 0) std::this_thread::sleep_for(pause);
     return true;
 }
 

@@ -43,7 +43,8 @@ private:
 
 struct ConversionOptions {
     output::TextPagerOptions pager;
-    // Pause after every picture drawn by the batch (the dialog keeps 100 ms).
+    // Pause after every picture drawn by the start-up batch (the dialog keeps
+    // 100 ms); Add does not pause.
     std::chrono::milliseconds pauseAfterPicture{0};
     // Shown for a text that cannot be opened ("Cant find file!").
     std::function<void(const std::filesystem::path&)> cantFindFile;
@@ -61,7 +62,7 @@ class Converter {
 public:
     Converter(picture::AnimatedPicture& pictureControl, std::filesystem::path workDirectory,
               ConversionOptions options, ConversionReport& report);
-    // Completes an animation still being captured, then lets go of the
+    // Completes an animation still being captured, at once, then lets go of the
     // control's capture listener.
     ~Converter();
     Converter(const Converter&) = delete;
@@ -80,7 +81,7 @@ public:
     const std::filesystem::path& workDirectory() const { return workDirectory_; }
 
 private:
-    bool convertPicture(const std::filesystem::path& path);
+    bool convertPicture(const std::filesystem::path& path, std::chrono::milliseconds pause);
 
     picture::AnimatedPicture& pictureControl_;
     std::filesystem::path workDirectory_;

@@ -99,6 +99,26 @@ TEST(EndToEnd, BatchEmptiesTheFolderThenConvertsPicturesBeforeTexts)
     EXPECT_EQ(TempDir::read(work / "adv/t-01.txt"), "hi");
 }
 
+TEST(EndToEnd, AnAnimationInTheBatchIsWrittenWholeBeforeTheNextPicture)
+{
+    // Played at its own pace, the animation is still waiting between frames
+    // when the next picture loads; that load completes it at once.
+    TempDir work;
+    fs::create_directories(work / "src");
+    fs::copy_file(fs::path(PELKORA_SOURCE_DIR) / "tests/gif/data/four-frames.gif", work / "src/anim.bmp",
+                  fs::copy_options::none);
+    writeBmp(work / "src/z.bmp", 1, 1, {qRgb(0, 0, 0)});
+
+    const ProgramRun run = runPelkora(work.path(), {"--realtime", "--batch", (work / "src").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string index = TempDir::read(work / "adv/advertising.index");
+    ASSERT_EQ(index.rfind("anim-01.dob,", 0), 0u) << index;
+    EXPECT_NE(index.find("anim-04.dob,1500\n\nz.dob,3000\n\n"), std::string::npos) << index;
+    for (const char* name : {"anim-01.dob", "anim-02.dob", "anim-03.dob", "anim-04.dob", "z.dob"}) {
+        EXPECT_TRUE(fs::is_regular_file(work / "adv" / name)) << name;
+    }
+}
+
 TEST(EndToEnd, BatchCreatesAMissingOutputFolder)
 {
     TempDir work;
