@@ -80,7 +80,8 @@ public:
     // 1 when a still picture was drawn and captured; 0 otherwise (an
     // animation starts its worker and returns 0).
     int ShowPicture();
-    // Ends the worker at once: frames not yet drawn are not captured.
+    // Ends the worker at once (it wakes from its wait) and joins it: frames
+    // not yet drawn are not captured. To keep them, use CompletePass.
     void StopPlayback();
     // Ends the worker after it has composed and written the rest of its pass
     // without waits (or at once when capture is already over). Every load and
