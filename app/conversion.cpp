@@ -4,6 +4,7 @@
 #include <system_error>
 #include <thread>
 
+#include "output/ascii.h"
 #include "output/playlist.h"
 #include "picture/animated_picture.h"
 
@@ -49,21 +50,11 @@ std::vector<Failure> ConversionReport::failures() const
 
 namespace {
 
-std::string upperCased(std::string text)
-{
-    // ASCII only: the folder search this order stands for upper-cases byte
-    // by byte, so multi-byte names keep their bytes and sort by them.
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return text;
-}
-
 bool endsWithCaseInsensitive(const std::string& name, std::string_view extension)
 {
     if (name.size() < extension.size()) return false;
-    return upperCased(name.substr(name.size() - extension.size())) ==
-           upperCased(std::string(extension));
+    return output::equalsIgnoringAsciiCase(std::string_view(name).substr(name.size() - extension.size()),
+                                           extension);
 }
 
 }  // namespace
@@ -78,7 +69,9 @@ std::vector<fs::path> listMatching(const fs::path& folder, std::string_view exte
         if (error) break;
         std::string name = entries->path().filename().string();
         if (endsWithCaseInsensitive(name, extension)) {
-            found.emplace_back(upperCased(name), entries->path());
+            // Upper-cased byte by byte: the order in which the folder search this
+            // stands for lists a folder.
+            found.emplace_back(output::asciiUpper(name), entries->path());
         }
     }
     // Ties (names equal but for case) fall back to the bytes themselves, so

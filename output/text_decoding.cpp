@@ -1,5 +1,7 @@
 #include "output/text_decoding.h"
 
+#include "output/ascii.h"
+
 #include <cerrno>
 #include <iconv.h>
 #include <langinfo.h>
@@ -10,21 +12,9 @@ namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
 
-char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool sameCharset(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (upper(a[i]) != upper(b[i]))
-            return false;
-    return true;
-}
-
 bool isUtf8Name(std::string_view charset)
 {
-    return sameCharset(charset, "UTF-8") || sameCharset(charset, "UTF8");
+    return equalsIgnoringAsciiCase(charset, "UTF-8") || equalsIgnoringAsciiCase(charset, "UTF8");
 }
 
 iconv_t asIconv(void* handle) { return static_cast<iconv_t>(handle); }
@@ -221,8 +211,8 @@ std::string ansiCharsetFor(const TextPagerOptions& options)
     if (!options.ansiCharset.empty())
         return options.ansiCharset;
     const std::string_view locale = nl_langinfo(CODESET);
-    if (locale.empty() || locale == "ANSI_X3.4-1968" || sameCharset(locale, "ASCII")
-        || sameCharset(locale, "US-ASCII") || locale == "C" || locale == "POSIX")
+    if (locale.empty() || locale == "ANSI_X3.4-1968" || equalsIgnoringAsciiCase(locale, "ASCII")
+        || equalsIgnoringAsciiCase(locale, "US-ASCII") || locale == "C" || locale == "POSIX")
         return "UTF-8";
     return std::string(locale);
 }

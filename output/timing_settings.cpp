@@ -1,11 +1,13 @@
-// The timing settings file, read the way the described platform's profile
-// reader reads an INI file: names compared without regard to case, spaces
-// around names and values dropped, one pair of surrounding quotes taken off,
-// at most nine characters of a value, the default for anything missing.
+// The timing settings file, read the way the Windows profile reader reads
+// an INI file, since the same file is edited for tools on that desktop:
+// names compared without regard to case, spaces around names and values
+// dropped, one pair of surrounding quotes taken off, at most nine characters
+// of a value, the default for anything missing.
 
 #include <cstdio>
 #include <optional>
 
+#include "output/ascii.h"
 #include "output/playlist.h"
 
 namespace pelkora::output {
@@ -26,18 +28,6 @@ std::string_view trim(std::string_view text)
     while (!text.empty() && isBlank(text.back()))
         text.remove_suffix(1);
     return text;
-}
-
-char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool sameName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (upper(a[i]) != upper(b[i]))
-            return false;
-    return true;
 }
 
 std::string_view unquote(std::string_view value)
@@ -100,7 +90,7 @@ public:
             // Only the first section of that name counts.
             if (inSection_)
                 done_ = true;
-            inSection_ = !done_ && sameName(name, section_);
+            inSection_ = !done_ && equalsIgnoringAsciiCase(name, section_);
             return std::nullopt;
         }
         if (!inSection_)
@@ -108,7 +98,7 @@ public:
         const auto equals = text.find('=');
         if (equals == std::string_view::npos)
             return std::nullopt;
-        if (!sameName(trim(text.substr(0, equals)), key_))
+        if (!equalsIgnoringAsciiCase(trim(text.substr(0, equals)), key_))
             return std::nullopt;
         return std::string(firstCharacters(unquote(trim(text.substr(equals + 1)))));
     }
