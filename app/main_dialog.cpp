@@ -1,11 +1,13 @@
 #include "app/main_dialog.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
@@ -51,6 +53,26 @@ bool openLinkWithDesktop(const QUrl& url) {
 
 }  // namespace
 
+namespace {
+
+// "*.*" means every file where these filters come from, but Qt matches it
+// only against names with a dot, so "All Files" would hide a text called
+// "notes". Once the dialog has applied the filter, widen it to everything.
+void showEveryFileUnderAllFiles(QFileDialog& dialog) {
+    auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    auto* model = dialog.findChild<QFileSystemModel*>();
+    if (!types || !model) {
+        return;
+    }
+    QObject::connect(types, &QComboBox::activated, &dialog, [types, model](int index) {
+        if (index == types->count() - 1) {
+            model->setNameFilters({QStringLiteral("*")});
+        }
+    });
+}
+
+}  // namespace
+
 std::unique_ptr<QFileDialog> makeAddFileDialog(QWidget* parent) {
     auto dialog = std::make_unique<QFileDialog>(parent);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
@@ -61,6 +83,7 @@ std::unique_ptr<QFileDialog> makeAddFileDialog(QWidget* parent) {
     dialog->setNameFilters({QStringLiteral("BMP Files(*.bmp)"), QStringLiteral("GIF Files(*.gif)"),
                             QStringLiteral("TXT Files(*.txt)"), QStringLiteral("All Files (*.*)")});
     dialog->selectNameFilter(dialog->nameFilters().front());
+    showEveryFileUnderAllFiles(*dialog);
     dialog->setDefaultSuffix(QStringLiteral("Select Picture"));
     dialog->selectFile(QStringLiteral("Gifpic"));
     return dialog;

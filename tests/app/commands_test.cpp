@@ -18,6 +18,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
+#include <QFileSystemModel>
+
 #include "app/main_dialog.h"
 #include "app/picture_view.h"
 #include "app/version.h"
@@ -163,6 +166,21 @@ TEST(DialogAddFile, FileDialogOffersFourFiltersWithBmpInForce) {
     EXPECT_TRUE(oneExistingFile);
     EXPECT_FALSE(caseSensitive);
     EXPECT_FALSE(fs::exists(work / "adv"));
+}
+
+TEST(AddFileDialog, AllFilesListsNamesWithoutADot) {
+    const auto files = makeAddFileDialog(nullptr);
+    auto* types = files->findChild<QComboBox*>("fileTypeCombo");
+    auto* model = files->findChild<QFileSystemModel*>();
+    ASSERT_NE(types, nullptr);
+    ASSERT_NE(model, nullptr);
+    EXPECT_EQ(model->nameFilters(), QStringList{"*.bmp"});
+    types->setCurrentIndex(3);
+    emit types->activated(3);
+    EXPECT_EQ(model->nameFilters(), QStringList{"*"});
+    types->setCurrentIndex(2);
+    emit types->activated(2);
+    EXPECT_EQ(model->nameFilters(), QStringList{"*.txt"});
 }
 
 TEST_F(DialogCommands, AddDrawsAStillPictureAndWritesItBeforeReturning) {
