@@ -15,7 +15,7 @@ cd examples
 "$pelkora" --add anim.gif logo.png
 echo
 echo "examples/adv now holds:"
-ls examples/adv 2>/dev/null || ls adv
+ls adv
 echo
 echo "advertising.index:"
 cat adv/advertising.index
