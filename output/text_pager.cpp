@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdio>
 #include <memory>
+#include <system_error>
 
 #include "output/playlist.h"
 #include "output/text_decoding.h"
@@ -196,6 +197,11 @@ Status overallStatus(const ReadOutcome& outcome, const PagerResult& pages)
 
 TextEncoding detectTextEncoding(const fs::path& path)
 {
+    // Only a plain file is a text: opening a pipe waits for a writer that
+    // may never come, and a device may never end.
+    std::error_code error;
+    if (!fs::is_regular_file(path, error))
+        return TextEncoding::Missing;
     const File file = openForReading(path);
     if (!file)
         return TextEncoding::Missing;

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <system_error>
 
 #include "output/ascii.h"
 #include "output/playlist.h"
@@ -118,6 +119,11 @@ private:
 std::string readTimingValue(const std::filesystem::path& settings, std::string_view key,
                             std::string_view defaultValue)
 {
+    // A pipe or a device in the file's place would stall or never end the
+    // read; like a missing file, it gives the default.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(settings, error))
+        return std::string(defaultValue);
     std::FILE* file = std::fopen(settings.c_str(), "rb");
     if (file == nullptr)
         return std::string(defaultValue);

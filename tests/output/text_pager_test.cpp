@@ -5,6 +5,7 @@
 
 #include "output/playlist.h"
 #include "output/text_pager.h"
+#include "support/fifo_writer.h"
 #include "support/temp_dir.h"
 
 namespace pelkora::output {
@@ -99,6 +100,14 @@ TEST_F(TextPagerTest, MissingFileAndFolderCannotBeFound)
     EXPECT_EQ(page(work / "in/missing.txt").status, Status::CantFindFile);
     fs::create_directories(work / "in/folder.txt");
     EXPECT_EQ(page(work / "in/folder.txt").status, Status::CantFindFile);
+    EXPECT_EQ(filesInOutput(), 0u);
+}
+
+TEST_F(TextPagerTest, APipeIsNoTextAndIsNeverWaitedFor)
+{
+    const testing::FifoWriter pipe(work / "pipe.txt", "abc");
+    EXPECT_EQ(page(work / "pipe.txt").status, Status::CantFindFile);
+    EXPECT_FALSE(pipe.wasOpened());
     EXPECT_EQ(filesInOutput(), 0u);
 }
 

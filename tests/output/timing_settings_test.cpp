@@ -3,6 +3,7 @@
 #include <string>
 
 #include "output/playlist.h"
+#include "support/fifo_writer.h"
 #include "support/temp_dir.h"
 
 namespace pelkora::output {
@@ -63,6 +64,15 @@ TEST(TimingSettings, MissingFileGivesTheDefault)
     EXPECT_EQ(readTimingValue(timingSettingsPath(dir.path()), kLastFramePlayTimeKey, kLastFramePlayTimeDefault),
               "1500");
     EXPECT_EQ(readTimingValue(dir.path(), kStaticPlayTimeKey, kStaticPlayTimeDefault), "3000");  // a folder
+}
+
+TEST(TimingSettings, APipeInTheFilesPlaceGivesTheDefaultWithoutWaiting)
+{
+    const TempDir dir;
+    const auto settings = timingSettingsPath(dir.path());
+    const testing::FifoWriter pipe(settings, "[IntervalTime]\nStaticGifPlayTime=2500\n");
+    EXPECT_EQ(readTimingValue(settings, kStaticPlayTimeKey, kStaticPlayTimeDefault), "3000");
+    EXPECT_FALSE(pipe.wasOpened());
 }
 
 TEST(TimingSettings, IsReadAfreshEveryTime)
