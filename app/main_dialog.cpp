@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMetaObject>
@@ -73,8 +74,46 @@ void showEveryFileUnderAllFiles(QFileDialog& dialog) {
 
 }  // namespace
 
+namespace {
+
+constexpr const char* kAddDefaultSuffix = "Select Picture";
+
+// Qt adds the default suffix to every typed name without a dot, so a file
+// such as "notes" could not be typed: the dialog looked for
+// "notes.Select Picture" and said it was not found. A typed name that names
+// an existing file as it stands is taken as it is; any other name still
+// gets the suffix.
+class AddFileDialog : public QFileDialog {
+public:
+    explicit AddFileDialog(QWidget* parent) : QFileDialog(parent) {}
+
+    // Once the widgets exist: follow the typed name as it changes, so that
+    // the Open button is offered for such a file too.
+    void followTypedName() {
+        if (auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+            connect(name, &QLineEdit::textEdited, this, [this] { chooseSuffix(); });
+        }
+        chooseSuffix();
+    }
+
+    void accept() override {
+        chooseSuffix();
+        QFileDialog::accept();
+    }
+
+private:
+    void chooseSuffix() {
+        const auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        const QString typed = name ? name->text() : QString();
+        const bool existsAsTyped = !typed.isEmpty() && QFileInfo(directory().absoluteFilePath(typed)).isFile();
+        setDefaultSuffix(existsAsTyped ? QString() : QString::fromLatin1(kAddDefaultSuffix));
+    }
+};
+
+}  // namespace
+
 std::unique_ptr<QFileDialog> makeAddFileDialog(QWidget* parent) {
-    auto dialog = std::make_unique<QFileDialog>(parent);
+    auto dialog = std::make_unique<AddFileDialog>(parent);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
@@ -84,8 +123,8 @@ std::unique_ptr<QFileDialog> makeAddFileDialog(QWidget* parent) {
                             QStringLiteral("TXT Files(*.txt)"), QStringLiteral("All Files (*.*)")});
     dialog->selectNameFilter(dialog->nameFilters().front());
     showEveryFileUnderAllFiles(*dialog);
-    dialog->setDefaultSuffix(QStringLiteral("Select Picture"));
     dialog->selectFile(QStringLiteral("Gifpic"));
+    dialog->followTypedName();
     return dialog;
 }
 
