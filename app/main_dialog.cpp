@@ -148,8 +148,11 @@ bool startBatchFile(const std::filesystem::path& batchFile, const std::filesyste
     }
     const QString program = toQString(batchFile);
     const QString folder = toQString(workDirectory);
-    if (QFileInfo(program).isExecutable()) {
-        return QProcess::startDetached(program, {}, folder);
+    // An executable the system cannot start by itself (a script without an
+    // interpreter line, common for a batch file copied from elsewhere) goes
+    // through the shell, as a shell would run it.
+    if (QFileInfo(program).isExecutable() && QProcess::startDetached(program, {}, folder)) {
+        return true;
     }
     return QProcess::startDetached(QStringLiteral("/bin/sh"), {program}, folder);
 }

@@ -111,7 +111,8 @@ std::optional<std::filesystem::path> chooseFileWithDialog(QWidget* parent);
 // An OK-only message box captioned with the application's name.
 void showMessageBox(QWidget* owner, const QString& text);
 // Starts the batch file in workDirectory without waiting: an executable
-// file directly, any other through /bin/sh. False when it did not start.
+// file directly, any other (or an executable that cannot start by itself)
+// through /bin/sh. False when it did not start.
 bool startBatchFile(const std::filesystem::path& batchFile, const std::filesystem::path& workDirectory);
 
 }  // namespace pelkora::app

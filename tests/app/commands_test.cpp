@@ -319,17 +319,19 @@ TEST_F(DialogCommands, ConvertStartsTheBatchFileInTheWorkFolder) {
         const char* name;
         std::string script;
         bool executable;
+        const char* marker;
     };
     const std::vector<Case> cases = {
-        {"through the shell", "pwd > started-by-shell.txt\n", false},
-        {"run directly", "#!/bin/sh\npwd > started-directly.txt\n", true},
+        {"through the shell", "pwd > started-by-shell.txt\n", false, "started-by-shell.txt"},
+        {"run directly", "#!/bin/sh\npwd > started-directly.txt\n", true, "started-directly.txt"},
+        // Executable, but nothing tells the system how to run it.
+        {"executable without an interpreter line", "pwd > started-plain.txt\n", true, "started-plain.txt"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const fs::path batch = work.write("adv.bat", c.script);
         fs::permissions(batch, c.executable ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_write);
-        const fs::path marker =
-            work / (c.executable ? "started-directly.txt" : "started-by-shell.txt");
+        const fs::path marker = work / c.marker;
         dialog.findChild<QPushButton*>("convertButton")->click();
         EXPECT_TRUE(messages.empty());
         ASSERT_TRUE(testing::waitUntil([&] {
