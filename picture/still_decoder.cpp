@@ -55,7 +55,7 @@ std::uint16_t u16At(const std::uint8_t* data, std::size_t at)
 
 // Qt leaves the rows that an uncompressed bitmap lacks as they were
 // allocated, which would put stray memory into the package: such a file is
-// refused whole. Compressed bitmaps are left to the reader.
+// refused whole. Run-length bitmaps are read over a blank picture (below).
 bool bmpHoldsItsPixels(const std::uint8_t* data, std::size_t size)
 {
     if (size < 26)
@@ -89,6 +89,36 @@ bool bmpHoldsItsPixels(const std::uint8_t* data, std::size_t size)
         return false;
     // Divided rather than multiplied: the header's numbers can be anything.
     return rows == 0 || rowBytes <= (size - offset) / rows;
+}
+
+// BI_RLE8 and BI_RLE4: the codes may skip pixels or stop early, and the
+// reader leaves what they do not reach as it was allocated.
+bool isRunLengthBmp(const std::uint8_t* data, std::size_t size)
+{
+    if (size < 34 || u32At(data, 14) < 40)
+        return false;
+    const std::uint32_t compression = u32At(data, 30);
+    return compression == 1 || compression == 2;
+}
+
+// Reads into a picture that holds index 0 everywhere, so that the pixels the
+// codes never reach take the first palette colour, the same on every
+// machine. Nothing when the reader would not draw into that picture.
+QImage readOverBlank(QImageReader& reader)
+{
+    const QSize size = reader.size();
+    if (!size.isValid() || reader.imageFormat() == QImage::Format_Invalid)
+        return {};
+    QImage image(size, reader.imageFormat());
+    if (image.isNull())
+        return {};
+    image.fill(0);
+    // A replacement picture would be allocated while this one still lives,
+    // so an equal address means the reader drew into ours.
+    const uchar* blank = image.constBits();
+    if (!reader.read(&image) || image.constBits() != blank)
+        return {};
+    return image;
 }
 
 std::uint32_t blend(std::uint32_t over, std::uint32_t under, std::uint32_t alpha)
@@ -156,7 +186,7 @@ DecodedStill DecodeStill(const std::uint8_t* data, std::size_t size, std::uint64
     result.status = checkSize(reader.size(), surfaceBytes);
     if (result.status != Status::Ok)
         return result;
-    QImage image = reader.read();
+    QImage image = isRunLengthBmp(data, size) ? readOverBlank(reader) : reader.read();
     if (image.isNull()) {
         result.status = Status::NotAPicture;
         return result;

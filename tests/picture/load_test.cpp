@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
+
 #include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
@@ -113,6 +116,70 @@ TEST_F(Loading, AlphaFlattenedOntoTheSurfaceColour)
     const auto dob = readDob(work / "adv" / "alpha.dob", 3);
     ASSERT_TRUE(dob);
     EXPECT_EQ(dob->greys, std::vector<int>({0, greyOfRgb(0x787878), 15}));
+}
+
+// An 8-bit run-length bitmap: palette index 0 black, every other index
+// white; the codes as given.
+Bytes runLengthBmp(int width, int height, const Bytes& codes)
+{
+    Bytes out = makeBmp(width, height, std::vector<Rgb>(static_cast<std::size_t>(width) * height, 0x000000),
+                        BmpDepth::Palette8);
+    const std::size_t offset = 14 + 40 + 256 * 4;
+    out.resize(14 + 40);
+    for (int i = 0; i < 256; ++i) {
+        const std::uint8_t level = i == 0 ? 0 : 0xFF;
+        out.insert(out.end(), {level, level, level, 0});
+    }
+    out.insert(out.end(), codes.begin(), codes.end());
+    auto put32 = [&](std::size_t at, std::uint32_t v) {
+        for (int k = 0; k < 4; ++k) out[at + k] = static_cast<std::uint8_t>(v >> (8 * k));
+    };
+    put32(2, static_cast<std::uint32_t>(out.size()));
+    put32(10, static_cast<std::uint32_t>(offset));
+    put32(30, 1);  // BI_RLE8
+    put32(34, static_cast<std::uint32_t>(codes.size()));
+    put32(46, 256);
+    return out;
+}
+
+// Leaves freed heap memory full of a non-zero byte, where the next
+// allocations are likely to land.
+void dirtyTheHeap()
+{
+    std::vector<std::unique_ptr<std::uint8_t[]>> blocks;
+    for (int i = 0; i < 64; ++i) {
+        blocks.emplace_back(new std::uint8_t[8192]);
+        std::memset(blocks.back().get(), 0xAB, 8192);
+    }
+}
+
+TEST_F(Loading, PixelsARunLengthBitmapSkipsTakeTheFirstColour)
+{
+    // The bottom row starts with 10 white pixels; a delta and an early end
+    // leave everything else unreached.
+    const struct {
+        const char* name;
+        Bytes codes;
+    } cases[] = {
+        {"early-end.bmp", {10, 5, 0, 1}},
+        {"delta.bmp", {10, 5, 0, 2, 3, 2, 4, 7, 0, 1}},
+        {"cut-short.bmp", {10, 5}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto file = write(c.name, runLengthBmp(64, 64, c.codes));
+        dirtyTheHeap();
+        ASSERT_EQ(picture.LoadFile(file), 1);
+        ASSERT_EQ(picture.ShowPicture(), 1);
+        const std::string base = std::string(c.name).substr(0, std::string(c.name).size() - 4);
+        const auto dob = readDob(work / "adv" / (base + ".dob"), 64 * 64);
+        ASSERT_TRUE(dob);
+        std::vector<int> expected(64 * 64, 15);
+        for (int x = 0; x < 10; ++x) expected[63 * 64 + x] = 0;
+        if (std::string(c.name) == "delta.bmp")
+            for (int x = 13; x < 17; ++x) expected[(63 - 2) * 64 + x] = 0;
+        EXPECT_EQ(dob->greys, expected);
+    }
 }
 
 TEST_F(Loading, WhatIsNoPictureIsRefused)
