@@ -21,6 +21,11 @@ namespace {
 constexpr std::uint32_t kButtonFaceColor = 0xF0F0F0;
 constexpr std::uint32_t kMenuColor = 0xF0F0F0;
 
+// What one frame costs besides its pixels (its record, the picture's header,
+// the list's spare room): a GIF of a million one-pixel frames, 15 MB on disk,
+// holds about half a gigabyte of it.
+constexpr std::uint64_t kFrameRecordBytes = 512;
+
 }  // namespace
 
 AnimatedPicture::AnimatedPicture(std::filesystem::path workDirectory)
@@ -167,12 +172,16 @@ Status AnimatedPicture::ExtractFrames(const std::uint8_t* data, std::size_t size
         record.left = position.left;
         record.top = position.top;
         frameDisplayTime_ = displayTimeOf(record.delay);
-        DecodedGifImage image = DecodeGifImage(stream->data(), stream->size(), budget);
+        // Only a frame that is kept is charged.
+        if (budget < kFrameRecordBytes)
+            return Status::FramesTooLarge;
+        DecodedGifImage image = DecodeGifImage(stream->data(), stream->size(), budget - kFrameRecordBytes);
         if (image.status == Status::FramesTooLarge)
             return image.status;
         if (image.status != Status::Ok)
             continue;
-        budget -= 4 * static_cast<std::uint64_t>(image.image.width()) * static_cast<std::uint64_t>(image.image.height());
+        budget -= kFrameRecordBytes +
+                  4 * static_cast<std::uint64_t>(image.image.width()) * static_cast<std::uint64_t>(image.image.height());
         record.picture = std::move(image.image);
         frames_.push_back(std::move(record));
     }

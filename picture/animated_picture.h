@@ -49,7 +49,7 @@ using CaptureSink = std::function<Status(const output::DobTarget&, const output:
 struct LoadLimits {
     std::uint64_t fileBytes = std::uint64_t{1} << 30;     // the file read whole
     std::uint64_t surfaceBytes = std::uint64_t{256} << 20;  // 4 bytes a pixel
-    std::uint64_t frameBytes = std::uint64_t{1} << 30;    // all decoded frames together
+    std::uint64_t frameBytes = std::uint64_t{1} << 30;    // all decoded frames together, records included
 };
 
 // One decoded frame of an animation, kept at its own rectangle's size.

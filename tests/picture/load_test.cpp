@@ -260,6 +260,17 @@ TEST_F(Loading, SizesRefusedBeforeAllocation)
     EXPECT_EQ(picture.lastStatus(), Status::FramesTooLarge);
     EXPECT_EQ(picture.frameCount(), 0);
 
+    // Many one-pixel frames: what each record costs counts as well.
+    limits.frameBytes = 1 << 20;
+    picture.setLimits(limits);
+    const auto tinyFrames = [&](int count) {
+        return makeGif(1, 1, palette, std::vector<GifFrame>(static_cast<std::size_t>(count), solidFrame(0, 0, 1, 1, 1)));
+    };
+    EXPECT_EQ(picture.LoadFile(write("few.gif", tinyFrames(100))), 1);
+    EXPECT_EQ(picture.frameCount(), 100);
+    EXPECT_EQ(picture.LoadFile(write("many.gif", tinyFrames(4000))), 0);
+    EXPECT_EQ(picture.lastStatus(), Status::FramesTooLarge);
+
     limits = LoadLimits{};
     limits.surfaceBytes = 4 * 10 * 10;
     picture.setLimits(limits);
