@@ -91,7 +91,14 @@ void AnimatedPicture::RememberBaseName(const std::filesystem::path& path)
 
 int AnimatedPicture::LoadMemory(const std::uint8_t* data, std::size_t size)
 {
+    // Called on its own, this is a load like LoadFile: the animation still in
+    // its pass is written whole, and the new picture is captured.
+    CompletePass();
     Reset();
+    {
+        std::lock_guard lock(captureMutex_);
+        captureEnabled_ = true;
+    }
     if (data == nullptr || size == 0)
         return fail(Status::NotAPicture);
     Status status = gif::HasGifSignature(data, size) ? LoadGif(data, size) : LoadOtherPicture(data, size);

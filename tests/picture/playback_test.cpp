@@ -112,6 +112,19 @@ TEST_F(PlaybackLoad, WhilePlayingTheRestIsWrittenAtOnce)
     EXPECT_EQ(dobCount(), 4u);
 }
 
+TEST_F(PlaybackLoad, LoadFromMemoryIsALoadToo)
+{
+    const Bytes still = makeGif(1, 1, kPalette, {solidFrame(0, 0, 1, 1, 1)});
+    ASSERT_EQ(picture->LoadFile(file("anim.gif", animation(3, kLongDelay))), 1);
+    picture->ShowPicture();
+    counter->waitFor(1);
+    ASSERT_EQ(picture->LoadMemory(still.data(), still.size()), 1);
+    EXPECT_EQ(counter->count(), 3u);
+    // After a pass that has run to its end, the next picture is captured.
+    EXPECT_EQ(picture->ShowPicture(), 1);
+    EXPECT_EQ(playlistOf(work), "anim-01.dob,655350\nanim-02.dob,655350\nanim-03.dob,1500\n\nanim.dob,3000\n\n");
+}
+
 TEST_F(PlaybackLoad, DestructionWhilePlayingWritesTheRest)
 {
     ASSERT_EQ(picture->LoadFile(file("anim.gif", animation(4, kLongDelay))), 1);
@@ -203,10 +216,13 @@ TEST_F(PlaybackEndCapture, CaptureInFlightIsWaitedOutAndNoneFollows)
     }
     picture->EndCapture();
     EXPECT_TRUE(secondWritten);
+    // The worker may have taken a capture or two more before EndCapture got
+    // its turn; those are written already and go with the wipe.
+    const int callsBeforeTheWipe = sinkCalls;
     for (const auto& entry : std::filesystem::directory_iterator(work / "adv"))
         std::filesystem::remove(entry.path());
     picture->WaitForPass();  // playback goes on to its end, writing nothing
-    EXPECT_EQ(sinkCalls, 2);
+    EXPECT_EQ(sinkCalls, callsBeforeTheWipe);
     EXPECT_EQ(dobCount(), 0u);
     EXPECT_EQ(playlistOf(work), "");
     // The next load captures again.
