@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <iomanip>
 #include <iostream>
 #include <sstream>
@@ -15,6 +14,7 @@
 #include "output/playlist.h"
 #include "output/text_pager.h"
 #include "picture/animated_picture.h"
+#include "picture/picture_file.h"
 
 namespace pelkora::app {
 
@@ -146,31 +146,15 @@ private:
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 
-constexpr std::uintmax_t kLargestInfoFile = std::uintmax_t{1} << 30;
-
-std::optional<std::vector<std::uint8_t>> readWholeFile(const fs::path& path)
-{
-    std::error_code error;
-    if (!fs::is_regular_file(path, error)) return std::nullopt;
-    const std::uintmax_t size = fs::file_size(path, error);
-    if (error || size > kLargestInfoFile) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))) {
-        return std::nullopt;
-    }
-    return bytes;
-}
-
 // One description per file; false when the file is no picture at all.
 bool describeFile(const fs::path& path, std::ostream& out, std::ostream& err)
 {
-    const auto bytes = readWholeFile(path);
-    if (!bytes) {
-        err << "pelkora: " << path.string() << ": " << statusText(Status::CantFindFile) << "\n";
+    const picture::FileBytes file = picture::readWholeFile(path, picture::LoadLimits{}.fileBytes);
+    if (file.status != Status::Ok) {
+        err << "pelkora: " << path.string() << ": " << statusText(file.status) << "\n";
         return false;
     }
+    const std::vector<std::uint8_t>* bytes = &file.bytes;
     picture::AnimatedPicture picture(fs::current_path());
     const bool loaded = picture.LoadMemory(bytes->data(), bytes->size()) == 1;
 

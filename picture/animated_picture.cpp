@@ -1,7 +1,7 @@
 // Construction, loading and the off-screen surface of the picture control.
 #include "picture/animated_picture.h"
+#include "picture/picture_file.h"
 
-#include <fstream>
 
 #include <QColor>
 #include <system_error>
@@ -57,21 +57,10 @@ int AnimatedPicture::LoadFile(const std::filesystem::path& path)
     }
     RememberBaseName(path);
 
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
-        return fail(Status::CantFindFile);
-    const std::uintmax_t length = std::filesystem::file_size(path, error);
-    if (error)
-        return fail(Status::CantFindFile);
-    if (length > limits_.fileBytes)
-        return fail(Status::FileTooLarge);
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return fail(Status::CantFindFile);
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length));
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (in.gcount() != static_cast<std::streamsize>(bytes.size()))
-        return fail(Status::CannotRead);
+    const FileBytes file = readWholeFile(path, limits_.fileBytes);
+    if (file.status != Status::Ok)
+        return fail(file.status);
+    const std::vector<std::uint8_t>& bytes = file.bytes;
     if (bytes.empty())
         return fail(Status::NotAPicture);
     return LoadMemory(bytes.data(), bytes.size());
