@@ -58,15 +58,34 @@ for n in $(seq 91 160); do
 done
 [ -n "$display" ] || fail "no free X display"
 
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# -noreset: by default the server resets when its last client leaves, and a
+# program that connects just then (right after the readiness probe below
+# disconnects) is refused.
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 wait_for 100 xwininfo -display "$display" -root || fail "Xvfb did not start on $display"
 export DISPLAY=$display
 export QT_QPA_PLATFORM=xcb
 
 cp -r "$root/examples" "$work/examples" || fail "cannot copy the examples"
-(cd "$work" && exec "$binary" "$work/examples" >"$work/pelkora.log" 2>&1) &
-app_pid=$!
+start_app() {
+    rm -rf "$work/adv"
+    (cd "$work" && exec "$binary" "$work/examples" >"$work/pelkora.log" 2>&1) &
+    app_pid=$!
+}
+
+# A refused connection to the display is the X server's trouble, not the
+# program's: try again a few times before judging the program.
+start_app
+for ((attempt = 1; attempt < 4; attempt++)); do
+    sleep 0.5
+    kill -0 "$app_pid" 2>/dev/null && break
+    grep -q 'could not connect to display' "$work/pelkora.log" || break
+    wait "$app_pid" 2>/dev/null
+    echo "window-check: the display refused the program; trying again"
+    sleep 1
+    start_app
+done
 
 # The dialog appears only when the start-up batch is done.
 window=
