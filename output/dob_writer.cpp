@@ -6,6 +6,7 @@
 #include <string>
 #include <system_error>
 
+#include "output/output_file.h"
 #include "output/playlist.h"
 
 namespace pelkora::output {
@@ -49,7 +50,7 @@ void encodeContiguous(const std::uint32_t* pixels, std::size_t count, std::uint8
 
 bool writeWhole(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes)
 {
-    std::FILE* stream = std::fopen(file.c_str(), "wb");
+    std::FILE* stream = openOutputFile(file, OutputMode::Create);
     if (stream == nullptr)
         return false;
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();

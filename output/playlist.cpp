@@ -4,6 +4,7 @@
 #include <mutex>
 #include <system_error>
 
+#include "output/output_file.h"
 #include "output/playlist.h"
 
 namespace pelkora::output {
@@ -43,7 +44,7 @@ void removeTail(const fs::path& playlist, std::size_t written)
 bool appendPlaylistEntry(const fs::path& playlist, std::string_view entry)
 {
     const std::lock_guard lock(playlistMutex());
-    std::FILE* file = std::fopen(playlist.c_str(), "ab");
+    std::FILE* file = openOutputFile(playlist, OutputMode::Append);
     if (file == nullptr)
         return false;
     // Unbuffered: the whole entry goes to the file in one write.

@@ -10,6 +10,7 @@
 #include <memory>
 #include <system_error>
 
+#include "output/output_file.h"
 #include "output/playlist.h"
 #include "output/text_decoding.h"
 #include "output/text_pagination.h"
@@ -33,7 +34,7 @@ File openForReading(const fs::path& path) { return File(std::fopen(path.c_str(),
 // written completely is removed again rather than left behind cut short.
 bool writeWholeFile(const std::string& path, std::string_view bytes)
 {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::FILE* file = openOutputFile(path, OutputMode::Create);
     if (file == nullptr)
         return false;
     // A page is far smaller than a buffer: unbuffered, it goes out in one
