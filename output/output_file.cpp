@@ -34,11 +34,7 @@ int openRegular(const std::filesystem::path& path, OutputMode mode)
         ::close(fd);
         return -1;
     }
-    const int status = ::fcntl(fd, F_GETFL);
-    if (status == -1 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) == -1) {
-        ::close(fd);
-        return -1;
-    }
+    // O_NONBLOCK stays: it has no effect on a regular file.
     return fd;
 }
 
