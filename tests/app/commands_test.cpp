@@ -133,7 +133,7 @@ TEST_F(DialogCommands, F1EnterAndTheContextMenuReachTheAboutBox) {
         chooser.start(10);
         QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(300, 200), dialog.mapToGlobal(QPoint(300, 200)));
         QApplication::sendEvent(&dialog, &event);
-        testing::waitUntil([&] { return aboutBoxes > 0; }, std::chrono::milliseconds(3000));
+        testing::waitUntil([&] { return aboutBoxes > 0; }, std::chrono::milliseconds(10000));
         EXPECT_EQ(item, "&About Pelkora...");
         EXPECT_EQ(aboutBoxes, 1);
     }
@@ -232,7 +232,7 @@ TEST(AddFileDialog, ATypedNameOfAnExistingFileIsTakenWithoutTheSuffix) {
         });
         // Enter in the name field, as a person confirms.
         QMetaObject::invokeMethod(files.get(), "accept");
-        testing::waitUntil([&] { return c.accepted || answerer.count() > 0; }, std::chrono::milliseconds(3000));
+        testing::waitUntil([&] { return c.accepted || answerer.count() > 0; }, std::chrono::milliseconds(10000));
         EXPECT_EQ(files->result() == QDialog::Accepted, c.accepted);
         if (c.accepted) {
             EXPECT_EQ(files->selectedFiles(), QStringList{toQString(notes)});
