@@ -29,5 +29,13 @@ run_as_root() {
 }
 
 echo "install-deps: installing ${missing[*]}"
-run_as_root apt-get update -qq
-DEBIAN_FRONTEND=noninteractive run_as_root apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# A mirror that stumbles once should not fail the build: three tries.
+for attempt in 1 2 3; do
+  if run_as_root apt-get update -qq &&
+     DEBIAN_FRONTEND=noninteractive run_as_root apt-get install -y -qq --no-install-recommends "${missing[@]}"; then
+    exit 0
+  fi
+  echo "install-deps: attempt $attempt failed"
+  sleep 5
+done
+exit 1

@@ -9,6 +9,10 @@ set -u
 
 fail() {
     echo "window-check: FAIL: $*"
+    if [ -n "${work:-}" ] && [ -s "$work/xvfb.log" ]; then
+        echo "--- what Xvfb printed:"
+        cat "$work/xvfb.log"
+    fi
     exit 1
 }
 
