@@ -1,10 +1,9 @@
 #include "output/dob_writer.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <string>
-#include <system_error>
+#include <string_view>
 
 #include "output/output_file.h"
 #include "output/playlist.h"
@@ -46,21 +45,6 @@ void encodeContiguous(const std::uint32_t* pixels, std::size_t count, std::uint8
         out[k] = packPair(pixels[2 * k], pixels[2 * k + 1]);
     if (count % 2 != 0)
         out[pairs] = greyOf(pixels[count - 1]);
-}
-
-bool writeWhole(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes)
-{
-    std::FILE* stream = openOutputFile(file, OutputMode::Create);
-    if (stream == nullptr)
-        return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
-    const bool closed = std::fclose(stream) == 0;
-    if (written && closed)
-        return true;
-    // A half-written picture would be shown as garbage: take it away.
-    std::error_code ignored;
-    std::filesystem::remove(file, ignored);
-    return false;
 }
 
 std::string playlistLine(const DobTarget& target, const std::string& name)
@@ -141,7 +125,7 @@ Status WriteDob(const DobTarget& target, const PixelView& pixels)
         return Status::EmptySurface;
     const std::filesystem::path dobPath = dobPathFor(target.capturePath);
     // No line may name a file that is not there.
-    if (!writeWhole(dobPath, dob))
+    if (!writeWholeFile(dobPath, std::string_view(reinterpret_cast<const char*>(dob.data()), dob.size())))
         return Status::CannotWrite;
     const std::string line = playlistLine(target, dobPath.filename().string());
     if (!appendPlaylistEntry(playlistPath(target.outputDirectory), line))

@@ -1,5 +1,7 @@
 #include "output/output_file.h"
 
+#include <system_error>
+
 #if defined(_WIN32)
 namespace pelkora::output {
 
@@ -64,3 +66,24 @@ std::FILE* openOutputFile(const std::filesystem::path& path, OutputMode mode)
 
 }  // namespace pelkora::output
 #endif
+
+namespace pelkora::output {
+
+bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes)
+{
+    std::FILE* file = openOutputFile(path, OutputMode::Create);
+    if (file == nullptr)
+        return false;
+    // Unbuffered, the bytes go out in one write, without a buffer's
+    // allocation and size query.
+    std::setvbuf(file, nullptr, _IONBF, 0);
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    const bool closed = std::fclose(file) == 0;
+    if (written && closed)
+        return true;
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+    return false;
+}
+
+}  // namespace pelkora::output

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <string_view>
 
 namespace pelkora::output {
 
@@ -16,5 +17,10 @@ enum class OutputMode { Create, Append };
 // regular file is removed first (a folder never is: that open fails).
 // nullptr when the file cannot be opened.
 std::FILE* openOutputFile(const std::filesystem::path& path, OutputMode mode);
+
+// Creates the file with exactly these bytes, in one write. A file that could
+// not be written whole is removed again: a page or picture cut short would
+// be shown as garbage. False when nothing usable was written.
+bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes);
 
 }  // namespace pelkora::output

@@ -30,24 +30,6 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 
 File openForReading(const fs::path& path) { return File(std::fopen(path.c_str(), "rb")); }
 
-// Creates the file with exactly these bytes; a file that could not be
-// written completely is removed again rather than left behind cut short.
-bool writeWholeFile(const std::string& path, std::string_view bytes)
-{
-    std::FILE* file = openOutputFile(path, OutputMode::Create);
-    if (file == nullptr)
-        return false;
-    // A page is far smaller than a buffer: unbuffered, it goes out in one
-    // write, without the buffer's allocation and size query.
-    std::setvbuf(file, nullptr, _IONBF, 0);
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const bool closed = std::fclose(file) == 0;
-    if (written && closed)
-        return true;
-    std::remove(path.c_str());
-    return false;
-}
-
 // writeTextPage: one page file and its playlist entry per call, numbered
 // from 1 in the order the pages come.
 class PageWriter {
