@@ -38,12 +38,7 @@ const std::vector<std::uint8_t>& animation() {
 }
 
 GifScanner scanner(const std::vector<std::uint8_t>& data) {
-    GifScanner s;
-    s.gifData = data.data();
-    s.dataSize = data.size();
-    s.globalColorTableSize = kGct;
-    s.scanOffset = 13 + kGct;
-    return s;
+    return pelkora::gif::ScannerAtFirstBlock(data.data(), data.size(), kGct);
 }
 
 int countPass(const std::vector<std::uint8_t>& data) {

@@ -19,17 +19,8 @@ void require(bool condition) {
     if (!condition) std::abort();
 }
 
-GifScanner scannerFor(const std::uint8_t* data, std::size_t size, int gct) {
-    GifScanner s;
-    s.gifData = data;
-    s.dataSize = size;
-    s.globalColorTableSize = gct;
-    s.scanOffset = 13 + static_cast<std::size_t>(gct);
-    return s;
-}
-
 void checkPasses(const std::uint8_t* data, std::size_t size, int gct) {
-    GifScanner counter = scannerFor(data, size, gct);
+    GifScanner counter = ScannerAtFirstBlock(data, size, gct);
     int counted = 0;
     while (counter.SkipFrame()) {
         require(counter.scanOffset <= size);
@@ -37,7 +28,7 @@ void checkPasses(const std::uint8_t* data, std::size_t size, int gct) {
     }
 
     const std::size_t head = 13 + static_cast<std::size_t>(gct);
-    GifScanner cutter = scannerFor(data, size, gct);
+    GifScanner cutter = ScannerAtFirstBlock(data, size, gct);
     int cut = 0;
     std::size_t previousEnd = head;
     int length = 0, delay = 0, disposal = 0;

@@ -17,15 +17,6 @@ LogicalScreen announcedScreen(const std::uint8_t* data, std::size_t size) {
     return screen;
 }
 
-GifScanner scannerAtFirstBlock(const std::uint8_t* data, std::size_t size, const LogicalScreen& screen) {
-    GifScanner scanner;
-    scanner.gifData = data;
-    scanner.dataSize = size;
-    scanner.globalColorTableSize = screen.globalColorTableSize;
-    scanner.scanOffset = 13 + static_cast<std::size_t>(screen.globalColorTableSize);
-    return scanner;
-}
-
 int countFrames(GifScanner scanner) {
     int count = 0;
     while (scanner.SkipFrame()) ++count;
@@ -60,7 +51,7 @@ void appendField(std::string& out, std::string_view name, long long value) {
 std::vector<FrameInfo> describeFrames(const std::uint8_t* data, std::size_t size) {
     const std::optional<LogicalScreen> screen = ReadLogicalScreen(data, size);
     if (!screen) return {};
-    return cutFrames(scannerAtFirstBlock(data, size, *screen));
+    return cutFrames(ScannerAtFirstBlock(data, size, screen->globalColorTableSize));
 }
 
 std::optional<GifInfo> inspectGif(const std::uint8_t* data, std::size_t size) {
@@ -70,7 +61,7 @@ std::optional<GifInfo> inspectGif(const std::uint8_t* data, std::size_t size) {
     const std::optional<LogicalScreen> screen = ReadLogicalScreen(data, size);
     info.screenComplete = screen.has_value();
     if (!screen) return info;
-    const GifScanner scanner = scannerAtFirstBlock(data, size, *screen);
+    const GifScanner scanner = ScannerAtFirstBlock(data, size, screen->globalColorTableSize);
     info.frameCount = countFrames(scanner);
     info.frames = cutFrames(scanner);
     return info;

@@ -50,6 +50,15 @@ std::optional<LogicalScreen> ReadLogicalScreen(const std::uint8_t* data, std::si
     return screen;
 }
 
+GifScanner ScannerAtFirstBlock(const std::uint8_t* data, std::size_t size, int globalColorTableSize) {
+    GifScanner scanner;
+    scanner.gifData = data;
+    scanner.dataSize = size;
+    scanner.globalColorTableSize = globalColorTableSize;
+    scanner.scanOffset = kHeaderAndScreen + static_cast<std::size_t>(globalColorTableSize);
+    return scanner;
+}
+
 std::int64_t GifScanner::SubBlocksLength(std::size_t offset) const {
     if (gifData == nullptr) return 0;
     std::int64_t total = 0;

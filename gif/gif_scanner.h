@@ -79,4 +79,8 @@ public:
                                                           int& outDisposal);
 };
 
+// A scanner at the first block: after the header, the logical screen and a
+// global colour table of globalColorTableSize bytes.
+GifScanner ScannerAtFirstBlock(const std::uint8_t* data, std::size_t size, int globalColorTableSize);
+
 }  // namespace pelkora::gif

@@ -126,11 +126,7 @@ Status AnimatedPicture::LoadGif(const std::uint8_t* data, std::size_t size)
     if (const Status fits = CheckSurface(pictureWidth_, pictureHeight_); fits != Status::Ok)
         return fits;
 
-    gif::GifScanner scanner;
-    scanner.gifData = data;
-    scanner.dataSize = size;
-    scanner.globalColorTableSize = screen->globalColorTableSize;
-    scanner.scanOffset = 13 + static_cast<std::size_t>(screen->globalColorTableSize);
+    gif::GifScanner scanner = gif::ScannerAtFirstBlock(data, size, screen->globalColorTableSize);
     int count = 0;
     while (scanner.SkipFrame() != 0)
         ++count;
@@ -148,11 +144,7 @@ Status AnimatedPicture::LoadGif(const std::uint8_t* data, std::size_t size)
 
 Status AnimatedPicture::ExtractFrames(const std::uint8_t* data, std::size_t size, int globalColorTableSize)
 {
-    gif::GifScanner scanner;
-    scanner.gifData = data;
-    scanner.dataSize = size;
-    scanner.globalColorTableSize = globalColorTableSize;
-    scanner.scanOffset = 13 + static_cast<std::size_t>(globalColorTableSize);
+    gif::GifScanner scanner = gif::ScannerAtFirstBlock(data, size, globalColorTableSize);
     std::uint64_t budget = limits_.frameBytes;
     gif::FrameSize frameSize;
     gif::FramePosition position;

@@ -29,12 +29,7 @@ struct CutFrame {
 };
 
 inline GifScanner scannerFor(const Bytes& data, int gct) {
-    GifScanner s;
-    s.gifData = data.data();
-    s.dataSize = data.size();
-    s.globalColorTableSize = gct;
-    s.scanOffset = 13 + static_cast<std::size_t>(gct);
-    return s;
+    return ScannerAtFirstBlock(data.data(), data.size(), gct);
 }
 
 inline int countPass(const Bytes& data, int gct) {

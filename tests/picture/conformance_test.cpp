@@ -83,11 +83,7 @@ std::vector<Rect> frameRects(const Bytes& gif)
     std::vector<Rect> rects;
     const auto screen = gif::ReadLogicalScreen(gif.data(), gif.size());
     if (!screen) return rects;
-    gif::GifScanner scanner;
-    scanner.gifData = gif.data();
-    scanner.dataSize = gif.size();
-    scanner.globalColorTableSize = screen->globalColorTableSize;
-    scanner.scanOffset = 13 + static_cast<std::size_t>(screen->globalColorTableSize);
+    gif::GifScanner scanner = gif::ScannerAtFirstBlock(gif.data(), gif.size(), screen->globalColorTableSize);
     int length = 0, delay = 0, disposal = 0;
     gif::FrameSize size;
     gif::FramePosition position;
