@@ -1,15 +1,16 @@
 // Construction, loading and the off-screen surface of the picture control.
 #include "picture/animated_picture.h"
-#include "picture/picture_file.h"
 
+#include <system_error>
 
 #include <QColor>
-#include <system_error>
 
 #include "gif/gif_scanner.h"
 #include "output/playlist.h"
 #include "picture/frame_timing.h"
 #include "picture/gif_frame_decoder.h"
+#include "picture/picture_file.h"
+#include "picture/pixel_bytes.h"
 #include "picture/still_decoder.h"
 
 namespace pelkora::picture {
@@ -49,21 +50,26 @@ int AnimatedPicture::fail(Status status)
 
 int AnimatedPicture::LoadFile(const std::filesystem::path& path)
 {
-    CompletePass();
-    StopPlayback();
-    {
-        std::lock_guard lock(captureMutex_);
-        captureEnabled_ = true;
-    }
+    BeginLoad();
     RememberBaseName(path);
 
+    // A file that cannot be read leaves the picture before it in place.
     const FileBytes file = readWholeFile(path, limits_.fileBytes);
     if (file.status != Status::Ok)
         return fail(file.status);
-    const std::vector<std::uint8_t>& bytes = file.bytes;
-    if (bytes.empty())
+    if (file.bytes.empty())
         return fail(Status::NotAPicture);
-    return LoadMemory(bytes.data(), bytes.size());
+    return LoadBytes(file.bytes.data(), file.bytes.size());
+}
+
+void AnimatedPicture::BeginLoad()
+{
+    // The animation still in its pass is written whole, and the new picture
+    // is captured.
+    CompletePass();
+    StopPlayback();
+    std::lock_guard lock(captureMutex_);
+    captureEnabled_ = true;
 }
 
 void AnimatedPicture::RememberBaseName(const std::filesystem::path& path)
@@ -80,14 +86,13 @@ void AnimatedPicture::RememberBaseName(const std::filesystem::path& path)
 
 int AnimatedPicture::LoadMemory(const std::uint8_t* data, std::size_t size)
 {
-    // Called on its own, this is a load like LoadFile: the animation still in
-    // its pass is written whole, and the new picture is captured.
-    CompletePass();
+    BeginLoad();
+    return LoadBytes(data, size);
+}
+
+int AnimatedPicture::LoadBytes(const std::uint8_t* data, std::size_t size)
+{
     Reset();
-    {
-        std::lock_guard lock(captureMutex_);
-        captureEnabled_ = true;
-    }
     if (data == nullptr || size == 0)
         return fail(Status::NotAPicture);
     Status status = gif::HasGifSignature(data, size) ? LoadGif(data, size) : LoadOtherPicture(data, size);
@@ -123,7 +128,7 @@ Status AnimatedPicture::LoadGif(const std::uint8_t* data, std::size_t size)
     pictureWidth_ = screen->width;
     pictureHeight_ = screen->height;
     // Refused before any frame is decoded: a huge screen costs nothing yet.
-    if (const Status fits = CheckSurface(pictureWidth_, pictureHeight_); fits != Status::Ok)
+    if (const Status fits = checkSurfaceSize(pictureWidth_, pictureHeight_, limits_.surfaceBytes); fits != Status::Ok)
         return fits;
 
     gif::GifScanner scanner = gif::ScannerAtFirstBlock(data, size, screen->globalColorTableSize);
@@ -168,8 +173,7 @@ Status AnimatedPicture::ExtractFrames(const std::uint8_t* data, std::size_t size
             return image.status;
         if (image.status != Status::Ok)
             continue;
-        budget -= kFrameRecordBytes +
-                  4 * static_cast<std::uint64_t>(image.image.width()) * static_cast<std::uint64_t>(image.image.height());
+        budget -= kFrameRecordBytes + rgb32Bytes(image.image.width(), image.image.height());
         record.picture = std::move(image.image);
         frames_.push_back(std::move(record));
     }
@@ -184,17 +188,9 @@ Status AnimatedPicture::ExtractFrames(const std::uint8_t* data, std::size_t size
     return Status::Ok;
 }
 
-Status AnimatedPicture::CheckSurface(int width, int height) const
-{
-    if (width <= 0 || height <= 0)
-        return Status::EmptySurface;
-    const std::uint64_t bytes = std::uint64_t{4} * static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
-    return bytes > limits_.surfaceBytes ? Status::SurfaceTooLarge : Status::Ok;
-}
-
 Status AnimatedPicture::PrepareSurface(int width, int height)
 {
-    if (const Status fits = CheckSurface(width, height); fits != Status::Ok)
+    if (const Status fits = checkSurfaceSize(width, height, limits_.surfaceBytes); fits != Status::Ok)
         return fits;
     QImage surface(width, height, QImage::Format_RGB32);
     if (surface.isNull())

@@ -126,11 +126,12 @@ private:
     };
 
     // Loading (animated_picture.cpp).
+    void BeginLoad();
+    int LoadBytes(const std::uint8_t* data, std::size_t size);
     void RememberBaseName(const std::filesystem::path& path);
     Status LoadGif(const std::uint8_t* data, std::size_t size);
     Status LoadOtherPicture(const std::uint8_t* data, std::size_t size);
     Status ExtractFrames(const std::uint8_t* data, std::size_t size, int globalColorTableSize);
-    Status CheckSurface(int width, int height) const;
     Status PrepareSurface(int width, int height);
     void Reset();
     int fail(Status status);

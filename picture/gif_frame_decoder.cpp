@@ -8,6 +8,8 @@
 
 #include <gif_lib.h>
 
+#include "picture/pixel_bytes.h"
+
 namespace pelkora::picture {
 
 namespace {
@@ -123,10 +125,7 @@ DecodedGifImage decodeImage(GifFileType* gif, int transparentIndex, std::uint64_
     const GifImageDesc& desc = gif->Image;
     if (desc.Width <= 0 || desc.Height <= 0)
         return result;
-    // Both are 16-bit, so the product cannot overflow 64 bits.
-    const std::uint64_t bytes = std::uint64_t{4} * static_cast<std::uint64_t>(desc.Width) *
-                                static_cast<std::uint64_t>(desc.Height);
-    if (bytes > budgetBytes) {
+    if (rgb32Bytes(desc.Width, desc.Height) > budgetBytes) {
         result.status = Status::FramesTooLarge;
         return result;
     }

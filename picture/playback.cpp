@@ -10,6 +10,7 @@
 
 #include "picture/animated_picture.h"
 #include "picture/frame_timing.h"
+#include "picture/pixel_bytes.h"
 
 namespace pelkora::picture {
 
@@ -184,9 +185,8 @@ void AnimatedPicture::CaptureRect(int left, int top, int width, int height, cons
         return;
     CaptureEvent event{output::dobPathFor(capturePath), Status::Ok};
     // Frames are decoded within the limits, so this only guards the unforeseen.
-    const std::uint64_t bytes = std::uint64_t{4} * static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
     QImage capture;
-    if (bytes <= std::max(limits_.surfaceBytes, limits_.frameBytes))
+    if (rgb32Bytes(width, height) <= std::max(limits_.surfaceBytes, limits_.frameBytes))
         capture = QImage(width, height, QImage::Format_RGB32);
     if (capture.isNull()) {
         event.status = Status::CannotWrite;

@@ -7,6 +7,8 @@
 #include <QByteArray>
 #include <QImageReader>
 
+#include "picture/pixel_bytes.h"
+
 namespace pelkora::picture {
 
 namespace {
@@ -35,11 +37,7 @@ Status checkSize(const QSize& size, std::uint64_t surfaceBytes)
 {
     if (!size.isValid())
         return Status::Ok;  // the header does not tell; the decoded size is checked after
-    if (size.width() <= 0 || size.height() <= 0)
-        return Status::EmptySurface;
-    const std::uint64_t bytes = std::uint64_t{4} * static_cast<std::uint64_t>(size.width()) *
-                                static_cast<std::uint64_t>(size.height());
-    return bytes > surfaceBytes ? Status::SurfaceTooLarge : Status::Ok;
+    return checkSurfaceSize(size.width(), size.height(), surfaceBytes);
 }
 
 std::uint32_t u32At(const std::uint8_t* data, std::size_t at)
