@@ -154,11 +154,10 @@ bool describeFile(const fs::path& path, std::ostream& out, std::ostream& err)
         err << "pelkora: " << path.string() << ": " << statusText(file.status) << "\n";
         return false;
     }
-    const std::vector<std::uint8_t>* bytes = &file.bytes;
     picture::AnimatedPicture picture(fs::current_path());
-    const bool loaded = picture.LoadMemory(bytes->data(), bytes->size()) == 1;
+    const bool loaded = picture.LoadMemory(file.bytes.data(), file.bytes.size()) == 1;
 
-    if (const auto gifLines = gif::describeGif(bytes->data(), bytes->size())) {
+    if (const auto gifLines = gif::describeGif(file.bytes.data(), file.bytes.size())) {
         std::istringstream lines(*gifLines);
         std::string line;
         bool first = true;

@@ -18,10 +18,10 @@ void ConversionReport::inputConverted()
     ++inputsConverted_;
 }
 
-void ConversionReport::fileWritten()
+void ConversionReport::fileWritten(int count)
 {
     std::lock_guard lock(mutex_);
-    ++filesWritten_;
+    filesWritten_ += count;
 }
 
 void ConversionReport::failed(const fs::path& input, std::string reason)
@@ -153,7 +153,7 @@ bool Converter::convertPicture(const fs::path& path, std::chrono::milliseconds p
 void Converter::pageTextFile(const fs::path& path)
 {
     const output::PagerResult result = output::pageTextFile(path, workDirectory_, options_.pager);
-    for (int i = 0; i < result.pagesWritten; ++i) report_.fileWritten();
+    report_.fileWritten(result.pagesWritten);
     if (result.status == Status::CantFindFile && options_.cantFindFile) options_.cantFindFile(path);
     // Pages that reached the folder count even when their lines did not;
     // the missing lines are a failure of their own.

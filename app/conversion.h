@@ -28,7 +28,7 @@ struct Failure {
 class ConversionReport {
 public:
     void inputConverted();
-    void fileWritten();
+    void fileWritten(int count = 1);
     void failed(const std::filesystem::path& input, std::string reason);
     int inputsConverted() const;
     int filesWritten() const;

@@ -52,10 +52,6 @@ bool openLinkWithDesktop(const QUrl& url) {
     return QDesktopServices::openUrl(url);
 }
 
-}  // namespace
-
-namespace {
-
 // "*.*" means every file where these filters come from, but Qt matches it
 // only against names with a dot, so "All Files" would hide a text called
 // "notes". Once the dialog has applied the filter, widen it to everything.
@@ -71,10 +67,6 @@ void showEveryFileUnderAllFiles(QFileDialog& dialog) {
         }
     });
 }
-
-}  // namespace
-
-namespace {
 
 constexpr const char* kAddDefaultSuffix = "Select Picture";
 
