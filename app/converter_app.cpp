@@ -22,8 +22,8 @@ std::filesystem::path currentDirectory() {
 int runConverterApp(int& argc, char** argv, const std::optional<std::filesystem::path>& sourceFolder,
                     const output::TextPagerOptions& pagerOptions) {
     QApplication application(argc, argv);
-    // The message boxes' caption is the program file's name, which Qt
-    // takes as the application's name unless told otherwise.
+    // No application name is set: the message boxes' caption is then the
+    // program file's name, as Qt takes it.
 
     MainDialog dialog(currentDirectory(), pagerOptions);
     if (sourceFolder) {

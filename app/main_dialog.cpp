@@ -31,14 +31,6 @@ namespace {
 
 constexpr QPoint kHandHotSpot{12, 1};
 
-QIcon loadDialogIcon() {
-    ensureResources();
-    QIcon icon;
-    icon.addPixmap(QPixmap(QStringLiteral(":/icons/pelkora-32.xpm")));
-    icon.addPixmap(QPixmap(QStringLiteral(":/icons/pelkora-16.xpm")));
-    return icon;
-}
-
 std::optional<QCursor> loadHandCursor() {
     ensureResources();
     const QPixmap image(QStringLiteral(":/cursors/hand.xpm"));
@@ -154,7 +146,7 @@ MainDialog::MainDialog(std::filesystem::path workDirectoryIn, const output::Text
     : QDialog(parent),
       pictureControl(workDirectoryIn),
       handCursor(loadHandCursor()),
-      dialogIcon(loadDialogIcon()),
+      dialogIcon(applicationIcon()),
       workDirectory(std::move(workDirectoryIn)),
       ui_(std::make_unique<Ui::MainDialog>()),
       fileChooser_(chooseFileWithDialog),

@@ -21,8 +21,7 @@ StartupProgress::StartupProgress(QWidget* parent)
     // Not the dialog's own caption: anyone waiting for the dialog must not
     // mistake this window for it.
     setWindowTitle(QStringLiteral(PELKORA_NAME " - converting"));
-    ensureResources();
-    setWindowIcon(QIcon(QStringLiteral(":/icons/pelkora-32.xpm")));
+    setWindowIcon(applicationIcon());
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label_);
     layout->addWidget(bar_);
