@@ -11,21 +11,14 @@
 
 #include "gif/gif_info.h"
 #include "scan_passes.h"
+#include "support/gif_suite.h"
 
 namespace pelkora::gif {
 namespace {
 
 using namespace pelkora::gif::testing;
 
-const std::filesystem::path kSuite = std::filesystem::path(PELKORA_TESTDATA_DIR) / "gif-test-suite";
-
-std::vector<std::string> suiteNames() {
-    std::vector<std::string> names;
-    std::ifstream list(kSuite / "TESTS");
-    for (std::string line; std::getline(list, line);)
-        if (!line.empty()) names.push_back(line);
-    return names;
-}
+const std::filesystem::path& kSuite = pelkora::testing::kGifSuite;
 
 // Both passes agree, and every stream cut is well formed.
 void walk(const Bytes& data) {
@@ -44,7 +37,7 @@ class GifConformanceSuite : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!std::filesystem::exists(kSuite / "TESTS")) GTEST_SKIP() << "no conformance suite at " << kSuite;
-        names = suiteNames();
+        names = pelkora::testing::gifSuiteCases();
         ASSERT_FALSE(names.empty());
     }
     std::vector<std::string> names;

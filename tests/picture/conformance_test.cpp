@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "gif/gif_scanner.h"
+#include "support/gif_suite.h"
 #include "support/picture_fixtures.h"
 #include "support/temp_dir.h"
 
@@ -21,7 +22,7 @@ namespace {
 using namespace pelkora::testing;
 namespace fs = std::filesystem;
 
-const fs::path kSuite = fs::path(PELKORA_TESTDATA_DIR) / "gif-test-suite";
+const fs::path& kSuite = kGifSuite;
 
 // Cases where this system differs from a viewer on purpose; they are still
 // loaded and played, only not compared.
@@ -116,15 +117,6 @@ std::vector<int> expectedGreys(const std::string& rgba, int width, int height, c
     return greys;
 }
 
-std::vector<std::string> suiteCases()
-{
-    std::vector<std::string> names;
-    std::ifstream in(kSuite / "TESTS");
-    for (std::string line; std::getline(in, line);)
-        if (!line.empty()) names.push_back(line);
-    return names;
-}
-
 // Loads and plays one case; compares its DOB files when the case is one
 // that this system writes as the suite expects. True when compared.
 bool checkCase(const std::string& name)
@@ -172,7 +164,7 @@ bool checkCase(const std::string& name)
 TEST(GifConformance, SuiteFramesMatchTheDobFiles)
 {
     if (!fs::is_directory(kSuite)) GTEST_SKIP() << "no conformance suite at " << kSuite;
-    const auto names = suiteCases();
+    const auto names = gifSuiteCases();
     ASSERT_FALSE(names.empty());
     int compared = 0;
     for (const std::string& name : names) {
