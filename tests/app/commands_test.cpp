@@ -256,7 +256,7 @@ TEST_F(DialogCommands, AddDrawsAStillPictureAndWritesItBeforeReturning) {
 
 TEST_F(DialogCommands, AddPlaysAnAnimatedGifAndWritesEveryFrame) {
     const fs::path gif = testing::testData("animation.gif");
-    if (!fs::exists(gif)) GTEST_SKIP() << "no GIF test data at " << gif;
+    ASSERT_TRUE(fs::exists(gif)) << "no GIF test data at " << gif;
     addFile(gif);
     EXPECT_EQ(fileNames(work / "adv"),
               (std::set<std::string>{"animation-01.dob", "animation-02.dob", "animation-03.dob",

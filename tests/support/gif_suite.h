@@ -1,5 +1,5 @@
 #pragma once
-// The shared GIF conformance suite, read where it lies.
+// The GIF conformance suite the project keeps under tests/data.
 
 #include <filesystem>
 #include <fstream>
