@@ -22,21 +22,32 @@ struct ProgramRun {
 
 std::string quoted(const std::string& text)
 {
-    std::string result = "'";
+    std::string result(1, '\'');
     for (char c : text) {
         if (c == '\'') result += "'\\''";
         else result += c;
     }
-    return result + "'";
+    result += '\'';
+    return result;
 }
 
 ProgramRun runPelkora(const fs::path& workDirectory, const std::vector<std::string>& args)
 {
-    std::string command = "cd " + quoted(workDirectory.string()) + " && " + quoted(PELKORA_BINARY);
-    for (const std::string& arg : args) command += " " + quoted(arg);
+    std::string command = "cd ";
+    command += quoted(workDirectory.string());
+    command += " && ";
+    command += quoted(PELKORA_BINARY);
+    for (const std::string& arg : args) {
+        command += ' ';
+        command += quoted(arg);
+    }
     const fs::path out = workDirectory / ".out";
     const fs::path err = workDirectory / ".err";
-    command += " > " + quoted(out.string()) + " 2> " + quoted(err.string()) + " < /dev/null";
+    command += " > ";
+    command += quoted(out.string());
+    command += " 2> ";
+    command += quoted(err.string());
+    command += " < /dev/null";
     ProgramRun run;
     const int raw = std::system(command.c_str());
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

@@ -73,7 +73,14 @@ TEST(PlaylistAppend, LinesFromTwoThreadsArriveWhole)
     constexpr int kLines = 10000;
     auto line = [](int thread, int number) {
         const std::string padding(static_cast<std::size_t>(number % 97) * 40, static_cast<char>('a' + thread));
-        return "t" + std::to_string(thread) + "-" + std::to_string(number) + "-" + padding + ",6000\n";
+        std::string text = "t";
+        text += std::to_string(thread);
+        text += '-';
+        text += std::to_string(number);
+        text += '-';
+        text += padding;
+        text += ",6000\n";
+        return text;
     };
     auto writer = [&](int thread) {
         for (int number = 0; number < kLines; ++number)

@@ -30,7 +30,7 @@ TEST(TextEncodingDetection, ReadsTheByteOrderMark)
     };
     int index = 0;
     for (const auto& c : cases) {
-        const auto file = dir.write("t" + std::to_string(index++), c.bytes);
+        const auto file = dir.write(std::string(1, 't').append(std::to_string(index++)), c.bytes);
         EXPECT_EQ(detectTextEncoding(file), c.expected) << "bytes of size " << c.bytes.size();
     }
     EXPECT_EQ(detectTextEncoding(dir / "missing.txt"), TextEncoding::Missing);
