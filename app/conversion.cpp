@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <system_error>
-#include <thread>
 
 #include "output/ascii.h"
 #include "output/playlist.h"
@@ -123,8 +122,10 @@ void Converter::convertFolder(const fs::path& sourceFolder)
     };
 
     // A "*.bmp" entry that does not load is skipped: no fall-back to texts.
+    // No pause between pictures: the next load completes an animation's
+    // capture itself, which is all a pause would have waited for.
     for (const fs::path& path : pictures) {
-        if (!convertPicture(path, options_.pauseAfterPicture)) {
+        if (!convertPicture(path)) {
             report_.failed(path, statusText(pictureControl_.lastStatus()));
         }
         progress();
@@ -138,15 +139,14 @@ void Converter::convertFolder(const fs::path& sourceFolder)
 void Converter::addFile(const fs::path& path)
 {
     // Picture or text is decided by whether the file loads, never by its name.
-    if (!convertPicture(path, std::chrono::milliseconds(0))) pageTextFile(path);
+    if (!convertPicture(path)) pageTextFile(path);
 }
 
-bool Converter::convertPicture(const fs::path& path, std::chrono::milliseconds pause)
+bool Converter::convertPicture(const fs::path& path)
 {
     if (pictureControl_.LoadFile(path) != 1) return false;
     report_.inputConverted();
     pictureControl_.ShowPicture();
-    if (pause.count() > 0) std::this_thread::sleep_for(pause);
     return true;
 }
 

@@ -2,7 +2,6 @@
 // The conversion commands shared by the dialog and the headless command line:
 // the start-up batch over a source folder, Add for one file, DeleteAll.
 
-#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <mutex>
@@ -43,9 +42,6 @@ private:
 
 struct ConversionOptions {
     output::TextPagerOptions pager;
-    // Pause after every picture drawn by the start-up batch (the dialog keeps
-    // 100 ms); Add does not pause.
-    std::chrono::milliseconds pauseAfterPicture{0};
     // Shown for a text that cannot be opened ("Cant find file!").
     std::function<void(const std::filesystem::path&)> cantFindFile;
     // Called after every input of a batch: done, found.
@@ -81,7 +77,7 @@ public:
     const std::filesystem::path& workDirectory() const { return workDirectory_; }
 
 private:
-    bool convertPicture(const std::filesystem::path& path, std::chrono::milliseconds pause);
+    bool convertPicture(const std::filesystem::path& path);
 
     picture::AnimatedPicture& pictureControl_;
     std::filesystem::path workDirectory_;

@@ -178,7 +178,6 @@ MainDialog::~MainDialog() {
 ConversionOptions MainDialog::conversionOptions(const output::TextPagerOptions& pagerOptions) {
     ConversionOptions options;
     options.pager = pagerOptions;
-    options.pauseAfterPicture = kStartupPauseAfterPicture;
     options.cantFindFile = [this](const std::filesystem::path&) {
         showMessage(QString::fromUtf8(kCantFindFileText));
     };

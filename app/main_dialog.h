@@ -4,7 +4,6 @@
 // and F1, the hand cursor over the picture and its link, and the start-up
 // steps that run before the window is first shown.
 
-#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -36,7 +35,6 @@ inline constexpr const char* kCantFindFileText = "Cant find file!";
 inline constexpr const char* kStartFailedText = "启动出错!";
 // Where a press on the picture leads.
 inline constexpr const char* kPictureLink = "https://pelkora.org/";
-inline constexpr std::chrono::milliseconds kStartupPauseAfterPicture{100};
 
 // Picks the one file for Add; nothing when the person cancels.
 using FileChooser = std::function<std::optional<std::filesystem::path>(QWidget* parent)>;
