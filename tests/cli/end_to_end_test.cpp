@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
+
 #include <QImage>
 
 #include "app/version.h"
@@ -218,6 +220,27 @@ TEST(EndToEndOptions, FitAndDitherChangeOnlyWhatTheyAreAskedFor)
     const ProgramRun wrong = runPelkora(work.path(), {"--fit", "big", "--add", "wide.bmp"});
     EXPECT_EQ(wrong.status, 2);
     EXPECT_NE(wrong.err.find("--fit"), std::string::npos) << wrong.err;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(EndToEndDisplay, TheDialogWithoutADisplaySaysWhatWorksInstead)
+{
+    TempDir work;
+    // Every way to a display taken away.
+    const std::string command = "cd " + quoted(work.path().string()) +
+                                " && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + quoted(PELKORA_BINARY) +
+                                " > out.txt 2> err.txt < /dev/null";
+    const int raw = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 2);
+    const std::string err = TempDir::read(work / "err.txt");
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find("--batch"), std::string::npos) << err;
+    EXPECT_NE(err.find("--add"), std::string::npos) << err;
+    EXPECT_FALSE(std::filesystem::exists(work / "adv"));
 }
 
 }  // namespace
