@@ -1,5 +1,7 @@
 #include "app/about_dialog.h"
 
+#include <QLabel>
+
 #include "app/resources.h"
 #include "app/version.h"
 #include "ui_about_dialog.h"
@@ -10,7 +12,8 @@ QString aboutVersionLine() {
     return QStringLiteral(PELKORA_NAME " " PELKORA_VERSION);
 }
 
-AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::AboutDialog>()) {
+AboutDialog::AboutDialog(QWidget* parent, const QString& optionsLine)
+    : QDialog(parent), ui_(std::make_unique<Ui::AboutDialog>()) {
     ensureResources();
     ui_->setupUi(this);
     ui_->versionLabel->setText(aboutVersionLine());
@@ -19,6 +22,14 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent), ui_(std::make_uniqu
     const QPixmap icon = ui_->iconLabel->pixmap();
     if (!icon.isNull()) {
         ui_->iconLabel->resize(icon.size());
+    }
+    if (!optionsLine.isEmpty()) {
+        // Under the version line, left-aligned with it, clear of OK and of
+        // the frame below.
+        auto* options = new QLabel(optionsLine, this);
+        options->setObjectName(QStringLiteral("optionsLabel"));
+        const QRect version = ui_->versionLabel->geometry();
+        options->setGeometry(version.x(), version.bottom() + 3, width() - version.x() - 10, version.height());
     }
     // The frame sits behind the line it surrounds.
     ui_->groupBox->lower();

@@ -16,7 +16,9 @@ class AboutDialog : public QDialog {
     Q_OBJECT
 
 public:
-    explicit AboutDialog(QWidget* parent = nullptr);
+    // optionsLine: shown under the version when not empty (the output
+    // options that are on).
+    explicit AboutDialog(QWidget* parent = nullptr, const QString& optionsLine = QString());
     ~AboutDialog() override;
 
 private:

@@ -57,6 +57,17 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
             commandLine.quiet = true;
         } else if (arg == "--realtime") {
             commandLine.realtime = true;
+        } else if (arg == "--full-frames") {
+            commandLine.outputOptions.fullFrames = true;
+        } else if (arg == "--dither") {
+            commandLine.outputOptions.dither = true;
+        } else if (arg == "--fit") {
+            if (i + 1 >= args.size()) return usageError("--fit needs a size WxH");
+            commandLine.outputOptions.fit = output::parseSize(args[++i]);
+            if (!commandLine.outputOptions.fit) {
+                return usageError("--fit takes WxH, each side 1 to " + std::to_string(output::kLargestFitSide) +
+                                  ", not '" + args[i] + "'");
+            }
         } else if (arg == "--ansi-codepage") {
             if (i + 1 >= args.size()) return usageError("--ansi-codepage needs a character set name");
             commandLine.ansiCodepage = args[++i];
@@ -82,6 +93,12 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
 
     if (!commandLine.ansiCodepage.empty() && !output::isKnownCharset(commandLine.ansiCodepage)) {
         return usageError("unknown character set '" + commandLine.ansiCodepage + "'");
+    }
+
+    const bool converts = commandLine.mode == Mode::Batch || commandLine.mode == Mode::Add;
+    if (commandLine.outputOptions.any() && !converts) {
+        return usageError("--full-frames, --dither and --fit go with --batch or --add "
+                          "(the dialog has them in its right-click menu)");
     }
 
     switch (commandLine.mode) {
@@ -115,7 +132,12 @@ std::string usageText()
            "       pelkora --delete-all             delete every file in ./adv\n"
            "       pelkora --info FILE...           describe each file\n"
            "options: --help, --version, --ansi-codepage NAME (character set of texts without a mark),\n"
-           "         --quiet (no summary), --realtime (play animations at their own pace)\n";
+           "         --quiet (no summary), --realtime (play animations at their own pace)\n"
+           "output options, with --batch and --add (the default writes neither):\n"
+           "         --full-frames  every frame of an animation whole, as a viewer composes it\n"
+           "         --dither       error diffusion into the 16 grey levels, for photos and gradients\n"
+           "         --fit WxH      a picture larger than WxH is scaled down into it and centred on\n"
+           "                        a WxH picture of the background colour; smaller ones stay as they are\n";
 }
 
 namespace {
@@ -227,6 +249,7 @@ int runHeadless(const CommandLine& commandLine, std::ostream& out, std::ostream&
     {
         picture::AnimatedPicture pictureControl(workDirectory);
         pictureControl.setRealtime(commandLine.realtime);
+        pictureControl.setOutputOptions(commandLine.outputOptions);
         ConversionOptions options;
         options.pager.ansiCharset = commandLine.ansiCodepage;
         options.progress = [&](int done, int found) { progressLine.update(done, found); };

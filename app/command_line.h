@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "output/output_options.h"
+
 namespace pelkora::app {
 
 struct CommandLine {
@@ -19,6 +21,7 @@ struct CommandLine {
     std::string ansiCodepage;                 // empty: the locale's
     bool quiet = false;
     bool realtime = false;
+    output::OutputOptions outputOptions;  // --full-frames, --dither, --fit; --batch and --add
     std::string error;  // UsageError: one line
 };
 

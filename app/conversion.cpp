@@ -56,6 +56,18 @@ bool endsWithCaseInsensitive(const std::string& name, std::string_view extension
                                            extension);
 }
 
+// Files (and links) at every depth; links to folders are not followed.
+int countFiles(const fs::path& folder)
+{
+    int count = 0;
+    std::error_code error;
+    fs::recursive_directory_iterator entries(folder, fs::directory_options::skip_permission_denied, error);
+    for (; !error && entries != fs::recursive_directory_iterator(); entries.increment(error)) {
+        if (!entries->is_directory(error) || entries->is_symlink(error)) ++count;
+    }
+    return count;
+}
+
 }  // namespace
 
 std::vector<fs::path> listMatching(const fs::path& folder, std::string_view extension)
@@ -99,6 +111,7 @@ Converter::Converter(picture::AnimatedPicture& pictureControl, fs::path workDire
         } else {
             report_.failed(event.dobPath, statusText(event.status));
         }
+        if (options_.captured) options_.captured(event);
     });
 }
 
@@ -136,10 +149,12 @@ void Converter::convertFolder(const fs::path& sourceFolder)
     }
 }
 
-void Converter::addFile(const fs::path& path)
+bool Converter::addFile(const fs::path& path)
 {
     // Picture or text is decided by whether the file loads, never by its name.
-    if (!convertPicture(path)) pageTextFile(path);
+    if (convertPicture(path)) return true;
+    pageTextFile(path);
+    return false;
 }
 
 bool Converter::convertPicture(const fs::path& path)
@@ -168,14 +183,17 @@ void Converter::pageTextFile(const fs::path& path)
     }
 }
 
-void Converter::deleteAll()
+int Converter::deleteAll()
 {
     // The capture of an animation still in its pass ends first, so nothing
     // of it lands in the folder after the wipe.
     pictureControl_.EndCapture();
     const fs::path folder = output::outputFolderPath(workDirectory_);
     std::error_code error;
-    if (fs::is_directory(folder, error)) output::deleteFolderContents(folder);
+    if (!fs::is_directory(folder, error)) return 0;
+    const int before = countFiles(folder);
+    output::deleteFolderContents(folder);
+    return before - countFiles(folder);
 }
 
 }  // namespace pelkora::app

@@ -13,6 +13,7 @@
 
 namespace pelkora::picture {
 class AnimatedPicture;
+struct CaptureEvent;
 }
 
 namespace pelkora::app {
@@ -46,6 +47,9 @@ struct ConversionOptions {
     std::function<void(const std::filesystem::path&)> cantFindFile;
     // Called after every input of a batch: done, found.
     std::function<void(int done, int found)> progress;
+    // Every DOB file attempted, on the capturing thread (an animation's
+    // worker for its frames).
+    std::function<void(const picture::CaptureEvent&)> captured;
 };
 
 // The entries of folder whose extension matches (case-insensitively),
@@ -67,12 +71,13 @@ public:
     // The start-up batch: every "*.bmp" through the picture control, then
     // every "*.txt" through the text pager.
     void convertFolder(const std::filesystem::path& sourceFolder);
-    // Add: a picture when it loads as one, else a text.
-    void addFile(const std::filesystem::path& path);
+    // Add: a picture when it loads as one (true), else a text (false).
+    bool addFile(const std::filesystem::path& path);
     // Pages one text file.
     void pageTextFile(const std::filesystem::path& path);
-    // DeleteAll: ends a running capture, then empties the output folder.
-    void deleteAll();
+    // DeleteAll: ends a running capture, then empties the output folder;
+    // the number of files deleted.
+    int deleteAll();
 
     const std::filesystem::path& workDirectory() const { return workDirectory_; }
 

@@ -1,6 +1,7 @@
 // Entry: the dialog, unless a headless command was asked for.
 
 #include <clocale>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -22,6 +23,16 @@ int main(int argc, char** argv)
 
 #ifdef PELKORA_HAVE_GUI
     if (commandLine.mode == pelkora::app::CommandLine::Mode::Dialog) {
+        // Without anywhere to show it the toolkit would abort; say what
+        // works without a window instead.
+        auto unset = [](const char* name) {
+            const char* value = std::getenv(name);
+            return value == nullptr || *value == '\0';
+        };
+        if (unset("DISPLAY") && unset("WAYLAND_DISPLAY") && unset("QT_QPA_PLATFORM")) {
+            std::cerr << "pelkora: no display for the dialog; without one, use --batch SOURCE_FOLDER or --add FILE...\n";
+            return 2;
+        }
         pelkora::output::TextPagerOptions pagerOptions;
         pagerOptions.ansiCharset = commandLine.ansiCodepage;
         return pelkora::app::runConverterApp(argc, argv, commandLine.sourceFolder, pagerOptions);

@@ -1,8 +1,15 @@
 #include "app/main_dialog.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include <QAction>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMimeData>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -19,6 +26,7 @@
 #include <QThread>
 
 #include "app/about_dialog.h"
+#include "app/device_image.h"
 #include "app/picture_view.h"
 #include "app/qt_path.h"
 #include "app/resources.h"
@@ -99,11 +107,15 @@ private:
 std::unique_ptr<QFileDialog> makeAddFileDialog(QWidget* parent) {
     auto dialog = std::make_unique<AddFileDialog>(parent);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setFileMode(QFileDialog::ExistingFiles);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     // Letter case does not matter: *.bmp finds A.BMP.
     dialog->setFilter(dialog->filter() & ~QDir::CaseSensitive);
+    // Every format the picture loader reads, each alone and all together.
     dialog->setNameFilters({QStringLiteral("BMP Files(*.bmp)"), QStringLiteral("GIF Files(*.gif)"),
+                            QStringLiteral("PNG Files(*.png)"), QStringLiteral("JPEG Files(*.jpg *.jpeg)"),
+                            QStringLiteral("ICO Files(*.ico)"),
+                            QStringLiteral("All Pictures(*.bmp *.gif *.png *.jpg *.jpeg *.ico)"),
                             QStringLiteral("TXT Files(*.txt)"), QStringLiteral("All Files (*.*)")});
     dialog->selectNameFilter(dialog->nameFilters().front());
     showEveryFileUnderAllFiles(*dialog);
@@ -112,12 +124,34 @@ std::unique_ptr<QFileDialog> makeAddFileDialog(QWidget* parent) {
     return dialog;
 }
 
-std::optional<std::filesystem::path> chooseFileWithDialog(QWidget* parent) {
+std::vector<std::filesystem::path> chooseFilesWithDialog(QWidget* parent) {
     const auto dialog = makeAddFileDialog(parent);
-    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
-        return std::nullopt;
+    std::vector<std::filesystem::path> files;
+    if (dialog->exec() != QDialog::Accepted) {
+        return files;
     }
-    return toPath(dialog->selectedFiles().front());
+    for (const QString& name : dialog->selectedFiles()) {
+        files.push_back(toPath(name));
+    }
+    return files;
+}
+
+std::vector<std::filesystem::path> filesToAdd(const std::vector<std::filesystem::path>& dropped) {
+    std::vector<std::filesystem::path> files;
+    for (const std::filesystem::path& path : dropped) {
+        std::error_code error;
+        if (!std::filesystem::is_directory(path, error)) {
+            files.push_back(path);
+            continue;
+        }
+        for (std::filesystem::directory_iterator it(path, error), end; !error && it != end; it.increment(error)) {
+            if (it->is_regular_file(error)) {
+                files.push_back(it->path());
+            }
+        }
+    }
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 void showMessageBox(QWidget* owner, const QString& text) {
@@ -125,20 +159,39 @@ void showMessageBox(QWidget* owner, const QString& text) {
     box.exec();
 }
 
-bool startBatchFile(const std::filesystem::path& batchFile, const std::filesystem::path& workDirectory) {
+namespace {
+
+// Its output goes where ours goes and it reads nothing from us, as a
+// detached program would.
+bool startProcess(QProcess& process, const QString& program, const QStringList& arguments, const QString& folder) {
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setWorkingDirectory(folder);
+    process.start(program, arguments);
+    return process.waitForStarted(5000);
+}
+
+}  // namespace
+
+QProcess* startBatchFile(const std::filesystem::path& batchFile, const std::filesystem::path& workDirectory) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(batchFile, error)) {
-        return false;
+        return nullptr;
     }
     const QString program = toQString(batchFile);
     const QString folder = toQString(workDirectory);
     // An executable the system cannot start by itself (a script without an
     // interpreter line, common for a batch file copied from elsewhere) goes
     // through the shell, as a shell would run it.
-    if (QFileInfo(program).isExecutable() && QProcess::startDetached(program, {}, folder)) {
-        return true;
+    auto process = std::make_unique<QProcess>();
+    if (QFileInfo(program).isExecutable() && startProcess(*process, program, {}, folder)) {
+        return process.release();
     }
-    return QProcess::startDetached(QStringLiteral("/bin/sh"), {program}, folder);
+    process = std::make_unique<QProcess>();
+    if (startProcess(*process, QStringLiteral("/bin/sh"), {program}, folder)) {
+        return process.release();
+    }
+    return nullptr;
 }
 
 MainDialog::MainDialog(std::filesystem::path workDirectoryIn, const output::TextPagerOptions& pagerOptions,
@@ -149,9 +202,10 @@ MainDialog::MainDialog(std::filesystem::path workDirectoryIn, const output::Text
       dialogIcon(applicationIcon()),
       workDirectory(std::move(workDirectoryIn)),
       ui_(std::make_unique<Ui::MainDialog>()),
-      fileChooser_(chooseFileWithDialog),
+      fileChooser_(chooseFilesWithDialog),
       linkOpener_(openLinkWithDesktop),
       messageFunction_(showMessageBox),
+      settings_(loadDialogSettings()),
       converter_(pictureControl, workDirectory, conversionOptions(pagerOptions), report_) {
     ui_->setupUi(this);
     setWindowIcon(dialogIcon);
@@ -160,6 +214,20 @@ MainDialog::MainDialog(std::filesystem::path workDirectoryIn, const output::Text
     // A large picture grows the control; the buttons stay above it.
     ui_->pictureControl->lower();
     ui_->pictureControl->setModel(&pictureControl);
+    statusStrip_ = ui_->statusStrip;
+    setAcceptDrops(true);
+
+    // Every file written also goes to the view, for the device view; the
+    // view outlives the model (a child widget), and takes it on its thread.
+    PictureView* view = ui_->pictureControl;
+    pictureControl.setCaptureSink([view](const output::DobTarget& target, const output::PixelView& pixels) {
+        const Status status = output::WriteDob(target, pixels);
+        if (status == Status::Ok) {
+            view->showWritten(deviceImage(output::EncodeDobFor(target, pixels), pixels.width, pixels.height));
+        }
+        return status;
+    });
+    applySettings(settings_);
 
     connect(ui_->aboutButton, &QPushButton::clicked, this, &MainDialog::openAboutBox);
     connect(ui_->addButton, &QPushButton::clicked, this, &MainDialog::addFile);
@@ -169,6 +237,12 @@ MainDialog::MainDialog(std::filesystem::path workDirectoryIn, const output::Text
 }
 
 MainDialog::~MainDialog() {
+    // The rest of an animation is written while everything its captures
+    // reach is still here.
+    pictureControl.CompletePass();
+    for (QProcess* run : batchRuns_) {
+        run->disconnect(this);
+    }
     // The model goes first (a member), the view after it (a child widget):
     // the model's worker has ended before the view it posts to is gone.
     // Until then the view must not read from a model being torn down.
@@ -186,6 +260,10 @@ ConversionOptions MainDialog::conversionOptions(const output::TextPagerOptions& 
             progress_(done, found);
         }
     };
+    options.captured = [this](const picture::CaptureEvent& event) {
+        status_.frameCaptured(event);
+        postStatusRefresh();
+    };
     return options;
 }
 
@@ -198,8 +276,22 @@ void MainDialog::convertSourceFolder(std::function<void(int done, int found)> pr
         return;
     }
     progress_ = std::move(progress);
+    const int filesBefore = report_.filesWritten();
+    const std::size_t failuresBefore = report_.failures().size();
+    status_.set("");
     converter_.convertFolder(sourceFolder);
     progress_ = nullptr;
+
+    const std::vector<Failure> failures = report_.failures();
+    const std::string written = std::to_string(report_.filesWritten() - filesBefore) + " files written from " +
+                                sourceFolder.filename().string();
+    if (failures.size() > failuresBefore) {
+        const std::size_t more = failures.size() - failuresBefore - 1;
+        setStatus(failureText(failures[failuresBefore]) +
+                  (more > 0 ? " (and " + std::to_string(more) + " more)" : std::string()) + "; " + written);
+    } else {
+        setStatus(written);
+    }
 }
 
 void MainDialog::systemCommand(int commandId) {
@@ -209,26 +301,141 @@ void MainDialog::systemCommand(int commandId) {
 }
 
 void MainDialog::openAboutBox() {
-    AboutDialog about(this);
+    const std::string options = output::describeOptions(settings_.output);
+    AboutDialog about(this, options.empty() ? QString() : QStringLiteral("Options: ") + QString::fromStdString(options));
     about.exec();
 }
 
 void MainDialog::addFile() {
-    const std::optional<std::filesystem::path> chosen = fileChooser_ ? fileChooser_(this) : std::nullopt;
-    if (!chosen || chosen->empty()) {
+    const std::vector<std::filesystem::path> chosen = fileChooser_ ? fileChooser_(this)
+                                                                   : std::vector<std::filesystem::path>();
+    addFiles(chosen);
+}
+
+void MainDialog::addFiles(const std::vector<std::filesystem::path>& files) {
+    std::vector<std::string> failed;
+    for (const std::filesystem::path& file : files) {
+        if (file.empty()) {
+            continue;
+        }
+        const std::size_t failuresBefore = report_.failures().size();
+        addOneFile(file);
+        const std::vector<Failure> failures = report_.failures();
+        if (failures.size() > failuresBefore) {
+            failed.push_back(failureText(failures[failuresBefore]));
+        }
+    }
+    // Of several files, one that failed is worth more than the last that did not.
+    if (files.size() > 1 && !failed.empty()) {
+        setStatus(failed.front() + " (" + std::to_string(failed.size()) + " of " + std::to_string(files.size()) +
+                  " files failed)");
+    }
+}
+
+namespace {
+
+bool hasPictureName(const std::filesystem::path& file) {
+    std::string extension = file.extension().string();
+    for (char& c : extension) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    for (const char* known : {".bmp", ".gif", ".png", ".jpg", ".jpeg", ".ico"}) {
+        if (extension == known) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+void MainDialog::addOneFile(const std::filesystem::path& file) {
+    // The animation before is written whole first (as the load would), so
+    // that the options change only between pictures.
+    pictureControl.CompletePass();
+    pictureControl.setOutputOptions(settings_.output);
+    const int filesBefore = report_.filesWritten();
+    const std::size_t failuresBefore = report_.failures().size();
+    // Followed from before the load: an animation's first frames may be
+    // written before addFile returns.
+    status_.followAnimation(file.has_extension() ? file.stem().string() : std::string());
+    const bool isPicture = converter_.addFile(file);
+    if (isPicture && pictureControl.CountAnimationFrames() > 0) {
+        postStatusRefresh();
         return;
     }
-    converter_.addFile(*chosen);
+    const std::vector<Failure> failures = report_.failures();
+    const int written = report_.filesWritten() - filesBefore;
+    std::string line;
+    if (isPicture) {
+        line = failures.size() > failuresBefore
+                   ? failureText(failures[failuresBefore])
+                   : pictureWrittenText(output::dobPathFor(pictureControl.outputDirectory() /
+                                                           (pictureControl.baseName() + ".bmp")));
+    } else {
+        // A picture by its name that did not decode is paged as a text,
+        // which says nothing of why; say it here.
+        if (hasPictureName(file) && pictureControl.lastStatus() != Status::Ok) {
+            line = failureText({file, statusText(pictureControl.lastStatus())}) + "; paged as text: ";
+        }
+        if (failures.size() > failuresBefore) {
+            line += failureText(failures[failuresBefore]);
+            if (written > 0) {
+                line += "; " + pagesWrittenText(written);
+            }
+        } else {
+            line += pagesWrittenText(written);
+        }
+    }
+    setStatus(line);
 }
 
 void MainDialog::runBatchFile() {
-    if (!startBatchFile(output::batchFilePath(workDirectory), workDirectory)) {
+    const std::filesystem::path batch = output::batchFilePath(workDirectory);
+    const std::string name = batch.filename().string();
+    QProcess* run = startBatchFile(batch, workDirectory);
+    if (run == nullptr) {
+        setStatus(name + ": could not start");
         showMessage(QString::fromUtf8(kStartFailedText));
+        return;
     }
+    batchRuns_.push_back(run);
+    connect(run, &QProcess::finished, this, [this, run](int exitCode, QProcess::ExitStatus exitStatus) {
+        batchEnded(run, exitCode, exitStatus == QProcess::CrashExit);
+    });
+    setStatus(name + " started");
+}
+
+void MainDialog::batchEnded(QProcess* run, int exitCode, bool crashed) {
+    batchRuns_.erase(std::remove(batchRuns_.begin(), batchRuns_.end(), run), batchRuns_.end());
+    run->deleteLater();
+    setStatus(batchEndedText(output::batchFilePath(workDirectory).filename().string(), crashed, exitCode));
 }
 
 void MainDialog::deleteAll() {
-    converter_.deleteAll();
+    setStatus(filesDeletedText(converter_.deleteAll()));
+}
+
+void MainDialog::applySettings(const DialogSettings& wanted) {
+    settings_ = wanted;
+    if (settings_.output.fit) {
+        settings_.fitSize = *settings_.output.fit;
+    }
+    ui_->pictureControl->setDeviceView(settings_.deviceView);
+}
+
+void MainDialog::setStatus(std::string text) {
+    status_.set(std::move(text));
+    postStatusRefresh();
+}
+
+void MainDialog::postStatusRefresh() {
+    QMetaObject::invokeMethod(
+        this, [this] { statusStrip_->setText(QString::fromStdString(status_.text())); }, Qt::QueuedConnection);
+}
+
+QString MainDialog::statusLine() const {
+    return QString::fromStdString(status_.text());
 }
 
 bool MainDialog::isOverPictureControl(QPoint clientPoint) const {
@@ -267,7 +474,61 @@ void MainDialog::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
     QAction* about = menu.addAction(QString::fromUtf8(kAboutMenuText));
     connect(about, &QAction::triggered, this, [this] { systemCommand(kAboutCommandId); });
+    menu.addSeparator();
+
+    // Each item changes one setting, remembered at once.
+    auto addSetting = [&](const QString& text, bool on, std::function<void(DialogSettings&, bool)> change) {
+        QAction* item = menu.addAction(text);
+        item->setCheckable(true);
+        item->setChecked(on);
+        connect(item, &QAction::toggled, this, [this, change](bool checked) {
+            DialogSettings wanted = settings_;
+            change(wanted, checked);
+            applySettings(wanted);
+            saveDialogSettings(settings_);
+        });
+    };
+    addSetting(QStringLiteral("Full frames"), settings_.output.fullFrames,
+               [](DialogSettings& s, bool on) { s.output.fullFrames = on; });
+    addSetting(QStringLiteral("Dither"), settings_.output.dither,
+               [](DialogSettings& s, bool on) { s.output.dither = on; });
+    addSetting(QStringLiteral("Fit to ") + QString::fromStdString(output::sizeText(settings_.fitSize)),
+               settings_.output.fit.has_value(), [](DialogSettings& s, bool on) {
+                   s.output.fit = on ? std::optional<output::Size>(s.fitSize) : std::nullopt;
+               });
+    menu.addSeparator();
+    addSetting(QStringLiteral("Device view"), settings_.deviceView,
+               [](DialogSettings& s, bool on) { s.deviceView = on; });
     menu.exec(event->globalPos());
+}
+
+void MainDialog::dragEnterEvent(QDragEnterEvent* event) {
+    const QMimeData* data = event->mimeData();
+    if (data != nullptr && data->hasUrls()) {
+        for (const QUrl& url : data->urls()) {
+            if (url.isLocalFile()) {
+                event->acceptProposedAction();
+                return;
+            }
+        }
+    }
+    QDialog::dragEnterEvent(event);
+}
+
+void MainDialog::dropEvent(QDropEvent* event) {
+    const QMimeData* data = event->mimeData();
+    if (data == nullptr || !data->hasUrls()) {
+        QDialog::dropEvent(event);
+        return;
+    }
+    std::vector<std::filesystem::path> dropped;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) {
+            dropped.push_back(toPath(url.toLocalFile()));
+        }
+    }
+    event->acceptProposedAction();
+    addFiles(filesToAdd(dropped));
 }
 
 void MainDialog::keyPressEvent(QKeyEvent* event) {

@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include <QCursor>
 #include <QDialog>
@@ -16,10 +18,14 @@
 #include <QUrl>
 
 #include "app/conversion.h"
+#include "app/dialog_settings.h"
+#include "app/status_strip.h"
 #include "output/text_pager.h"
 #include "picture/animated_picture.h"
 
 class QFileDialog;
+class QLabel;
+class QProcess;
 
 namespace Ui {
 class MainDialog;
@@ -36,8 +42,8 @@ inline constexpr const char* kStartFailedText = "启动出错!";
 // Where a press on the picture leads.
 inline constexpr const char* kPictureLink = "https://pelkora.org/";
 
-// Picks the one file for Add; nothing when the person cancels.
-using FileChooser = std::function<std::optional<std::filesystem::path>(QWidget* parent)>;
+// Picks the files for Add, in the order chosen; none when the person cancels.
+using FileChooser = std::function<std::vector<std::filesystem::path>(QWidget* parent)>;
 // Opens a web address; its result is not looked at.
 using LinkOpener = std::function<bool(const QUrl& url)>;
 // Shows a message owned by the dialog, with OK only.
@@ -68,8 +74,16 @@ public:
     void systemCommand(int commandId);  // About for 0x0010 to 0x001F
     void openAboutBox();
     void addFile();
+    // Add for each file in turn, as files dropped on the dialog are.
+    void addFiles(const std::vector<std::filesystem::path>& files);
     void runBatchFile();  // Convert
     void deleteAll();
+
+    // The right-click menu's settings, remembered across runs.
+    const DialogSettings& settings() const { return settings_; }
+    void applySettings(const DialogSettings& settings);
+    // What the status strip says.
+    QString statusLine() const;
     bool isOverPictureControl(QPoint clientPoint) const;
 
     void setFileChooser(FileChooser chooser);
@@ -87,10 +101,17 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     ConversionOptions conversionOptions(const output::TextPagerOptions& pagerOptions);
     void updateCursor(QPoint clientPoint);
+    void addOneFile(const std::filesystem::path& file);
+    void setStatus(std::string text);
+    // Re-reads the status from any thread; the strip is updated on ours.
+    void postStatusRefresh();
+    void batchEnded(QProcess* process, int exitCode, bool crashed);
 
     std::unique_ptr<Ui::MainDialog> ui_;
     FileChooser fileChooser_;
@@ -98,6 +119,12 @@ private:
     MessageFunction messageFunction_;
     // Set only while the start-up batch runs.
     std::function<void(int, int)> progress_;
+    DialogSettings settings_;
+    CommandStatus status_;
+    QLabel* statusStrip_ = nullptr;
+    // Batch files still running; one that outlives the dialog is let go of
+    // rather than killed, as a detached start always left it.
+    std::vector<QProcess*> batchRuns_;
     ConversionReport report_;
     Converter converter_;
 };
@@ -105,12 +132,16 @@ private:
 // The Add command's file-open dialog: four filters, BMP in force, the
 // initial name "Gifpic", one existing file.
 std::unique_ptr<QFileDialog> makeAddFileDialog(QWidget* parent);
-std::optional<std::filesystem::path> chooseFileWithDialog(QWidget* parent);
+std::vector<std::filesystem::path> chooseFilesWithDialog(QWidget* parent);
+// Dropped files and folders as Add takes them: a folder gives the files in
+// it (not below it); everything sorted by name.
+std::vector<std::filesystem::path> filesToAdd(const std::vector<std::filesystem::path>& dropped);
 // An OK-only message box captioned with the application's name.
 void showMessageBox(QWidget* owner, const QString& text);
-// Starts the batch file in workDirectory without waiting: an executable
-// file directly, any other (or an executable that cannot start by itself)
-// through /bin/sh. False when it did not start.
-bool startBatchFile(const std::filesystem::path& batchFile, const std::filesystem::path& workDirectory);
+// Starts the batch file in workDirectory without waiting for it: an
+// executable file directly, any other (or an executable that cannot start
+// by itself) through /bin/sh. Null when it did not start; the process has
+// no parent, and its finished() tells how it ended.
+QProcess* startBatchFile(const std::filesystem::path& batchFile, const std::filesystem::path& workDirectory);
 
 }  // namespace pelkora::app

@@ -40,13 +40,35 @@ void PictureView::forgetModel() {
     update();
 }
 
+void PictureView::setDeviceView(bool on) {
+    deviceView_ = on;
+    update();
+}
+
+void PictureView::showWritten(const QImage& image) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, image] {
+            written_ = image;
+            if (deviceView_) {
+                update();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
 void PictureView::followPictureSize(int width, int height) {
     resize(std::max(width, 0), std::max(height, 0));
 }
 
 void PictureView::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
-    const QImage image = model_ != nullptr ? model_->snapshot() : QImage();
+    QImage image;
+    if (deviceView_) {
+        image = written_;
+    } else if (model_ != nullptr) {
+        image = model_->snapshot();
+    }
     if (image.isNull()) {
         // A black rectangle until the first picture is drawn.
         painter.fillRect(rect(), Qt::black);

@@ -4,6 +4,7 @@
 // no mouse input of its own, so presses and cursor queries over it reach
 // the dialog beneath.
 
+#include <QImage>
 #include <QWidget>
 
 namespace pelkora::picture {
@@ -26,6 +27,14 @@ public:
     // for the owner's destruction, before the model goes away.
     void forgetModel();
 
+    // Device view: paint what was last written, through the device's grey
+    // levels, instead of the colour original.
+    void setDeviceView(bool on);
+    bool deviceView() const { return deviceView_; }
+    // The picture last written; safe to call from any thread.
+    void showWritten(const QImage& image);
+    QImage written() const { return written_; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
@@ -33,6 +42,8 @@ private:
     void followPictureSize(int width, int height);
 
     picture::AnimatedPicture* model_ = nullptr;
+    bool deviceView_ = false;
+    QImage written_;
 };
 
 }  // namespace pelkora::app

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "output/dither.h"
 #include "output/output_file.h"
 #include "output/playlist.h"
 
@@ -119,6 +120,11 @@ std::vector<std::uint8_t> EncodeDob(const PixelView& view)
     return dob;
 }
 
+std::vector<std::uint8_t> EncodeDobFor(const DobTarget& target, const PixelView& pixels)
+{
+    return target.dither ? EncodeDobDithered(pixels) : EncodeDob(pixels);
+}
+
 std::filesystem::path dobPathFor(const std::filesystem::path& capturePath)
 {
     static constexpr std::string_view kFrom = ".bmp";
@@ -131,7 +137,7 @@ std::filesystem::path dobPathFor(const std::filesystem::path& capturePath)
 
 Status WriteDob(const DobTarget& target, const PixelView& pixels)
 {
-    const std::vector<std::uint8_t> dob = EncodeDob(pixels);
+    const std::vector<std::uint8_t> dob = EncodeDobFor(target, pixels);
     if (dob.empty())
         return Status::EmptySurface;
     const std::filesystem::path dobPath = dobPathFor(target.capturePath);

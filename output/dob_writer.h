@@ -37,6 +37,7 @@ struct DobTarget {
     std::filesystem::path workDirectory;  // where advTimeSetting.ini lies
     PlaylistLineForm form = PlaylistLineForm::StillPicture;
     int frameDisplayTime = 0;
+    bool dither = false;  // error diffusion instead of the plain grey formula
 };
 
 // Grey level of one pixel: 15 - (R/16 + G/16 + B/16) / 3.
@@ -44,6 +45,9 @@ std::uint8_t greyOf(std::uint32_t pixel);
 
 // The whole DOB image: 2 + ceil(w*h/2) bytes.
 std::vector<std::uint8_t> EncodeDob(const PixelView& pixels);
+
+// EncodeDob, or the dithered image when the target asks for it.
+std::vector<std::uint8_t> EncodeDobFor(const DobTarget& target, const PixelView& pixels);
 
 // The capture path with every ".bmp" of its file name replaced by ".dob";
 // the folder part is left alone.

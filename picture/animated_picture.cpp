@@ -235,6 +235,8 @@ void AnimatedPicture::setCaptureSink(CaptureSink sink)
     captureSink_ = sink ? std::move(sink) : CaptureSink(output::WriteDob);
 }
 void AnimatedPicture::setLimits(const LoadLimits& limits) { limits_ = limits; }
+void AnimatedPicture::setOutputOptions(const output::OutputOptions& options) { outputOptions_ = options; }
+const output::OutputOptions& AnimatedPicture::outputOptions() const { return outputOptions_; }
 
 QImage AnimatedPicture::snapshot() const
 {

@@ -24,6 +24,7 @@
 #include <QImage>
 
 #include "output/dob_writer.h"
+#include "output/output_options.h"
 #include "output/status.h"
 
 namespace pelkora::picture {
@@ -104,6 +105,10 @@ public:
     // Set these while no worker runs (before a load).
     void setCaptureSink(CaptureSink sink);
     void setLimits(const LoadLimits& limits);
+    // How captures are written: full frames, dither, fit. Set while no
+    // worker runs; the defaults write what was always written.
+    void setOutputOptions(const output::OutputOptions& options);
+    const output::OutputOptions& outputOptions() const;
 
     // A copy of the memory image for painting, taken under the drawing lock.
     QImage snapshot() const;
@@ -148,6 +153,7 @@ private:
     void FinishPass();
     void CaptureRect(int left, int top, int width, int height, const std::filesystem::path& capturePath,
                      output::PlaylistLineForm form);
+    QImage fitCapture(const QImage& capture, int left, int top) const;
     std::filesystem::path stillCapturePath() const;
     std::filesystem::path frameCapturePath(int frameNumber) const;
     void fireRepaint() const;
@@ -168,6 +174,7 @@ private:
     std::vector<FrameRecord> frames_;
     Status lastStatus_ = Status::Ok;
     LoadLimits limits_;
+    output::OutputOptions outputOptions_;
 
     // The memory image (memoryDC) and the saved area under a disposal-3
     // frame; drawn by the worker, copied by snapshot() on the UI thread.

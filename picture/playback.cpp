@@ -9,6 +9,7 @@
 #include <QRect>
 
 #include "picture/animated_picture.h"
+#include "picture/fit_scaling.h"
 #include "picture/frame_timing.h"
 #include "picture/pixel_bytes.h"
 
@@ -111,8 +112,10 @@ void AnimatedPicture::PlayFrames()
                 SaveBackground(frame);
             DrawFrame(frame);
             fireRepaint();
-            CaptureRect(frame.left, frame.top, frame.width, frame.height, frameCapturePath(currentFrame_ + 1),
-                        output::lineFormFor(CountAnimationFrames(), currentFrame_));
+            const QRect captured = outputOptions_.fullFrames ? QRect(0, 0, pictureWidth_, pictureHeight_)
+                                                             : rectOf(frame);
+            CaptureRect(captured.x(), captured.y(), captured.width(), captured.height(),
+                        frameCapturePath(currentFrame_ + 1), output::lineFormFor(CountAnimationFrames(), currentFrame_));
             if (stopRequested() || !WaitFrameDelay(frame))
                 return;
             ApplyDisposal(frame);
@@ -203,14 +206,20 @@ void AnimatedPicture::CaptureRect(int left, int top, int width, int height, cons
             std::memcpy(to, from, rowBytes);
         }
     }
+    if (!capture.isNull() && outputOptions_.fit) {
+        capture = fitCapture(capture, left, top);
+        if (capture.isNull())
+            event.status = Status::CannotWrite;
+    }
     {
         std::lock_guard lock(captureMutex_);
         if (!captureEnabled_)
             return;
         if (event.status == Status::Ok) {
-            const output::DobTarget target{capturePath, outputDirectory_, workDirectory_, form, frameDisplayTime_};
-            const output::PixelView view{reinterpret_cast<const std::uint32_t*>(capture.constBits()), width, height,
-                                         static_cast<std::ptrdiff_t>(capture.bytesPerLine() / 4)};
+            const output::DobTarget target{capturePath,       outputDirectory_, workDirectory_,
+                                           form,              frameDisplayTime_, outputOptions_.dither};
+            const output::PixelView view{reinterpret_cast<const std::uint32_t*>(capture.constBits()), capture.width(),
+                                         capture.height(), static_cast<std::ptrdiff_t>(capture.bytesPerLine() / 4)};
             event.status = captureSink_(target, view);
         }
     }
@@ -218,6 +227,25 @@ void AnimatedPicture::CaptureRect(int left, int top, int width, int height, cons
         lastStatus_ = event.status;
     if (captureListener_)
         captureListener_(event);
+}
+
+QImage AnimatedPicture::fitCapture(const QImage& capture, int left, int top) const
+{
+    const output::Size bounds = *outputOptions_.fit;
+    const QSize surface(pictureWidth_, pictureHeight_);
+    const QSize scaledSurface = fittedSize(surface, bounds);
+    if (scaledSurface == surface)
+        return capture;
+    // The whole surface fills the screen; a frame's own patch shrinks by the
+    // same factor as the surface, so the patches of one animation agree.
+    if (left == 0 && top == 0 && capture.size() == surface)
+        return fitIntoBounds(capture, bounds, backgroundColor_);
+    auto scaleSide = [](int side, int scaled, int whole) {
+        const long long value = (2LL * side * scaled + whole) / (2LL * whole);
+        return static_cast<int>(std::clamp<long long>(value, 1, side));
+    };
+    return scaleDownByArea(capture, QSize(scaleSide(capture.width(), scaledSurface.width(), surface.width()),
+                                          scaleSide(capture.height(), scaledSurface.height(), surface.height())));
 }
 
 std::filesystem::path AnimatedPicture::stillCapturePath() const { return outputDirectory_ / (baseName_ + ".bmp"); }

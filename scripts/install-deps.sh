@@ -9,7 +9,7 @@ packages=(
   libgif-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb x11-utils xdotool
+  xvfb x11-utils x11-apps xdotool
 )
 
 missing=()

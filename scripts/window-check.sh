@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Opens the dialog in a real X window as a person would: starts it on the
 # examples under Xvfb, waits for the window titled "Pelkora", checks that
-# the start-up batch filled adv/, presses Escape and checks that the program
-# ended with status 0.
+# the start-up batch filled adv/, takes a screenshot of the window and checks
+# that the picture area (remembered in device view) shows only device greys,
+# presses Escape and checks that the program ended with status 0.
 #
 #   bash scripts/window-check.sh PATH_TO_BUILT_pelkora
 set -u
@@ -20,7 +21,7 @@ fail() {
 binary=$(realpath "$1" 2>/dev/null) || fail "no program at $1"
 [ -x "$binary" ] || fail "no program at $1"
 root=$(cd "$(dirname "$0")/.." && pwd)
-for tool in Xvfb xdotool xwininfo; do
+for tool in Xvfb xdotool xwininfo xwd od awk; do
     command -v "$tool" >/dev/null || fail "$tool is not installed"
 done
 
@@ -72,6 +73,11 @@ export DISPLAY=$display
 export QT_QPA_PLATFORM=xcb
 
 cp -r "$root/examples" "$work/examples" || fail "cannot copy the examples"
+
+# Settings of this check's own, never the user's: the device view is on.
+export XDG_CONFIG_HOME="$work/config"
+mkdir -p "$XDG_CONFIG_HOME/Pelkora"
+printf '[General]\nDeviceView=true\n' >"$XDG_CONFIG_HOME/Pelkora/pelkora.ini"
 start_app() {
     rm -rf "$work/adv"
     (cd "$work" && exec "$binary" "$work/examples" >"$work/pelkora.log" 2>&1) &
@@ -113,6 +119,40 @@ pages=$(find "$work/adv" -maxdepth 1 -name '*-[0-9]*.txt' | wc -l)
 [ "$pages" -gt 0 ] || fail "adv/ holds no text pages"
 echo "window-check: adv/ holds $dobs picture files, $pages text pages and the playlist"
 
+# The last picture of the batch, at the picture control's place (30, 26).
+size=$(QT_QPA_PLATFORM=offscreen "$binary" --info "$work/examples/gradient.bmp" | sed -n 's/.*: picture \([0-9]*\)x\([0-9]*\)$/\1 \2/p')
+[ -n "$size" ] || fail "cannot tell the size of examples/gradient.bmp"
+read -r pic_w pic_h <<<"$size"
+shot_ok=0
+for ((i = 0; i < 50; i++)); do
+    xwd -silent -id "$window" -out "$work/shot.xwd" 2>/dev/null || { sleep 0.1; continue; }
+    # XWD: a header of 32-bit fields, the colour map (12 bytes an entry), then
+    # the pixels. Every pixel in the area must be a device grey, 255 - 17 v.
+    verdict=$(od -An -v -tu1 "$work/shot.xwd" | awk -v x0=30 -v y0=26 -v w="$pic_w" -v h="$pic_h" '
+        { for (i = 1; i <= NF; i++) b[n++] = $i }
+        function u32(at) { return ((b[at] * 256 + b[at + 1]) * 256 + b[at + 2]) * 256 + b[at + 3] }
+        END {
+            header = u32(0); order = u32(28); bpp = u32(44); line = u32(48); colours = u32(76)
+            if (bpp != 32 || u32(56) != 16711680) { print "unsupported"; exit }
+            start = header + 12 * colours
+            for (y = y0; y < y0 + h; y++) for (x = x0; x < x0 + w; x++) {
+                at = start + y * line + 4 * x
+                if (order == 0) { blue = b[at]; green = b[at + 1]; red = b[at + 2] }
+                else { red = b[at + 1]; green = b[at + 2]; blue = b[at + 3] }
+                if (red != green || green != blue || red % 17 != 0) { print "colour " red "," green "," blue " at " x "," y; exit }
+                seen[red] = 1
+            }
+            for (g in seen) levels++
+            print (levels >= 4 ? "ok " levels : "flat " levels)
+        }')
+    case "$verdict" in
+        ok*) shot_ok=1; break ;;
+    esac
+    sleep 0.1
+done
+[ "$shot_ok" -eq 1 ] || fail "the device view does not show device greys: $verdict"
+echo "window-check: the device view shows ${verdict#ok } device grey levels"
+
 xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
 xdotool key --clearmodifiers Escape
 
@@ -133,4 +173,4 @@ status=$?
 app_pid=
 [ "$status" -eq 0 ] || { cat "$work/pelkora.log"; fail "the program ended with status $status"; }
 
-echo "window-check: PASS: the dialog opened on the examples, filled adv/ and ended with status 0 on Escape"
+echo "window-check: PASS: the dialog opened on the examples, filled adv/, showed the device view and ended with status 0 on Escape"

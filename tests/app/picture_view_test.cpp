@@ -26,7 +26,7 @@ TEST(PictureView, PaintsBlackUntilAPictureAndThenThePicture) {
 
     const fs::path bmp = testing::writeBmp(sources, "shown.bmp", 5, 4);
     const QImage source(toQString(bmp));
-    dialog.setFileChooser([&](QWidget*) { return std::optional<fs::path>(bmp); });
+    dialog.setFileChooser([&](QWidget*) { return std::vector<fs::path>{bmp}; });
     dialog.addFile();
     ASSERT_TRUE(testing::waitUntil([&] { return view->size() == QSize(5, 4); }));
     const QImage after = view->grab().toImage();
@@ -47,7 +47,7 @@ TEST(PictureView, ADialogClosedDuringAnAnimationEndsCleanly) {
     for (int round = 0; round < 3; ++round) {
         auto dialog = std::make_unique<MainDialog>(work.path());
         dialog->show();
-        dialog->setFileChooser([&](QWidget*) { return std::optional<fs::path>(gif); });
+        dialog->setFileChooser([&](QWidget*) { return std::vector<fs::path>{gif}; });
         dialog->addFile();  // realtime: the worker is still in its pass
         QApplication::processEvents();
         dialog.reset();

@@ -4,6 +4,9 @@
 #include <memory>
 
 #include <QApplication>
+#include <QDir>
+#include <QSettings>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -16,10 +19,18 @@ public:
         static char name[] = "pelkora";
         static char* argv[] = {name, nullptr};
         application_ = std::make_unique<QApplication>(argc, argv);
+        // The dialog's remembered settings go to a folder of the tests' own,
+        // never to the user's.
+        settingsFolder_ = std::make_unique<QTemporaryDir>();
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder_->path());
     }
-    void TearDown() override { application_.reset(); }
+    void TearDown() override {
+        application_.reset();
+        settingsFolder_.reset();
+    }
 
 private:
+    std::unique_ptr<QTemporaryDir> settingsFolder_;
     std::unique_ptr<QApplication> application_;
 };
 

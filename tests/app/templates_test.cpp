@@ -63,7 +63,13 @@ TEST(DialogTemplates, MainDialogHasTheTemplateControlsAtTheirPlaces) {
     MainDialog dialog(work.path());
     EXPECT_EQ(dialog.windowTitle().toStdString(), "Pelkora");
     EXPECT_EQ(dialog.property("templateId").toInt(), 102);
-    EXPECT_EQ(dialog.size(), toPixels({0, 0, 384, 250}).size());
+    // The template's area, and the status strip below it across the whole width.
+    auto* strip = dialog.findChild<QLabel*>("statusStrip");
+    ASSERT_NE(strip, nullptr);
+    const QSize area = toPixels({0, 0, 384, 250}).size();
+    EXPECT_EQ(strip->geometry(), QRect(0, area.height(), area.width(), strip->height()));
+    EXPECT_GT(strip->height(), 0);
+    EXPECT_EQ(dialog.size(), area + QSize(0, strip->height()));
     EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
 
     const std::vector<Control> controls = {

@@ -55,6 +55,14 @@ TEST(CommandLine, RejectsWhatItCannotMean)
         {"--add", "x", "--batch", "y"},
         {"--ansi-codepage"},
         {"--ansi-codepage", "NO-SUCH-CHARSET-42", "--add", "x.txt"},
+        {"--fit"},
+        {"--add", "x.bmp", "--fit", "128"},
+        {"--add", "x.bmp", "--fit", "0x64"},
+        {"--batch", "src", "--fit", "128x64x2"},
+        {"--dither"},
+        {"--full-frames", "/pics"},
+        {"--delete-all", "--dither"},
+        {"--info", "x.gif", "--fit", "10x10"},
     };
     for (const auto& args : wrong) {
         SCOPED_TRACE(testing::PrintToString(args));
@@ -73,6 +81,28 @@ TEST(CommandLine, KeepsOptions)
     EXPECT_EQ(parsed.ansiCodepage, "GBK");
     EXPECT_TRUE(parsed.realtime);
     EXPECT_TRUE(parsed.quiet);
+}
+
+TEST(CommandLine, KeepsOutputOptionsForTheConvertingCommands)
+{
+    struct Case {
+        std::vector<std::string> args;
+        pelkora::output::OutputOptions expected;
+    };
+    using pelkora::output::Size;
+    const std::vector<Case> cases = {
+        {{"--add", "a.gif"}, {}},
+        {{"--add", "a.gif", "--full-frames"}, {true, false, std::nullopt}},
+        {{"--dither", "--batch", "src"}, {false, true, std::nullopt}},
+        {{"--batch", "src", "--fit", "128x64"}, {false, false, Size{128, 64}}},
+        {{"--fit", "96X32", "--dither", "--full-frames", "--add", "a.gif"}, {true, true, Size{96, 32}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        const CommandLine parsed = parseCommandLine(c.args);
+        ASSERT_NE(parsed.mode, Mode::UsageError) << parsed.error;
+        EXPECT_EQ(parsed.outputOptions, c.expected);
+    }
 }
 
 }  // namespace

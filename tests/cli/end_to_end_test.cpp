@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
+
 #include <QImage>
 
 #include "app/version.h"
@@ -191,6 +193,65 @@ TEST(EndToEnd, VersionAndInfo)
     const ProgramRun info = runPelkora(work.path(), {"--info", "p.bmp", "t.txt"});
     EXPECT_EQ(info.status, 1);
     EXPECT_EQ(info.out, "p.bmp: picture 3x2\nt.txt: not a picture\n");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(EndToEndOptions, FitAndDitherChangeOnlyWhatTheyAreAskedFor)
+{
+    TempDir work;
+    std::vector<QRgb> wide;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 300; ++x) wide.push_back(qRgb(x * 255 / 299, x * 255 / 299, x * 255 / 299));
+    writeBmp(work / "wide.bmp", 300, 30, wide);
+    writeBmp(work / "dot.bmp", 2, 1, {qRgb(0, 0, 0), qRgb(255, 255, 255)});
+
+    const ProgramRun plain = runPelkora(work.path(), {"--quiet", "--add", "wide.bmp", "dot.bmp"});
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    const std::string plainWide = TempDir::read(work / "adv/wide.dob");
+    const std::string plainDot = TempDir::read(work / "adv/dot.dob");
+    EXPECT_EQ(plainWide.size(), 2u + 300u * 30u / 2u);
+
+    const ProgramRun fitted =
+        runPelkora(work.path(), {"--quiet", "--fit", "128x64", "--dither", "--add", "wide.bmp", "dot.bmp"});
+    ASSERT_EQ(fitted.status, 0) << fitted.err;
+    const std::string fittedWide = TempDir::read(work / "adv/wide.dob");
+    EXPECT_EQ(fittedWide.size(), 2u + 128u * 64u / 2u);
+    EXPECT_EQ(fittedWide.substr(0, 2), std::string("\x80\x40", 2));
+    // Two device greys: nothing to diffuse, nothing to fit.
+    EXPECT_EQ(TempDir::read(work / "adv/dot.dob"), plainDot);
+
+    const ProgramRun again =
+        runPelkora(work.path(), {"--quiet", "--fit", "128x64", "--dither", "--add", "wide.bmp"});
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(TempDir::read(work / "adv/wide.dob"), fittedWide);
+
+    const ProgramRun wrong = runPelkora(work.path(), {"--fit", "big", "--add", "wide.bmp"});
+    EXPECT_EQ(wrong.status, 2);
+    EXPECT_NE(wrong.err.find("--fit"), std::string::npos) << wrong.err;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(EndToEndDisplay, TheDialogWithoutADisplaySaysWhatWorksInstead)
+{
+    TempDir work;
+    // Every way to a display taken away.
+    const std::string command = "cd " + quoted(work.path().string()) +
+                                " && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + quoted(PELKORA_BINARY) +
+                                " > out.txt 2> err.txt < /dev/null";
+    const int raw = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 2);
+    const std::string err = TempDir::read(work / "err.txt");
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find("--batch"), std::string::npos) << err;
+    EXPECT_NE(err.find("--add"), std::string::npos) << err;
+    EXPECT_FALSE(std::filesystem::exists(work / "adv"));
 }
 
 }  // namespace

@@ -1,0 +1,41 @@
+#pragma once
+// The opt-in ways of writing pictures. Every field off is the package as it
+// has always been written, byte for byte.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pelkora::output {
+
+struct Size {
+    int width = 0;
+    int height = 0;
+    friend bool operator==(const Size&, const Size&) = default;
+};
+
+struct OutputOptions {
+    // Every frame of an animation captured at the whole logical screen, as
+    // composed on it, instead of at the frame's own rectangle.
+    bool fullFrames = false;
+    // Error diffusion into the sixteen levels instead of plain rounding down.
+    bool dither = false;
+    // Pictures larger than this are scaled down into it.
+    std::optional<Size> fit;
+
+    bool any() const { return fullFrames || dither || fit.has_value(); }
+    friend bool operator==(const OutputOptions&, const OutputOptions&) = default;
+};
+
+// The largest side --fit accepts: what a DOB of any header can hold.
+inline constexpr int kLargestFitSide = 65535;
+
+// "WxH" (also "WXH"), both sides 1 to kLargestFitSide, decimal digits only.
+std::optional<Size> parseSize(std::string_view text);
+std::string sizeText(const Size& size);
+
+// "full frames, dither, fit 128x64": what is on, in that order; empty when
+// nothing is.
+std::string describeOptions(const OutputOptions& options);
+
+}  // namespace pelkora::output

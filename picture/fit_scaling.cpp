@@ -1,0 +1,126 @@
+#include "picture/fit_scaling.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include <QColor>
+
+namespace pelkora::picture {
+
+namespace {
+
+// One source pixel's share in one target pixel along an axis. Along it the
+// source is `from` pixels of `to` units each and the target `to` pixels of
+// `from` units each, so both span from x to units and every share is a whole
+// number; a target pixel's shares add up to `from`.
+struct Share {
+    int source;
+    std::uint64_t weight;
+};
+
+std::vector<std::vector<Share>> sharesAlong(int from, int to)
+{
+    std::vector<std::vector<Share>> shares(static_cast<std::size_t>(to));
+    const auto sourceUnit = static_cast<std::int64_t>(to);
+    const auto targetUnit = static_cast<std::int64_t>(from);
+    for (int j = 0; j < to; ++j) {
+        const std::int64_t begin = j * targetUnit;
+        const std::int64_t end = begin + targetUnit;
+        for (std::int64_t i = begin / sourceUnit; i * sourceUnit < end; ++i) {
+            const std::int64_t overlap = std::min(end, (i + 1) * sourceUnit) - std::max(begin, i * sourceUnit);
+            if (overlap > 0)
+                shares[static_cast<std::size_t>(j)].push_back({static_cast<int>(i), static_cast<std::uint64_t>(overlap)});
+        }
+    }
+    return shares;
+}
+
+std::uint64_t channel(QRgb pixel, int c) { return (pixel >> (8 * c)) & 0xFF; }
+
+}  // namespace
+
+QSize fittedSize(QSize picture, output::Size bounds)
+{
+    const std::int64_t w = picture.width();
+    const std::int64_t h = picture.height();
+    const std::int64_t bw = bounds.width;
+    const std::int64_t bh = bounds.height;
+    if (w <= 0 || h <= 0 || bw <= 0 || bh <= 0 || (w <= bw && h <= bh))
+        return picture;
+    // Rounded to nearest; the scaled side can never pass its bound, as the
+    // exact quotient does not.
+    if (w * bh <= h * bw)
+        return QSize(static_cast<int>(std::max<std::int64_t>(1, (2 * w * bh + h) / (2 * h))), bounds.height);
+    return QSize(bounds.width, static_cast<int>(std::max<std::int64_t>(1, (2 * h * bw + w) / (2 * w))));
+}
+
+QImage scaleDownByArea(const QImage& input, QSize target)
+{
+    const QImage source = input.format() == QImage::Format_RGB32 ? input : input.convertToFormat(QImage::Format_RGB32);
+    const int sw = source.width();
+    const int sh = source.height();
+    const int tw = target.width();
+    const int th = target.height();
+    if (source.isNull() || tw <= 0 || th <= 0 || tw > sw || th > sh)
+        return {};
+    if (tw == sw && th == sh)
+        return source;
+    QImage result(tw, th, QImage::Format_RGB32);
+    if (result.isNull())
+        return {};
+    const auto columns = sharesAlong(sw, tw);
+    const auto rows = sharesAlong(sh, th);
+    const std::uint64_t total = static_cast<std::uint64_t>(sw) * static_cast<std::uint64_t>(sh);
+
+    // Rows one at a time: first across, then into the target row it feeds.
+    std::vector<std::uint64_t> across(static_cast<std::size_t>(tw) * 3);
+    std::vector<std::uint64_t> sum(static_cast<std::size_t>(tw) * 3);
+    for (int k = 0; k < th; ++k) {
+        std::fill(sum.begin(), sum.end(), 0);
+        for (const Share& row : rows[static_cast<std::size_t>(k)]) {
+            const auto* line = reinterpret_cast<const QRgb*>(source.constScanLine(row.source));
+            for (int j = 0; j < tw; ++j) {
+                for (int c = 0; c < 3; ++c) {
+                    std::uint64_t value = 0;
+                    for (const Share& column : columns[static_cast<std::size_t>(j)])
+                        value += column.weight * channel(line[column.source], c);
+                    across[static_cast<std::size_t>(j) * 3 + static_cast<std::size_t>(c)] = value;
+                }
+            }
+            for (std::size_t n = 0; n < sum.size(); ++n)
+                sum[n] += row.weight * across[n];
+        }
+        auto* out = reinterpret_cast<QRgb*>(result.scanLine(k));
+        for (int j = 0; j < tw; ++j) {
+            QRgb pixel = 0xFF000000;
+            for (int c = 0; c < 3; ++c) {
+                const std::uint64_t value = (sum[static_cast<std::size_t>(j) * 3 + static_cast<std::size_t>(c)] + total / 2) / total;
+                pixel |= static_cast<QRgb>(std::min<std::uint64_t>(value, 255)) << (8 * c);
+            }
+            out[j] = pixel;
+        }
+    }
+    return result;
+}
+
+QImage fitIntoBounds(const QImage& picture, output::Size bounds, QRgb fill)
+{
+    const QSize scaled = fittedSize(picture.size(), bounds);
+    if (scaled == picture.size())
+        return picture;
+    const QImage inner = scaleDownByArea(picture, scaled);
+    QImage framed(bounds.width, bounds.height, QImage::Format_RGB32);
+    if (inner.isNull() || framed.isNull())
+        return {};
+    framed.fill(QColor(fill));
+    const int left = (bounds.width - scaled.width()) / 2;
+    const int top = (bounds.height - scaled.height()) / 2;
+    for (int y = 0; y < scaled.height(); ++y) {
+        const auto* from = reinterpret_cast<const QRgb*>(inner.constScanLine(y));
+        std::copy(from, from + scaled.width(), reinterpret_cast<QRgb*>(framed.scanLine(top + y)) + left);
+    }
+    return framed;
+}
+
+}  // namespace pelkora::picture

@@ -1,0 +1,26 @@
+#pragma once
+// --fit: pictures larger than the device's screen scaled down into it by
+// area averaging, in integers, so that every machine writes the same bytes
+// (the toolkit's own smooth scaling differs between versions and CPUs).
+
+#include <QImage>
+#include <QSize>
+
+#include "output/output_options.h"
+
+namespace pelkora::picture {
+
+// The size a picture takes inside bounds with its aspect kept; its own size
+// when it already fits. Neither side drops below 1.
+QSize fittedSize(QSize picture, output::Size bounds);
+
+// Every target pixel the average of the source area it covers, rounded to
+// nearest; both target sides at most the source's. RGB32 in and out.
+QImage scaleDownByArea(const QImage& source, QSize target);
+
+// A picture larger than bounds scaled into it and centred on an image of
+// exactly bounds filled with fill (so that it fills the device's screen);
+// a picture that fits is returned as it is.
+QImage fitIntoBounds(const QImage& picture, output::Size bounds, QRgb fill);
+
+}  // namespace pelkora::picture

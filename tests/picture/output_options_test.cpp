@@ -1,0 +1,269 @@
+// The opt-in output options on the picture control: --fit scales large
+// pictures down by area into the device's size, --full-frames writes each
+// frame of an optimised GIF as the whole composed canvas, --dither reaches
+// the writer; and none of them touches a picture it does not concern.
+#include "picture/animated_picture.h"
+#include "picture/fit_scaling.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "support/picture_fixtures.h"
+#include "support/temp_dir.h"
+
+namespace pelkora::picture {
+namespace {
+
+using namespace pelkora::testing;
+
+constexpr Rgb kBlack = 0x000000;
+constexpr Rgb kWhite = 0xFFFFFF;
+constexpr Rgb kRed = 0xFF0000;
+constexpr Rgb kSurface = 0xF0F0F0;
+
+TEST(FitSizes, LargePicturesShrinkWithTheirAspectSmallOnesStay)
+{
+    struct Case {
+        QSize picture;
+        output::Size bounds;
+        QSize expected;
+    };
+    const std::vector<Case> cases = {
+        {{300, 100}, {128, 64}, {128, 43}},  // width limits: 100 * 128 / 300 = 42.7
+        {{100, 300}, {128, 64}, {21, 64}},   // height limits: 100 * 64 / 300 = 21.3
+        {{256, 128}, {128, 64}, {128, 64}},  // exactly the aspect
+        {{128, 64}, {128, 64}, {128, 64}},   // fits exactly
+        {{20, 10}, {128, 64}, {20, 10}},     // smaller: unchanged
+        {{129, 1}, {128, 64}, {128, 1}},     // a side never reaches 0
+        {{10000, 3}, {128, 64}, {128, 1}},
+        {{64, 65}, {128, 64}, {63, 64}},     // only one side too large
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.picture.width()) + "x" + std::to_string(c.picture.height()));
+        const QSize fitted = fittedSize(c.picture, c.bounds);
+        EXPECT_EQ(fitted, c.expected);
+        const bool fits = c.picture.width() <= c.bounds.width && c.picture.height() <= c.bounds.height;
+        if (!fits) {
+            EXPECT_TRUE(fitted.width() == c.bounds.width || fitted.height() == c.bounds.height);
+        }
+    }
+}
+
+QImage imageOf(int width, int height, const std::function<QRgb(int, int)>& colour)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, colour(x, y) | 0xFF000000);
+    return image;
+}
+
+// The area average worked out in floating point, pixel by pixel of the
+// target, straight from the definition.
+double referenceAverage(const QImage& source, QSize target, int tx, int ty, int shift)
+{
+    const double sx = double(source.width()) / target.width();
+    const double sy = double(source.height()) / target.height();
+    double sum = 0;
+    for (int y = 0; y < source.height(); ++y) {
+        const double dy = std::max(0.0, std::min((ty + 1) * sy, y + 1.0) - std::max(ty * sy, double(y)));
+        for (int x = 0; x < source.width() && dy > 0; ++x) {
+            const double dx = std::max(0.0, std::min((tx + 1) * sx, x + 1.0) - std::max(tx * sx, double(x)));
+            sum += dx * dy * ((source.pixel(x, y) >> shift) & 0xFF);
+        }
+    }
+    return sum / (sx * sy);
+}
+
+TEST(AreaScaling, EveryPixelIsTheMeanOfTheAreaItCovers)
+{
+    struct Case {
+        const char* name;
+        QImage source;
+        QSize target;
+    };
+    const std::vector<Case> cases = {
+        {"halves", imageOf(4, 2, [](int x, int y) { return qRgb(x * 60, y * 200, 255 - x * 30); }), {2, 1}},
+        {"thirds into two", imageOf(3, 3, [](int x, int y) { return qRgb(x * 100, y * 100, (x + y) * 40); }), {2, 2}},
+        {"odd factors", imageOf(17, 11, [](int x, int y) { return qRgb(x * 15, (y * 23) % 256, (x * y) % 256); }), {5, 4}},
+        {"one row", imageOf(9, 1, [](int x, int) { return qRgb(x * 31, 0, 255); }), {4, 1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QImage scaled = scaleDownByArea(c.source, c.target);
+        ASSERT_EQ(scaled.size(), c.target);
+        for (int y = 0; y < c.target.height(); ++y) {
+            for (int x = 0; x < c.target.width(); ++x) {
+                for (int shift : {0, 8, 16}) {
+                    const double expected = referenceAverage(c.source, c.target, x, y, shift);
+                    const int got = static_cast<int>((scaled.pixel(x, y) >> shift) & 0xFF);
+                    EXPECT_LE(std::abs(got - expected), 0.5 + 1e-6) << x << "," << y << " shift " << shift;
+                }
+            }
+        }
+    }
+    EXPECT_TRUE(scaleDownByArea(imageOf(2, 2, [](int, int) { return 0; }), {3, 1}).isNull());
+    const QImage flat = imageOf(50, 30, [](int, int) { return qRgb(12, 200, 99); });
+    const QImage shrunk = scaleDownByArea(flat, {7, 3});
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 7; ++x)
+            EXPECT_EQ(shrunk.pixel(x, y) & 0xFFFFFF, flat.pixel(0, 0) & 0xFFFFFF);
+}
+
+class Options : public ::testing::Test {
+protected:
+    void SetUp() override { picture.setRealtime(false); }
+    void play(const std::string& name, const Bytes& bytes)
+    {
+        const auto file = dir.write(name, std::string(bytes.begin(), bytes.end()));
+        ASSERT_EQ(picture.LoadFile(file), 1) << statusText(picture.lastStatus());
+        picture.ShowPicture();
+        picture.WaitForPass();
+    }
+    std::string dobBytes(const std::string& name) const { return TempDir::read(work / "adv" / name); }
+
+    TempDir dir;
+    std::filesystem::path work = makeWorkDirectory(dir);
+    AnimatedPicture picture{work};
+};
+
+TEST_F(Options, FitCentresALargePictureOnTheSurfaceAndLeavesASmallOne)
+{
+    struct Case {
+        const char* name;
+        int width, height;
+        output::Size bounds;
+        QSize scaled;  // the picture's part inside the written bounds
+    };
+    const std::vector<Case> cases = {
+        {"wide", 300, 100, {128, 64}, {128, 43}},
+        {"tall", 90, 200, {60, 40}, {18, 40}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        picture.setOutputOptions({false, false, c.bounds});
+        const std::vector<Rgb> black(static_cast<std::size_t>(c.width * c.height), kBlack);
+        play(std::string(c.name) + ".bmp", makeBmp(c.width, c.height, black));
+        const std::size_t count = static_cast<std::size_t>(c.bounds.width * c.bounds.height);
+        const auto dob = readDob(work / "adv" / (std::string(c.name) + ".dob"), count);
+        ASSERT_TRUE(dob.has_value());
+        EXPECT_EQ(dob->width, c.bounds.width);
+        EXPECT_EQ(dob->height, c.bounds.height);
+        const int left = (c.bounds.width - c.scaled.width()) / 2;
+        const int top = (c.bounds.height - c.scaled.height()) / 2;
+        for (int y = 0; y < c.bounds.height; ++y) {
+            for (int x = 0; x < c.bounds.width; ++x) {
+                const bool inside = x >= left && x < left + c.scaled.width() && y >= top && y < top + c.scaled.height();
+                ASSERT_EQ(dob->greys[static_cast<std::size_t>(y * c.bounds.width + x)],
+                          inside ? greyOfRgb(kBlack) : greyOfRgb(kSurface))
+                    << x << "," << y;
+            }
+        }
+    }
+
+    // Small enough already: the very bytes written without the option.
+    const std::vector<Rgb> small = {kRed, kWhite, kBlack, kWhite, kRed, kBlack};
+    picture.setOutputOptions({});
+    play("plain.bmp", makeBmp(3, 2, small));
+    picture.setOutputOptions({false, false, output::Size{128, 64}});
+    play("fitted.bmp", makeBmp(3, 2, small));
+    EXPECT_EQ(dobBytes("fitted.dob"), dobBytes("plain.dob"));
+    EXPECT_EQ(dobBytes("plain.dob").size(), 2u + 3u);
+}
+
+// A viewer's canvas, worked out from the frames the test made: frames drawn
+// in order, transparent pixels leave what lies beneath, disposal 2 clears
+// the frame's rectangle to the background after it has been shown.
+std::vector<std::vector<int>> composedGreys(int width, int height, const std::vector<Rgb>& palette,
+                                            const std::vector<GifFrame>& frames)
+{
+    std::vector<Rgb> canvas(static_cast<std::size_t>(width * height), kSurface);
+    std::vector<std::vector<int>> shown;
+    for (const GifFrame& f : frames) {
+        for (int y = 0; y < f.height; ++y) {
+            for (int x = 0; x < f.width; ++x) {
+                const int index = f.indices[static_cast<std::size_t>(y * f.width + x)];
+                if (index == f.transparent)
+                    continue;
+                canvas[static_cast<std::size_t>((f.top + y) * width + f.left + x)] = palette[static_cast<std::size_t>(index)];
+            }
+        }
+        shown.push_back(greysOf(canvas));
+        if (f.disposal == 2) {
+            for (int y = 0; y < f.height; ++y)
+                for (int x = 0; x < f.width; ++x)
+                    canvas[static_cast<std::size_t>((f.top + y) * width + f.left + x)] = kSurface;
+        }
+    }
+    return shown;
+}
+
+TEST_F(Options, FullFramesWriteTheComposedCanvasOfAnOptimisedGif)
+{
+    const std::vector<Rgb> palette = {kBlack, kWhite, kRed, 0x808080};
+    GifFrame patchWithHole = solidFrame(2, 0, 3, 3, 0);
+    patchWithHole.indices[4] = 3;  // its middle shows what lies beneath
+    patchWithHole.transparent = 3;
+    const std::vector<GifFrame> frames = {
+        solidFrame(0, 0, 5, 4, 1),             // the whole screen, white
+        solidFrame(1, 1, 2, 2, 2, 0, 2),       // a red patch, cleared afterwards
+        patchWithHole,                         // a black patch with a hole
+        solidFrame(4, 3, 1, 1, 0),             // one pixel
+    };
+    picture.setOutputOptions({true, false, std::nullopt});
+    play("opt.gif", makeGif(5, 4, palette, frames));
+    const auto expected = composedGreys(5, 4, palette, frames);
+    ASSERT_EQ(expected.size(), frames.size());
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        SCOPED_TRACE(i + 1);
+        const std::string name = "opt-0" + std::to_string(i + 1) + ".dob";
+        const auto dob = readDob(work / "adv" / name, 20);
+        ASSERT_TRUE(dob.has_value()) << name;
+        EXPECT_EQ(dob->width, 5);
+        EXPECT_EQ(dob->height, 4);
+        EXPECT_EQ(dob->greys, expected[i]);
+    }
+    EXPECT_EQ(playlistOf(work), "opt-01.dob,500\nopt-02.dob,500\nopt-03.dob,500\nopt-04.dob,1500\n\n");
+
+    // Without the option the same file gives the frames' own rectangles.
+    picture.setOutputOptions({});
+    play("patches.gif", makeGif(5, 4, palette, frames));
+    EXPECT_EQ(dobBytes("patches-02.dob").size(), 2u + 2u);
+    EXPECT_EQ(dobBytes("patches-04.dob").size(), 2u + 1u);
+}
+
+TEST_F(Options, FitShrinksAnAnimationsPatchesByTheScreensFactor)
+{
+    const std::vector<Rgb> palette = {kBlack, kWhite};
+    const std::vector<GifFrame> frames = {solidFrame(0, 0, 40, 20, 1), solidFrame(10, 10, 20, 10, 0)};
+    picture.setOutputOptions({false, false, output::Size{20, 20}});
+    play("big.gif", makeGif(40, 20, palette, frames));
+    // The screen halves into 20x10 and is centred in 20x20; the patch halves.
+    EXPECT_EQ(dobBytes("big-01.dob").substr(0, 2), std::string("\x14\x14", 2));
+    const auto patch = readDob(work / "adv" / "big-02.dob", 50);
+    ASSERT_TRUE(patch.has_value());
+    EXPECT_EQ(patch->width, 10);
+    EXPECT_EQ(patch->height, 5);
+    EXPECT_EQ(patch->greys, std::vector<int>(50, 15));
+}
+
+TEST_F(Options, DitherReachesTheWriterOnlyWhenAsked)
+{
+    std::vector<Rgb> ramp;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 32; ++x)
+            ramp.push_back(static_cast<Rgb>((96 + x) * 0x010101));
+    const Bytes bmp = makeBmp(32, 8, ramp);
+    play("plain.bmp", bmp);
+    picture.setOutputOptions({false, true, std::nullopt});
+    play("dithered.bmp", bmp);
+    const auto plain = readDob(work / "adv" / "plain.dob", 256);
+    const auto dithered = readDob(work / "adv" / "dithered.dob", 256);
+    ASSERT_TRUE(plain && dithered);
+    EXPECT_EQ(plain->greys, greysOf(ramp));
+    EXPECT_NE(dithered->greys, plain->greys);
+}
+
+}  // namespace
+}  // namespace pelkora::picture
