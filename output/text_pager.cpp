@@ -203,6 +203,9 @@ TextEncoding detectTextEncoding(const fs::path& path)
 std::string pageNameOf(const fs::path& textPath)
 {
     const std::string name = textPath.filename().string();
+    // Without a dot there is no extension to take off.
+    if (name.find('.') == std::string::npos)
+        return name;
     std::size_t end = name.size();
     for (int i = 0; i < 4; ++i) {
         if (end == 0)

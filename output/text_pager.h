@@ -37,7 +37,7 @@ PagerResult pageTextFile(const std::filesystem::path& textPath,
 TextEncoding detectTextEncoding(const std::filesystem::path& path);
 
 // The source's file name less its last four characters; the whole name when
-// it has fewer than four. A character is a UTF-8 sequence where the name
+// it has fewer than four or no dot at all. A character is a UTF-8 sequence where the name
 // holds one, else a byte.
 std::string pageNameOf(const std::filesystem::path& textPath);
 

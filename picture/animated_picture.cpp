@@ -78,8 +78,10 @@ void AnimatedPicture::RememberBaseName(const std::filesystem::path& path)
     const std::size_t dot = text.rfind('.');
     const std::size_t slash = text.rfind('/');
     const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    // A name without a dot is all base name: cutting it to nothing would
+    // give every such picture the one hidden name ".dob".
     if (dot == std::string::npos || dot < start)
-        baseName_.clear();
+        baseName_ = text.substr(start);
     else
         baseName_ = text.substr(start, dot - start);
 }

@@ -165,15 +165,16 @@ TEST(TextPageName, DropsTheLastFourCharacters)
     } cases[] = {
         {"/in/notes.txt", "notes"},
         {"/in/readme.text", "readme."},
-        {"/in/notes", "n"},
-        {"/in/abcd", ""},
+        {"/in/notes", "notes"},  // no dot: nothing to take off
+        {"/in/abcd", "abcd"},
+        {"/in/ab.d", ""},
         {"/in/abc", "abc"},
         {"/in/a", "a"},
         {"/in/a.b/c.txt", "c"},
         {"/in/\xE6\x97\xA5\xE6\x9C\xAC.txt", "\xE6\x97\xA5\xE6\x9C\xAC"},
         {"/in/\xE6\x96\x87\xE6\x9C\xAC", "\xE6\x96\x87\xE6\x9C\xAC"},     // two characters
-        {"/in/x\xE6\x96\x87\xE6\x9C\xAC\xF0\x9F\x98\x80\xC3\xA9", "x"},   // four multi-byte characters
-        {"/in/\xFF\xFE\xFD\xFC\xFB", "\xFF"},                           // not UTF-8: bytes
+        {"/in/x\xE6\x96\x87.\xE6\x9C\xAC\xF0\x9F\x98\x80\xC3\xA9", "x\xE6\x96\x87"},  // three multi-byte characters and a dot
+        {"/in/\xFF.\xFD\xFC\xFB", "\xFF"},                                 // not UTF-8: bytes
     };
     for (const auto& c : cases)
         EXPECT_EQ(pageNameOf(c.path), c.name) << c.path;

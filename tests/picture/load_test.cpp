@@ -215,7 +215,8 @@ TEST_F(Loading, BaseNames)
         const char* baseName;
     };
     const Case cases[] = {{"/pics/logo.final.gif", "logo.final"},
-                          {"/old.pics/logo", ""},
+                          {"/old.pics/logo", "logo"},
+                          {"myphoto", "myphoto"},
                           {"logo.bmp", "logo"},
                           {"/x/a.bmp.gif", "a.bmp"},
                           {"/x/.hidden", ""}};
