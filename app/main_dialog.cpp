@@ -22,6 +22,7 @@
 #include "app/picture_view.h"
 #include "app/qt_path.h"
 #include "app/resources.h"
+#include "output/names.h"
 #include "output/playlist.h"
 #include "ui_main_dialog.h"
 
@@ -181,6 +182,10 @@ ConversionOptions MainDialog::conversionOptions(const output::TextPagerOptions& 
     options.pauseAfterPicture = kStartupPauseAfterPicture;
     options.cantFindFile = [this](const std::filesystem::path&) {
         showMessage(QString::fromUtf8(kCantFindFileText));
+    };
+    options.refused = [this](const Failure& failure) {
+        showMessage(QString::fromStdString(output::escapedForTerminal(failure.input.filename().string()) + ": " +
+                                           failure.reason));
     };
     options.progress = [this](int done, int found) {
         if (progress_) {

@@ -3,6 +3,8 @@
 // files "NAME-NN.txt" in the output folder, each with its playlist entry.
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -12,7 +14,7 @@
 
 namespace pelkora::output {
 
-enum class TextEncoding : int { Missing = -1, Ansi = 0, Utf8 = 1, Utf16LE = 2 };
+enum class TextEncoding : int { Missing = -1, Ansi = 0, Utf8 = 1, Utf16LE = 2, Utf16BE = 3 };
 
 struct TextPagerOptions {
     // Character set for texts without a byte-order mark (an iconv name such
@@ -27,6 +29,9 @@ struct PagerResult {
     int pagesWritten = 0;
     int pagesSkipped = 0;        // page files that could not be created
     int entriesMissing = 0;      // written pages whose playlist entry failed
+    // An ANSI or UTF-8 text ends at its first zero byte; where that byte
+    // lies in the file, so that a caller can say the rest was left out.
+    std::optional<std::uint64_t> zeroByteOffset;
 };
 
 // Pages the whole text at textPath into workDirectory/adv.
