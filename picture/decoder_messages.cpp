@@ -1,5 +1,7 @@
 #include "picture/decoder_messages.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 
 #include <QString>
@@ -21,14 +23,57 @@ DecoderMessages::DecoderMessages()
     previous_ = qInstallMessageHandler(&DecoderMessages::handle);
 }
 
+void DecoderMessages::holdStandardError()
+{
+    if (heldStandardError_ != nullptr)
+        return;
+    std::fflush(stderr);
+    std::FILE* held = std::tmpfile();
+    if (held == nullptr)
+        return;
+    const int saved = ::dup(STDERR_FILENO);
+    if (saved < 0 || ::dup2(::fileno(held), STDERR_FILENO) < 0) {
+        if (saved >= 0)
+            ::close(saved);
+        std::fclose(held);
+        return;
+    }
+    savedStandardError_ = saved;
+    heldStandardError_ = held;
+}
+
+void DecoderMessages::releaseStandardError()
+{
+    if (heldStandardError_ == nullptr)
+        return;
+    std::fflush(stderr);
+    ::dup2(savedStandardError_, STDERR_FILENO);
+    ::close(savedStandardError_);
+    savedStandardError_ = -1;
+    // What was said, a line a message, within a bound: a decoder that
+    // chatters endlessly must not fill memory.
+    constexpr std::size_t kMostKept = 16;
+    std::rewind(heldStandardError_);
+    char line[512];
+    while (messages_.size() < kMostKept && std::fgets(line, sizeof line, heldStandardError_) != nullptr) {
+        std::string text = QString::fromLocal8Bit(line).simplified().toStdString();
+        if (!text.empty())
+            messages_.push_back(std::move(text));
+    }
+    std::fclose(heldStandardError_);
+    heldStandardError_ = nullptr;
+}
+
 DecoderMessages::~DecoderMessages()
 {
+    releaseStandardError();
     qInstallMessageHandler(previous_);
     activeCollector.store(outer_);
 }
 
 std::vector<std::string> DecoderMessages::take()
 {
+    releaseStandardError();
     std::vector<std::string> taken;
     taken.swap(messages_);
     return taken;

@@ -5,6 +5,7 @@
 // reporting, with the file's name, instead of raw on the terminal.
 
 #include <atomic>
+#include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,6 +17,10 @@ namespace pelkora::picture {
 class DecoderMessages {
 public:
     DecoderMessages();
+    // libpng reports its errors by writing to the standard error stream
+    // itself, past Qt's handler; while such a decode runs, that stream is
+    // put aside into a file of ours and read back as messages.
+    void holdStandardError();
     ~DecoderMessages();
     DecoderMessages(const DecoderMessages&) = delete;
     DecoderMessages& operator=(const DecoderMessages&) = delete;
@@ -30,6 +35,10 @@ private:
     std::thread::id thread_;
     QtMessageHandler previous_ = nullptr;
     DecoderMessages* outer_ = nullptr;
+    int savedStandardError_ = -1;
+    std::FILE* heldStandardError_ = nullptr;
+
+    void releaseStandardError();
 };
 
 }  // namespace pelkora::picture

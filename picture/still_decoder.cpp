@@ -211,10 +211,12 @@ DecodedStill DecodeStill(const std::uint8_t* data, std::size_t size, std::uint64
 namespace {
 
 DecodedStill DecodeStillQuietly(const std::uint8_t* data, std::size_t size, std::uint64_t surfaceBytes,
-                                QRgb underneath, DecoderMessages&)
+                                QRgb underneath, DecoderMessages& messages)
 {
     DecodedStill result;
     const char* format = StillFormatOf(data, size);
+    if (format != nullptr && std::strcmp(format, "png") == 0)
+        messages.holdStandardError();
     if (format == nullptr || size > static_cast<std::size_t>(std::numeric_limits<int>::max()))
         return result;
     if (std::strcmp(format, "bmp") == 0 && !bmpHoldsItsPixels(data, size)) {
