@@ -170,7 +170,10 @@ bool describeFile(const fs::path& path, std::ostream& out, std::ostream& err)
         return loaded;
     }
     if (!loaded) {
-        out << path.string() << ": not a picture\n";
+        out << path.string() << ": "
+            << (picture.lastStatus() == Status::NotAPicture ? std::string("not a picture")
+                                                            : output::escapedForTerminal(picture.lastReason()))
+            << "\n";
         return false;
     }
     out << path.string() << ": picture " << picture.pictureWidth() << "x" << picture.pictureHeight() << "\n";
