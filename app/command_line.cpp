@@ -11,6 +11,7 @@
 #include "app/conversion.h"
 #include "app/version.h"
 #include "gif/gif_info.h"
+#include "output/names.h"
 #include "output/playlist.h"
 #include "output/text_pager.h"
 #include "picture/animated_picture.h"
@@ -191,7 +192,10 @@ bool describeFile(const fs::path& path, std::ostream& out, std::ostream& err)
         return loaded;
     }
     if (!loaded) {
-        out << path.string() << ": not a picture\n";
+        out << path.string() << ": "
+            << (picture.lastStatus() == Status::NotAPicture ? std::string("not a picture")
+                                                            : output::escapedForTerminal(picture.lastReason()))
+            << "\n";
         return false;
     }
     out << path.string() << ": picture " << picture.pictureWidth() << "x" << picture.pictureHeight() << "\n";
@@ -200,8 +204,15 @@ bool describeFile(const fs::path& path, std::ostream& out, std::ostream& err)
 
 void printFailures(const ConversionReport& report, std::ostream& err)
 {
+    // Names and reasons may hold control characters; none reaches the terminal raw.
+    for (const Failure& warning : report.warnings()) {
+        err << "pelkora: warning: ";
+        if (!warning.input.empty()) err << output::escapedForTerminal(warning.input.string()) << ": ";
+        err << output::escapedForTerminal(warning.reason) << "\n";
+    }
     for (const Failure& failure : report.failures()) {
-        err << "pelkora: " << failure.input.string() << ": " << failure.reason << "\n";
+        err << "pelkora: " << output::escapedForTerminal(failure.input.string()) << ": "
+            << output::escapedForTerminal(failure.reason) << "\n";
     }
 }
 
@@ -267,7 +278,7 @@ int runHeadless(const CommandLine& commandLine, std::ostream& out, std::ostream&
             break;
         case Mode::Add:
             if (!fs::exists(outputFolder, error)) fs::create_directory(outputFolder, error);
-            for (const fs::path& file : commandLine.files) converter.addFile(file);
+            converter.addFiles(commandLine.files);
             break;
         case Mode::DeleteAll:
             converter.deleteAll();

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "output/ascii.h"
+#include "output/names.h"
 #include "output/playlist.h"
 #include "picture/animated_picture.h"
 
@@ -45,6 +46,20 @@ std::vector<Failure> ConversionReport::failures() const
 {
     std::lock_guard lock(mutex_);
     return failures_;
+}
+
+void ConversionReport::warned(const fs::path& input, std::string text)
+{
+    std::lock_guard lock(mutex_);
+    for (const Failure& known : warnings_)
+        if (known.input == input && known.reason == text) return;
+    warnings_.push_back({input, std::move(text)});
+}
+
+std::vector<Failure> ConversionReport::warnings() const
+{
+    std::lock_guard lock(mutex_);
+    return warnings_;
 }
 
 namespace {
@@ -111,6 +126,8 @@ Converter::Converter(picture::AnimatedPicture& pictureControl, fs::path workDire
         } else {
             report_.failed(event.dobPath, statusText(event.status));
         }
+        // The warnings name what they are about themselves.
+        for (const std::string& warning : event.warnings) report_.warned({}, warning);
         if (options_.captured) options_.captured(event);
     });
 }
@@ -125,6 +142,7 @@ Converter::~Converter()
 
 void Converter::convertFolder(const fs::path& sourceFolder)
 {
+    writtenThisRun_.clear();
     const std::vector<fs::path> pictures = listMatching(sourceFolder, ".bmp");
     const std::vector<fs::path> texts = listMatching(sourceFolder, ".txt");
     const int found = static_cast<int>(pictures.size() + texts.size());
@@ -138,36 +156,122 @@ void Converter::convertFolder(const fs::path& sourceFolder)
     // No pause between pictures: the next load completes an animation's
     // capture itself, which is all a pause would have waited for.
     for (const fs::path& path : pictures) {
-        if (!convertPicture(path)) {
-            report_.failed(path, statusText(pictureControl_.lastStatus()));
+        if (convertPicture(path) == PictureOutcome::NotLoaded) {
+            report_.failed(path, pictureControl_.lastReason());
         }
         progress();
     }
     for (const fs::path& path : texts) {
-        pageTextFile(path);
+        pageText(path);
         progress();
     }
 }
 
-bool Converter::addFile(const fs::path& path)
+namespace {
+
+// Failures of a file that announced itself as a picture: it is no text, and
+// paging its bytes would put garbage into the package as if all were well.
+bool isPictureFailure(Status status)
 {
-    // Picture or text is decided by whether the file loads, never by its name.
-    if (convertPicture(path)) return true;
-    pageTextFile(path);
+    switch (status) {
+    case Status::BrokenPicture:
+    case Status::NoFrames:
+    case Status::EmptySurface:
+    case Status::SurfaceTooLarge:
+    case Status::FramesTooLarge:
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+bool Converter::addFile(const fs::path& path, AddRun run)
+{
+    if (run == AddRun::New) writtenThisRun_.clear();
+    return addOne(path);
+}
+
+void Converter::addFiles(const std::vector<fs::path>& paths)
+{
+    writtenThisRun_.clear();
+    for (const fs::path& path : paths) addOne(path);
+}
+
+bool Converter::addOne(const fs::path& path)
+{
+    // Picture or text is decided by what the file holds, never by its name.
+    if (convertPicture(path) != PictureOutcome::NotLoaded) return true;
+    if (isPictureFailure(pictureControl_.lastStatus())) {
+        refuse(path, pictureControl_.lastReason());
+        return true;
+    }
+    pageText(path);
     return false;
 }
 
-bool Converter::convertPicture(const fs::path& path)
+void Converter::refuse(const fs::path& input, std::string reason)
 {
-    if (pictureControl_.LoadFile(path) != 1) return false;
+    report_.failed(input, reason);
+    if (options_.refused) options_.refused(Failure{input, std::move(reason)});
+}
+
+std::optional<std::string> Converter::claimOutputNames(const fs::path& input, const std::vector<std::string>& names)
+{
+    for (const std::string& name : names) {
+        if (const std::optional<char> c = output::characterThePlaylistCannotCarry(name)) {
+            return "its output name \"" + output::escapedForTerminal(name) + "\" would hold " +
+                   output::describeCharacter(*c) + ", which a playlist line cannot carry";
+        }
+        const auto earlier = writtenThisRun_.find(name);
+        if (earlier != writtenThisRun_.end()) {
+            return "its output name \"" + output::escapedForTerminal(name) + "\" was already written by " +
+                   output::escapedForTerminal(earlier->second.string()) + " in this run; that file stays";
+        }
+    }
+    for (const std::string& name : names) writtenThisRun_.emplace(name, input);
+    return std::nullopt;
+}
+
+Converter::PictureOutcome Converter::convertPicture(const fs::path& path)
+{
+    if (pictureControl_.LoadFile(path) != 1) return PictureOutcome::NotLoaded;
+    if (std::optional<std::string> refusal = claimOutputNames(path, pictureControl_.plannedOutputNames())) {
+        refuse(path, std::move(*refusal));
+        return PictureOutcome::Refused;
+    }
+    for (const std::string& message : pictureControl_.loadMessages()) report_.warned(path, "decoder: " + message);
     report_.inputConverted();
     pictureControl_.ShowPicture();
-    return true;
+    return PictureOutcome::Converted;
 }
 
 void Converter::pageTextFile(const fs::path& path)
 {
+    writtenThisRun_.clear();
+    pageText(path);
+}
+
+void Converter::pageText(const fs::path& path)
+{
+    // Every page of a text begins with its first; its name stands for all.
+    const std::string firstPage = output::textPageFileName(output::pageNameOf(path), 1);
+    if (output::detectTextEncoding(path) != output::TextEncoding::Missing) {
+        if (std::optional<std::string> refusal = claimOutputNames(path, {firstPage})) {
+            refuse(path, std::move(*refusal));
+            return;
+        }
+        // Claimed only for pages that land; a text that gives none leaves
+        // the name free.
+        writtenThisRun_.erase(firstPage);
+    }
     const output::PagerResult result = output::pageTextFile(path, workDirectory_, options_.pager);
+    if (result.pagesWritten > 0) writtenThisRun_.emplace(firstPage, path);
+    if (result.zeroByteOffset) {
+        report_.warned(path, "a zero byte at offset " + std::to_string(*result.zeroByteOffset) +
+                                 " ends the text; what follows it is left out");
+    }
     report_.fileWritten(result.pagesWritten);
     if (result.status == Status::CantFindFile && options_.cantFindFile) options_.cantFindFile(path);
     // Pages that reached the folder count even when their lines did not;

@@ -4,7 +4,9 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,21 +32,30 @@ public:
     void inputConverted();
     void fileWritten(int count = 1);
     void failed(const std::filesystem::path& input, std::string reason);
+    // Written as asked, but perhaps not as meant; the same warning twice is
+    // kept once. input may be empty when the text names what it is about.
+    void warned(const std::filesystem::path& input, std::string text);
     int inputsConverted() const;
     int filesWritten() const;
     std::vector<Failure> failures() const;
+    std::vector<Failure> warnings() const;
 
 private:
     mutable std::mutex mutex_;
     int inputsConverted_ = 0;
     int filesWritten_ = 0;
     std::vector<Failure> failures_;
+    std::vector<Failure> warnings_;
 };
 
 struct ConversionOptions {
     output::TextPagerOptions pager;
     // Shown for a text that cannot be opened ("Cant find file!").
     std::function<void(const std::filesystem::path&)> cantFindFile;
+    // Shown for an input refused outright (a damaged picture, a name the
+    // playlist cannot carry, a name already written in this run); the
+    // failure is in the report as well.
+    std::function<void(const Failure&)> refused;
     // Called after every input of a batch: done, found.
     std::function<void(int done, int found)> progress;
     // Every DOB file attempted, on the capturing thread (an animation's
@@ -71,8 +82,16 @@ public:
     // The start-up batch: every "*.bmp" through the picture control, then
     // every "*.txt" through the text pager.
     void convertFolder(const std::filesystem::path& sourceFolder);
-    // Add: a picture when it loads as one (true), else a text (false).
-    bool addFile(const std::filesystem::path& path);
+    // Add: a picture when it loads as one; a file that is recognisably a
+    // picture but does not load is refused; anything else is a text. True
+    // when it was taken as a picture. A new run forgets the names written
+    // before; a continued one (the next of several files chosen at once)
+    // refuses to write one of them again.
+    enum class AddRun { New, Continued };
+    bool addFile(const std::filesystem::path& path, AddRun run = AddRun::New);
+    // Add of several files as one run: a later file whose output name an
+    // earlier one of them wrote is refused.
+    void addFiles(const std::vector<std::filesystem::path>& paths);
     // Pages one text file.
     void pageTextFile(const std::filesystem::path& path);
     // DeleteAll: ends a running capture, then empties the output folder;
@@ -82,12 +101,22 @@ public:
     const std::filesystem::path& workDirectory() const { return workDirectory_; }
 
 private:
-    bool convertPicture(const std::filesystem::path& path);
+    enum class PictureOutcome { Converted, Refused, NotLoaded };
+    PictureOutcome convertPicture(const std::filesystem::path& path);
+    bool addOne(const std::filesystem::path& path);
+    void pageText(const std::filesystem::path& path);
+    // Why these output names cannot be written for input, or nothing; on
+    // nothing they count as written by it from now on.
+    std::optional<std::string> claimOutputNames(const std::filesystem::path& input,
+                                                const std::vector<std::string>& names);
+    void refuse(const std::filesystem::path& input, std::string reason);
 
     picture::AnimatedPicture& pictureControl_;
     std::filesystem::path workDirectory_;
     ConversionOptions options_;
     ConversionReport& report_;
+    // Output names written in the current run and the input that wrote each.
+    std::map<std::string, std::filesystem::path> writtenThisRun_;
 };
 
 }  // namespace pelkora::app

@@ -30,6 +30,7 @@
 #include "app/picture_view.h"
 #include "app/qt_path.h"
 #include "app/resources.h"
+#include "output/names.h"
 #include "output/playlist.h"
 #include "ui_main_dialog.h"
 
@@ -255,6 +256,10 @@ ConversionOptions MainDialog::conversionOptions(const output::TextPagerOptions& 
     options.cantFindFile = [this](const std::filesystem::path&) {
         showMessage(QString::fromUtf8(kCantFindFileText));
     };
+    options.refused = [this](const Failure& failure) {
+        showMessage(QString::fromStdString(output::escapedForTerminal(failure.input.filename().string()) + ": " +
+                                           failure.reason));
+    };
     options.progress = [this](int done, int found) {
         if (progress_) {
             progress_(done, found);
@@ -314,12 +319,15 @@ void MainDialog::addFile() {
 
 void MainDialog::addFiles(const std::vector<std::filesystem::path>& files) {
     std::vector<std::string> failed;
+    // Files chosen together are one run: none may overwrite another's output.
+    Converter::AddRun run = Converter::AddRun::New;
     for (const std::filesystem::path& file : files) {
         if (file.empty()) {
             continue;
         }
         const std::size_t failuresBefore = report_.failures().size();
-        addOneFile(file);
+        addOneFile(file, run);
+        run = Converter::AddRun::Continued;
         const std::vector<Failure> failures = report_.failures();
         if (failures.size() > failuresBefore) {
             failed.push_back(failureText(failures[failuresBefore]));
@@ -349,7 +357,7 @@ bool hasPictureName(const std::filesystem::path& file) {
 
 }  // namespace
 
-void MainDialog::addOneFile(const std::filesystem::path& file) {
+void MainDialog::addOneFile(const std::filesystem::path& file, Converter::AddRun run) {
     // The animation before is written whole first (as the load would), so
     // that the options change only between pictures.
     pictureControl.CompletePass();
@@ -359,7 +367,7 @@ void MainDialog::addOneFile(const std::filesystem::path& file) {
     // Followed from before the load: an animation's first frames may be
     // written before addFile returns.
     status_.followAnimation(file.has_extension() ? file.stem().string() : std::string());
-    const bool isPicture = converter_.addFile(file);
+    const bool isPicture = converter_.addFile(file, run);
     if (isPicture && pictureControl.CountAnimationFrames() > 0) {
         postStatusRefresh();
         return;

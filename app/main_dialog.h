@@ -107,7 +107,7 @@ protected:
 private:
     ConversionOptions conversionOptions(const output::TextPagerOptions& pagerOptions);
     void updateCursor(QPoint clientPoint);
-    void addOneFile(const std::filesystem::path& file);
+    void addOneFile(const std::filesystem::path& file, Converter::AddRun run);
     void setStatus(std::string text);
     // Re-reads the status from any thread; the strip is updated on ours.
     void postStatusRefresh();

@@ -11,8 +11,9 @@ namespace {
 constexpr std::size_t kHeaderAndScreen = 13;
 constexpr std::size_t kGraphicControlLength = 8;
 constexpr std::size_t kImageDescriptorFixed = 10;  // without the LZW code size byte
-constexpr std::size_t kApplicationFixed = 14;
+constexpr std::size_t kApplicationHead = 3;  // introducer, label, size byte
 constexpr std::size_t kCommentFixed = 2;
+constexpr std::size_t kUnknownExtensionFixed = 2;
 constexpr std::size_t kPlainTextFixed = 15;
 
 // Callers have checked that both bytes lie inside the data.
@@ -85,7 +86,7 @@ GifBlockKind GifScanner::ClassifyBlock() const {
         case 0xF9: return GifBlockKind::GraphicControlExtension;
         case 0xFE: return GifBlockKind::CommentExtension;
         case 0xFF: return GifBlockKind::ApplicationExtension;
-        default: return GifBlockKind::Unrecognised;
+        default: return GifBlockKind::UnknownExtension;
         }
     }
     if (b == 0x2C) return GifBlockKind::ImageDescriptor;
@@ -104,8 +105,13 @@ std::int64_t GifScanner::BlockLength() const {
     };
     switch (ClassifyBlock()) {
     case GifBlockKind::Unrecognised: return -1;
-    case GifBlockKind::ApplicationExtension: return withChain(kApplicationFixed);
+    case GifBlockKind::ApplicationExtension:
+        // Its sub-blocks follow the identifier block, whose size byte says
+        // how long it is (11 in the common case, but not always).
+        if (!fits(o, kApplicationHead, dataSize)) return 0;
+        return withChain(kApplicationHead + gifData[o + 2]);
     case GifBlockKind::CommentExtension: return withChain(kCommentFixed);
+    case GifBlockKind::UnknownExtension: return withChain(kUnknownExtensionFixed);
     case GifBlockKind::GraphicControlExtension: return static_cast<std::int64_t>(kGraphicControlLength);
     case GifBlockKind::PlainTextExtension: return withChain(kPlainTextFixed);
     case GifBlockKind::ImageDescriptor: {
@@ -131,7 +137,8 @@ int GifScanner::AdvanceBlock() {
 namespace {
 
 bool isLeadingBlock(GifBlockKind k) {
-    return k == GifBlockKind::ApplicationExtension || k == GifBlockKind::CommentExtension;
+    return k == GifBlockKind::ApplicationExtension || k == GifBlockKind::CommentExtension ||
+           k == GifBlockKind::UnknownExtension;
 }
 
 bool isFinalBlock(GifBlockKind k) {

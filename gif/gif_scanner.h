@@ -26,6 +26,9 @@ enum class GifBlockKind : int {
     PlainTextExtension = 4,
     ImageDescriptor = 5,
     Trailer = 6,
+    // 0x21 with a label not listed above: stepped over by its sub-blocks,
+    // as GIF89a asks of decoders that do not know an extension.
+    UnknownExtension = 7,
 };
 
 struct FrameSize {

@@ -59,15 +59,27 @@ PELKORA_WIDE_CLONES void encodeContiguous(const std::uint32_t* pixels, std::size
         out[pairs] = greyOf(pixels[count - 1]);
 }
 
+void warnIfAny(const DobTarget& target, std::string text)
+{
+    if (!text.empty() && target.warn)
+        target.warn(std::move(text));
+}
+
+std::string timedEntry(const DobTarget& target, const std::string& name, std::string_view key,
+                       std::string_view defaultValue)
+{
+    TimingSetting setting = readTimingSetting(timingSettingsPath(target.workDirectory), key, defaultValue);
+    warnIfAny(target, std::move(setting.warning));
+    return stillPictureEntry(name, setting.value);
+}
+
 std::string playlistLine(const DobTarget& target, const std::string& name)
 {
     switch (target.form) {
     case PlaylistLineForm::StillPicture:
-        return stillPictureEntry(name, readTimingValue(timingSettingsPath(target.workDirectory),
-                                                       kStaticPlayTimeKey, kStaticPlayTimeDefault));
+        return timedEntry(target, name, kStaticPlayTimeKey, kStaticPlayTimeDefault);
     case PlaylistLineForm::LastFrame:
-        return stillPictureEntry(name, readTimingValue(timingSettingsPath(target.workDirectory),
-                                                       kLastFramePlayTimeKey, kLastFramePlayTimeDefault));
+        return timedEntry(target, name, kLastFramePlayTimeKey, kLastFramePlayTimeDefault);
     case PlaylistLineForm::AnimationFrame:
         break;
     }
@@ -135,6 +147,14 @@ std::filesystem::path dobPathFor(const std::filesystem::path& capturePath)
     return capturePath.parent_path() / name;
 }
 
+std::string headerWrapNote(int width, int height)
+{
+    if (width < 256 && height < 256)
+        return {};
+    return std::to_string(width) + "x" + std::to_string(height) + " is stored as " + std::to_string(width & 0xFF) +
+           "x" + std::to_string(height & 0xFF);
+}
+
 Status WriteDob(const DobTarget& target, const PixelView& pixels)
 {
     const std::vector<std::uint8_t> dob = EncodeDobFor(target, pixels);
@@ -144,6 +164,8 @@ Status WriteDob(const DobTarget& target, const PixelView& pixels)
     // No line may name a file that is not there.
     if (!writeWholeFile(dobPath, std::string_view(reinterpret_cast<const char*>(dob.data()), dob.size())))
         return Status::CannotWrite;
+    if (const std::string wrap = headerWrapNote(pixels.width, pixels.height); !wrap.empty())
+        warnIfAny(target, dobPath.filename().string() + ": its header holds width and height modulo 256: " + wrap);
     const std::string line = playlistLine(target, dobPath.filename().string());
     if (!appendPlaylistEntry(playlistPath(target.outputDirectory), line))
         return Status::CannotWriteIndex;

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "output/status.h"
@@ -38,6 +40,9 @@ struct DobTarget {
     PlaylistLineForm form = PlaylistLineForm::StillPicture;
     int frameDisplayTime = 0;
     bool dither = false;  // error diffusion instead of the plain grey formula
+    // Told what was written as asked but may not be what the user meant (a
+    // header that wraps, a timing value that is no number); may be empty.
+    std::function<void(std::string)> warn;
 };
 
 // Grey level of one pixel: 15 - (R/16 + G/16 + B/16) / 3.
@@ -52,6 +57,10 @@ std::vector<std::uint8_t> EncodeDobFor(const DobTarget& target, const PixelView&
 // The capture path with every ".bmp" of its file name replaced by ".dob";
 // the folder part is left alone.
 std::filesystem::path dobPathFor(const std::filesystem::path& capturePath);
+
+// "400x300 is stored as 144x44" for a picture whose header bytes wrap;
+// empty when both sides are below 256.
+std::string headerWrapNote(int width, int height);
 
 // Writes the DOB file, then appends its playlist line. A file that cannot be
 // created gets no line (CannotWrite); CannotWriteIndex when the line failed.

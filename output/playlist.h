@@ -48,6 +48,16 @@ bool appendPlaylistEntry(const std::filesystem::path& playlist, std::string_view
 std::string readTimingValue(const std::filesystem::path& settings, std::string_view key,
                             std::string_view defaultValue);
 
+// The value as readTimingValue gives it; warning is set when the file holds
+// a value that is not a plain decimal number of 1 to 9 digits (it is still
+// copied as it stands), and names the file, the key and the value.
+struct TimingSetting {
+    std::string value;
+    std::string warning;  // empty: none
+};
+TimingSetting readTimingSetting(const std::filesystem::path& settings, std::string_view key,
+                                std::string_view defaultValue);
+
 // Entry texts, byte for byte.
 std::string stillPictureEntry(std::string_view fileName, std::string_view timeText);  // "%s,%s\n\n"
 std::string frameEntry(std::string_view fileName, int frameDisplayTime);             // "%s,%d\n"

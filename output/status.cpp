@@ -9,6 +9,7 @@ const char* statusText(Status status)
     case Status::CantFindFile: return "Cant find file!";
     case Status::CannotRead: return "cannot read the file";
     case Status::NotAPicture: return "not a picture";
+    case Status::BrokenPicture: return "a damaged picture that does not decode";
     case Status::NoFrames: return "a GIF without any frame that decodes";
     case Status::EmptySurface: return "the picture has a width or height of 0";
     case Status::SurfaceTooLarge: return "the picture is too large (its surface would exceed 256 MiB)";

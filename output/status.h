@@ -10,6 +10,7 @@ enum class Status {
     CantFindFile,      // the input could not be opened at all
     CannotRead,        // opened, but reading it failed
     NotAPicture,       // no decoder took it
+    BrokenPicture,     // recognisably a picture, but it does not decode
     NoFrames,          // a GIF in which no frame could be walked or decoded
     EmptySurface,      // a picture or logical screen of width or height 0
     SurfaceTooLarge,   // the surface would exceed the memory limit

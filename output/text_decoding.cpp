@@ -55,8 +55,10 @@ Utf8Lead utf8Lead(unsigned char byte)
 
 void TextNormaliser::feed(std::string_view piece, std::string& out)
 {
+    if (ended_)
+        return;
     std::size_t i = 0;
-    while (!ended_ && i < piece.size()) {
+    while (i < piece.size()) {
         if (heldCarriageReturn_) {
             heldCarriageReturn_ = false;
             if (piece[i] != '\n')
@@ -70,12 +72,16 @@ void TextNormaliser::feed(std::string_view piece, std::string& out)
         if (i == piece.size())
             break;
         switch (piece[i]) {
-        case '\0': ended_ = true; break;
+        case '\0':
+            ended_ = true;
+            fed_ += i;
+            return;
         case '\t': out.append("    "); break;
         default: heldCarriageReturn_ = true; break;
         }
         ++i;
     }
+    fed_ += piece.size();
 }
 
 void TextNormaliser::finish(std::string& out)

@@ -24,10 +24,14 @@ public:
     void finish(std::string& out);
     // True once a zero byte has ended the text: later pieces are ignored.
     bool ended() const { return ended_; }
+    // Bytes fed before the zero byte that ended the text (all bytes fed
+    // while it has not ended).
+    std::size_t bytesBeforeEnd() const { return fed_; }
 
 private:
     bool heldCarriageReturn_ = false;
     bool ended_ = false;
+    std::size_t fed_ = 0;
 };
 
 // Bytes in UTF-8 or in an 8-bit or multi-byte character set to UTF-16 code

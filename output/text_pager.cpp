@@ -78,6 +78,7 @@ private:
 struct ReadOutcome {
     bool ok = true;
     std::size_t units = 0;
+    std::optional<std::uint64_t> zeroByteOffset;
 };
 
 // ANSI and UTF-8 texts: the bytes after the mark, up to a zero byte,
@@ -87,10 +88,10 @@ ReadOutcome readNarrowText(const fs::path& path, long markLength, const std::str
 {
     TextDecoder decoder(charset);
     if (!decoder.valid())
-        return {false, 0};
+        return {false, 0, std::nullopt};
     const File file = openForReading(path);
     if (!file || std::fseek(file.get(), markLength, SEEK_SET) != 0)
-        return {false, 0};
+        return {false, 0, std::nullopt};
 
     ReadOutcome outcome;
     TextNormaliser normaliser;
@@ -112,17 +113,21 @@ ReadOutcome readNarrowText(const fs::path& path, long markLength, const std::str
         pass(false);
     }
     outcome.ok = !std::ferror(file.get());
+    if (normaliser.ended())
+        outcome.zeroByteOffset = static_cast<std::uint64_t>(markLength) + normaliser.bytesBeforeEnd();
     normaliser.finish(bytes);
     pass(true);
     return outcome;
 }
 
-// UTF-16LE texts: the whole units after the mark, as they are.
-ReadOutcome readUtf16Text(const fs::path& path, Paginator& paginator)
+// UTF-16 texts: the whole units after the mark, as they are, in the byte
+// order the mark gives.
+ReadOutcome readUtf16Text(const fs::path& path, bool bigEndian, Paginator& paginator)
 {
+    const int lowByte = bigEndian ? 1 : 0;
     const File file = openForReading(path);
     if (!file || std::fseek(file.get(), 2, SEEK_SET) != 0)
-        return {false, 0};
+        return {false, 0, std::nullopt};
 
     ReadOutcome outcome;
     std::string piece(kReadPiece, '\0');
@@ -136,8 +141,8 @@ ReadOutcome readUtf16Text(const fs::path& path, Paginator& paginator)
         const std::size_t available = carried + read;
         units.clear();
         for (std::size_t i = 0; i + 1 < available; i += 2)
-            units.push_back(static_cast<char16_t>(static_cast<unsigned char>(piece[i])
-                                                  | (static_cast<unsigned char>(piece[i + 1]) << 8)));
+            units.push_back(static_cast<char16_t>(static_cast<unsigned char>(piece[i + lowByte])
+                                                  | (static_cast<unsigned char>(piece[i + 1 - lowByte]) << 8)));
         carried = available % 2;
         if (carried != 0)
             piece[0] = piece[available - 1];
@@ -195,6 +200,8 @@ TextEncoding detectTextEncoding(const fs::path& path)
         return TextEncoding::Missing;
     if (mark[0] == 0xFF && mark[1] == 0xFE)
         return TextEncoding::Utf16LE;
+    if (mark[0] == 0xFE && mark[1] == 0xFF)
+        return TextEncoding::Utf16BE;
     if (mark[0] == 0xEF && mark[1] == 0xBB && mark[2] == 0xBF)
         return TextEncoding::Utf8;
     return TextEncoding::Ansi;
@@ -203,6 +210,9 @@ TextEncoding detectTextEncoding(const fs::path& path)
 std::string pageNameOf(const fs::path& textPath)
 {
     const std::string name = textPath.filename().string();
+    // Without a dot there is no extension to take off.
+    if (name.find('.') == std::string::npos)
+        return name;
     std::size_t end = name.size();
     for (int i = 0; i < 4; ++i) {
         if (end == 0)
@@ -222,13 +232,18 @@ PagerResult pageTextFile(const fs::path& textPath, const fs::path& workDirectory
 {
     const TextEncoding encoding = detectTextEncoding(textPath);
     if (encoding == TextEncoding::Missing)
-        return PagerResult{Status::CantFindFile};
+    {
+        PagerResult missing;
+        missing.status = Status::CantFindFile;
+        return missing;
+    }
 
     PageWriter writer(workDirectory, pageNameOf(textPath));
     Paginator paginator([&writer](std::u16string_view units, PageRange) { writer.writeTextPage(units); });
     ReadOutcome outcome;
     switch (encoding) {
-    case TextEncoding::Utf16LE: outcome = readUtf16Text(textPath, paginator); break;
+    case TextEncoding::Utf16LE: outcome = readUtf16Text(textPath, false, paginator); break;
+    case TextEncoding::Utf16BE: outcome = readUtf16Text(textPath, true, paginator); break;
     case TextEncoding::Utf8: outcome = readNarrowText(textPath, 3, "UTF-8", paginator); break;
     default: outcome = readNarrowText(textPath, 0, ansiCharsetFor(options), paginator); break;
     }
@@ -236,6 +251,7 @@ PagerResult pageTextFile(const fs::path& textPath, const fs::path& workDirectory
 
     PagerResult result = writer.result();
     result.status = overallStatus(outcome, result);
+    result.zeroByteOffset = outcome.zeroByteOffset;
     return result;
 }
 

@@ -3,6 +3,8 @@
 // files "NAME-NN.txt" in the output folder, each with its playlist entry.
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -12,7 +14,7 @@
 
 namespace pelkora::output {
 
-enum class TextEncoding : int { Missing = -1, Ansi = 0, Utf8 = 1, Utf16LE = 2 };
+enum class TextEncoding : int { Missing = -1, Ansi = 0, Utf8 = 1, Utf16LE = 2, Utf16BE = 3 };
 
 struct TextPagerOptions {
     // Character set for texts without a byte-order mark (an iconv name such
@@ -27,6 +29,9 @@ struct PagerResult {
     int pagesWritten = 0;
     int pagesSkipped = 0;        // page files that could not be created
     int entriesMissing = 0;      // written pages whose playlist entry failed
+    // An ANSI or UTF-8 text ends at its first zero byte; where that byte
+    // lies in the file, so that a caller can say the rest was left out.
+    std::optional<std::uint64_t> zeroByteOffset;
 };
 
 // Pages the whole text at textPath into workDirectory/adv.
@@ -37,7 +42,7 @@ PagerResult pageTextFile(const std::filesystem::path& textPath,
 TextEncoding detectTextEncoding(const std::filesystem::path& path);
 
 // The source's file name less its last four characters; the whole name when
-// it has fewer than four. A character is a UTF-8 sequence where the name
+// it has fewer than four or no dot at all. A character is a UTF-8 sequence where the name
 // holds one, else a byte.
 std::string pageNameOf(const std::filesystem::path& textPath);
 

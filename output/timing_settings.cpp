@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "output/ascii.h"
+#include "output/names.h"
 #include "output/playlist.h"
 
 namespace pelkora::output {
@@ -101,7 +102,7 @@ public:
             return std::nullopt;
         if (!equalsIgnoringAsciiCase(trim(text.substr(0, equals)), key_))
             return std::nullopt;
-        return std::string(firstCharacters(unquote(trim(text.substr(equals + 1)))));
+        return std::string(unquote(trim(text.substr(equals + 1))));
     }
 
     bool done() const { return done_; }
@@ -114,26 +115,59 @@ private:
     bool done_ = false;
 };
 
-}  // namespace
+bool isPlainNumber(std::string_view value)
+{
+    if (value.empty() || value.size() > kValueLength)
+        return false;
+    for (const char c : value)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
 
-std::string readTimingValue(const std::filesystem::path& settings, std::string_view key,
-                            std::string_view defaultValue)
+// The value as the file holds it (before the cut to nine characters), or
+// nothing when the file, section or key is missing.
+std::optional<std::string> readRawValue(const std::filesystem::path& settings, std::string_view key)
 {
     // A pipe or a device in the file's place would stall or never end the
     // read; like a missing file, it gives the default.
     std::error_code error;
     if (!std::filesystem::is_regular_file(settings, error))
-        return std::string(defaultValue);
+        return std::nullopt;
     std::FILE* file = std::fopen(settings.c_str(), "rb");
     if (file == nullptr)
-        return std::string(defaultValue);
+        return std::nullopt;
     SettingsReader reader(kTimingSection, key);
     std::optional<std::string> value;
     std::string line;
     while (!value && !reader.done() && readLine(file, line))
         value = reader.line(line);
     std::fclose(file);
-    return value ? std::move(*value) : std::string(defaultValue);
+    return value;
+}
+
+}  // namespace
+
+TimingSetting readTimingSetting(const std::filesystem::path& settings, std::string_view key,
+                                std::string_view defaultValue)
+{
+    const std::optional<std::string> raw = readRawValue(settings, key);
+    if (!raw)
+        return {std::string(defaultValue), {}};
+    TimingSetting setting{std::string(firstCharacters(*raw)), {}};
+    if (!isPlainNumber(*raw)) {
+        setting.warning = escapedForTerminal(settings.string()) + ": [" + std::string(kTimingSection) + "] " +
+                          std::string(key) + " = \"" + escapedForTerminal(*raw) +
+                          "\" is not a plain number of 1 to 9 digits; copied as \"" +
+                          escapedForTerminal(setting.value) + "\"";
+    }
+    return setting;
+}
+
+std::string readTimingValue(const std::filesystem::path& settings, std::string_view key,
+                            std::string_view defaultValue)
+{
+    return readTimingSetting(settings, key, defaultValue).value;
 }
 
 }  // namespace pelkora::output

@@ -78,8 +78,10 @@ void AnimatedPicture::RememberBaseName(const std::filesystem::path& path)
     const std::size_t dot = text.rfind('.');
     const std::size_t slash = text.rfind('/');
     const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    // A name without a dot is all base name: cutting it to nothing would
+    // give every such picture the one hidden name ".dob".
     if (dot == std::string::npos || dot < start)
-        baseName_.clear();
+        baseName_ = text.substr(start);
     else
         baseName_ = text.substr(start, dot - start);
 }
@@ -93,6 +95,8 @@ int AnimatedPicture::LoadMemory(const std::uint8_t* data, std::size_t size)
 int AnimatedPicture::LoadBytes(const std::uint8_t* data, std::size_t size)
 {
     Reset();
+    lastDetail_.clear();
+    loadMessages_.clear();
     if (data == nullptr || size == 0)
         return fail(Status::NotAPicture);
     Status status = gif::HasGifSignature(data, size) ? LoadGif(data, size) : LoadOtherPicture(data, size);
@@ -111,6 +115,8 @@ int AnimatedPicture::LoadBytes(const std::uint8_t* data, std::size_t size)
 Status AnimatedPicture::LoadOtherPicture(const std::uint8_t* data, std::size_t size)
 {
     DecodedStill still = DecodeStill(data, size, limits_.surfaceBytes, kMenuColor);
+    loadMessages_ = std::move(still.messages);
+    lastDetail_ = std::move(still.reason);
     if (still.status != Status::Ok)
         return still.status;
     pictureWidth_ = still.image.width();
@@ -123,8 +129,10 @@ Status AnimatedPicture::LoadGif(const std::uint8_t* data, std::size_t size)
 {
     isGif_ = true;
     const std::optional<gif::LogicalScreen> screen = gif::ReadLogicalScreen(data, size);
-    if (!screen)
-        return Status::NotAPicture;
+    if (!screen) {
+        lastDetail_ = "the file ends inside its header or global colour table";
+        return Status::BrokenPicture;
+    }
     pictureWidth_ = screen->width;
     pictureHeight_ = screen->height;
     // Refused before any frame is decoded: a huge screen costs nothing yet.
@@ -247,6 +255,31 @@ QImage AnimatedPicture::snapshot() const
 int AnimatedPicture::pictureWidth() const { return pictureWidth_; }
 int AnimatedPicture::pictureHeight() const { return pictureHeight_; }
 Status AnimatedPicture::lastStatus() const { return lastStatus_; }
+std::string AnimatedPicture::lastReason() const
+{
+    std::string reason = statusText(lastStatus_);
+    if (lastStatus_ != Status::Ok && !lastDetail_.empty())
+        reason += " (" + lastDetail_ + ")";
+    return reason;
+}
+const std::vector<std::string>& AnimatedPicture::loadMessages() const { return loadMessages_; }
+
+std::vector<std::string> AnimatedPicture::plannedOutputNames() const
+{
+    std::vector<std::string> names;
+    if (!isInitialized_)
+        return names;
+    // As the capture names them; a frame or picture without area is skipped.
+    if (CountAnimationFrames() > 0) {
+        for (std::size_t i = 0; i < frames_.size(); ++i) {
+            if (frames_[i].width > 0 && frames_[i].height > 0 && !frames_[i].picture.isNull())
+                names.push_back(output::dobPathFor(frameCapturePath(static_cast<int>(i) + 1)).filename().string());
+        }
+    } else if (picture_ && pictureWidth_ > 0 && pictureHeight_ > 0) {
+        names.push_back(output::dobPathFor(stillCapturePath()).filename().string());
+    }
+    return names;
+}
 bool AnimatedPicture::isGif() const { return isGif_; }
 int AnimatedPicture::frameCount() const { return static_cast<int>(frames_.size()); }
 int AnimatedPicture::frameDisplayTime() const { return frameDisplayTime_; }

@@ -32,6 +32,7 @@ namespace pelkora::picture {
 struct CaptureEvent {
     std::filesystem::path dobPath;
     Status status = Status::Ok;  // Ok, CannotWrite or CannotWriteIndex
+    std::vector<std::string> warnings;  // written, but perhaps not as meant
 };
 
 struct ViewCallbacks {
@@ -115,6 +116,13 @@ public:
     int pictureWidth() const;
     int pictureHeight() const;
     Status lastStatus() const;
+    // lastStatus() in words, with the decoder's own reason where it gave one.
+    std::string lastReason() const;
+    // What the decoder said during the last load that did not stop it.
+    const std::vector<std::string>& loadMessages() const;
+    // After a load: the names of the DOB files that ShowPicture will write,
+    // in the order it writes them.
+    std::vector<std::string> plannedOutputNames() const;
     bool isGif() const;
     // Decoded frames in the list (0 for a still picture).
     int frameCount() const;
@@ -173,6 +181,8 @@ private:
     std::optional<StillPicture> picture_;
     std::vector<FrameRecord> frames_;
     Status lastStatus_ = Status::Ok;
+    std::string lastDetail_;
+    std::vector<std::string> loadMessages_;
     LoadLimits limits_;
     output::OutputOptions outputOptions_;
 

@@ -186,7 +186,7 @@ void AnimatedPicture::CaptureRect(int left, int top, int width, int height, cons
 {
     if (width <= 0 || height <= 0)
         return;
-    CaptureEvent event{output::dobPathFor(capturePath), Status::Ok};
+    CaptureEvent event{output::dobPathFor(capturePath), Status::Ok, {}};
     // Frames are decoded within the limits, so this only guards the unforeseen.
     QImage capture;
     if (rgb32Bytes(width, height) <= std::max(limits_.surfaceBytes, limits_.frameBytes))
@@ -216,8 +216,9 @@ void AnimatedPicture::CaptureRect(int left, int top, int width, int height, cons
         if (!captureEnabled_)
             return;
         if (event.status == Status::Ok) {
-            const output::DobTarget target{capturePath,       outputDirectory_, workDirectory_,
-                                           form,              frameDisplayTime_, outputOptions_.dither};
+            const output::DobTarget target{capturePath,       outputDirectory_,      workDirectory_,
+                                           form,              frameDisplayTime_,     outputOptions_.dither,
+                                           [&event](std::string warning) { event.warnings.push_back(std::move(warning)); }};
             const output::PixelView view{reinterpret_cast<const std::uint32_t*>(capture.constBits()), capture.width(),
                                          capture.height(), static_cast<std::ptrdiff_t>(capture.bytesPerLine() / 4)};
             event.status = captureSink_(target, view);

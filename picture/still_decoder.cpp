@@ -7,6 +7,8 @@
 #include <QByteArray>
 #include <QImageReader>
 
+#include "gif/gif_scanner.h"
+#include "picture/decoder_messages.h"
 #include "picture/pixel_bytes.h"
 
 namespace pelkora::picture {
@@ -146,7 +148,31 @@ QImage flattened(const QImage& decoded, QRgb underneath)
     return out;
 }
 
+DecodedStill DecodeStillQuietly(const std::uint8_t* data, std::size_t size, std::uint64_t surfaceBytes,
+                                QRgb underneath, DecoderMessages& messages);
+
 }  // namespace
+
+bool IsRecognisablePicture(const std::uint8_t* data, std::size_t size)
+{
+    if (data == nullptr)
+        return false;
+    if (gif::HasGifSignature(data, size))
+        return true;
+    const char* format = StillFormatOf(data, size);
+    if (format == nullptr)
+        return false;
+    if (std::strcmp(format, "png") == 0 || std::strcmp(format, "jpeg") == 0)
+        return true;
+    if (std::strcmp(format, "bmp") != 0 || size < 18)
+        return false;
+    // BITMAPCOREHEADER, BITMAPINFOHEADER, the two Adobe forms, OS/2 2.x,
+    // BITMAPV4HEADER and BITMAPV5HEADER.
+    switch (u32At(data, 14)) {
+    case 12: case 40: case 52: case 56: case 64: case 108: case 124: return true;
+    default: return false;
+    }
+}
 
 const char* StillFormatOf(const std::uint8_t* data, std::size_t size)
 {
@@ -164,12 +190,39 @@ const char* StillFormatOf(const std::uint8_t* data, std::size_t size)
 
 DecodedStill DecodeStill(const std::uint8_t* data, std::size_t size, std::uint64_t surfaceBytes, QRgb underneath)
 {
+    DecoderMessages messages;
+    DecodedStill result = DecodeStillQuietly(data, size, surfaceBytes, underneath, messages);
+    result.messages = messages.take();
+    if (result.status == Status::NotAPicture && IsRecognisablePicture(data, size)) {
+        result.status = Status::BrokenPicture;
+        // The plugin's own words (libpng's error, say) tell more than the
+        // reader's summary, so they come first.
+        std::string reason;
+        for (const std::string& message : result.messages)
+            reason += (reason.empty() ? "" : "; ") + message;
+        if (!result.reason.empty())
+            reason += (reason.empty() ? "" : "; ") + result.reason;
+        result.reason = std::move(reason);
+        result.messages.clear();  // said in the reason
+    }
+    return result;
+}
+
+namespace {
+
+DecodedStill DecodeStillQuietly(const std::uint8_t* data, std::size_t size, std::uint64_t surfaceBytes,
+                                QRgb underneath, DecoderMessages& messages)
+{
     DecodedStill result;
     const char* format = StillFormatOf(data, size);
+    if (format != nullptr && std::strcmp(format, "png") == 0)
+        messages.holdStandardError();
     if (format == nullptr || size > static_cast<std::size_t>(std::numeric_limits<int>::max()))
         return result;
-    if (std::strcmp(format, "bmp") == 0 && !bmpHoldsItsPixels(data, size))
+    if (std::strcmp(format, "bmp") == 0 && !bmpHoldsItsPixels(data, size)) {
+        result.reason = "the file is shorter than the rows its header announces";
         return result;
+    }
     // The bytes are only read during this call, so no copy is needed.
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     QBuffer buffer;
@@ -187,6 +240,7 @@ DecodedStill DecodeStill(const std::uint8_t* data, std::size_t size, std::uint64
     QImage image = isRunLengthBmp(data, size) ? readOverBlank(reader) : reader.read();
     if (image.isNull()) {
         result.status = Status::NotAPicture;
+        result.reason = reader.errorString().toStdString();
         return result;
     }
     result.status = checkSize(image.size(), surfaceBytes);
@@ -197,5 +251,7 @@ DecodedStill DecodeStill(const std::uint8_t* data, std::size_t size, std::uint64
         result.status = Status::SurfaceTooLarge;
     return result;
 }
+
+}  // namespace
 
 }  // namespace pelkora::picture

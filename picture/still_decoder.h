@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include <QImage>
 
@@ -12,9 +14,18 @@
 namespace pelkora::picture {
 
 struct DecodedStill {
-    Status status = Status::NotAPicture;  // Ok, NotAPicture, EmptySurface or SurfaceTooLarge
+    // Ok, NotAPicture, BrokenPicture (recognised but not decoded),
+    // EmptySurface or SurfaceTooLarge
+    Status status = Status::NotAPicture;
     QImage image;                         // RGB32, its decoded pixel size
+    std::string reason;                   // the decoder's own words on a failure, if any
+    std::vector<std::string> messages;    // what the decoder said on the way
 };
+
+// True for data that announces itself as a picture: a GIF, PNG or JPEG
+// signature, or a BMP file header with an info header size the format
+// defines. Such data that does not decode is a broken picture, not a text.
+bool IsRecognisablePicture(const std::uint8_t* data, std::size_t size);
 
 // The Qt format name for the signature at the start of the data, or nullptr.
 const char* StillFormatOf(const std::uint8_t* data, std::size_t size);

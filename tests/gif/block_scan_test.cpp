@@ -44,11 +44,11 @@ TEST(GifClassifyBlock, ByIntroducerAndLabel) {
         {{0x21, 0x01}, GifBlockKind::PlainTextExtension},
         {{0x2C}, GifBlockKind::ImageDescriptor},
         {{0x3B}, GifBlockKind::Trailer},
-        {{0x21, 0x00}, GifBlockKind::Unrecognised},
-        {{0x21, 0x02}, GifBlockKind::Unrecognised},
-        {{0x21, 0xF8}, GifBlockKind::Unrecognised},
-        {{0x21, 0xFA}, GifBlockKind::Unrecognised},
-        {{0x21, 0xFD}, GifBlockKind::Unrecognised},
+        {{0x21, 0x00}, GifBlockKind::UnknownExtension},
+        {{0x21, 0x02}, GifBlockKind::UnknownExtension},
+        {{0x21, 0xF8}, GifBlockKind::UnknownExtension},
+        {{0x21, 0xFA}, GifBlockKind::UnknownExtension},
+        {{0x21, 0xFD}, GifBlockKind::UnknownExtension},
         {{0x21}, GifBlockKind::Unrecognised},  // label would lie past the data
         {{0x00}, GifBlockKind::Unrecognised},
         {{0xF9}, GifBlockKind::Unrecognised},
@@ -109,7 +109,10 @@ TEST(GifBlockLength, ExtensionsAndTrailer) {
         {"plain text", GifBuilder().plainText(0, 0, 8, 8, "hi").bytes(), 15 + 3 + 1},
         {"trailer", GifBuilder().trailer().bytes(), 1},
         {"stray byte", Bytes{0x99}, -1},
-        {"label 0x02", Bytes{0x21, 0x02, 0x00}, -1},
+        {"label 0x02", Bytes{0x21, 0x02, 0x00}, 3},
+        {"label 0xCE with data", Bytes{0x21, 0xCE, 0x02, 7, 7, 0x00}, 6},
+        {"application of size 9", Bytes{0x21, 0xFF, 9, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0x01, 5, 0x00}, 15},
+        {"application of size 0", Bytes{0x21, 0xFF, 0, 0x00}, 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -152,6 +155,8 @@ TEST(GifBlockLength, UnmeasurableWhenCutShort) {
         {"plain text fixed part", plain, 14},
         {"plain text without terminator", plain, plain.size() - 1},
         {"comment label only", comment, 2},
+        {"application without its size byte", app, 2},
+        {"unknown extension without terminator", Bytes{0x21, 0xCE, 0x02, 7, 7}, 5},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -187,7 +192,7 @@ TEST(GifAdvanceBlock, GraphicControlCutShortStays) {
 }
 
 TEST(GifAdvanceBlock, UnrecognisedStays) {
-    const Bytes data{0x21, 0x02, 0x00, 0x3B};
+    const Bytes data{0x99, 0x21, 0x02, 0x00, 0x3B};
     GifScanner s = at(data, 0);
     EXPECT_EQ(s.AdvanceBlock(), 0);
     EXPECT_EQ(s.scanOffset, 0u);

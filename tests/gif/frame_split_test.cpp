@@ -178,9 +178,9 @@ TEST(GifFrameSplit, PassesEndAtTheFirstFrameThatCannotBeWalked) {
              .image(0, 0, 1, 1, 0, {1}).trailer().dropLast(200).bytes(), 1},
         {"cut inside the first image's sub-blocks", Bytes(two.begin(), two.end() - 3), 0},
         {"no trailer, last frame ends at the end", two, 1},
-        {"label 0x02 before a frame", extend(two, {0x21, 0x02, 0x00}), 1},
-        {"label 0x02 inside a frame",
-         extend(extend(twoColour().graphicControl(0, 1).bytes(), {0x21, 0x02, 0x00}),
+        {"cut inside an unknown extension", extend(two, {0x21, 0x02, 0x03, 1}), 1},
+        {"unknown extension inside a frame, cut short",
+         extend(extend(twoColour().graphicControl(0, 1).bytes(), {0x21, 0xCE, 0x05, 1, 2}),
                 {0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 0, 0x3B}), 0},
         {"trailer between control and image",
          extend(twoColour().graphicControl(0, 1).trailer().bytes(), {0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 0}), 0},
@@ -193,6 +193,40 @@ TEST(GifFrameSplit, PassesEndAtTheFirstFrameThatCannotBeWalked) {
         const auto frames = extractPass(c.data, 6);
         EXPECT_EQ(static_cast<int>(frames.size()), c.frames);
         expectStreamsWellFormed(c.data, 6, frames);
+    }
+}
+
+// Extensions the scanner does not know, and application blocks whose
+// identifier is not the usual 11 bytes, are stepped over by their lengths.
+TEST(GifFrameSplit, UnknownLabelsAndApplicationSizesAreSteppedOver) {
+    struct Case {
+        const char* name;
+        std::initializer_list<std::uint8_t> before;   // ahead of the frames
+        std::initializer_list<std::uint8_t> between;  // between control and image
+        int streamExtra;                              // bytes of between in the first stream
+    };
+    const Case cases[] = {
+        {"label 0xCE ahead", {0x21, 0xCE, 0x02, 1, 2, 0x00}, {}, 0},
+        {"label 0x00 ahead, empty", {0x21, 0x00, 0x00}, {}, 0},
+        {"application of size 9 ahead", {0x21, 0xFF, 9, 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 0x02, 1, 1, 0x00}, {}, 0},
+        {"application of size 0 ahead", {0x21, 0xFF, 0, 0x01, 7, 0x00}, {}, 0},
+        {"label 0xFA between", {}, {0x21, 0xFA, 0x01, 9, 0x00}, 5},
+        {"application of size 13 between",
+         {}, {0x21, 0xFF, 13, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 0x00}, 17},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        GifBuilder b = twoColour();
+        b.raw(c.before).graphicControl(0, 3).raw(c.between).image(0, 0, 1, 1, 0, {1});
+        b.graphicControl(0, 4).image(0, 0, 1, 1, 0, {1}).trailer();
+        const Bytes data = b.bytes();
+        EXPECT_EQ(countPass(data, 6), 2);
+        const auto frames = extractPass(data, 6);
+        ASSERT_EQ(frames.size(), 2u);
+        expectStreamsWellFormed(data, 6, frames);
+        EXPECT_EQ(frames[0].start, 19u + c.before.size());
+        EXPECT_EQ(frames[0].length, 19 + 8 + c.streamExtra + 11 + 2 + 1 + 1);
+        EXPECT_EQ(frames[1].length, 19 + 8 + 11 + 2 + 1 + 1);
     }
 }
 

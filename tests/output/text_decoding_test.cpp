@@ -25,7 +25,9 @@ TEST(TextEncodingDetection, ReadsTheByteOrderMark)
         {"\xEF\xBB\xBF", TextEncoding::Utf8},
         {"\xEF\xBB\xBFtext", TextEncoding::Utf8},
         {"\xEF\xBB", TextEncoding::Ansi},
-        {"\xFE\xFF\0a"s, TextEncoding::Ansi},
+        {"\xFE\xFF\0a"s, TextEncoding::Utf16BE},
+        {"\xFE\xFF"s, TextEncoding::Utf16BE},
+        {"\xFE"s, TextEncoding::Ansi},
         {"\xFF", TextEncoding::Ansi},
     };
     int index = 0;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <string>
 #include <vector>
 
@@ -70,7 +72,9 @@ TEST_F(TextPagerTest, PagesAreUtf8WithoutMarkInEveryEncoding)
         {"ansi named set", "caf\xE9\t!", {"CP1252"}, "caf\xC3\xA9    !"},
         {"ansi zero byte ends the text", "ab\0cd"s, {}, "ab"},
         {"utf8 zero byte ends the text", "\xEF\xBB\xBF" "ab\0cd"s, {}, "ab"},
-        {"FE FF is ansi", "\xFE\xFF" "a"s, {}, "\xEF\xBF\xBD\xEF\xBF\xBD" "a"},
+        {"utf16be", "\xFE\xFF\0a\0\r\0\n\x00\xE9"s, {}, "a\r\n\xC3\xA9"},
+        {"utf16be pair and zero unit", "\xFE\xFF\xD8\x3D\xDE\x00\0\0\0b"s, {}, "\xF0\x9F\x98\x80\0b"s},
+        {"utf16be odd last byte dropped", "\xFE\xFF\0a\0"s, {}, "a"},
         {"utf16 keeps CR and tab", "\xFF\xFE" "a\0\r\0\n\0\t\0b\0"s, {}, "a\r\n\tb"},
         {"utf16 odd last byte dropped", "\xFF\xFE" "a\0b"s, {}, "a"},
         {"utf16 pair", "\xFF\xFE\x3D\xD8\x00\xDE"s, {}, "\xF0\x9F\x98\x80"},
@@ -85,9 +89,32 @@ TEST_F(TextPagerTest, PagesAreUtf8WithoutMarkInEveryEncoding)
     }
 }
 
+// Where a zero byte cut the text short, counted in the file's own bytes
+// (the mark included), and nothing for texts that a zero does not end.
+TEST_F(TextPagerTest, ReportsWhereAZeroByteEndedTheText)
+{
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::optional<std::uint64_t> offset;
+    } cases[] = {
+        {"ansi", "ab\0cd"s, 2},
+        {"ansi first byte", "\0abc"s, 0},
+        {"utf8 after its mark", "\xEF\xBB\xBF" "abc\0"s, 6},
+        {"tab and CR LF before it count as in the file", "\t\r\nx\0y"s, 4},
+        {"beyond the first read piece", std::string(70000, 'x') + "\0tail"s, 70000},
+        {"no zero", "abc"s, std::nullopt},
+        {"utf16 keeps zero units", "\xFF\xFE" "a\0\0\0"s, std::nullopt},
+        {"utf16be keeps zero units", "\xFE\xFF\0a\0\0"s, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(page(source("zero.txt", c.bytes)).zeroByteOffset, c.offset) << c.name;
+    }
+}
+
 TEST_F(TextPagerTest, TextsWithoutCharactersGiveNoPages)
 {
-    for (const std::string& bytes : {""s, "\xFF\xFE"s, "\xEF\xBB\xBF"s, "\0abc"s, "\xFF\xFE" "a"s}) {
+    for (const std::string& bytes : {""s, "\xFF\xFE"s, "\xEF\xBB\xBF"s, "\0abc"s, "\xFF\xFE" "a"s, "\xFE\xFF"s}) {
         const auto result = page(source("empty.txt", bytes));
         EXPECT_EQ(result.status, Status::EmptyText) << "bytes of size " << bytes.size();
         EXPECT_EQ(result.pagesWritten, 0);
@@ -165,15 +192,16 @@ TEST(TextPageName, DropsTheLastFourCharacters)
     } cases[] = {
         {"/in/notes.txt", "notes"},
         {"/in/readme.text", "readme."},
-        {"/in/notes", "n"},
-        {"/in/abcd", ""},
+        {"/in/notes", "notes"},  // no dot: nothing to take off
+        {"/in/abcd", "abcd"},
+        {"/in/ab.d", ""},
         {"/in/abc", "abc"},
         {"/in/a", "a"},
         {"/in/a.b/c.txt", "c"},
         {"/in/\xE6\x97\xA5\xE6\x9C\xAC.txt", "\xE6\x97\xA5\xE6\x9C\xAC"},
         {"/in/\xE6\x96\x87\xE6\x9C\xAC", "\xE6\x96\x87\xE6\x9C\xAC"},     // two characters
-        {"/in/x\xE6\x96\x87\xE6\x9C\xAC\xF0\x9F\x98\x80\xC3\xA9", "x"},   // four multi-byte characters
-        {"/in/\xFF\xFE\xFD\xFC\xFB", "\xFF"},                           // not UTF-8: bytes
+        {"/in/x\xE6\x96\x87.\xE6\x9C\xAC\xF0\x9F\x98\x80\xC3\xA9", "x\xE6\x96\x87"},  // three multi-byte characters and a dot
+        {"/in/\xFF.\xFD\xFC\xFB", "\xFF"},                                 // not UTF-8: bytes
     };
     for (const auto& c : cases)
         EXPECT_EQ(pageNameOf(c.path), c.name) << c.path;

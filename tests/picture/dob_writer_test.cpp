@@ -142,7 +142,7 @@ class DobWriting : public ::testing::Test {
 protected:
     DobTarget target(const std::string& capture, PlaylistLineForm form) const
     {
-        return DobTarget{dir.path() / "adv" / capture, dir.path() / "adv", dir.path(), form, 500};
+        return DobTarget{dir.path() / "adv" / capture, dir.path() / "adv", dir.path(), form, 500, false, {}};
     }
     std::string playlist() const { return TempDir::read(dir.path() / "adv" / "advertising.index"); }
     void settings(const std::string& text) const { dir.write("advTimeSetting.ini", text); }
@@ -185,7 +185,7 @@ TEST_F(DobWriting, SettingsReadAfreshForEachLine)
 TEST_F(DobWriting, FileThatCannotBeCreatedGetsNoLine)
 {
     const DobTarget missingFolder{dir.path() / "gone" / "logo.bmp", dir.path() / "adv", dir.path(),
-                                  PlaylistLineForm::StillPicture, 0};
+                                  PlaylistLineForm::StillPicture, 0, false, {}};
     EXPECT_EQ(WriteDob(missingFolder, view), Status::CannotWrite);
     EXPECT_EQ(playlist(), "");
 }
@@ -202,7 +202,7 @@ TEST_F(DobWriting, ExistingFileOverwrittenPlaylistAppended)
 TEST_F(DobWriting, MissingPlaylistFolderReported)
 {
     const DobTarget noIndex{dir.path() / "adv" / "logo.bmp", dir.path() / "nowhere", dir.path(),
-                            PlaylistLineForm::StillPicture, 0};
+                            PlaylistLineForm::StillPicture, 0, false, {}};
     EXPECT_EQ(WriteDob(noIndex, view), Status::CannotWriteIndex);
     EXPECT_EQ(TempDir::read(dir.path() / "adv" / "logo.dob").size(), 3u);
 }

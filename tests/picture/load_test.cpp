@@ -193,9 +193,10 @@ TEST_F(Loading, WhatIsNoPictureIsRefused)
         {"text.txt", "BMW is not a bitmap, and this is a text file.\n", Status::NotAPicture},
         {"plain.txt", "hello world\n", Status::NotAPicture},
         {"version.gif", "GIF88a\x01\x00\x01\x00\x00\x00\x00;", Status::NotAPicture},
-        {"short.gif", "GIF89a\x01\x00", Status::NotAPicture},
+        {"short.gif", "GIF89a\x01\x00", Status::BrokenPicture},
         {"empty.bmp", "", Status::NotAPicture},
-        {"cut.bmp", asText(makeBmp(4, 4, patternOf(4, 4))).substr(0, 60), Status::NotAPicture},
+        {"cut.bmp", asText(makeBmp(4, 4, patternOf(4, 4))).substr(0, 60), Status::BrokenPicture},
+        {"odd-header.bmp", asText(makeBmp(4, 4, patternOf(4, 4))).replace(14, 1, "\x29"), Status::NotAPicture},
         {"only-trailer.gif", asText(GifBuilder().header().screen(2, 2, 0).trailer().bytes()), Status::NoFrames},
     };
     for (const Case& c : cases) {
@@ -208,6 +209,61 @@ TEST_F(Loading, WhatIsNoPictureIsRefused)
     EXPECT_TRUE(outputFiles().empty());
 }
 
+namespace {
+
+std::string encoded(const char* format, int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(QColor(10, 200, 30));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter(&buffer, format).write(image);
+    return bytes.toStdString();
+}
+
+}  // namespace
+
+// A file that says it is a picture and does not decode is a damaged
+// picture, with the decoder's reason; the decoder says nothing on the side.
+TEST_F(Loading, BrokenPicturesAreRefusedWithTheirReason)
+{
+    const std::string png = encoded("png", 16, 16);
+    const std::string jpeg = encoded("jpeg", 16, 16);
+    const std::string bmp = asText(makeBmp(4, 4, patternOf(4, 4)));
+    std::string badCrc = png;
+    badCrc[png.size() - 20] = static_cast<char>(badCrc[png.size() - 20] ^ 0x55);  // inside the IDAT data
+    const struct {
+        const char* name;
+        std::string bytes;
+        Status status;
+    } cases[] = {
+        {"png cut in half", png.substr(0, png.size() / 2), Status::BrokenPicture},
+        {"png signature only", png.substr(0, 8), Status::BrokenPicture},
+        {"png with a damaged chunk", badCrc, Status::BrokenPicture},
+        {"jpeg cut after its header", jpeg.substr(0, 20), Status::BrokenPicture},
+        {"bmp one byte short", bmp.substr(0, bmp.size() - 1), Status::BrokenPicture},
+        {"gif screen larger than a load may hold",
+         asText(GifBuilder().header().screen(65535, 65535, 0).graphicControl(0, 0).image(0, 0, 1, 1, 0, {1})
+                    .trailer().bytes()), Status::SurfaceTooLarge},
+        {"gif cut inside its colour table", asText(GifBuilder().header().screen(2, 2, 0x87).bytes()).substr(0, 40),
+         Status::BrokenPicture},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(picture.LoadFile(dir.write("broken.pic", c.bytes)), 0);
+        const std::string stderrText = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(picture.lastStatus(), c.status);
+        // A limit speaks for itself; a damaged file adds what the decoder found.
+        if (c.status == Status::BrokenPicture) {
+            EXPECT_GT(picture.lastReason().size(), std::string(statusText(c.status)).size()) << picture.lastReason();
+        }
+        EXPECT_EQ(stderrText, "");
+    }
+    EXPECT_TRUE(outputFiles().empty());
+}
+
 TEST_F(Loading, BaseNames)
 {
     struct Case {
@@ -215,7 +271,8 @@ TEST_F(Loading, BaseNames)
         const char* baseName;
     };
     const Case cases[] = {{"/pics/logo.final.gif", "logo.final"},
-                          {"/old.pics/logo", ""},
+                          {"/old.pics/logo", "logo"},
+                          {"myphoto", "myphoto"},
                           {"logo.bmp", "logo"},
                           {"/x/a.bmp.gif", "a.bmp"},
                           {"/x/.hidden", ""}};

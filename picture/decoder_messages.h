@@ -1,0 +1,44 @@
+#pragma once
+// What Qt's picture plugins say while they decode (libpng's warnings and
+// errors arrive as Qt messages) is collected here for the one decode that
+// runs on this thread, so that it reaches the user through the program's own
+// reporting, with the file's name, instead of raw on the terminal.
+
+#include <atomic>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <QtGlobal>
+
+namespace pelkora::picture {
+
+class DecoderMessages {
+public:
+    DecoderMessages();
+    // libpng reports its errors by writing to the standard error stream
+    // itself, past Qt's handler; while such a decode runs, that stream is
+    // put aside into a file of ours and read back as messages.
+    void holdStandardError();
+    ~DecoderMessages();
+    DecoderMessages(const DecoderMessages&) = delete;
+    DecoderMessages& operator=(const DecoderMessages&) = delete;
+
+    // The messages so far, in order, each on one line.
+    std::vector<std::string> take();
+
+private:
+    static void handle(QtMsgType type, const QMessageLogContext& context, const QString& text);
+
+    std::vector<std::string> messages_;
+    std::thread::id thread_;
+    QtMessageHandler previous_ = nullptr;
+    DecoderMessages* outer_ = nullptr;
+    int savedStandardError_ = -1;
+    std::FILE* heldStandardError_ = nullptr;
+
+    void releaseStandardError();
+};
+
+}  // namespace pelkora::picture
