@@ -215,6 +215,9 @@ PackageCheck checkPackage(const fs::path& folder)
                          : playlist.status == Status::CantFindFile ? Status::MissingFromPackage
                                                                     : playlist.status;
         check.findings.push_back(finding);
+        // Without a playlist every file would be "unnamed": one finding says it all.
+        if (playlist.status != Status::Ok)
+            return check;
     }
     const std::string_view text(reinterpret_cast<const char*>(playlist.bytes.data()), playlist.bytes.size());
 
