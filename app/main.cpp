@@ -6,6 +6,7 @@
 #include <vector>
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include "app/command_line.h"
 
@@ -27,6 +28,13 @@ int main(int argc, char** argv)
         return pelkora::app::runConverterApp(argc, argv, commandLine.sourceFolder, pagerOptions);
     }
 #endif
+    if (commandLine.mode == pelkora::app::CommandLine::Mode::Preview) {
+        // Fonts need the graphical application object, but no screen: the
+        // sheet is drawn off screen, the same with or without a display.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication application(argc, argv);
+        return pelkora::app::runHeadless(commandLine, std::cout, std::cerr);
+    }
     // Picture decoders are plugins found through the application object.
     QCoreApplication application(argc, argv);
     return pelkora::app::runHeadless(commandLine, std::cout, std::cerr);
