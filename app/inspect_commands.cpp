@@ -29,34 +29,12 @@ std::string candidatesText(const std::vector<output::DobSize>& sizes)
     return text;
 }
 
-// Milliseconds as seconds with three decimals, exact.
-std::string secondsText(std::uint64_t milliseconds)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%llu.%03llu", static_cast<unsigned long long>(milliseconds / 1000),
-                  static_cast<unsigned long long>(milliseconds % 1000));
-    return text;
-}
-
 void reportDobFailure(const fs::path& path, const output::DobPicture& picture, std::ostream& err)
 {
     err << "pelkora: " << path.string() << ": " << statusText(picture.status);
     if (picture.status == Status::DobSizeAmbiguous || picture.status == Status::DobSizeUnfit)
         err << ": " << candidatesText(picture.candidates);
     err << "\n";
-}
-
-// The device's greys: level 0 white to 15 black.
-QImage greyImage(const output::DobPicture& picture)
-{
-    QImage image(picture.size.width, picture.size.height, QImage::Format_Grayscale8);
-    const auto width = static_cast<std::size_t>(picture.size.width);
-    for (int y = 0; y < picture.size.height; ++y) {
-        uchar* row = image.scanLine(y);
-        const std::uint8_t* levels = picture.levels.data() + static_cast<std::size_t>(y) * width;
-        for (std::size_t x = 0; x < width; ++x) row[x] = static_cast<uchar>(255 - 17 * levels[x]);
-    }
-    return image;
 }
 
 // Written under a temporary name and renamed: a reader never sees half a PNG.
@@ -72,6 +50,26 @@ bool saveWhole(const QImage& image, const fs::path& path)
 }
 
 }  // namespace
+
+QImage deviceGreyImage(const output::DobPicture& picture)
+{
+    QImage image(picture.size.width, picture.size.height, QImage::Format_Grayscale8);
+    const auto width = static_cast<std::size_t>(picture.size.width);
+    for (int y = 0; y < picture.size.height; ++y) {
+        uchar* row = image.scanLine(y);
+        const std::uint8_t* levels = picture.levels.data() + static_cast<std::size_t>(y) * width;
+        for (std::size_t x = 0; x < width; ++x) row[x] = static_cast<uchar>(255 - 17 * levels[x]);
+    }
+    return image;
+}
+
+std::string secondsText(std::uint64_t milliseconds)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%llu.%03llu", static_cast<unsigned long long>(milliseconds / 1000),
+                  static_cast<unsigned long long>(milliseconds % 1000));
+    return text;
+}
 
 bool isDobName(const fs::path& path)
 {
@@ -131,7 +129,7 @@ int renderDobs(const std::vector<fs::path>& files, std::optional<output::DobSize
         fs::path png = file.stem();
         png += ".png";
         png = (folder ? *folder : file.parent_path()) / png;
-        if (!saveWhole(greyImage(picture), png)) {
+        if (!saveWhole(deviceGreyImage(picture), png)) {
             err << "pelkora: " << png.string() << ": " << statusText(Status::CannotWrite) << "\n";
             allDrawn = false;
             continue;

@@ -6,11 +6,20 @@
 #include <filesystem>
 #include <iosfwd>
 #include <optional>
+#include <string>
 #include <vector>
+
+#include <QImage>
 
 #include "output/dob_reader.h"
 
 namespace pelkora::app {
+
+// The picture in the device's greys: level v as 255 - 17 * v.
+QImage deviceGreyImage(const output::DobPicture& picture);
+
+// Milliseconds as seconds with three decimals, exact: "40.250".
+std::string secondsText(std::uint64_t milliseconds);
 
 // True for a name ending in ".dob", in any letter case.
 bool isDobName(const std::filesystem::path& path);

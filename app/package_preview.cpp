@@ -4,7 +4,6 @@
 // make the same package give the same sheet.
 
 #include <algorithm>
-#include <cstdio>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -40,6 +39,10 @@ constexpr int kLargestSide = 480;  // larger pictures shrink to this
 constexpr int kCellWidth = 20;
 constexpr int kCellHeight = 28;
 constexpr std::uint64_t kPageBytesRead = 4096;
+// A sheet that shows this much no longer helps a person, and a package of
+// any length must not make one of any size: later items are counted only.
+constexpr std::size_t kMostTiles = 300;
+constexpr std::uint64_t kMostTilePixels = std::uint64_t{24} << 20;
 
 const QColor kSheetColour(0xE4, 0xE4, 0xE4);
 const QColor kFrameColour(0x80, 0x80, 0x80);
@@ -79,14 +82,7 @@ QImage faultContent(const QString& reason)
 
 QImage pictureContent(const output::DobPicture& picture)
 {
-    QImage grey(picture.size.width, picture.size.height, QImage::Format_Grayscale8);
-    const auto width = static_cast<std::size_t>(picture.size.width);
-    for (int y = 0; y < picture.size.height; ++y) {
-        uchar* row = grey.scanLine(y);
-        const std::uint8_t* levels = picture.levels.data() + static_cast<std::size_t>(y) * width;
-        for (std::size_t x = 0; x < width; ++x) row[x] = static_cast<uchar>(255 - 17 * levels[x]);
-    }
-    const QImage image = grey.convertToFormat(QImage::Format_RGB32);
+    const QImage image = deviceGreyImage(picture).convertToFormat(QImage::Format_RGB32);
     const int side = std::max(picture.size.width, picture.size.height);
     if (side > kLargestSide)
         return image.scaled(kLargestSide, kLargestSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
@@ -166,10 +162,16 @@ Tile tileFor(const fs::path& folder, const output::PlaylistLine& line)
     return tile;
 }
 
-std::vector<Tile> tilesOf(const fs::path& folder, std::uint64_t& loop)
-{
+struct SheetItems {
     std::vector<Tile> tiles;
-    loop = 0;
+    std::size_t items = 0;  // well-formed playlist lines, drawn or not
+    std::uint64_t loop = 0;
+};
+
+SheetItems itemsOf(const fs::path& folder)
+{
+    SheetItems items;
+    std::uint64_t pixels = 0;
     const output::InputBytes playlist = output::readInputFile(output::playlistPath(folder), std::uint64_t{64} << 20);
     const std::string text(playlist.bytes.begin(), playlist.bytes.end());
     for (std::size_t at = 0; at < text.size();) {
@@ -177,18 +179,14 @@ std::vector<Tile> tilesOf(const fs::path& folder, std::uint64_t& loop)
         const output::PlaylistLine line = output::parsePlaylistLine(std::string_view(text).substr(at, feed - at));
         at = feed + 1;
         if (!line.wellFormed) continue;
-        loop += line.milliseconds;
-        tiles.push_back(tileFor(folder, line));
+        ++items.items;
+        items.loop += line.milliseconds;
+        if (items.tiles.size() >= kMostTiles || pixels >= kMostTilePixels) continue;
+        Tile tile = tileFor(folder, line);
+        pixels += static_cast<std::uint64_t>(tile.content.width()) * static_cast<std::uint64_t>(tile.content.height());
+        items.tiles.push_back(std::move(tile));
     }
-    return tiles;
-}
-
-QString secondsText(std::uint64_t milliseconds)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%llu.%03llu s", static_cast<unsigned long long>(milliseconds / 1000),
-                  static_cast<unsigned long long>(milliseconds % 1000));
-    return QString::fromLatin1(text);
+    return items;
 }
 
 struct Placed {
@@ -196,8 +194,9 @@ struct Placed {
     int width = 0;
 };
 
-QImage drawSheet(const QString& title, const std::vector<Tile>& tiles, std::uint64_t loop)
+QImage drawSheet(const QString& title, const SheetItems& items)
 {
+    const std::vector<Tile>& tiles = items.tiles;
     int sheetWidth = kSheetWidth;
     for (const Tile& tile : tiles) sheetWidth = std::max(sheetWidth, tile.content.width() + 2 * kMargin + 2);
     // Rows from left to right, each as tall as its tallest tile.
@@ -224,8 +223,11 @@ QImage drawSheet(const QString& title, const std::vector<Tile>& tiles, std::uint
     QPainter painter(&sheet);
     painter.setFont(fixedFont(18, true));
     painter.setPen(Qt::black);
-    const QString header = title + QStringLiteral(": %1 item%2, loop ").arg(tiles.size()).arg(tiles.size() == 1 ? "" : "s")
-                           + secondsText(loop);
+    QString header = title + QStringLiteral(": %1 item%2, loop %3 s")
+                                 .arg(items.items)
+                                 .arg(items.items == 1 ? "" : "s")
+                                 .arg(QString::fromStdString(secondsText(items.loop)));
+    if (tiles.size() < items.items) header += QStringLiteral(" (the first %1 shown)").arg(tiles.size());
     painter.drawText(QRect(kMargin, 0, sheetWidth - 2 * kMargin, kHeaderHeight), Qt::AlignVCenter | Qt::AlignLeft,
                      header);
     const QFont labelFont = fixedFont(12);
@@ -265,15 +267,18 @@ int previewPackage(const fs::path& folder, const fs::path& sheetPath, bool quiet
             << statusText(Status::MissingFromPackage) << "\n";
         return 1;
     }
-    std::uint64_t loop = 0;
-    const std::vector<Tile> tiles = tilesOf(folder, loop);
-    const QImage sheet = drawSheet(QString::fromStdString(folder.filename().string()), tiles, loop);
+    const SheetItems items = itemsOf(folder);
+    const QImage sheet = drawSheet(QString::fromStdString(folder.filename().string()), items);
+    if (sheet.isNull()) {
+        err << "pelkora: " << sheetPath.string() << ": the sheet is too large to draw\n";
+        return 1;
+    }
     QSaveFile file(toQString(sheetPath));
     if (!file.open(QIODevice::WriteOnly) || !sheet.save(&file, "PNG") || !file.commit()) {
         err << "pelkora: " << sheetPath.string() << ": " << statusText(Status::CannotWrite) << "\n";
         return 1;
     }
-    if (!quiet) out << sheetPath.string() << " written: " << tiles.size() << " items\n";
+    if (!quiet) out << sheetPath.string() << " written: " << items.tiles.size() << " of " << items.items << " items\n";
     return 0;
 }
 

@@ -182,4 +182,19 @@ TEST(PreviewSheet, ShowsEveryLevelAndIsTheSameEachTime)
     EXPECT_FALSE(fs::exists(work / "four.png"));
 }
 
+TEST(PreviewSheet, StaysBoundedForAPlaylistOfAnyLength)
+{
+    TempDir work;
+    work.write("adv/dot.dob", std::string("\x01\x01\x0F", 3));
+    std::string index;
+    for (int i = 0; i < 1000; ++i) index += "dot.dob,10\n";
+    work.write("adv/advertising.index", index);
+    const ProgramRun run = runPelkora(work.path(), {"--preview", "--to", "sheet.png"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("of 1000 items"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("1000 of 1000"), std::string::npos) << run.out;
+    const QImage sheet(QString::fromStdString((work / "sheet.png").string()));
+    EXPECT_LE(static_cast<double>(sheet.width()) * sheet.height(), 256.0 * 1024 * 1024 / 4);
+}
+
 }  // namespace
