@@ -31,7 +31,7 @@ int main(int argc, char** argv)
     if (commandLine.mode == pelkora::app::CommandLine::Mode::Preview) {
         // Fonts need the graphical application object, but no screen: the
         // sheet is drawn off screen, the same with or without a display.
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        qputenv("QT_QPA_PLATFORM", "offscreen");
         QGuiApplication application(argc, argv);
         return pelkora::app::runHeadless(commandLine, std::cout, std::cerr);
     }

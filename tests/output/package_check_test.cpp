@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <random>
 
@@ -99,6 +100,48 @@ TEST(PackageCheck, ReportsAMissingFolder)
     const PackageCheck check = checkPackage(work / "adv");
     EXPECT_FALSE(check.folderFound);
     EXPECT_FALSE(check.sound());
+}
+
+TEST(PackageCheck, NamesEveryLineItCannotReadWhateverThePlaylistHolds)
+{
+    // Playlists of random lines from pieces that are entries, almost
+    // entries and noise: every non-empty line either counts or is named.
+    const std::string pieces[] = {"a.dob", ",", "3000", "1234567890", "\n", "\n\n", "x", "\r", "/", "\xFF", "-1"};
+    std::mt19937 random(99);
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(pieces) - 1);
+    for (int round = 0; round < 30; ++round) {
+        TempDir work;
+        writeSoundPackage(work);
+        std::string index;
+        for (int i = 0; i < 40; ++i) index += pieces[pick(random)];
+        work.write("adv/advertising.index", index);
+        SCOPED_TRACE(::testing::PrintToString(index));
+
+        std::size_t lines = 0;
+        std::size_t unreadable = 0;
+        std::uint64_t loop = 0;
+        std::size_t at = 0;
+        while (at < index.size()) {
+            const std::size_t feed = std::min(index.find('\n', at), index.size());
+            const std::string line = index.substr(at, feed - at);
+            at = feed + 1;
+            if (line.empty()) continue;
+            ++lines;
+            const PlaylistLine parsed = parsePlaylistLine(line);
+            if (!parsed.wellFormed || feed == index.size()) ++unreadable;
+            loop += parsed.milliseconds;
+        }
+        const PackageCheck check = checkPackage(work / "adv");
+        EXPECT_EQ(check.lines, lines);
+        EXPECT_EQ(check.loopMilliseconds, loop);
+        const auto lineFindings = std::count_if(check.findings.begin(), check.findings.end(), [](const Finding& f) {
+            return f.status == Status::BadPlaylistLine || f.status == Status::TornPlaylistLine;
+        });
+        EXPECT_EQ(static_cast<std::size_t>(lineFindings), unreadable);
+        if (unreadable > 0) {
+            EXPECT_FALSE(check.sound());
+        }
+    }
 }
 
 TEST(PlaylistLines, AreNameCommaDigits)
