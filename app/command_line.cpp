@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "app/conversion.h"
+#include "app/inspect_commands.h"
 #include "app/version.h"
 #include "gif/gif_info.h"
 #include "output/names.h"
@@ -30,6 +31,25 @@ CommandLine usageError(std::string message)
     commandLine.mode = Mode::UsageError;
     commandLine.error = std::move(message);
     return commandLine;
+}
+
+// "WxH" with both sides from 1 to 65535.
+std::optional<output::DobSize> parseSize(const std::string& text)
+{
+    const std::size_t x = text.find('x');
+    if (x == std::string::npos) return std::nullopt;
+    const auto side = [](const std::string& digits) -> int {
+        if (digits.empty() || digits.size() > 5) return 0;
+        int value = 0;
+        for (char c : digits) {
+            if (c < '0' || c > '9') return 0;
+            value = value * 10 + (c - '0');
+        }
+        return value <= output::kMaxDobSide ? value : 0;
+    };
+    const output::DobSize size{side(text.substr(0, x)), side(text.substr(x + 1))};
+    if (size.width == 0 || size.height == 0) return std::nullopt;
+    return size;
 }
 
 bool setMode(CommandLine& commandLine, Mode mode)
@@ -72,6 +92,13 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
         } else if (arg == "--ansi-codepage") {
             if (i + 1 >= args.size()) return usageError("--ansi-codepage needs a character set name");
             commandLine.ansiCodepage = args[++i];
+        } else if (arg == "--size") {
+            if (i + 1 >= args.size()) return usageError("--size needs WxH");
+            commandLine.dobSize = parseSize(args[++i]);
+            if (!commandLine.dobSize) return usageError("--size needs WxH, each side from 1 to 65535");
+        } else if (arg == "--to") {
+            if (i + 1 >= args.size() || args[i + 1].empty()) return usageError("--to needs a path");
+            commandLine.to = fs::path(args[++i]);
         } else if (arg == "--help" || arg == "-h") {
             commandLine.mode = Mode::Help;
             return commandLine;
@@ -81,7 +108,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
         } else {
             static const std::pair<const char*, Mode> modes[] = {
                 {"--batch", Mode::Batch}, {"--add", Mode::Add},
-                {"--delete-all", Mode::DeleteAll}, {"--info", Mode::Info}};
+                {"--delete-all", Mode::DeleteAll}, {"--info", Mode::Info}, {"--render", Mode::Render},
+                {"--preview", Mode::Preview}, {"--check", Mode::Check}};
             bool known = false;
             for (const auto& [name, mode] : modes) {
                 if (arg != name) continue;
@@ -101,6 +129,12 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
         return usageError("--full-frames, --dither and --fit go with --batch or --add "
                           "(the dialog has them in its right-click menu)");
     }
+    if (commandLine.dobSize && commandLine.mode != Mode::Info && commandLine.mode != Mode::Render) {
+        return usageError("--size goes with --info or --render");
+    }
+    if (commandLine.to && commandLine.mode != Mode::Render && commandLine.mode != Mode::Preview) {
+        return usageError("--to goes with --render or --preview");
+    }
 
     switch (commandLine.mode) {
     case Mode::Dialog:
@@ -119,6 +153,16 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
     case Mode::DeleteAll:
         if (!words.empty()) return usageError("--delete-all takes no argument");
         break;
+    case Mode::Render:
+        if (words.empty()) return usageError("--render needs at least one DOB file");
+        for (const std::string& word : words) commandLine.files.emplace_back(word);
+        break;
+    case Mode::Preview:
+    case Mode::Check:
+        if (words.size() > 1) return usageError("one package folder at most");
+        commandLine.packageFolder = words.empty() ? fs::path(output::kOutputFolderName) : fs::path(words.front());
+        if (commandLine.mode == Mode::Preview && !commandLine.to) return usageError("--preview needs --to SHEET.png");
+        break;
     default:
         break;
     }
@@ -132,8 +176,13 @@ std::string usageText()
            "       pelkora --add FILE...            convert each FILE into ./adv, keeping what is there\n"
            "       pelkora --delete-all             delete every file in ./adv\n"
            "       pelkora --info FILE...           describe each file\n"
+           "       pelkora --render FILE.dob...     write FILE.png beside each DOB file (or --to DIR)\n"
+           "       pelkora --preview [ADV] --to SHEET.png\n"
+           "                                        draw the whole package as the device shows it\n"
+           "       pelkora --check [ADV]            check the package (./adv unless named)\n"
            "options: --help, --version, --ansi-codepage NAME (character set of texts without a mark),\n"
-           "         --quiet (no summary), --realtime (play animations at their own pace)\n"
+           "         --quiet (no summary), --realtime (play animations at their own pace),\n"
+           "         --size WxH (the size of a DOB whose header fits several), --to PATH\n"
            "output options, with --batch and --add (the default writes neither):\n"
            "         --full-frames  every frame of an animation whole, as a viewer composes it\n"
            "         --dither       error diffusion into the 16 grey levels, for photos and gradients\n"
@@ -170,8 +219,11 @@ private:
 };
 
 // One description per file; false when the file is no picture at all.
-bool describeFile(const fs::path& path, std::ostream& out, std::ostream& err)
+bool describeFile(const fs::path& path, std::optional<output::DobSize> dobSize, std::ostream& out,
+                  std::ostream& err)
 {
+    // A DOB has no signature: its name is all that says what it is.
+    if (isDobName(path)) return describeDob(path, dobSize, out, err);
     const picture::FileBytes file = picture::readWholeFile(path, picture::LoadLimits{}.fileBytes);
     if (file.status != Status::Ok) {
         err << "pelkora: " << path.string() << ": " << statusText(file.status) << "\n";
@@ -242,9 +294,17 @@ int runHeadless(const CommandLine& commandLine, std::ostream& out, std::ostream&
         return 0;
     case Mode::Info: {
         bool allDescribed = true;
-        for (const fs::path& file : commandLine.files) allDescribed = describeFile(file, out, err) && allDescribed;
+        for (const fs::path& file : commandLine.files) {
+            allDescribed = describeFile(file, commandLine.dobSize, out, err) && allDescribed;
+        }
         return allDescribed ? 0 : 1;
     }
+    case Mode::Render:
+        return renderDobs(commandLine.files, commandLine.dobSize, commandLine.to, commandLine.quiet, out, err);
+    case Mode::Preview:
+        return previewPackage(commandLine.packageFolder, *commandLine.to, commandLine.quiet, out, err);
+    case Mode::Check:
+        return checkPackage(commandLine.packageFolder, out, err);
     case Mode::Dialog:
         err << "pelkora: this build has no dialog (try --help)\n";
         return 2;

@@ -9,15 +9,19 @@
 #include <vector>
 
 #include "output/output_options.h"
+#include "output/dob_reader.h"
 
 namespace pelkora::app {
 
 struct CommandLine {
-    enum class Mode { Dialog, Batch, Add, DeleteAll, Info, Help, Version, UsageError };
+    enum class Mode { Dialog, Batch, Add, DeleteAll, Info, Render, Preview, Check, Help, Version, UsageError };
     Mode mode = Mode::Dialog;
     // Dialog: the first argument, whole; later ones are ignored.
     std::optional<std::filesystem::path> sourceFolder;
-    std::vector<std::filesystem::path> files;  // --add, --info
+    std::vector<std::filesystem::path> files;  // --add, --info, --render
+    std::filesystem::path packageFolder;       // --preview, --check: ./adv unless named
+    std::optional<output::DobSize> dobSize;    // --size WxH, for --info and --render
+    std::optional<std::filesystem::path> to;   // --to: --render's folder, --preview's sheet
     std::string ansiCodepage;                 // empty: the locale's
     bool quiet = false;
     bool realtime = false;

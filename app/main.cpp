@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include "app/command_line.h"
 
@@ -38,6 +39,13 @@ int main(int argc, char** argv)
         return pelkora::app::runConverterApp(argc, argv, commandLine.sourceFolder, pagerOptions);
     }
 #endif
+    if (commandLine.mode == pelkora::app::CommandLine::Mode::Preview) {
+        // Fonts need the graphical application object, but no screen: the
+        // sheet is drawn off screen, the same with or without a display.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication application(argc, argv);
+        return pelkora::app::runHeadless(commandLine, std::cout, std::cerr);
+    }
     // Picture decoders are plugins found through the application object.
     QCoreApplication application(argc, argv);
     return pelkora::app::runHeadless(commandLine, std::cout, std::cerr);

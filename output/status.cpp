@@ -18,6 +18,17 @@ const char* statusText(Status status)
     case Status::EmptyText: return "empty text";
     case Status::CannotWrite: return "cannot write";
     case Status::CannotWriteIndex: return "cannot append to the playlist";
+    case Status::BadDobLength: return "its length fits no DOB size";
+    case Status::DobSizeAmbiguous: return "its header fits several sizes (choose one with --size WxH)";
+    case Status::DobSizeUnfit: return "the size asked for does not fit its length and header";
+    case Status::BadPlaylistLine: return "not NAME,MS (MS a number of 1 to 9 digits)";
+    case Status::TornPlaylistLine: return "torn: the last line has no line feed";
+    case Status::PlaylistTooLarge: return "the playlist is too large to check (more than 64 MiB)";
+    case Status::MissingFromPackage: return "named by the playlist, but no such file";
+    case Status::NotInPlaylist: return "no playlist line names it";
+    case Status::NamedTwice: return "named by more than one line";
+    case Status::NotUtf8: return "not valid UTF-8";
+    case Status::PageTooLong: return "more than 55 cells";
     }
     return "unknown status";
 }

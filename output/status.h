@@ -19,6 +19,18 @@ enum class Status {
     EmptyText,         // the text holds no character to page
     CannotWrite,       // an output file could not be created or written
     CannotWriteIndex,  // the playlist could not be appended to
+    BadDobLength,      // a DOB file whose length fits no width and height
+    DobSizeAmbiguous,  // a DOB file whose wrapped header fits several sizes
+    DobSizeUnfit,      // the size asked for does not fit the DOB file
+    // What a check of a whole package finds.
+    BadPlaylistLine,     // a playlist line that is not NAME,MS
+    TornPlaylistLine,    // the playlist's last line has no line feed
+    PlaylistTooLarge,    // more playlist than a check reads
+    MissingFromPackage,  // a name the playlist gives that the folder lacks
+    NotInPlaylist,       // a file of the folder that no line names
+    NamedTwice,          // a name given by more than one line: a note only
+    NotUtf8,             // a text page that is not valid UTF-8
+    PageTooLong,         // a text page of more than 55 cells
 };
 
 // Stable English text for a status; "Cant find file!" is the system's own

@@ -30,6 +30,12 @@ TEST(CommandLine, ParsesEveryForm)
         {{"--add", "--", "--odd-name.txt"}, Mode::Add, "", 1},
         {{"--version"}, Mode::Version, "", 0},
         {{"--batch", "x", "--help"}, Mode::Help, "", 0},
+        {{"--render", "a.dob", "b.dob"}, Mode::Render, "", 2},
+        {{"--render", "a.dob", "--size", "300x20", "--to", "out"}, Mode::Render, "", 1},
+        {{"--info", "--size", "1x65535", "a.dob"}, Mode::Info, "", 1},
+        {{"--preview", "--to", "sheet.png"}, Mode::Preview, "", 0},
+        {{"--check"}, Mode::Check, "", 0},
+        {{"--check", "pkg"}, Mode::Check, "", 0},
     };
     for (const ParseCase& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
@@ -63,6 +69,18 @@ TEST(CommandLine, RejectsWhatItCannotMean)
         {"--full-frames", "/pics"},
         {"--delete-all", "--dither"},
         {"--info", "x.gif", "--fit", "10x10"},
+        {"--render"},
+        {"--render", "a.dob", "--size"},
+        {"--render", "a.dob", "--size", "300"},
+        {"--render", "a.dob", "--size", "0x20"},
+        {"--render", "a.dob", "--size", "65536x1"},
+        {"--render", "a.dob", "--size", "2x-3"},
+        {"--render", "a.dob", "--to"},
+        {"--add", "a.bmp", "--size", "3x3"},
+        {"--check", "--to", "x"},
+        {"--check", "a", "b"},
+        {"--preview"},
+        {"--preview", "a", "b", "--to", "s.png"},
     };
     for (const auto& args : wrong) {
         SCOPED_TRACE(testing::PrintToString(args));
@@ -71,6 +89,22 @@ TEST(CommandLine, RejectsWhatItCannotMean)
         EXPECT_FALSE(parsed.error.empty());
         EXPECT_EQ(parsed.error.find('\n'), std::string::npos);
     }
+}
+
+TEST(CommandLine, KeepsWhatTheInspectingCommandsAreGiven)
+{
+    const CommandLine render = parseCommandLine({"--render", "x.dob", "--size", "300x20", "--to", "pngs"});
+    ASSERT_TRUE(render.dobSize.has_value());
+    EXPECT_EQ(render.dobSize->width, 300);
+    EXPECT_EQ(render.dobSize->height, 20);
+    ASSERT_TRUE(render.to.has_value());
+    EXPECT_EQ(render.to->string(), "pngs");
+
+    EXPECT_EQ(parseCommandLine({"--check"}).packageFolder.string(), "adv");
+    EXPECT_EQ(parseCommandLine({"--check", "/media/stick/adv"}).packageFolder.string(), "/media/stick/adv");
+    const CommandLine preview = parseCommandLine({"--preview", "pkg", "--to", "sheet.png"});
+    EXPECT_EQ(preview.packageFolder.string(), "pkg");
+    EXPECT_EQ(preview.to->string(), "sheet.png");
 }
 
 TEST(CommandLine, KeepsOptions)

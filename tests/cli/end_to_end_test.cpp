@@ -9,56 +9,16 @@
 #include <QImage>
 
 #include "app/version.h"
+#include "support/program_run.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using pelkora::testing::expectSoundPackage;
+using pelkora::testing::ProgramRun;
+using pelkora::testing::runPelkora;
 using pelkora::testing::TempDir;
-
-struct ProgramRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string quoted(const std::string& text)
-{
-    std::string result(1, '\'');
-    for (char c : text) {
-        if (c == '\'') result += "'\\''";
-        else result += c;
-    }
-    result += '\'';
-    return result;
-}
-
-ProgramRun runPelkora(const fs::path& workDirectory, const std::vector<std::string>& args)
-{
-    std::string command = "cd ";
-    command += quoted(workDirectory.string());
-    command += " && ";
-    command += quoted(PELKORA_BINARY);
-    for (const std::string& arg : args) {
-        command += ' ';
-        command += quoted(arg);
-    }
-    const fs::path out = workDirectory / ".out";
-    const fs::path err = workDirectory / ".err";
-    command += " > ";
-    command += quoted(out.string());
-    command += " 2> ";
-    command += quoted(err.string());
-    command += " < /dev/null";
-    ProgramRun run;
-    const int raw = std::system(command.c_str());
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = TempDir::read(out);
-    run.err = TempDir::read(err);
-    fs::remove(out);
-    fs::remove(err);
-    return run;
-}
 
 // A picture of the given pixels, row by row, saved as a 24-bit BMP.
 void writeBmp(const fs::path& path, int width, int height, const std::vector<QRgb>& pixels)
@@ -88,6 +48,7 @@ TEST(EndToEnd, AddPagesATextIntoItsNumberedPages)
     ASSERT_EQ(again.status, 0) << again.err;
     EXPECT_TRUE(again.out.empty());
     EXPECT_EQ(TempDir::read(work / "adv/advertising.index").size(), 3u * 2u * 18u);
+    expectSoundPackage(work.path());
 }
 
 TEST(EndToEnd, BatchEmptiesTheFolderThenConvertsPicturesBeforeTexts)
@@ -110,6 +71,7 @@ TEST(EndToEnd, BatchEmptiesTheFolderThenConvertsPicturesBeforeTexts)
     EXPECT_EQ(TempDir::read(work / "adv/b.dob"), std::string("\x02\x01\x0F", 3));
     EXPECT_EQ(TempDir::read(work / "adv/A.dob"), std::string("\x01\x01\x00", 3));
     EXPECT_EQ(TempDir::read(work / "adv/t-01.txt"), "hi");
+    expectSoundPackage(work.path());
 }
 
 TEST(EndToEnd, AnAnimationInTheBatchIsWrittenWholeBeforeTheNextPicture)
@@ -130,6 +92,7 @@ TEST(EndToEnd, AnAnimationInTheBatchIsWrittenWholeBeforeTheNextPicture)
     for (const char* name : {"anim-01.dob", "anim-02.dob", "anim-03.dob", "anim-04.dob", "z.dob"}) {
         EXPECT_TRUE(fs::is_regular_file(work / "adv" / name)) << name;
     }
+    expectSoundPackage(work.path());
 }
 
 TEST(EndToEnd, BatchCreatesAMissingOutputFolder)
@@ -139,6 +102,7 @@ TEST(EndToEnd, BatchCreatesAMissingOutputFolder)
     const ProgramRun run = runPelkora(work.path(), {"--batch", (work / "my pics").string()});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(TempDir::read(work / "adv/notes-01.txt"), "abc\n");
+    expectSoundPackage(work.path());
 }
 
 TEST(EndToEnd, NamesEveryInputThatProducedNothing)
@@ -241,9 +205,11 @@ TEST(EndToEndDisplay, TheDialogWithoutADisplaySaysWhatWorksInstead)
 {
     TempDir work;
     // Every way to a display taken away.
-    const std::string command = "cd " + quoted(work.path().string()) +
-                                " && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + quoted(PELKORA_BINARY) +
-                                " > out.txt 2> err.txt < /dev/null";
+    std::string command = "cd ";
+    command += pelkora::testing::shellQuoted(work.path().string());
+    command += " && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ";
+    command += pelkora::testing::shellQuoted(PELKORA_BINARY);
+    command += " > out.txt 2> err.txt < /dev/null";
     const int raw = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(raw));
     EXPECT_EQ(WEXITSTATUS(raw), 2);

@@ -1,0 +1,282 @@
+#include "output/package_check.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "output/ascii.h"
+#include "output/dob_reader.h"
+#include "output/input_file.h"
+#include "output/playlist.h"
+#include "output/text_pagination.h"
+
+namespace pelkora::output {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::uint64_t kMaxPlaylistBytes = std::uint64_t{64} << 20;
+// A page of 55 cells needs at most 165 bytes; reading more than this tells
+// a page that is too long without holding a file of any size.
+constexpr std::uint64_t kMaxPageBytes = 4096;
+constexpr std::size_t kMaxDigits = 9;
+
+bool hasExtension(std::string_view name, std::string_view extension)
+{
+    return name.size() > extension.size()
+           && equalsIgnoringAsciiCase(name.substr(name.size() - extension.size()), extension);
+}
+
+// One code point of strict UTF-8 at bytes[at]: its length, or 0 when the
+// bytes there are not UTF-8 (overlong forms, surrogates and values above
+// U+10FFFF included). units: its UTF-16 code units.
+std::size_t utf8Sequence(std::string_view bytes, std::size_t at, int& units)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    const unsigned lead = byte(at);
+    units = 1;
+    if (lead < 0x80)
+        return 1;
+    std::size_t length = 0;
+    unsigned low = 0x80;
+    unsigned high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        units = 2;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (bytes.size() - at < length)
+        return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        const unsigned next = byte(at + i);
+        const unsigned from = i == 1 ? low : 0x80;
+        const unsigned to = i == 1 ? high : 0xBF;
+        if (next < from || next > to)
+            return 0;
+    }
+    return length;
+}
+
+// Byte offset of the first byte that is not UTF-8, or npos; cells as the
+// pager counts them, of the last unit.
+struct PageMeasure {
+    std::size_t badOffset = std::string_view::npos;
+    int cells = 0;
+};
+
+PageMeasure measurePage(std::string_view bytes)
+{
+    PageMeasure measure;
+    int used = 0;
+    for (std::size_t at = 0; at < bytes.size();) {
+        int units = 0;
+        const std::size_t length = utf8Sequence(bytes, at, units);
+        if (length == 0) {
+            measure.badOffset = at;
+            return measure;
+        }
+        used += units;
+        measure.cells = used;
+        if (bytes[at] == '\n')
+            used += kCellsPerLine - used % kCellsPerLine;
+        at += length;
+    }
+    return measure;
+}
+
+}  // namespace
+
+bool PackageCheck::sound() const
+{
+    return folderFound && std::none_of(findings.begin(), findings.end(), [](const Finding& f) { return !f.note; });
+}
+
+PlaylistLine parsePlaylistLine(std::string_view line)
+{
+    PlaylistLine parsed;
+    const std::size_t comma = line.rfind(',');
+    if (comma == std::string_view::npos || comma == 0)
+        return parsed;
+    const std::string_view name = line.substr(0, comma);
+    const std::string_view digits = line.substr(comma + 1);
+    if (name.find_first_of(std::string_view("/\\\0", 3)) != std::string_view::npos)
+        return parsed;
+    if (digits.empty() || digits.size() > kMaxDigits)
+        return parsed;
+    std::uint64_t value = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9')
+            return parsed;
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    parsed.wellFormed = true;
+    parsed.name = std::string(name);
+    parsed.milliseconds = value;
+    return parsed;
+}
+
+int pageCells(std::string_view bytes)
+{
+    const PageMeasure measure = measurePage(bytes);
+    return measure.badOffset == std::string_view::npos ? measure.cells : -1;
+}
+
+Finding checkPage(std::string_view bytes)
+{
+    Finding finding;
+    const PageMeasure measure = measurePage(bytes);
+    if (measure.badOffset != std::string_view::npos) {
+        finding.status = Status::NotUtf8;
+        finding.detail = "at byte " + std::to_string(measure.badOffset);
+    } else if (measure.cells > kCellsPerPage) {
+        finding.status = Status::PageTooLong;
+        finding.detail = std::to_string(measure.cells) + " cells";
+    }
+    return finding;
+}
+
+namespace {
+
+// What is wrong with the file a line names, if anything.
+Finding checkNamedFile(const fs::path& path, const std::string& name)
+{
+    Finding finding;
+    finding.name = name;
+    std::error_code error;
+    if (!fs::is_regular_file(path, error)) {
+        finding.status = Status::MissingFromPackage;
+        return finding;
+    }
+    if (hasExtension(name, ".dob")) {
+        const DobShape shape = inspectDobFile(path);
+        if (shape.status == Status::BadDobLength)
+            finding.detail = std::to_string(shape.length) + " bytes";
+        finding.status = shape.status;
+    } else if (hasExtension(name, ".txt")) {
+        const InputBytes page = readInputFile(path, kMaxPageBytes);
+        if (page.status != Status::Ok) {
+            finding.status = page.status;
+        } else if (page.truncated) {
+            finding.status = Status::PageTooLong;
+            finding.detail = "more than " + std::to_string(kMaxPageBytes) + " bytes";
+        } else {
+            const Finding content = checkPage(
+                std::string_view(reinterpret_cast<const char*>(page.bytes.data()), page.bytes.size()));
+            finding.status = content.status;
+            finding.detail = content.detail;
+        }
+    }
+    return finding;
+}
+
+// Non-folder entries of the folder by name; the playlist is not among them.
+std::set<std::string> folderFiles(const fs::path& folder)
+{
+    std::set<std::string> names;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        std::error_code typeError;
+        if (it->is_directory(typeError))
+            continue;
+        const std::string name = it->path().filename().string();
+        if (name != kPlaylistFileName)
+            names.insert(name);
+    }
+    return names;
+}
+
+}  // namespace
+
+PackageCheck checkPackage(const fs::path& folder)
+{
+    PackageCheck check;
+    std::error_code error;
+    check.folderFound = fs::is_directory(folder, error);
+    if (!check.folderFound)
+        return check;
+    const std::set<std::string> files = folderFiles(folder);
+    check.files = files.size();
+
+    const InputBytes playlist = readInputFile(playlistPath(folder), kMaxPlaylistBytes);
+    if (playlist.status != Status::Ok || playlist.truncated) {
+        Finding finding;
+        finding.name = std::string(kPlaylistFileName);
+        finding.status = playlist.truncated ? Status::PlaylistTooLarge
+                         : playlist.status == Status::CantFindFile ? Status::MissingFromPackage
+                                                                    : playlist.status;
+        check.findings.push_back(finding);
+        // Without a playlist every file would be "unnamed": one finding says it all.
+        if (playlist.status != Status::Ok)
+            return check;
+    }
+    const std::string_view text(reinterpret_cast<const char*>(playlist.bytes.data()), playlist.bytes.size());
+
+    std::map<std::string, std::vector<std::size_t>> linesOfName;
+    std::vector<std::string> order;
+    std::size_t lineNumber = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        ++lineNumber;
+        const std::size_t feed = text.find('\n', at);
+        const bool torn = feed == std::string_view::npos;
+        const std::string_view line = text.substr(at, torn ? std::string_view::npos : feed - at);
+        at = torn ? text.size() : feed + 1;
+        if (line.empty())
+            continue;
+        ++check.lines;
+        const PlaylistLine parsed = parsePlaylistLine(line);
+        if (torn || !parsed.wellFormed) {
+            Finding finding;
+            finding.status = torn ? Status::TornPlaylistLine : Status::BadPlaylistLine;
+            finding.line = lineNumber;
+            finding.detail = std::string(line.substr(0, 80));
+            check.findings.push_back(finding);
+        }
+        if (!parsed.wellFormed)
+            continue;
+        check.loopMilliseconds += parsed.milliseconds;
+        std::vector<std::size_t>& lines = linesOfName[parsed.name];
+        lines.push_back(lineNumber);
+        if (lines.size() > 1)
+            continue;
+        Finding finding = checkNamedFile(folder / parsed.name, parsed.name);
+        if (finding.status != Status::Ok) {
+            finding.line = lineNumber;
+            check.findings.push_back(finding);
+        }
+        order.push_back(parsed.name);
+    }
+
+    for (const std::string& name : order) {
+        const std::vector<std::size_t>& lines = linesOfName[name];
+        if (lines.size() < 2)
+            continue;
+        Finding note;
+        note.status = Status::NamedTwice;
+        note.name = name;
+        note.note = true;
+        note.detail = "lines";
+        for (const std::size_t line : lines) note.detail += " " + std::to_string(line);
+        check.findings.push_back(note);
+    }
+    for (const std::string& name : files) {
+        if (linesOfName.count(name) != 0)
+            continue;
+        Finding finding;
+        finding.status = Status::NotInPlaylist;
+        finding.name = name;
+        check.findings.push_back(finding);
+    }
+    return check;
+}
+
+}  // namespace pelkora::output

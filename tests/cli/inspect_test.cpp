@@ -1,0 +1,200 @@
+// The commands that look at a package: what they print, the files they
+// write, and that what they draw converts back to the same bytes.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <random>
+
+#include <QImage>
+
+#include "support/program_run.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using pelkora::testing::ProgramRun;
+using pelkora::testing::runPelkora;
+using pelkora::testing::TempDir;
+
+// The bytes of a DOB file of random levels, with every level among the
+// first sixteen pixels when there are that many, and its level counts.
+struct DobFile {
+    std::string bytes;
+    std::array<int, 16> counts{};
+};
+
+DobFile randomDob(int width, int height, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> level(0, 15);
+    DobFile dob;
+    const int count = width * height;
+    dob.bytes.assign(2 + static_cast<std::size_t>((count + 1) / 2), '\0');
+    dob.bytes[0] = static_cast<char>(width % 256);
+    dob.bytes[1] = static_cast<char>(height % 256);
+    for (int i = 0; i < count; ++i) {
+        const int v = i < 16 ? i : level(random);
+        ++dob.counts[static_cast<std::size_t>(v)];
+        char& byte = dob.bytes[2 + static_cast<std::size_t>(i / 2)];
+        byte = static_cast<char>(static_cast<unsigned char>(byte) | (i % 2 == 0 ? v : v << 4));
+    }
+    return dob;
+}
+
+TEST(RenderRoundTrip, ConvertingTheRenderedPngGivesBackTheSameDob)
+{
+    const struct {
+        int width;
+        int height;
+    } sizes[] = {{1, 1}, {3, 3}, {16, 1}, {1, 16}, {17, 13}, {200, 7}, {255, 255}};
+    for (const auto& size : sizes) {
+        SCOPED_TRACE(std::to_string(size.width) + "x" + std::to_string(size.height));
+        TempDir work;
+        const DobFile dob = randomDob(size.width, size.height, static_cast<unsigned>(size.width * 1000 + size.height));
+        work.write("in/pic.dob", dob.bytes);
+
+        const ProgramRun render = runPelkora(work.path(), {"--render", "in/pic.dob", "--to", "drawn"});
+        ASSERT_EQ(render.status, 0) << render.err;
+        const QImage png(QString::fromStdString((work / "drawn/pic.png").string()));
+        ASSERT_FALSE(png.isNull());
+        EXPECT_EQ(png.format(), QImage::Format_Grayscale8);
+        EXPECT_EQ(png.size(), QSize(size.width, size.height));
+
+        const ProgramRun add = runPelkora(work.path(), {"--quiet", "--add", "drawn/pic.png"});
+        ASSERT_EQ(add.status, 0) << add.err;
+        EXPECT_EQ(TempDir::read(work / "adv/pic.dob"), dob.bytes);
+    }
+}
+
+TEST(RenderRoundTrip, WritesBesideEachFileUnlessToldWhere)
+{
+    TempDir work;
+    work.write("a/one.dob", randomDob(4, 2, 1).bytes);
+    work.write("b/two.dob", randomDob(3, 5, 2).bytes);
+    work.write("b/short.dob", std::string("\x04\x04\x00", 3));
+    const ProgramRun run = runPelkora(work.path(), {"--render", "a/one.dob", "b/short.dob", "b/two.dob"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(fs::is_regular_file(work / "a/one.png"));
+    EXPECT_TRUE(fs::is_regular_file(work / "b/two.png"));
+    EXPECT_FALSE(fs::exists(work / "b/short.png"));
+    EXPECT_NE(run.err.find("b/short.dob: its length fits no DOB size"), std::string::npos) << run.err;
+    // Nothing but the pictures is left behind: no temporary file.
+    EXPECT_EQ(std::distance(fs::directory_iterator(work / "b"), fs::directory_iterator()), 3);
+}
+
+TEST(RenderRoundTrip, AWrappedHeaderWithTwoSizesNeedsAChoice)
+{
+    TempDir work;
+    work.write("wide.dob", std::string("\x00\x00", 2) + std::string(65536, '\x11'));
+    const ProgramRun unsure = runPelkora(work.path(), {"--render", "wide.dob"});
+    EXPECT_EQ(unsure.status, 1);
+    EXPECT_NE(unsure.err.find("256x512 or 512x256"), std::string::npos) << unsure.err;
+    EXPECT_FALSE(fs::exists(work / "wide.png"));
+
+    const ProgramRun chosen = runPelkora(work.path(), {"--render", "wide.dob", "--size", "512x256"});
+    ASSERT_EQ(chosen.status, 0) << chosen.err;
+    EXPECT_EQ(QImage(QString::fromStdString((work / "wide.png").string())).size(), QSize(512, 256));
+
+    const ProgramRun info = runPelkora(work.path(), {"--info", "wide.dob"});
+    EXPECT_EQ(info.status, 0) << info.err;
+    EXPECT_EQ(info.out.rfind("wide.dob: dob 256x512 or 512x256 (choose with --size WxH)\n", 0), 0u) << info.out;
+}
+
+TEST(DobInfo, NamesTheSizeAndCountsEveryLevel)
+{
+    TempDir work;
+    const DobFile dob = randomDob(9, 7, 3);
+    work.write("p.dob", dob.bytes);
+    work.write("bad.DOB", std::string("\x09\x07\x00", 3));
+    const ProgramRun info = runPelkora(work.path(), {"--info", "p.dob", "bad.DOB"});
+    EXPECT_EQ(info.status, 1);
+    std::string expected = "p.dob: dob 9x7\nlevels 0 (white) to 15 (black):";
+    for (const int count : dob.counts) expected += " " + std::to_string(count);
+    EXPECT_EQ(info.out, expected + "\n");
+    EXPECT_NE(info.err.find("bad.DOB: its length fits no DOB size (3 bytes)"), std::string::npos) << info.err;
+}
+
+TEST(PackageCheckCommand, PrintsOneLineAFindingAndASummary)
+{
+    TempDir work;
+    work.write("adv/a.dob", std::string("\x01\x01\x00", 3));
+    work.write("adv/stray.txt", "x");
+    work.write("adv/advertising.index", "a.dob,3000\n\nb.dob,250\nnonsense\na.dob,3000\n");
+    const ProgramRun run = runPelkora(work.path(), {"--check"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out,
+              "adv/b.dob: named by the playlist, but no such file, line 3\n"
+              "adv/advertising.index:4: not NAME,MS (MS a number of 1 to 9 digits): \"nonsense\"\n"
+              "note: adv/a.dob: named by more than one line (lines 1 5)\n"
+              "adv/stray.txt: no playlist line names it\n"
+              "adv: 2 files, 4 lines, loop 6.250 s: 3 faults\n");
+
+    const ProgramRun missing = runPelkora(work.path(), {"--check", "elsewhere"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("elsewhere: no such folder"), std::string::npos);
+}
+
+// True when the sheet holds a square of side pixels all of this grey.
+bool holdsSquareOf(const QImage& sheet, QRgb colour, int side)
+{
+    for (int y = 0; y + side <= sheet.height(); ++y) {
+        for (int x = 0; x + side <= sheet.width(); ++x) {
+            bool all = true;
+            for (int dy = 0; dy < side && all; ++dy)
+                for (int dx = 0; dx < side && all; ++dx) all = sheet.pixel(x + dx, y + dy) == colour;
+            if (all) return true;
+        }
+    }
+    return false;
+}
+
+TEST(PreviewSheet, ShowsEveryLevelAndIsTheSameEachTime)
+{
+    TempDir work;
+    work.write("adv/levels.dob", randomDob(16, 1, 4).bytes);
+    work.write("adv/notes-01.txt", "Hello,\nworld.");
+    work.write("adv/advertising.index", "levels.dob,3000\n\nnotes-01.txt,6000\n");
+
+    const ProgramRun first = runPelkora(work.path(), {"--preview", "--to", "one.png"});
+    ASSERT_EQ(first.status, 0) << first.err;
+    const ProgramRun second = runPelkora(work.path(), {"--quiet", "--preview", "adv", "--to", "two.png"});
+    ASSERT_EQ(second.status, 0) << second.err;
+    const std::string bytes = TempDir::read(work / "one.png");
+    EXPECT_FALSE(bytes.empty());
+    EXPECT_EQ(bytes, TempDir::read(work / "two.png"));
+
+    const QImage sheet = QImage(QString::fromStdString((work / "one.png").string())).convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(sheet.isNull());
+    for (int level = 0; level < 16; ++level) {
+        const int grey = 255 - 17 * level;
+        EXPECT_TRUE(holdsSquareOf(sheet, qRgb(grey, grey, grey), 4)) << "level " << level;
+    }
+
+    // One more item makes a different sheet.
+    work.write("adv/advertising.index", "levels.dob,3000\n\nnotes-01.txt,6000\nlevels.dob,3000\n\n");
+    ASSERT_EQ(runPelkora(work.path(), {"--preview", "--to", "three.png"}).status, 0);
+    EXPECT_NE(TempDir::read(work / "three.png"), bytes);
+
+    const ProgramRun none = runPelkora(work.path(), {"--preview", "nowhere", "--to", "four.png"});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_FALSE(fs::exists(work / "four.png"));
+}
+
+TEST(PreviewSheet, StaysBoundedForAPlaylistOfAnyLength)
+{
+    TempDir work;
+    work.write("adv/dot.dob", std::string("\x01\x01\x0F", 3));
+    std::string index;
+    for (int i = 0; i < 1000; ++i) index += "dot.dob,10\n";
+    work.write("adv/advertising.index", index);
+    const ProgramRun run = runPelkora(work.path(), {"--preview", "--to", "sheet.png"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("of 1000 items"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("1000 of 1000"), std::string::npos) << run.out;
+    const QImage sheet(QString::fromStdString((work / "sheet.png").string()));
+    EXPECT_LE(static_cast<double>(sheet.width()) * sheet.height(), 256.0 * 1024 * 1024 / 4);
+}
+
+}  // namespace
