@@ -1,10 +1,16 @@
 #include "app/conversion.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <system_error>
 #include <thread>
 
 #include "output/ascii.h"
+#include "output/output_file.h"
 #include "output/playlist.h"
 #include "picture/animated_picture.h"
 
@@ -28,6 +34,18 @@ void ConversionReport::failed(const fs::path& input, std::string reason)
 {
     std::lock_guard lock(mutex_);
     failures_.push_back({input, std::move(reason)});
+}
+
+void ConversionReport::filesDeleted(int count)
+{
+    std::lock_guard lock(mutex_);
+    filesDeleted_ += count;
+}
+
+int ConversionReport::filesDeleted() const
+{
+    std::lock_guard lock(mutex_);
+    return filesDeleted_;
 }
 
 int ConversionReport::inputsConverted() const
@@ -55,6 +73,26 @@ bool endsWithCaseInsensitive(const std::string& name, std::string_view extension
     if (name.size() < extension.size()) return false;
     return output::equalsIgnoringAsciiCase(std::string_view(name).substr(name.size() - extension.size()),
                                            extension);
+}
+
+// Whether an input can be read as a file at all, before it is tried as a
+// picture or a text: "Cant find file!" is kept for a file that is not there.
+Outcome inputFileState(const fs::path& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        const std::error_code cause(errno, std::generic_category());
+        if (cause.value() == ENOENT || cause.value() == ENOTDIR)
+            return Status::CantFindFile;
+        return Outcome(Status::CannotRead, cause);
+    }
+    if (S_ISDIR(info.st_mode)) return Status::IsAFolder;
+    // A pipe waits for a writer that may never come, a device may never end.
+    if (!S_ISREG(info.st_mode)) return Status::NotARegularFile;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return Outcome(Status::CannotRead, std::error_code(errno, std::generic_category()));
+    ::close(fd);
+    return Status::Ok;
 }
 
 }  // namespace
@@ -97,8 +135,9 @@ Converter::Converter(picture::AnimatedPicture& pictureControl, fs::path workDire
     pictureControl_.setCaptureListener([this](const picture::CaptureEvent& event) {
         if (event.status == Status::Ok) {
             report_.fileWritten();
+            if (animationPending_.exchange(false)) report_.inputConverted();
         } else {
-            report_.failed(event.dobPath, statusText(event.status));
+            report_.failed(shown(event.dobPath), outcomeText(Outcome(event.status, event.cause)));
         }
     });
 }
@@ -109,6 +148,62 @@ Converter::~Converter()
     // that counts them goes away.
     pictureControl_.CompletePass();
     pictureControl_.setCaptureListener({});
+}
+
+fs::path Converter::shown(const fs::path& path) const
+{
+    const fs::path relative = path.lexically_relative(workDirectory_);
+    if (relative.empty() || *relative.begin() == "..") return path;
+    return relative;
+}
+
+output::FolderLock Converter::lockOutputFolder(bool create)
+{
+    const fs::path folder = output::outputFolderPath(workDirectory_);
+    if (create) {
+        const Outcome made = output::ensureOutputFolder(folder);
+        if (!made.ok()) {
+            report_.failed(shown(folder), outcomeText(made));
+            return {};
+        }
+    } else {
+        std::error_code error;
+        if (!fs::is_directory(folder, error)) return {};
+    }
+    output::FolderLock lock(folder, options_.waitingForFolder);
+    if (!lock.held()) {
+        report_.failed(shown(folder), outcomeText(lock.outcome()));
+        return lock;
+    }
+    // Whoever left these is gone: every writer holds this lock.
+    output::removeLeftoverTemporaries(folder);
+    return lock;
+}
+
+bool Converter::checkSourceFolder(const fs::path& sourceFolder)
+{
+    const Outcome checked = output::checkSourceFolder(sourceFolder, output::outputFolderPath(workDirectory_));
+    if (checked.ok()) return true;
+    // "No such file or directory" would only repeat "no such folder".
+    report_.failed(sourceFolder, checked.status == Status::NoSuchFolder ? statusText(checked.status)
+                                                                        : outcomeText(checked));
+    return false;
+}
+
+void Converter::reportDeleteFailure(const fs::path& path, const Outcome& outcome)
+{
+    report_.failed(shown(path), outcomeText(outcome));
+}
+
+bool Converter::prepareOutputFolder()
+{
+    const fs::path folder = output::outputFolderPath(workDirectory_);
+    const Outcome prepared = output::prepareOutputFolder(
+        folder, [this](const fs::path& path, const Outcome& outcome) { reportDeleteFailure(path, outcome); });
+    // Files that stay are reported one by one; the batch still goes on.
+    if (prepared.status != Status::CannotCreateFolder) return true;
+    report_.failed(shown(folder), outcomeText(prepared));
+    return false;
 }
 
 void Converter::convertFolder(const fs::path& sourceFolder)
@@ -124,7 +219,10 @@ void Converter::convertFolder(const fs::path& sourceFolder)
 
     // A "*.bmp" entry that does not load is skipped: no fall-back to texts.
     for (const fs::path& path : pictures) {
-        if (!convertPicture(path, options_.pauseAfterPicture)) {
+        const Outcome state = inputFileState(path);
+        if (!state.ok()) {
+            report_.failed(path, outcomeText(state));
+        } else if (convertPicture(path, options_.pauseAfterPicture) == PictureResult::NotAPicture) {
             report_.failed(path, statusText(pictureControl_.lastStatus()));
         }
         progress();
@@ -137,35 +235,56 @@ void Converter::convertFolder(const fs::path& sourceFolder)
 
 void Converter::addFile(const fs::path& path)
 {
+    const Outcome state = inputFileState(path);
+    if (!state.ok()) {
+        if (state.status == Status::CantFindFile && options_.cantFindFile) options_.cantFindFile(path);
+        report_.failed(path, outcomeText(state));
+        return;
+    }
     // Picture or text is decided by whether the file loads, never by its name.
-    if (!convertPicture(path, std::chrono::milliseconds(0))) pageTextFile(path);
+    if (convertPicture(path, std::chrono::milliseconds(0)) == PictureResult::NotAPicture) pageTextFile(path);
 }
 
-bool Converter::convertPicture(const fs::path& path, std::chrono::milliseconds pause)
+Converter::PictureResult Converter::convertPicture(const fs::path& path, std::chrono::milliseconds pause)
 {
-    if (pictureControl_.LoadFile(path) != 1) return false;
-    report_.inputConverted();
-    pictureControl_.ShowPicture();
+    if (pictureControl_.LoadFile(path) != 1) return PictureResult::NotAPicture;
+    // The load completed the pass of any earlier animation, so the flag is
+    // this picture's alone. An animation counts when its first frame is in
+    // place, a still picture when its file is; a failed write is reported
+    // by the capture listener.
+    const bool animation = pictureControl_.CountAnimationFrames() > 0;
+    animationPending_ = animation;
+    const bool shownAndWritten = pictureControl_.ShowPicture() == 1;
+    if (!animation && !shownAndWritten) return PictureResult::Failed;
+    if (!animation) report_.inputConverted();
     if (pause.count() > 0) std::this_thread::sleep_for(pause);
-    return true;
+    return PictureResult::Converted;
 }
 
 void Converter::pageTextFile(const fs::path& path)
 {
+    const Outcome state = inputFileState(path);
+    if (!state.ok()) {
+        if (state.status == Status::CantFindFile && options_.cantFindFile) options_.cantFindFile(path);
+        report_.failed(path, outcomeText(state));
+        return;
+    }
     const output::PagerResult result = output::pageTextFile(path, workDirectory_, options_.pager);
     report_.fileWritten(result.pagesWritten);
     if (result.status == Status::CantFindFile && options_.cantFindFile) options_.cantFindFile(path);
-    // Pages that reached the folder count even when their lines did not;
-    // the missing lines are a failure of their own.
-    if (result.pagesWritten > 0) report_.inputConverted();
     if (result.status != Status::Ok) {
-        report_.failed(path, statusText(result.status));
+        report_.failed(path, outcomeText(Outcome(result.status, result.cause)));
         return;
     }
     if (result.pagesSkipped > 0) {
-        report_.failed(path, std::string(statusText(Status::CannotWrite)) + " " +
-                                 std::to_string(result.pagesSkipped) + " of its pages");
+        std::string reason = std::string(statusText(Status::CannotWrite)) + " " +
+                             std::to_string(result.pagesSkipped) + " of its pages";
+        if (result.cause) reason += ": " + result.cause.message();
+        report_.failed(path, std::move(reason));
+        return;
     }
+    // Only a text whose every page and line is in place is converted.
+    report_.inputConverted();
 }
 
 void Converter::deleteAll()
@@ -175,7 +294,10 @@ void Converter::deleteAll()
     pictureControl_.EndCapture();
     const fs::path folder = output::outputFolderPath(workDirectory_);
     std::error_code error;
-    if (fs::is_directory(folder, error)) output::deleteFolderContents(folder);
+    if (!fs::is_directory(folder, error)) return;
+    const output::DeletionCount count = output::deleteFolderContents(
+        folder, [this](const fs::path& path, const Outcome& outcome) { reportDeleteFailure(path, outcome); });
+    report_.filesDeleted(count.deleted);
 }
 
 }  // namespace pelkora::app

@@ -2,6 +2,7 @@
 // The conversion commands shared by the dialog and the headless command line:
 // the start-up batch over a source folder, Add for one file, DeleteAll.
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "output/folder_lock.h"
 #include "output/status.h"
 #include "output/text_pager.h"
 
@@ -29,15 +31,18 @@ class ConversionReport {
 public:
     void inputConverted();
     void fileWritten(int count = 1);
+    void filesDeleted(int count);
     void failed(const std::filesystem::path& input, std::string reason);
     int inputsConverted() const;
     int filesWritten() const;
+    int filesDeleted() const;
     std::vector<Failure> failures() const;
 
 private:
     mutable std::mutex mutex_;
     int inputsConverted_ = 0;
     int filesWritten_ = 0;
+    int filesDeleted_ = 0;
     std::vector<Failure> failures_;
 };
 
@@ -50,6 +55,9 @@ struct ConversionOptions {
     std::function<void(const std::filesystem::path&)> cantFindFile;
     // Called after every input of a batch: done, found.
     std::function<void(int done, int found)> progress;
+    // Called once when another run holds the output folder and this one
+    // waits for it.
+    std::function<void()> waitingForFolder;
 };
 
 // The entries of folder whose extension matches (case-insensitively),
@@ -68,6 +76,17 @@ public:
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
+    // Takes the output folder's lock for a writing run (creating the folder
+    // first when create is set) and removes what a killed run left there.
+    // Not held when the folder is missing (and not to be created) or the
+    // lock failed; the failure is in the report.
+    output::FolderLock lockOutputFolder(bool create);
+    // Whether the source folder may be converted at all; the reason is in the
+    // report when not. Checked before anything is emptied.
+    bool checkSourceFolder(const std::filesystem::path& sourceFolder);
+    // Empties (or creates) the output folder; every file that stays is in the
+    // report. False when the folder is not there to write into.
+    bool prepareOutputFolder();
     // The start-up batch: every "*.bmp" through the picture control, then
     // every "*.txt" through the text pager.
     void convertFolder(const std::filesystem::path& sourceFolder);
@@ -75,18 +94,26 @@ public:
     void addFile(const std::filesystem::path& path);
     // Pages one text file.
     void pageTextFile(const std::filesystem::path& path);
-    // DeleteAll: ends a running capture, then empties the output folder.
+    // DeleteAll: ends a running capture, then empties the output folder; the
+    // files deleted and every one that stays are in the report.
     void deleteAll();
 
     const std::filesystem::path& workDirectory() const { return workDirectory_; }
 
 private:
-    bool convertPicture(const std::filesystem::path& path, std::chrono::milliseconds pause);
+    enum class PictureResult { NotAPicture, Converted, Failed };
+    PictureResult convertPicture(const std::filesystem::path& path, std::chrono::milliseconds pause);
+    void reportDeleteFailure(const std::filesystem::path& path, const Outcome& outcome);
+    // A path inside the work directory as the user sees it from there.
+    std::filesystem::path shown(const std::filesystem::path& path) const;
 
     picture::AnimatedPicture& pictureControl_;
     std::filesystem::path workDirectory_;
     ConversionOptions options_;
     ConversionReport& report_;
+    // Set while an animation's first frame is still to come, so its input
+    // is counted once, when a frame of it is really in place.
+    std::atomic<bool> animationPending_{false};
 };
 
 }  // namespace pelkora::app

@@ -18,6 +18,8 @@
 #include <QProcess>
 #include <QThread>
 
+#include <iostream>
+
 #include "app/about_dialog.h"
 #include "app/picture_view.h"
 #include "app/qt_path.h"
@@ -152,7 +154,8 @@ MainDialog::MainDialog(std::filesystem::path workDirectoryIn, const output::Text
       fileChooser_(chooseFileWithDialog),
       linkOpener_(openLinkWithDesktop),
       messageFunction_(showMessageBox),
-      converter_(pictureControl, workDirectory, conversionOptions(pagerOptions), report_) {
+      converter_(pictureControl, workDirectory, conversionOptions(pagerOptions), report_),
+      lockReleaseTimer_(new QTimer(this)) {
     ui_->setupUi(this);
     setWindowIcon(dialogIcon);
     // Cursor shape follows the pointer even with no button held.
@@ -160,6 +163,9 @@ MainDialog::MainDialog(std::filesystem::path workDirectoryIn, const output::Text
     // A large picture grows the control; the buttons stay above it.
     ui_->pictureControl->lower();
     ui_->pictureControl->setModel(&pictureControl);
+
+    lockReleaseTimer_->setInterval(50);
+    connect(lockReleaseTimer_, &QTimer::timeout, this, &MainDialog::releaseWriteLockWhenCaptured);
 
     connect(ui_->aboutButton, &QPushButton::clicked, this, &MainDialog::openAboutBox);
     connect(ui_->addButton, &QPushButton::clicked, this, &MainDialog::addFile);
@@ -187,20 +193,66 @@ ConversionOptions MainDialog::conversionOptions(const output::TextPagerOptions& 
             progress_(done, found);
         }
     };
+    options.waitingForFolder = [] {
+        std::cerr << "pelkora: waiting for another pelkora writing " << output::kOutputFolderName << "/\n"
+                  << std::flush;
+    };
     return options;
 }
 
+bool MainDialog::takeWriteLock(bool create) {
+    lockReleaseTimer_->stop();
+    if (writeLock_ && writeLock_->held()) {
+        return true;
+    }
+    writeLock_ = converter_.lockOutputFolder(create);
+    return writeLock_->held();
+}
+
+void MainDialog::releaseWriteLockWhenCaptured() {
+    if (pictureControl.capturePending()) {
+        lockReleaseTimer_->start();
+        return;
+    }
+    lockReleaseTimer_->stop();
+    writeLock_.reset();
+}
+
+void MainDialog::showFailuresSince(std::size_t before) {
+    // A long list is cut: the message box must still fit on the screen.
+    constexpr std::size_t kShownAtMost = 20;
+    const std::vector<Failure> failures = report_.failures();
+    if (failures.size() <= before) {
+        return;
+    }
+    QStringList lines;
+    for (std::size_t i = before; i < failures.size() && lines.size() < static_cast<int>(kShownAtMost); ++i) {
+        lines << toQString(failures[i].input) + QStringLiteral(": ") + QString::fromStdString(failures[i].reason);
+    }
+    const std::size_t more = failures.size() - before - static_cast<std::size_t>(lines.size());
+    if (more > 0) {
+        lines << tr("... and %1 more").arg(more);
+    }
+    showMessage(lines.join(QLatin1Char('\n')));
+}
+
 void MainDialog::prepareOutputFolder() {
-    output::prepareOutputFolder(output::outputFolderPath(workDirectory));
+    const std::size_t before = report_.failures().size();
+    startupRefused_ = !sourceFolder.empty() && !converter_.checkSourceFolder(sourceFolder);
+    if (!startupRefused_) {
+        startupRefused_ = !takeWriteLock(true) || !converter_.prepareOutputFolder();
+    }
+    showFailuresSince(before);
 }
 
 void MainDialog::convertSourceFolder(std::function<void(int done, int found)> progress) {
-    if (sourceFolder.empty()) {
-        return;
+    if (!sourceFolder.empty() && !startupRefused_) {
+        progress_ = std::move(progress);
+        converter_.convertFolder(sourceFolder);
+        progress_ = nullptr;
     }
-    progress_ = std::move(progress);
-    converter_.convertFolder(sourceFolder);
-    progress_ = nullptr;
+    // The timer belongs to the dialog's thread, and so does the release.
+    QMetaObject::invokeMethod(this, [this] { releaseWriteLockWhenCaptured(); }, Qt::AutoConnection);
 }
 
 void MainDialog::systemCommand(int commandId) {
@@ -219,7 +271,13 @@ void MainDialog::addFile() {
     if (!chosen || chosen->empty()) {
         return;
     }
+    const std::size_t before = report_.failures().size();
+    if (!takeWriteLock(true)) {
+        showFailuresSince(before);
+        return;
+    }
     converter_.addFile(*chosen);
+    releaseWriteLockWhenCaptured();
 }
 
 void MainDialog::runBatchFile() {
@@ -229,7 +287,13 @@ void MainDialog::runBatchFile() {
 }
 
 void MainDialog::deleteAll() {
-    converter_.deleteAll();
+    const std::size_t before = report_.failures().size();
+    // A missing folder is left missing, and there is nothing to lock.
+    if (takeWriteLock(false)) {
+        converter_.deleteAll();
+    }
+    releaseWriteLockWhenCaptured();
+    showFailuresSince(before);
 }
 
 bool MainDialog::isOverPictureControl(QPoint clientPoint) const {

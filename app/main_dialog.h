@@ -14,9 +14,11 @@
 #include <QDialog>
 #include <QIcon>
 #include <QString>
+#include <QTimer>
 #include <QUrl>
 
 #include "app/conversion.h"
+#include "output/folder_lock.h"
 #include "output/text_pager.h"
 #include "picture/animated_picture.h"
 
@@ -60,9 +62,11 @@ public:
     std::filesystem::path workDirectory;
     std::filesystem::path sourceFolder;  // empty: no start-up conversion
 
-    // Start-up, before the window is shown: empty or create the output
-    // folder, then convert the source folder. Either may run off the UI
-    // thread; progress is reported after every input (done, found).
+    // Start-up, before the window is shown: check the source folder, lock,
+    // empty or create the output folder, then convert the source folder. A
+    // source that cannot be converted is refused with a message before
+    // anything is emptied. Either may run off the UI thread; progress is
+    // reported after every input (done, found).
     void prepareOutputFolder();
     void convertSourceFolder(std::function<void(int done, int found)> progress = {});
 
@@ -93,6 +97,16 @@ protected:
 private:
     ConversionOptions conversionOptions(const output::TextPagerOptions& pagerOptions);
     void updateCursor(QPoint clientPoint);
+    // Every command that writes the output folder holds its lock; one
+    // process must not take it twice, so a lock still held for an
+    // animation's capture is reused.
+    bool takeWriteLock(bool create);
+    // Lets go of the lock once no animation's capture is pending; until
+    // then the check comes back on a timer.
+    void releaseWriteLockWhenCaptured();
+    // The failures reported since the report held `before` of them, in one
+    // message; nothing when there are none.
+    void showFailuresSince(std::size_t before);
 
     std::unique_ptr<Ui::MainDialog> ui_;
     FileChooser fileChooser_;
@@ -100,8 +114,13 @@ private:
     MessageFunction messageFunction_;
     // Set only while the start-up batch runs.
     std::function<void(int, int)> progress_;
+    // Before the converter: let go of only after the converter has written
+    // the last frames of an animation as the dialog closes.
+    std::optional<output::FolderLock> writeLock_;
     ConversionReport report_;
     Converter converter_;
+    QTimer* lockReleaseTimer_;
+    bool startupRefused_ = false;
 };
 
 // The Add command's file-open dialog: four filters, BMP in force, the

@@ -49,8 +49,11 @@ std::vector<std::uint8_t> EncodeDob(const PixelView& pixels);
 // the folder part is left alone.
 std::filesystem::path dobPathFor(const std::filesystem::path& capturePath);
 
-// Writes the DOB file, then appends its playlist line. A file that cannot be
-// created gets no line (CannotWrite); CannotWriteIndex when the line failed.
+// Writes the DOB file whole, then appends its playlist line. A file that
+// cannot be put in place gets no line (CannotWrite); CannotWriteIndex when
+// the line failed. The system's cause comes with either.
+Outcome writeDobFile(const DobTarget& target, const PixelView& pixels);
+// The same, without the cause.
 Status WriteDob(const DobTarget& target, const PixelView& pixels);
 
 }  // namespace pelkora::output

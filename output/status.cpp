@@ -17,8 +17,30 @@ const char* statusText(Status status)
     case Status::EmptyText: return "empty text";
     case Status::CannotWrite: return "cannot write";
     case Status::CannotWriteIndex: return "cannot append to the playlist";
+    case Status::IsAFolder: return "is a folder, not a file";
+    case Status::NotARegularFile: return "is not a regular file";
+    case Status::NoSuchFolder: return "no such folder";
+    case Status::NotAFolder: return "is not a folder";
+    case Status::CannotListFolder: return "cannot list the folder";
+    case Status::SourceInOutput:
+        return "is the output folder or lies inside it; converting it would delete its own files";
+    case Status::CannotCreateFolder: return "cannot create the output folder";
+    case Status::CannotDelete: return "cannot delete";
+    case Status::CannotLock: return "cannot lock the output folder";
     }
     return "unknown status";
+}
+
+}  // namespace pelkora
+
+namespace pelkora {
+
+std::string outcomeText(const Outcome& outcome)
+{
+    std::string text = statusText(outcome.status);
+    if (outcome.cause)
+        text.append(": ").append(outcome.cause.message());
+    return text;
 }
 
 }  // namespace pelkora

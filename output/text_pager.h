@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "output/status.h"
@@ -27,6 +28,7 @@ struct PagerResult {
     int pagesWritten = 0;
     int pagesSkipped = 0;        // page files that could not be created
     int entriesMissing = 0;      // written pages whose playlist entry failed
+    std::error_code cause;       // the system's reason for the first page or entry that failed
 };
 
 // Pages the whole text at textPath into workDirectory/adv.

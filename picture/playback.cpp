@@ -86,6 +86,15 @@ void AnimatedPicture::EndCapture()
 
 void AnimatedPicture::WaitForPass() { joinWorker(); }
 
+bool AnimatedPicture::capturePending()
+{
+    // A pass that ran to its end has ended capture; a stopped one was joined.
+    if (!worker_.joinable())
+        return false;
+    std::lock_guard lock(captureMutex_);
+    return captureEnabled_;
+}
+
 void AnimatedPicture::joinWorker()
 {
     if (worker_.joinable())
@@ -183,7 +192,7 @@ void AnimatedPicture::CaptureRect(int left, int top, int width, int height, cons
 {
     if (width <= 0 || height <= 0)
         return;
-    CaptureEvent event{output::dobPathFor(capturePath), Status::Ok};
+    CaptureEvent event{output::dobPathFor(capturePath), Status::Ok, {}};
     // Frames are decoded within the limits, so this only guards the unforeseen.
     QImage capture;
     if (rgb32Bytes(width, height) <= std::max(limits_.surfaceBytes, limits_.frameBytes))
@@ -211,7 +220,9 @@ void AnimatedPicture::CaptureRect(int left, int top, int width, int height, cons
             const output::DobTarget target{capturePath, outputDirectory_, workDirectory_, form, frameDisplayTime_};
             const output::PixelView view{reinterpret_cast<const std::uint32_t*>(capture.constBits()), width, height,
                                          static_cast<std::ptrdiff_t>(capture.bytesPerLine() / 4)};
-            event.status = captureSink_(target, view);
+            const Outcome written = captureSink_(target, view);
+            event.status = written.status;
+            event.cause = written.cause;
         }
     }
     if (form == output::PlaylistLineForm::StillPicture)
