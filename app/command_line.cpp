@@ -268,13 +268,23 @@ void printFailures(const ConversionReport& report, std::ostream& err)
     }
 }
 
-void printSummary(const ConversionReport& report, std::chrono::steady_clock::duration took, std::ostream& out)
+std::string counted(int count, const char* what)
+{
+    return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
+}
+
+void printSummary(const ConversionReport& report, Mode mode, std::chrono::steady_clock::duration took,
+                  std::ostream& out)
 {
     const double seconds = std::chrono::duration<double>(took).count();
     std::ostringstream text;
-    text << "pelkora: " << report.inputsConverted() << " input" << (report.inputsConverted() == 1 ? "" : "s")
-         << " converted, " << report.filesWritten() << " file" << (report.filesWritten() == 1 ? "" : "s")
-         << " written in " << std::fixed << std::setprecision(2) << seconds << " s\n";
+    text << "pelkora: ";
+    if (mode == Mode::DeleteAll)
+        text << counted(report.filesDeleted(), "file") << " deleted";
+    else
+        text << counted(report.inputsConverted(), "input") << " converted, "
+             << counted(report.filesWritten(), "file") << " written";
+    text << " in " << std::fixed << std::setprecision(2) << seconds << " s\n";
     out << text.str();
 }
 
@@ -314,33 +324,39 @@ int runHeadless(const CommandLine& commandLine, std::ostream& out, std::ostream&
 
     const auto start = std::chrono::steady_clock::now();
     const fs::path workDirectory = fs::current_path();
-    const fs::path outputFolder = output::outputFolderPath(workDirectory);
     ConversionReport report;
     ProgressLine progressLine(err);
     {
+        // Declared before the control and the converter: let go of only
+        // after they have written the last frame of an animation.
+        output::FolderLock lock;
         picture::AnimatedPicture pictureControl(workDirectory);
         pictureControl.setRealtime(commandLine.realtime);
         pictureControl.setOutputOptions(commandLine.outputOptions);
         ConversionOptions options;
         options.pager.ansiCharset = commandLine.ansiCodepage;
         options.progress = [&](int done, int found) { progressLine.update(done, found); };
+        options.waitingForFolder = [&err] {
+            err << "pelkora: waiting for another pelkora writing " << output::kOutputFolderName << "/\n"
+                << std::flush;
+        };
         Converter converter(pictureControl, workDirectory, options, report);
 
-        std::error_code error;
         switch (commandLine.mode) {
         case Mode::Batch:
-            output::prepareOutputFolder(outputFolder);
-            if (!fs::is_directory(*commandLine.sourceFolder, error)) {
-                report.failed(*commandLine.sourceFolder, "no such folder");
-                break;
-            }
+            // Nothing is emptied for a source that cannot be converted.
+            if (!converter.checkSourceFolder(*commandLine.sourceFolder)) break;
+            lock = converter.lockOutputFolder(true);
+            if (!lock.held() || !converter.prepareOutputFolder()) break;
             converter.convertFolder(*commandLine.sourceFolder);
             break;
         case Mode::Add:
-            if (!fs::exists(outputFolder, error)) fs::create_directory(outputFolder, error);
+            lock = converter.lockOutputFolder(true);
+            if (!lock.held()) break;
             converter.addFiles(commandLine.files);
             break;
         case Mode::DeleteAll:
+            lock = converter.lockOutputFolder(false);
             converter.deleteAll();
             break;
         default:
@@ -351,7 +367,7 @@ int runHeadless(const CommandLine& commandLine, std::ostream& out, std::ostream&
 
     progressLine.finish();
     printFailures(report, err);
-    if (!commandLine.quiet) printSummary(report, std::chrono::steady_clock::now() - start, out);
+    if (!commandLine.quiet) printSummary(report, commandLine.mode, std::chrono::steady_clock::now() - start, out);
     return report.failures().empty() ? 0 : 1;
 }
 

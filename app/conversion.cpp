@@ -1,10 +1,16 @@
 #include "app/conversion.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <system_error>
 
 #include "output/ascii.h"
 #include "output/names.h"
+#include "output/output_file.h"
 #include "output/playlist.h"
 #include "picture/animated_picture.h"
 
@@ -28,6 +34,18 @@ void ConversionReport::failed(const fs::path& input, std::string reason)
 {
     std::lock_guard lock(mutex_);
     failures_.push_back({input, std::move(reason)});
+}
+
+void ConversionReport::filesDeleted(int count)
+{
+    std::lock_guard lock(mutex_);
+    filesDeleted_ += count;
+}
+
+int ConversionReport::filesDeleted() const
+{
+    std::lock_guard lock(mutex_);
+    return filesDeleted_;
 }
 
 int ConversionReport::inputsConverted() const
@@ -71,16 +89,24 @@ bool endsWithCaseInsensitive(const std::string& name, std::string_view extension
                                            extension);
 }
 
-// Files (and links) at every depth; links to folders are not followed.
-int countFiles(const fs::path& folder)
+// Whether an input can be read as a file at all, before it is tried as a
+// picture or a text: "Cant find file!" is kept for a file that is not there.
+Outcome inputFileState(const fs::path& path)
 {
-    int count = 0;
-    std::error_code error;
-    fs::recursive_directory_iterator entries(folder, fs::directory_options::skip_permission_denied, error);
-    for (; !error && entries != fs::recursive_directory_iterator(); entries.increment(error)) {
-        if (!entries->is_directory(error) || entries->is_symlink(error)) ++count;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        const std::error_code cause(errno, std::generic_category());
+        if (cause.value() == ENOENT || cause.value() == ENOTDIR)
+            return Status::CantFindFile;
+        return Outcome(Status::CannotRead, cause);
     }
-    return count;
+    if (S_ISDIR(info.st_mode)) return Status::IsAFolder;
+    // A pipe waits for a writer that may never come, a device may never end.
+    if (!S_ISREG(info.st_mode)) return Status::NotARegularFile;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return Outcome(Status::CannotRead, std::error_code(errno, std::generic_category()));
+    ::close(fd);
+    return Status::Ok;
 }
 
 }  // namespace
@@ -123,8 +149,9 @@ Converter::Converter(picture::AnimatedPicture& pictureControl, fs::path workDire
     pictureControl_.setCaptureListener([this](const picture::CaptureEvent& event) {
         if (event.status == Status::Ok) {
             report_.fileWritten();
+            if (animationPending_.exchange(false)) report_.inputConverted();
         } else {
-            report_.failed(event.dobPath, statusText(event.status));
+            report_.failed(shown(event.dobPath), outcomeText(Outcome(event.status, event.cause)));
         }
         // The warnings name what they are about themselves.
         for (const std::string& warning : event.warnings) report_.warned({}, warning);
@@ -138,6 +165,62 @@ Converter::~Converter()
     // that counts them goes away.
     pictureControl_.CompletePass();
     pictureControl_.setCaptureListener({});
+}
+
+fs::path Converter::shown(const fs::path& path) const
+{
+    const fs::path relative = path.lexically_relative(workDirectory_);
+    if (relative.empty() || *relative.begin() == "..") return path;
+    return relative;
+}
+
+output::FolderLock Converter::lockOutputFolder(bool create)
+{
+    const fs::path folder = output::outputFolderPath(workDirectory_);
+    if (create) {
+        const Outcome made = output::ensureOutputFolder(folder);
+        if (!made.ok()) {
+            report_.failed(shown(folder), outcomeText(made));
+            return {};
+        }
+    } else {
+        std::error_code error;
+        if (!fs::is_directory(folder, error)) return {};
+    }
+    output::FolderLock lock(folder, options_.waitingForFolder);
+    if (!lock.held()) {
+        report_.failed(shown(folder), outcomeText(lock.outcome()));
+        return lock;
+    }
+    // Whoever left these is gone: every writer holds this lock.
+    output::removeLeftoverTemporaries(folder);
+    return lock;
+}
+
+bool Converter::checkSourceFolder(const fs::path& sourceFolder)
+{
+    const Outcome checked = output::checkSourceFolder(sourceFolder, output::outputFolderPath(workDirectory_));
+    if (checked.ok()) return true;
+    // "No such file or directory" would only repeat "no such folder".
+    report_.failed(sourceFolder, checked.status == Status::NoSuchFolder ? statusText(checked.status)
+                                                                        : outcomeText(checked));
+    return false;
+}
+
+void Converter::reportDeleteFailure(const fs::path& path, const Outcome& outcome)
+{
+    report_.failed(shown(path), outcomeText(outcome));
+}
+
+bool Converter::prepareOutputFolder()
+{
+    const fs::path folder = output::outputFolderPath(workDirectory_);
+    const Outcome prepared = output::prepareOutputFolder(
+        folder, [this](const fs::path& path, const Outcome& outcome) { reportDeleteFailure(path, outcome); });
+    // Files that stay are reported one by one; the batch still goes on.
+    if (prepared.status != Status::CannotCreateFolder) return true;
+    report_.failed(shown(folder), outcomeText(prepared));
+    return false;
 }
 
 void Converter::convertFolder(const fs::path& sourceFolder)
@@ -156,7 +239,10 @@ void Converter::convertFolder(const fs::path& sourceFolder)
     // No pause between pictures: the next load completes an animation's
     // capture itself, which is all a pause would have waited for.
     for (const fs::path& path : pictures) {
-        if (convertPicture(path) == PictureOutcome::NotLoaded) {
+        const Outcome state = inputFileState(path);
+        if (!state.ok()) {
+            report_.failed(path, outcomeText(state));
+        } else if (convertPicture(path) == PictureOutcome::NotLoaded) {
             report_.failed(path, pictureControl_.lastReason());
         }
         progress();
@@ -201,6 +287,12 @@ void Converter::addFiles(const std::vector<fs::path>& paths)
 
 bool Converter::addOne(const fs::path& path)
 {
+    const Outcome state = inputFileState(path);
+    if (!state.ok()) {
+        if (state.status == Status::CantFindFile && options_.cantFindFile) options_.cantFindFile(path);
+        report_.failed(path, outcomeText(state));
+        return false;
+    }
     // Picture or text is decided by what the file holds, never by its name.
     if (convertPicture(path) != PictureOutcome::NotLoaded) return true;
     if (isPictureFailure(pictureControl_.lastStatus())) {
@@ -242,8 +334,15 @@ Converter::PictureOutcome Converter::convertPicture(const fs::path& path)
         return PictureOutcome::Refused;
     }
     for (const std::string& message : pictureControl_.loadMessages()) report_.warned(path, "decoder: " + message);
-    report_.inputConverted();
-    pictureControl_.ShowPicture();
+    // The load completed the pass of any earlier animation, so the flag is
+    // this picture's alone. An animation counts when its first frame is in
+    // place, a still picture when its file is; a failed write is reported
+    // by the capture listener.
+    const bool animation = pictureControl_.CountAnimationFrames() > 0;
+    animationPending_ = animation;
+    const bool shownAndWritten = pictureControl_.ShowPicture() == 1;
+    if (!animation && !shownAndWritten) return PictureOutcome::Failed;
+    if (!animation) report_.inputConverted();
     return PictureOutcome::Converted;
 }
 
@@ -255,6 +354,12 @@ void Converter::pageTextFile(const fs::path& path)
 
 void Converter::pageText(const fs::path& path)
 {
+    const Outcome state = inputFileState(path);
+    if (!state.ok()) {
+        if (state.status == Status::CantFindFile && options_.cantFindFile) options_.cantFindFile(path);
+        report_.failed(path, outcomeText(state));
+        return;
+    }
     // Every page of a text begins with its first; its name stands for all.
     const std::string firstPage = output::textPageFileName(output::pageNameOf(path), 1);
     if (output::detectTextEncoding(path) != output::TextEncoding::Missing) {
@@ -274,17 +379,19 @@ void Converter::pageText(const fs::path& path)
     }
     report_.fileWritten(result.pagesWritten);
     if (result.status == Status::CantFindFile && options_.cantFindFile) options_.cantFindFile(path);
-    // Pages that reached the folder count even when their lines did not;
-    // the missing lines are a failure of their own.
-    if (result.pagesWritten > 0) report_.inputConverted();
     if (result.status != Status::Ok) {
-        report_.failed(path, statusText(result.status));
+        report_.failed(path, outcomeText(Outcome(result.status, result.cause)));
         return;
     }
     if (result.pagesSkipped > 0) {
-        report_.failed(path, std::string(statusText(Status::CannotWrite)) + " " +
-                                 std::to_string(result.pagesSkipped) + " of its pages");
+        std::string reason = std::string(statusText(Status::CannotWrite)) + " " +
+                             std::to_string(result.pagesSkipped) + " of its pages";
+        if (result.cause) reason += ": " + result.cause.message();
+        report_.failed(path, std::move(reason));
+        return;
     }
+    // Only a text whose every page and line is in place is converted.
+    report_.inputConverted();
 }
 
 int Converter::deleteAll()
@@ -295,9 +402,10 @@ int Converter::deleteAll()
     const fs::path folder = output::outputFolderPath(workDirectory_);
     std::error_code error;
     if (!fs::is_directory(folder, error)) return 0;
-    const int before = countFiles(folder);
-    output::deleteFolderContents(folder);
-    return before - countFiles(folder);
+    const output::DeletionCount count = output::deleteFolderContents(
+        folder, [this](const fs::path& path, const Outcome& outcome) { reportDeleteFailure(path, outcome); });
+    report_.filesDeleted(count.deleted);
+    return count.deleted;
 }
 
 }  // namespace pelkora::app

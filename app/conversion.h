@@ -2,6 +2,7 @@
 // The conversion commands shared by the dialog and the headless command line:
 // the start-up batch over a source folder, Add for one file, DeleteAll.
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "output/folder_lock.h"
 #include "output/status.h"
 #include "output/text_pager.h"
 
@@ -31,12 +33,14 @@ class ConversionReport {
 public:
     void inputConverted();
     void fileWritten(int count = 1);
+    void filesDeleted(int count);
     void failed(const std::filesystem::path& input, std::string reason);
     // Written as asked, but perhaps not as meant; the same warning twice is
     // kept once. input may be empty when the text names what it is about.
     void warned(const std::filesystem::path& input, std::string text);
     int inputsConverted() const;
     int filesWritten() const;
+    int filesDeleted() const;
     std::vector<Failure> failures() const;
     std::vector<Failure> warnings() const;
 
@@ -44,6 +48,7 @@ private:
     mutable std::mutex mutex_;
     int inputsConverted_ = 0;
     int filesWritten_ = 0;
+    int filesDeleted_ = 0;
     std::vector<Failure> failures_;
     std::vector<Failure> warnings_;
 };
@@ -61,6 +66,9 @@ struct ConversionOptions {
     // Every DOB file attempted, on the capturing thread (an animation's
     // worker for its frames).
     std::function<void(const picture::CaptureEvent&)> captured;
+    // Called once when another run holds the output folder and this one
+    // waits for it.
+    std::function<void()> waitingForFolder;
 };
 
 // The entries of folder whose extension matches (case-insensitively),
@@ -79,6 +87,17 @@ public:
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
+    // Takes the output folder's lock for a writing run (creating the folder
+    // first when create is set) and removes what a killed run left there.
+    // Not held when the folder is missing (and not to be created) or the
+    // lock failed; the failure is in the report.
+    output::FolderLock lockOutputFolder(bool create);
+    // Whether the source folder may be converted at all; the reason is in the
+    // report when not. Checked before anything is emptied.
+    bool checkSourceFolder(const std::filesystem::path& sourceFolder);
+    // Empties (or creates) the output folder; every file that stays is in the
+    // report. False when the folder is not there to write into.
+    bool prepareOutputFolder();
     // The start-up batch: every "*.bmp" through the picture control, then
     // every "*.txt" through the text pager.
     void convertFolder(const std::filesystem::path& sourceFolder);
@@ -94,14 +113,15 @@ public:
     void addFiles(const std::vector<std::filesystem::path>& paths);
     // Pages one text file.
     void pageTextFile(const std::filesystem::path& path);
-    // DeleteAll: ends a running capture, then empties the output folder;
-    // the number of files deleted.
+    // DeleteAll: ends a running capture, then empties the output folder; the
+    // files deleted and every one that stays are in the report. The number
+    // of files deleted.
     int deleteAll();
 
     const std::filesystem::path& workDirectory() const { return workDirectory_; }
 
 private:
-    enum class PictureOutcome { Converted, Refused, NotLoaded };
+    enum class PictureOutcome { Converted, Refused, Failed, NotLoaded };
     PictureOutcome convertPicture(const std::filesystem::path& path);
     bool addOne(const std::filesystem::path& path);
     void pageText(const std::filesystem::path& path);
@@ -110,6 +130,9 @@ private:
     std::optional<std::string> claimOutputNames(const std::filesystem::path& input,
                                                 const std::vector<std::string>& names);
     void refuse(const std::filesystem::path& input, std::string reason);
+    void reportDeleteFailure(const std::filesystem::path& path, const Outcome& outcome);
+    // A path inside the work directory as the user sees it from there.
+    std::filesystem::path shown(const std::filesystem::path& path) const;
 
     picture::AnimatedPicture& pictureControl_;
     std::filesystem::path workDirectory_;
@@ -117,6 +140,9 @@ private:
     ConversionReport& report_;
     // Output names written in the current run and the input that wrote each.
     std::map<std::string, std::filesystem::path> writtenThisRun_;
+    // Set while an animation's first frame is still to come, so its input
+    // is counted once, when a frame of it is really in place.
+    std::atomic<bool> animationPending_{false};
 };
 
 }  // namespace pelkora::app

@@ -25,6 +25,8 @@
 #include <QProcess>
 #include <QThread>
 
+#include <iostream>
+
 #include "app/about_dialog.h"
 #include "app/device_image.h"
 #include "app/picture_view.h"
@@ -207,7 +209,8 @@ MainDialog::MainDialog(std::filesystem::path workDirectoryIn, const output::Text
       linkOpener_(openLinkWithDesktop),
       messageFunction_(showMessageBox),
       settings_(loadDialogSettings()),
-      converter_(pictureControl, workDirectory, conversionOptions(pagerOptions), report_) {
+      converter_(pictureControl, workDirectory, conversionOptions(pagerOptions), report_),
+      lockReleaseTimer_(new QTimer(this)) {
     ui_->setupUi(this);
     setWindowIcon(dialogIcon);
     // Cursor shape follows the pointer even with no button held.
@@ -222,13 +225,16 @@ MainDialog::MainDialog(std::filesystem::path workDirectoryIn, const output::Text
     // view outlives the model (a child widget), and takes it on its thread.
     PictureView* view = ui_->pictureControl;
     pictureControl.setCaptureSink([view](const output::DobTarget& target, const output::PixelView& pixels) {
-        const Status status = output::WriteDob(target, pixels);
-        if (status == Status::Ok) {
+        const Outcome written = output::writeDobFile(target, pixels);
+        if (written.ok()) {
             view->showWritten(deviceImage(output::EncodeDobFor(target, pixels), pixels.width, pixels.height));
         }
-        return status;
+        return written;
     });
     applySettings(settings_);
+
+    lockReleaseTimer_->setInterval(50);
+    connect(lockReleaseTimer_, &QTimer::timeout, this, &MainDialog::releaseWriteLockWhenCaptured);
 
     connect(ui_->aboutButton, &QPushButton::clicked, this, &MainDialog::openAboutBox);
     connect(ui_->addButton, &QPushButton::clicked, this, &MainDialog::addFile);
@@ -269,34 +275,80 @@ ConversionOptions MainDialog::conversionOptions(const output::TextPagerOptions& 
         status_.frameCaptured(event);
         postStatusRefresh();
     };
+    options.waitingForFolder = [] {
+        std::cerr << "pelkora: waiting for another pelkora writing " << output::kOutputFolderName << "/\n"
+                  << std::flush;
+    };
     return options;
 }
 
+bool MainDialog::takeWriteLock(bool create) {
+    lockReleaseTimer_->stop();
+    if (writeLock_ && writeLock_->held()) {
+        return true;
+    }
+    writeLock_ = converter_.lockOutputFolder(create);
+    return writeLock_->held();
+}
+
+void MainDialog::releaseWriteLockWhenCaptured() {
+    if (pictureControl.capturePending()) {
+        lockReleaseTimer_->start();
+        return;
+    }
+    lockReleaseTimer_->stop();
+    writeLock_.reset();
+}
+
+void MainDialog::showFailuresSince(std::size_t before) {
+    // A long list is cut: the message box must still fit on the screen.
+    constexpr std::size_t kShownAtMost = 20;
+    const std::vector<Failure> failures = report_.failures();
+    if (failures.size() <= before) {
+        return;
+    }
+    QStringList lines;
+    for (std::size_t i = before; i < failures.size() && lines.size() < static_cast<int>(kShownAtMost); ++i) {
+        lines << toQString(failures[i].input) + QStringLiteral(": ") + QString::fromStdString(failures[i].reason);
+    }
+    const std::size_t more = failures.size() - before - static_cast<std::size_t>(lines.size());
+    if (more > 0) {
+        lines << tr("... and %1 more").arg(more);
+    }
+    showMessage(lines.join(QLatin1Char('\n')));
+}
+
 void MainDialog::prepareOutputFolder() {
-    output::prepareOutputFolder(output::outputFolderPath(workDirectory));
+    const std::size_t before = report_.failures().size();
+    startupRefused_ = !sourceFolder.empty() && !converter_.checkSourceFolder(sourceFolder);
+    if (!startupRefused_) {
+        startupRefused_ = !takeWriteLock(true) || !converter_.prepareOutputFolder();
+    }
+    showFailuresSince(before);
 }
 
 void MainDialog::convertSourceFolder(std::function<void(int done, int found)> progress) {
-    if (sourceFolder.empty()) {
-        return;
-    }
-    progress_ = std::move(progress);
-    const int filesBefore = report_.filesWritten();
-    const std::size_t failuresBefore = report_.failures().size();
-    status_.set("");
-    converter_.convertFolder(sourceFolder);
-    progress_ = nullptr;
+    if (!sourceFolder.empty() && !startupRefused_) {
+        progress_ = std::move(progress);
+        const int filesBefore = report_.filesWritten();
+        const std::size_t failuresBefore = report_.failures().size();
+        status_.set("");
+        converter_.convertFolder(sourceFolder);
+        progress_ = nullptr;
 
-    const std::vector<Failure> failures = report_.failures();
-    const std::string written = std::to_string(report_.filesWritten() - filesBefore) + " files written from " +
-                                sourceFolder.filename().string();
-    if (failures.size() > failuresBefore) {
-        const std::size_t more = failures.size() - failuresBefore - 1;
-        setStatus(failureText(failures[failuresBefore]) +
-                  (more > 0 ? " (and " + std::to_string(more) + " more)" : std::string()) + "; " + written);
-    } else {
-        setStatus(written);
+        const std::vector<Failure> failures = report_.failures();
+        const std::string written = std::to_string(report_.filesWritten() - filesBefore) + " files written from " +
+                                    sourceFolder.filename().string();
+        if (failures.size() > failuresBefore) {
+            const std::size_t more = failures.size() - failuresBefore - 1;
+            setStatus(failureText(failures[failuresBefore]) +
+                      (more > 0 ? " (and " + std::to_string(more) + " more)" : std::string()) + "; " + written);
+        } else {
+            setStatus(written);
+        }
     }
+    // The timer belongs to the dialog's thread, and so does the release.
+    QMetaObject::invokeMethod(this, [this] { releaseWriteLockWhenCaptured(); }, Qt::AutoConnection);
 }
 
 void MainDialog::systemCommand(int commandId) {
@@ -364,10 +416,20 @@ void MainDialog::addOneFile(const std::filesystem::path& file, Converter::AddRun
     pictureControl.setOutputOptions(settings_.output);
     const int filesBefore = report_.filesWritten();
     const std::size_t failuresBefore = report_.failures().size();
+    if (!takeWriteLock(true)) {
+        const std::vector<Failure> failures = report_.failures();
+        if (failures.size() > failuresBefore) {
+            setStatus(failureText(failures[failuresBefore]));
+        }
+        showFailuresSince(failuresBefore);
+        return;
+    }
     // Followed from before the load: an animation's first frames may be
     // written before addFile returns.
     status_.followAnimation(file.has_extension() ? file.stem().string() : std::string());
     const bool isPicture = converter_.addFile(file, run);
+    // Held on while an animation's frames are still to come.
+    releaseWriteLockWhenCaptured();
     if (isPicture && pictureControl.CountAnimationFrames() > 0) {
         postStatusRefresh();
         return;
@@ -421,7 +483,23 @@ void MainDialog::batchEnded(QProcess* run, int exitCode, bool crashed) {
 }
 
 void MainDialog::deleteAll() {
-    setStatus(filesDeletedText(converter_.deleteAll()));
+    const std::size_t before = report_.failures().size();
+    int deleted = 0;
+    // A missing folder is left missing, and there is nothing to lock.
+    if (takeWriteLock(false)) {
+        deleted = converter_.deleteAll();
+    }
+    releaseWriteLockWhenCaptured();
+    const std::vector<Failure> failures = report_.failures();
+    std::string line = filesDeletedText(deleted);
+    if (failures.size() > before) {
+        line += "; " + failureText(failures[before]);
+        if (failures.size() > before + 1) {
+            line += " (and " + std::to_string(failures.size() - before - 1) + " more)";
+        }
+    }
+    setStatus(line);
+    showFailuresSince(before);
 }
 
 void MainDialog::applySettings(const DialogSettings& wanted) {

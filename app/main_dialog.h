@@ -15,11 +15,13 @@
 #include <QDialog>
 #include <QIcon>
 #include <QString>
+#include <QTimer>
 #include <QUrl>
 
 #include "app/conversion.h"
 #include "app/dialog_settings.h"
 #include "app/status_strip.h"
+#include "output/folder_lock.h"
 #include "output/text_pager.h"
 #include "picture/animated_picture.h"
 
@@ -64,9 +66,11 @@ public:
     std::filesystem::path workDirectory;
     std::filesystem::path sourceFolder;  // empty: no start-up conversion
 
-    // Start-up, before the window is shown: empty or create the output
-    // folder, then convert the source folder. Either may run off the UI
-    // thread; progress is reported after every input (done, found).
+    // Start-up, before the window is shown: check the source folder, lock,
+    // empty or create the output folder, then convert the source folder. A
+    // source that cannot be converted is refused with a message before
+    // anything is emptied. Either may run off the UI thread; progress is
+    // reported after every input (done, found).
     void prepareOutputFolder();
     void convertSourceFolder(std::function<void(int done, int found)> progress = {});
 
@@ -112,6 +116,16 @@ private:
     // Re-reads the status from any thread; the strip is updated on ours.
     void postStatusRefresh();
     void batchEnded(QProcess* process, int exitCode, bool crashed);
+    // Every command that writes the output folder holds its lock; one
+    // process must not take it twice, so a lock still held for an
+    // animation's capture is reused.
+    bool takeWriteLock(bool create);
+    // Lets go of the lock once no animation's capture is pending; until
+    // then the check comes back on a timer.
+    void releaseWriteLockWhenCaptured();
+    // The failures reported since the report held `before` of them, in one
+    // message; nothing when there are none.
+    void showFailuresSince(std::size_t before);
 
     std::unique_ptr<Ui::MainDialog> ui_;
     FileChooser fileChooser_;
@@ -125,8 +139,13 @@ private:
     // Batch files still running; one that outlives the dialog is let go of
     // rather than killed, as a detached start always left it.
     std::vector<QProcess*> batchRuns_;
+    // Before the converter: let go of only after the converter has written
+    // the last frames of an animation as the dialog closes.
+    std::optional<output::FolderLock> writeLock_;
     ConversionReport report_;
     Converter converter_;
+    QTimer* lockReleaseTimer_;
+    bool startupRefused_ = false;
 };
 
 // The Add command's file-open dialog: four filters, BMP in force, the

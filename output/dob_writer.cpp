@@ -155,21 +155,27 @@ std::string headerWrapNote(int width, int height)
            "x" + std::to_string(height & 0xFF);
 }
 
-Status WriteDob(const DobTarget& target, const PixelView& pixels)
+Outcome writeDobFile(const DobTarget& target, const PixelView& pixels)
 {
     const std::vector<std::uint8_t> dob = EncodeDobFor(target, pixels);
     if (dob.empty())
         return Status::EmptySurface;
     const std::filesystem::path dobPath = dobPathFor(target.capturePath);
-    // No line may name a file that is not there.
-    if (!writeWholeFile(dobPath, std::string_view(reinterpret_cast<const char*>(dob.data()), dob.size())))
-        return Status::CannotWrite;
+    std::error_code cause;
+    // No line may name a file that is not there: the line follows the rename.
+    if (!writeWholeFile(dobPath, std::string_view(reinterpret_cast<const char*>(dob.data()), dob.size()), cause))
+        return Outcome(Status::CannotWrite, cause);
     if (const std::string wrap = headerWrapNote(pixels.width, pixels.height); !wrap.empty())
         warnIfAny(target, dobPath.filename().string() + ": its header holds width and height modulo 256: " + wrap);
     const std::string line = playlistLine(target, dobPath.filename().string());
-    if (!appendPlaylistEntry(playlistPath(target.outputDirectory), line))
-        return Status::CannotWriteIndex;
+    if (!appendPlaylistEntry(playlistPath(target.outputDirectory), line, cause))
+        return Outcome(Status::CannotWriteIndex, cause);
     return Status::Ok;
+}
+
+Status WriteDob(const DobTarget& target, const PixelView& pixels)
+{
+    return writeDobFile(target, pixels).status;
 }
 
 }  // namespace pelkora::output

@@ -62,8 +62,11 @@ std::filesystem::path dobPathFor(const std::filesystem::path& capturePath);
 // empty when both sides are below 256.
 std::string headerWrapNote(int width, int height);
 
-// Writes the DOB file, then appends its playlist line. A file that cannot be
-// created gets no line (CannotWrite); CannotWriteIndex when the line failed.
+// Writes the DOB file whole, then appends its playlist line. A file that
+// cannot be put in place gets no line (CannotWrite); CannotWriteIndex when
+// the line failed. The system's cause comes with either.
+Outcome writeDobFile(const DobTarget& target, const PixelView& pixels);
+// The same, without the cause.
 Status WriteDob(const DobTarget& target, const PixelView& pixels);
 
 }  // namespace pelkora::output

@@ -1,30 +1,25 @@
 #include "output/output_file.h"
 
-#include <system_error>
-
-#if defined(_WIN32)
-namespace pelkora::output {
-
-// Windows opens neither links nor pipes under a plain file name by accident.
-std::FILE* openOutputFile(const std::filesystem::path& path, OutputMode mode)
-{
-    return _wfopen(path.c_str(), mode == OutputMode::Create ? L"wb" : L"ab");
-}
-
-}  // namespace pelkora::output
-#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <random>
+#include <string>
+
 namespace pelkora::output {
 
+namespace fs = std::filesystem;
+
 namespace {
+
+std::error_code lastError() { return {errno, std::generic_category()}; }
 
 // O_NOFOLLOW refuses a link; O_NONBLOCK keeps a pipe without a reader from
 // blocking the open. Anything opened that is not a regular file is closed
 // again, and -1 says so.
-int openRegular(const std::filesystem::path& path, OutputMode mode)
+int openRegular(const fs::path& path, OutputMode mode)
 {
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK
                       | (mode == OutputMode::Create ? O_TRUNC : O_APPEND);
@@ -41,7 +36,7 @@ int openRegular(const std::filesystem::path& path, OutputMode mode)
 }
 
 // True when the name is taken by something a write must not go through.
-bool isForeignEntry(const std::filesystem::path& path)
+bool isForeignEntry(const fs::path& path)
 {
     struct stat info {};
     if (::lstat(path.c_str(), &info) != 0)
@@ -49,9 +44,108 @@ bool isForeignEntry(const std::filesystem::path& path)
     return !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
 }
 
+constexpr std::string_view kNameLetters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+
+bool isNameLetter(char c) { return kNameLetters.find(c) != std::string_view::npos; }
+
+// A temporary file of our own beside target, created exclusively (O_EXCL),
+// so it is never one that another writer or an attacker prepared. The mode
+// is the one "wb" would give (0666 less the umask).
+int createTemporary(const fs::path& target, fs::path& temporary, std::error_code& cause)
+{
+    std::random_device seed;
+    std::mt19937 random(seed());
+    std::uniform_int_distribution<std::size_t> letter(0, kNameLetters.size() - 1);
+    const fs::path folder = target.parent_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name(kTemporaryPrefix);
+        for (std::size_t i = 0; i < kTemporarySuffixLength; ++i)
+            name.push_back(kNameLetters[letter(random)]);
+        temporary = folder / name;
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (fd >= 0)
+            return fd;
+        if (errno != EEXIST) {
+            cause = lastError();
+            return -1;
+        }
+    }
+    cause = std::make_error_code(std::errc::file_exists);
+    return -1;
+}
+
+bool writeAll(int fd, std::string_view bytes, std::error_code& cause)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            cause = written < 0 ? lastError() : std::make_error_code(std::errc::no_space_on_device);
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// Copies the whole regular file at path onto fd.
+bool copyInto(const fs::path& path, int to, std::error_code& cause)
+{
+    const int from = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (from < 0) {
+        cause = lastError();
+        return false;
+    }
+    char buffer[64 * 1024];
+    bool copied = true;
+    while (copied) {
+        const ssize_t read = ::read(from, buffer, sizeof buffer);
+        if (read < 0 && errno == EINTR)
+            continue;
+        if (read < 0) {
+            cause = lastError();
+            copied = false;
+        }
+        if (read <= 0)
+            break;
+        copied = writeAll(to, std::string_view(buffer, static_cast<std::size_t>(read)), cause);
+    }
+    ::close(from);
+    return copied;
+}
+
+// Fills a temporary file through fill, then renames it to path. Whatever
+// fails, the temporary file goes again.
+template <typename Fill>
+bool replaceFile(const fs::path& path, std::error_code& cause, Fill fill)
+{
+    cause.clear();
+    fs::path temporary;
+    const int fd = createTemporary(path, temporary, cause);
+    if (fd < 0)
+        return false;
+    bool done = fill(fd);
+    // A close can be the first to report a full disk (on network folders).
+    if (::close(fd) != 0 && done) {
+        cause = lastError();
+        done = false;
+    }
+    // rename replaces the entry itself: a link, a hard link or a pipe of
+    // that name is put aside without being opened. A folder of that name
+    // makes it fail, and the folder stays.
+    if (done && ::rename(temporary.c_str(), path.c_str()) != 0) {
+        cause = lastError();
+        done = false;
+    }
+    if (!done)
+        ::unlink(temporary.c_str());
+    return done;
+}
+
 }  // namespace
 
-std::FILE* openOutputFile(const std::filesystem::path& path, OutputMode mode)
+std::FILE* openOutputFile(const fs::path& path, OutputMode mode)
 {
     int fd = openRegular(path, mode);
     if (fd < 0 && isForeignEntry(path) && ::unlink(path.c_str()) == 0)
@@ -64,26 +158,47 @@ std::FILE* openOutputFile(const std::filesystem::path& path, OutputMode mode)
     return file;
 }
 
-}  // namespace pelkora::output
-#endif
-
-namespace pelkora::output {
-
-bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes)
+bool writeWholeFile(const fs::path& path, std::string_view bytes, std::error_code& cause)
 {
-    std::FILE* file = openOutputFile(path, OutputMode::Create);
-    if (file == nullptr)
-        return false;
-    // Unbuffered, the bytes go out in one write, without a buffer's
-    // allocation and size query.
-    std::setvbuf(file, nullptr, _IONBF, 0);
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const bool closed = std::fclose(file) == 0;
-    if (written && closed)
-        return true;
+    return replaceFile(path, cause, [&](int fd) { return writeAll(fd, bytes, cause); });
+}
+
+bool writeWholeFile(const fs::path& path, std::string_view bytes)
+{
     std::error_code ignored;
-    std::filesystem::remove(path, ignored);
-    return false;
+    return writeWholeFile(path, bytes, ignored);
+}
+
+bool rewriteWithTail(const fs::path& path, std::string_view tail, std::error_code& cause)
+{
+    return replaceFile(path, cause, [&](int fd) { return copyInto(path, fd, cause) && writeAll(fd, tail, cause); });
+}
+
+bool isTemporaryName(std::string_view fileName)
+{
+    if (fileName.size() != kTemporaryPrefix.size() + kTemporarySuffixLength
+        || fileName.substr(0, kTemporaryPrefix.size()) != kTemporaryPrefix)
+        return false;
+    for (const char c : fileName.substr(kTemporaryPrefix.size()))
+        if (!isNameLetter(c))
+            return false;
+    return true;
+}
+
+int removeLeftoverTemporaries(const fs::path& folder)
+{
+    int removed = 0;
+    std::error_code error;
+    fs::directory_iterator it(folder, error);
+    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+        std::error_code ignored;
+        // Only our own regular files: a folder or link under such a name is
+        // none of ours.
+        if (isTemporaryName(it->path().filename().string()) && it->is_regular_file(ignored)
+            && !it->is_symlink(ignored) && fs::remove(it->path(), ignored))
+            ++removed;
+    }
+    return removed;
 }
 
 }  // namespace pelkora::output

@@ -1,14 +1,25 @@
 #pragma once
-// Opening a file of the package for writing. The package's names are ours:
-// whatever else sits under one of them (a link pointing out of the folder, a
-// pipe, a device) is put aside, so that a write can neither land outside the
-// folder nor wait for a reader that never comes.
+// Writing the files of the package. The package's names are ours: whatever
+// else sits under one of them (a link pointing out of the folder, a hard
+// link shared with a file elsewhere, a pipe, a device) is replaced, never
+// written through, so that a write can neither land outside the folder nor
+// wait for a reader that never comes.
+//
+// A file is written whole under a temporary name beside its own and renamed
+// into place when complete: a run killed at any moment leaves no empty or
+// partial file under a package name, only a temporary one that the next
+// run removes.
 
 #include <cstdio>
 #include <filesystem>
 #include <string_view>
+#include <system_error>
 
 namespace pelkora::output {
+
+// The names unfinished files carry: this prefix and six letters or digits.
+inline constexpr std::string_view kTemporaryPrefix = ".pelkora-tmp-";
+inline constexpr std::size_t kTemporarySuffixLength = 6;
 
 enum class OutputMode { Create, Append };
 
@@ -18,9 +29,24 @@ enum class OutputMode { Create, Append };
 // nullptr when the file cannot be opened.
 std::FILE* openOutputFile(const std::filesystem::path& path, OutputMode mode);
 
-// Creates the file with exactly these bytes, in one write. A file that could
-// not be written whole is removed again: a page or picture cut short would
-// be shown as garbage. False when nothing usable was written.
+// Creates the file with exactly these bytes: written under a temporary name
+// in the same folder, then renamed over whatever had the name. False when
+// the file is not in place; cause then holds the system's reason and no
+// temporary file is left.
+bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes, std::error_code& cause);
 bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes);
+
+// Replaces the regular file at path by a copy of itself with tail added, by
+// the same temporary name and rename: how a file that shares its data with
+// another name (a hard link) is appended to without changing the other.
+bool rewriteWithTail(const std::filesystem::path& path, std::string_view tail, std::error_code& cause);
+
+// Whether a file name is one of the temporary names above.
+bool isTemporaryName(std::string_view fileName);
+
+// Deletes the temporary files directly in folder (nothing else, nothing
+// deeper): what a killed run left. Call it only while no other writer can be
+// writing the folder. The number removed.
+int removeLeftoverTemporaries(const std::filesystem::path& folder);
 
 }  // namespace pelkora::output

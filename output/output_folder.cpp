@@ -1,5 +1,11 @@
-// Where the output lies, and how the folder is prepared and emptied.
+// Where the output lies, how the folder is prepared and emptied, and which
+// source folders may be converted into it.
 
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <cerrno>
+#include <set>
 #include <system_error>
 #include <vector>
 
@@ -29,57 +35,178 @@ fs::path batchFilePath(const fs::path& workDirectory)
     return workDirectory / kBatchFileName;
 }
 
-void prepareOutputFolder(const fs::path& folder)
-{
-    std::error_code error;
-    const auto status = fs::status(folder, error);
-    if (fs::is_directory(status)) {
-        deleteFolderContents(folder);
-        return;
-    }
-    // Something else of that name (a file, a dangling link) is left alone:
-    // the writers will fail on it, which is reported where they fail.
-    if (fs::exists(status) || fs::is_symlink(fs::symlink_status(folder, error)))
-        return;
-    fs::create_directory(folder, error);
-}
-
 namespace {
 
-// One folder's entries, read completely before any is touched, so that the
-// listing is not disturbed by the deletions and no folder stays open while
-// the walk goes deeper.
-std::vector<fs::directory_entry> listFolder(const fs::path& folder)
+std::error_code lastError() { return {errno, std::generic_category()}; }
+
+// Removing while listing: a file system may skip an entry or two of a
+// folder that changes under its listing, so a folder is listed again until
+// a listing removes nothing. A bound keeps a folder that someone keeps
+// filling from holding the run for ever.
+constexpr int kMaxListings = 16;
+
+class FolderEmptier {
+public:
+    explicit FolderEmptier(const DeleteFailureFunction& onFailure) : onFailure_(onFailure) {}
+
+    void removeFile(const fs::path& file)
+    {
+        if (failed_.count(file) != 0)
+            return;
+        std::error_code error;
+        if (fs::remove(file, error)) {
+            ++count_.deleted;
+            return;
+        }
+        // Gone already is not a failure.
+        if (error)
+            fail(file, Outcome(Status::CannotDelete, error));
+    }
+
+    // Removes the files directly in folder; its subfolders are left to the
+    // caller, in subfolders.
+    void emptyOne(const fs::path& folder, std::set<fs::path>& subfolders)
+    {
+        for (int listing = 0; listing < kMaxListings; ++listing) {
+            const int deletedBefore = count_.deleted;
+            std::error_code error;
+            fs::directory_iterator it(folder, error);
+            for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+                std::error_code ignored;
+                // symlink_status: a link is judged as the link itself, so a
+                // link to a folder is removed, never entered.
+                if (fs::is_directory(it->symlink_status(ignored)))
+                    subfolders.insert(it->path());
+                else
+                    removeFile(it->path());
+            }
+            if (error) {
+                fail(folder, Outcome(Status::CannotListFolder, error));
+                return;
+            }
+            if (count_.deleted == deletedBefore)
+                return;
+        }
+    }
+
+    const DeletionCount& count() const { return count_; }
+
+private:
+    void fail(const fs::path& path, const Outcome& outcome)
+    {
+        if (!failed_.insert(path).second)
+            return;
+        ++count_.failed;
+        if (onFailure_)
+            onFailure_(path, outcome);
+    }
+
+    const DeleteFailureFunction& onFailure_;
+    DeletionCount count_;
+    std::set<fs::path> failed_;  // reported once, not tried again
+};
+
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FileIdentity& other) const { return device == other.device && inode == other.inode; }
+};
+
+bool identify(const fs::path& path, FileIdentity& identity)
 {
-    std::vector<fs::directory_entry> entries;
-    std::error_code error;
-    fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, error);
-    for (; !error && it != fs::directory_iterator(); it.increment(error))
-        entries.push_back(*it);
-    return entries;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return false;
+    identity = {info.st_dev, info.st_ino};
+    return true;
+}
+
+// Whether folder is target or lies below it. The walk goes up by "..",
+// which the system resolves from where a folder really is, so neither links
+// nor other spellings of the same place hide it.
+bool isAtOrBelow(const fs::path& folder, const fs::path& target)
+{
+    FileIdentity targetIdentity;
+    if (!identify(target, targetIdentity))
+        return false;
+    fs::path current = folder;
+    FileIdentity identity;
+    for (int depth = 0; depth < 4096 && identify(current, identity); ++depth) {
+        if (identity == targetIdentity)
+            return true;
+        FileIdentity parent;
+        current /= "..";
+        if (!identify(current, parent) || parent == identity)
+            return false;  // the root is its own parent
+    }
+    return false;
 }
 
 }  // namespace
 
-int deleteFolderContents(const fs::path& folder)
+Outcome ensureOutputFolder(const fs::path& folder)
 {
+    if (::mkdir(folder.c_str(), 0777) == 0)
+        return Status::Ok;
+    const std::error_code cause = lastError();
+    struct stat info {};
+    if (cause.value() != EEXIST)
+        return Outcome(Status::CannotCreateFolder, cause);
+    if (::stat(folder.c_str(), &info) != 0)
+        return Outcome(Status::CannotCreateFolder, lastError());
+    if (!S_ISDIR(info.st_mode))
+        return Outcome(Status::CannotCreateFolder, std::make_error_code(std::errc::not_a_directory));
+    return Status::Ok;
+}
+
+DeletionCount deleteFolderContents(const fs::path& folder, const DeleteFailureFunction& onFailure)
+{
+    FolderEmptier emptier(onFailure);
+    const fs::path playlist = playlistPath(folder);
+    std::error_code error;
+    const auto playlistStatus = fs::symlink_status(playlist, error);
+    if (fs::exists(playlistStatus) && !fs::is_directory(playlistStatus))
+        emptier.removeFile(playlist);
+
     // A list of folders still to visit instead of recursion: the depth of
     // the tree then costs neither stack nor open folder handles.
     std::vector<fs::path> pending{folder};
     while (!pending.empty()) {
         const fs::path current = std::move(pending.back());
         pending.pop_back();
-        for (const auto& entry : listFolder(current)) {
-            std::error_code error;
-            // symlink_status: a link is judged as the link itself, so a link
-            // to a folder is removed, never entered.
-            if (fs::is_directory(entry.symlink_status(error)) && !error)
-                pending.push_back(entry.path());
-            else
-                fs::remove(entry.path(), error);
-        }
+        std::set<fs::path> subfolders;
+        emptier.emptyOne(current, subfolders);
+        pending.insert(pending.end(), subfolders.begin(), subfolders.end());
     }
-    return 1;
+    return emptier.count();
+}
+
+Outcome prepareOutputFolder(const fs::path& folder, const DeleteFailureFunction& onFailure)
+{
+    std::error_code error;
+    if (fs::is_directory(fs::status(folder, error)))
+        return deleteFolderContents(folder, onFailure).failed == 0 ? Outcome(Status::Ok)
+                                                                   : Outcome(Status::CannotDelete);
+    return ensureOutputFolder(folder);
+}
+
+Outcome checkSourceFolder(const fs::path& source, const fs::path& outputFolder)
+{
+    struct stat info {};
+    if (::stat(source.c_str(), &info) != 0) {
+        const std::error_code cause = lastError();
+        const bool missing = cause.value() == ENOENT || cause.value() == ENOTDIR;
+        return Outcome(missing ? Status::NoSuchFolder : Status::CannotListFolder, cause);
+    }
+    if (!S_ISDIR(info.st_mode))
+        return Status::NotAFolder;
+    std::error_code error;
+    const fs::directory_iterator listing(source, error);
+    if (error)
+        return Outcome(Status::CannotListFolder, error);
+    if (isAtOrBelow(source, outputFolder))
+        return Status::SourceInOutput;
+    return Status::Ok;
 }
 
 }  // namespace pelkora::output

@@ -4,8 +4,12 @@
 // and how entries reach the playlist.
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <system_error>
+
+#include "output/status.h"
 
 namespace pelkora::output {
 
@@ -29,18 +33,44 @@ std::filesystem::path timingSettingsPath(const std::filesystem::path& workDirect
 // workDirectory/adv.bat
 std::filesystem::path batchFilePath(const std::filesystem::path& workDirectory);
 
-// Start-up: an existing folder is emptied, a missing one is created (one level).
-// A file named like the folder is left alone. Failures are not reported.
-void prepareOutputFolder(const std::filesystem::path& folder);
+// Creates the output folder when it is missing (one level). Fails, with the
+// cause, when it cannot be made or something else has its name.
+Outcome ensureOutputFolder(const std::filesystem::path& folder);
+
+// One file of the output folder that could not be deleted, and why.
+// CannotDelete for a file, CannotListFolder for a folder whose files could
+// not even be listed; both with the system's cause.
+using DeleteFailureFunction = std::function<void(const std::filesystem::path& path, const Outcome& outcome)>;
+
+struct DeletionCount {
+    int deleted = 0;  // files (and links) removed
+    int failed = 0;   // files that stay, each reported once
+};
 
 // Deletes every file in the folder and its subfolders; the folders stay.
-// A symbolic link is removed as a link and never followed. Failures leave
-// the file where it is. Always 1.
-int deleteFolderContents(const std::filesystem::path& folder);
+// The playlist goes first, so that a run stopped half-way never leaves a
+// playlist naming files already gone. A symbolic link is removed as a link
+// and never followed. The folder's listing is never held whole: files go as
+// they are listed. Every file that stays is reported through onFailure.
+DeletionCount deleteFolderContents(const std::filesystem::path& folder,
+                                   const DeleteFailureFunction& onFailure = {});
+
+// Start-up: an existing folder is emptied, a missing one is created (one
+// level). A file named like the folder is left alone and reported.
+// CannotDelete when a file stayed (each one through onFailure).
+Outcome prepareOutputFolder(const std::filesystem::path& folder, const DeleteFailureFunction& onFailure = {});
+
+// Whether a source folder may be converted into outputFolder, before
+// anything is emptied: NoSuchFolder, NotAFolder, CannotListFolder (with the
+// cause), SourceInOutput when it is the output folder or lies inside it
+// (however the two are named), else Ok.
+Outcome checkSourceFolder(const std::filesystem::path& source, const std::filesystem::path& outputFolder);
 
 // Appends one whole entry with one write, under a process-wide lock, to a
-// file opened and closed for this entry alone. False when the playlist could
+// file opened and closed for this entry alone. A missing playlist is
+// created whole by a rename. False, with the cause, when the playlist could
 // not be opened or written.
+bool appendPlaylistEntry(const std::filesystem::path& playlist, std::string_view entry, std::error_code& cause);
 bool appendPlaylistEntry(const std::filesystem::path& playlist, std::string_view entry);
 
 // The value of key in section "IntervalTime", read afresh, at most 9

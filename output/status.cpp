@@ -29,8 +29,30 @@ const char* statusText(Status status)
     case Status::NamedTwice: return "named by more than one line";
     case Status::NotUtf8: return "not valid UTF-8";
     case Status::PageTooLong: return "more than 55 cells";
+    case Status::IsAFolder: return "is a folder, not a file";
+    case Status::NotARegularFile: return "is not a regular file";
+    case Status::NoSuchFolder: return "no such folder";
+    case Status::NotAFolder: return "is not a folder";
+    case Status::CannotListFolder: return "cannot list the folder";
+    case Status::SourceInOutput:
+        return "is the output folder or lies inside it; converting it would delete its own files";
+    case Status::CannotCreateFolder: return "cannot create the output folder";
+    case Status::CannotDelete: return "cannot delete";
+    case Status::CannotLock: return "cannot lock the output folder";
     }
     return "unknown status";
+}
+
+}  // namespace pelkora
+
+namespace pelkora {
+
+std::string outcomeText(const Outcome& outcome)
+{
+    std::string text = statusText(outcome.status);
+    if (outcome.cause)
+        text.append(": ").append(outcome.cause.message());
+    return text;
 }
 
 }  // namespace pelkora

@@ -54,18 +54,28 @@ public:
         const std::string fileName = textPageFileName(pageName_, pageNumber_);
         path_.assign(folderPrefix_).append(fileName);
         // A page that cannot be created is skipped; its number stays used.
-        if (!writeWholeFile(path_, bytes_)) {
+        std::error_code cause;
+        if (!writeWholeFile(path_, bytes_, cause)) {
             ++result_.pagesSkipped;
+            keepFirst(cause);
             return;
         }
         ++result_.pagesWritten;
-        if (!appendPlaylistEntry(playlist_, textPageEntry(pageName_, pageNumber_)))
+        if (!appendPlaylistEntry(playlist_, textPageEntry(pageName_, pageNumber_), cause)) {
             ++result_.entriesMissing;
+            keepFirst(cause);
+        }
     }
 
     const PagerResult& result() const { return result_; }
 
 private:
+    void keepFirst(const std::error_code& cause)
+    {
+        if (!result_.cause)
+            result_.cause = cause;
+    }
+
     std::string folderPrefix_;
     fs::path playlist_;
     std::string pageName_;
@@ -231,8 +241,7 @@ PagerResult pageTextFile(const fs::path& textPath, const fs::path& workDirectory
                          const TextPagerOptions& options)
 {
     const TextEncoding encoding = detectTextEncoding(textPath);
-    if (encoding == TextEncoding::Missing)
-    {
+    if (encoding == TextEncoding::Missing) {
         PagerResult missing;
         missing.status = Status::CantFindFile;
         return missing;

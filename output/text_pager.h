@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "output/status.h"
@@ -32,6 +33,7 @@ struct PagerResult {
     // An ANSI or UTF-8 text ends at its first zero byte; where that byte
     // lies in the file, so that a caller can say the rest was left out.
     std::optional<std::uint64_t> zeroByteOffset;
+    std::error_code cause;       // the system's reason for the first page or entry that failed
 };
 
 // Pages the whole text at textPath into workDirectory/adv.

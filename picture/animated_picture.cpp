@@ -32,7 +32,7 @@ constexpr std::uint64_t kFrameRecordBytes = 512;
 AnimatedPicture::AnimatedPicture(std::filesystem::path workDirectory)
     : workDirectory_(std::move(workDirectory)),
       outputDirectory_(output::outputFolderPath(workDirectory_)),
-      captureSink_(output::WriteDob)
+      captureSink_(output::writeDobFile)
 {
 }
 
@@ -240,7 +240,7 @@ void AnimatedPicture::setCaptureListener(std::function<void(const CaptureEvent&)
 }
 void AnimatedPicture::setCaptureSink(CaptureSink sink)
 {
-    captureSink_ = sink ? std::move(sink) : CaptureSink(output::WriteDob);
+    captureSink_ = sink ? std::move(sink) : CaptureSink(output::writeDobFile);
 }
 void AnimatedPicture::setLimits(const LoadLimits& limits) { limits_ = limits; }
 void AnimatedPicture::setOutputOptions(const output::OutputOptions& options) { outputOptions_ = options; }

@@ -33,6 +33,7 @@ struct CaptureEvent {
     std::filesystem::path dobPath;
     Status status = Status::Ok;  // Ok, CannotWrite or CannotWriteIndex
     std::vector<std::string> warnings;  // written, but perhaps not as meant
+    std::error_code cause;       // the system's reason for a failed write
 };
 
 struct ViewCallbacks {
@@ -41,9 +42,9 @@ struct ViewCallbacks {
     std::function<void()> repaint;
 };
 
-// Where a capture goes; WriteDob by default. Called on the capturing thread,
-// one call at a time per control.
-using CaptureSink = std::function<Status(const output::DobTarget&, const output::PixelView&)>;
+// Where a capture goes; writeDobFile by default. Called on the capturing
+// thread, one call at a time per control. A sink may return a bare Status.
+using CaptureSink = std::function<Outcome(const output::DobTarget&, const output::PixelView&)>;
 
 // What one load may ask of memory. A small GIF can announce gigabytes
 // (LZW expands up to about 2700:1), so every size is checked before it is
@@ -96,6 +97,9 @@ public:
     void EndCapture();
     // Blocks until the worker (if any) has ended its pass.
     void WaitForPass();
+    // Whether frames of an animation are still to be captured: its worker
+    // runs and capture has not ended. Call it from the thread that loads.
+    bool capturePending();
 
     // true (the default): the waits between frames are honoured; false: the
     // same frames, files and lines, at once.

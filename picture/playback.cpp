@@ -87,6 +87,15 @@ void AnimatedPicture::EndCapture()
 
 void AnimatedPicture::WaitForPass() { joinWorker(); }
 
+bool AnimatedPicture::capturePending()
+{
+    // A pass that ran to its end has ended capture; a stopped one was joined.
+    if (!worker_.joinable())
+        return false;
+    std::lock_guard lock(captureMutex_);
+    return captureEnabled_;
+}
+
 void AnimatedPicture::joinWorker()
 {
     if (worker_.joinable())
@@ -186,7 +195,7 @@ void AnimatedPicture::CaptureRect(int left, int top, int width, int height, cons
 {
     if (width <= 0 || height <= 0)
         return;
-    CaptureEvent event{output::dobPathFor(capturePath), Status::Ok, {}};
+    CaptureEvent event{output::dobPathFor(capturePath), Status::Ok, {}, {}};
     // Frames are decoded within the limits, so this only guards the unforeseen.
     QImage capture;
     if (rgb32Bytes(width, height) <= std::max(limits_.surfaceBytes, limits_.frameBytes))
@@ -221,7 +230,9 @@ void AnimatedPicture::CaptureRect(int left, int top, int width, int height, cons
                                            [&event](std::string warning) { event.warnings.push_back(std::move(warning)); }};
             const output::PixelView view{reinterpret_cast<const std::uint32_t*>(capture.constBits()), capture.width(),
                                          capture.height(), static_cast<std::ptrdiff_t>(capture.bytesPerLine() / 4)};
-            event.status = captureSink_(target, view);
+            const Outcome written = captureSink_(target, view);
+            event.status = written.status;
+            event.cause = written.cause;
         }
     }
     if (form == output::PlaylistLineForm::StillPicture)

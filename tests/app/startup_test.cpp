@@ -74,13 +74,49 @@ INSTANTIATE_TEST_SUITE_P(
                       StartupCase{"none", nullptr, {}}),
     [](const ::testing::TestParamInfo<StartupCase>& info) { return std::string(info.param.name); });
 
-TEST(StartupBatchOutput, MissingOutputFolderIsCreatedAndAMissingSourceIsQuiet) {
+TEST(StartupBatchOutput, MissingOutputFolderIsCreated) {
     TempDir work;
     MainDialog dialog(work.path());
-    dialog.sourceFolder = work / "no such folder";
+    std::vector<std::string> messages;
+    dialog.setMessageFunction([&](QWidget*, const QString& text) { messages.push_back(text.toStdString()); });
     runStartupBatch(dialog);
     EXPECT_TRUE(fs::is_directory(work / "adv"));
     EXPECT_TRUE(fileNames(work / "adv").empty());
+    EXPECT_TRUE(messages.empty());
+}
+
+struct RefusedSource {
+    const char* name;
+    const char* source;  // below the work folder
+    const char* reason;
+};
+
+// A source that cannot be converted is named in a message before anything is
+// emptied: the package of the last run stays as it was.
+TEST(StartupBatchOutput, ASourceThatCannotBeConvertedIsRefusedAndNothingEmptied) {
+    const std::vector<RefusedSource> cases = {
+        {"missing", "no such folder", "no such folder"},
+        {"a file", "plain.txt", "is not a folder"},
+        {"the output folder", "adv", "is the output folder or lies inside it"},
+        {"inside the output folder", "adv/mine", "is the output folder or lies inside it"},
+    };
+    for (const RefusedSource& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir work;
+        work.write("adv/mine/photo.bmp", "the user's own");
+        work.write("adv/advertising.index", "old.dob,3000\n\n");
+        work.write("plain.txt", "x");
+        MainDialog dialog(work.path());
+        dialog.sourceFolder = work / c.source;
+        std::vector<std::string> messages;
+        dialog.setMessageFunction([&](QWidget*, const QString& text) { messages.push_back(text.toStdString()); });
+        runStartupBatch(dialog);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_NE(messages.front().find(c.reason), std::string::npos) << messages.front();
+        EXPECT_NE(messages.front().find(c.source), std::string::npos) << messages.front();
+        EXPECT_EQ(TempDir::read(work / "adv/mine/photo.bmp"), "the user's own");
+        EXPECT_EQ(TempDir::read(work / "adv/advertising.index"), "old.dob,3000\n\n");
+    }
 }
 
 TEST(StartupBatchProgress, ALongBatchShowsItsProgressBeforeTheDialog) {

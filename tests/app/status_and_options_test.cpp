@@ -310,12 +310,12 @@ TEST(StatusTexts, CountsAndNames) {
 
     CommandStatus status;
     status.followAnimation("anim");
-    status.frameCaptured({"/w/adv/anim-01.dob", Status::Ok, {}});
-    status.frameCaptured({"/w/adv/anim-02.dob", Status::CannotWrite, {}});
-    status.frameCaptured({"/w/adv/anim-03.dob", Status::CannotWrite, {}});
+    status.frameCaptured({"/w/adv/anim-01.dob", Status::Ok, {}, {}});
+    status.frameCaptured({"/w/adv/anim-02.dob", Status::CannotWrite, {}, {}});
+    status.frameCaptured({"/w/adv/anim-03.dob", Status::CannotWrite, {}, {}});
     EXPECT_EQ(status.text(), "anim: 1 frame written; anim-02.dob: cannot write (and 1 more)");
     status.set("logo.dob written");
-    status.frameCaptured({"/w/adv/late-04.dob", Status::Ok, {}});
+    status.frameCaptured({"/w/adv/late-04.dob", Status::Ok, {}, {}});
     EXPECT_EQ(status.text(), "logo.dob written");
 }
 

@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
+#include <set>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "output/playlist.h"
 #include "support/temp_dir.h"
+#include "support/unprivileged.h"
 
 namespace pelkora::output {
 namespace {
@@ -30,7 +35,9 @@ TEST(OutputFolder, EmptyingDeletesFilesAtEveryDepthAndKeepsFolders)
     dir.write("adv/sub/deeper/c.txt", "x");
     fs::create_directories(adv / "sub/empty");
 
-    EXPECT_EQ(deleteFolderContents(adv), 1);
+    const DeletionCount count = deleteFolderContents(adv);
+    EXPECT_EQ(count.deleted, 4);
+    EXPECT_EQ(count.failed, 0);
 
     EXPECT_TRUE(fs::is_directory(adv / "sub/deeper"));
     EXPECT_TRUE(fs::is_directory(adv / "sub/empty"));
@@ -79,7 +86,7 @@ TEST(OutputFolder, DeepTreeIsEmptied)
 TEST(OutputFolder, EmptyingAMissingFolderCreatesNothing)
 {
     const TempDir dir;
-    EXPECT_EQ(deleteFolderContents(dir / "adv"), 1);
+    EXPECT_EQ(deleteFolderContents(dir / "adv").deleted, 0);
     EXPECT_FALSE(fs::exists(dir / "adv"));
 }
 
@@ -97,19 +104,219 @@ TEST(OutputFolder, PreparingCreatesOrEmptiesTheFolder)
     EXPECT_TRUE(fs::is_directory(adv / "sub"));
 }
 
-TEST(OutputFolder, PreparingLeavesAFileOfThatNameAlone)
+TEST(OutputFolder, PreparingLeavesAFileOfThatNameAloneAndSaysSo)
 {
     const TempDir dir;
     const auto adv = dir.write("adv", "not a folder");
-    prepareOutputFolder(adv);
+    const Outcome prepared = prepareOutputFolder(adv);
+    EXPECT_EQ(prepared.status, Status::CannotCreateFolder);
+    EXPECT_EQ(prepared.cause, std::errc::not_a_directory);
     EXPECT_EQ(TempDir::read(adv), "not a folder");
 }
 
 TEST(OutputFolder, PreparingCreatesOneLevelOnly)
 {
     const TempDir dir;
-    prepareOutputFolder(dir / "missing/adv");
+    const Outcome prepared = prepareOutputFolder(dir / "missing/adv");
+    EXPECT_EQ(prepared.status, Status::CannotCreateFolder);
+    EXPECT_EQ(prepared.cause, std::errc::no_such_file_or_directory);
     EXPECT_FALSE(fs::exists(dir / "missing"));
+}
+
+// Files go while the folder is listed; a listing disturbed by the deletions
+// must still leave nothing behind.
+TEST(OutputFolder, AFolderOfManyFilesIsEmptiedAndCounted)
+{
+    const TempDir dir;
+    const auto adv = outputFolderPath(dir.path());
+    fs::create_directories(adv / "sub");
+    constexpr int kFiles = 3000;
+    for (int i = 0; i < kFiles; ++i)
+        std::ofstream(adv / ((i % 3 == 0 ? "sub/f" : "f") + std::to_string(i) + ".dob")) << i;
+    const DeletionCount count = deleteFolderContents(adv);
+    EXPECT_EQ(count.deleted, kFiles);
+    EXPECT_EQ(count.failed, 0);
+    EXPECT_EQ(countEntries(adv), 1u);
+}
+
+struct StuckCase {
+    const char* name;
+    std::vector<std::string> files;        // below adv
+    std::vector<std::pair<std::string, mode_t>> modes;  // folders below adv ("" is adv), set last
+    int deleted;
+    // The failures in the order they are reported when ordered is set, else
+    // as a set; each with its status.
+    std::vector<std::pair<std::string, Status>> failures;
+    bool ordered;
+};
+
+std::vector<std::string> manyFiles(const std::string& prefix, int count)
+{
+    std::vector<std::string> names{"advertising.index"};
+    for (int i = 0; i < count; ++i)
+        names.push_back(prefix + std::to_string(i) + ".dob");
+    return names;
+}
+
+// Every file that stays is reported once, with the system's reason, and the
+// playlist is the first to go (or the first to fail), so a run stopped while
+// emptying never leaves a playlist naming files already gone.
+TEST(OutputFolder, EmptyingReportsEveryFileThatStays)
+{
+    std::vector<std::pair<std::string, Status>> allStuck;
+    for (const std::string& name : manyFiles("a", 30))
+        allStuck.emplace_back(name, Status::CannotDelete);
+    const std::vector<StuckCase> cases = {
+        {"a folder that may not change", {"a.dob", "keep/x.dob", "keep/y.txt"}, {{"keep", 0555}}, 1,
+         {{"keep/x.dob", Status::CannotDelete}, {"keep/y.txt", Status::CannotDelete}}, false},
+        {"a folder that cannot be listed", {"a.dob", "hidden/x.dob"}, {{"hidden", 0}}, 1,
+         {{"hidden", Status::CannotListFolder}}, false},
+        {"nothing may go: the playlist is tried first", manyFiles("a", 30), {{"", 0555}}, 0, allStuck, true},
+    };
+    for (const StuckCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TempDir dir;
+        const auto adv = outputFolderPath(dir.path());
+        fs::create_directories(adv);
+        for (const std::string& file : c.files)
+            dir.write(fs::path("adv") / file, "x");
+        testing::handTreeToNobody(adv);
+        for (const auto& [folder, mode] : c.modes)
+            fs::permissions(adv / folder, static_cast<fs::perms>(mode));
+        const auto reported = testing::runUnprivileged([&] {
+            std::string text;
+            const DeletionCount count = deleteFolderContents(adv, [&](const fs::path& path, const Outcome& o) {
+                text += path.lexically_relative(adv).string() + "|" + std::to_string(static_cast<int>(o.status)) +
+                        "|" + (o.cause == std::errc::permission_denied ? "denied" : o.cause.message()) + "\n";
+            });
+            return std::to_string(count.deleted) + " " + std::to_string(count.failed) + "\n" + text;
+        });
+        for (const auto& [folder, mode] : c.modes)
+            fs::permissions(adv / folder, fs::perms::owner_all);
+        ASSERT_TRUE(reported.has_value());
+
+        std::istringstream lines(*reported);
+        int deleted = -1;
+        int failed = -1;
+        lines >> deleted >> failed;
+        lines.ignore();
+        std::vector<std::pair<std::string, Status>> failures;
+        for (std::string line; std::getline(lines, line);) {
+            const auto bar = line.find('|');
+            const auto secondBar = line.find('|', bar + 1);
+            EXPECT_EQ(line.substr(secondBar + 1), "denied") << line;
+            failures.emplace_back(line.substr(0, bar),
+                                  static_cast<Status>(std::stoi(line.substr(bar + 1, secondBar - bar - 1))));
+        }
+        EXPECT_EQ(deleted, c.deleted);
+        EXPECT_EQ(failed, static_cast<int>(c.failures.size()));
+        if (c.ordered) {
+            ASSERT_FALSE(failures.empty());
+            EXPECT_EQ(failures.front().first, "advertising.index");
+        }
+        EXPECT_EQ(std::set(failures.begin(), failures.end()), std::set(c.failures.begin(), c.failures.end()));
+        for (const auto& [file, status] : c.failures) {
+            if (status == Status::CannotDelete) {
+                EXPECT_TRUE(fs::exists(adv / file)) << file;
+            }
+        }
+    }
+}
+
+struct EnsureCase {
+    const char* name;
+    std::function<fs::path(const TempDir&)> setUp;  // the folder to ensure
+    Status status;
+    std::errc cause;  // std::errc{} for none
+};
+
+TEST(OutputFolder, EnsuringMakesOneMissingLevelAndRefusesEverythingElse)
+{
+    const std::vector<EnsureCase> cases = {
+        {"missing", [](const TempDir& d) { return d / "adv"; }, Status::Ok, std::errc{}},
+        {"there already", [](const TempDir& d) { fs::create_directory(d / "adv"); return d / "adv"; },
+         Status::Ok, std::errc{}},
+        {"a file in its place", [](const TempDir& d) { return d.write("adv", "x"); }, Status::CannotCreateFolder,
+         std::errc::not_a_directory},
+        {"a dangling link in its place",
+         [](const TempDir& d) { fs::create_symlink(d / "nowhere", d / "adv"); return d / "adv"; },
+         Status::CannotCreateFolder, std::errc::no_such_file_or_directory},
+        {"two levels missing", [](const TempDir& d) { return d / "missing/adv"; }, Status::CannotCreateFolder,
+         std::errc::no_such_file_or_directory},
+    };
+    for (const EnsureCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TempDir dir;
+        const fs::path folder = c.setUp(dir);
+        const Outcome made = ensureOutputFolder(folder);
+        EXPECT_EQ(made.status, c.status);
+        if (c.cause == std::errc{})
+            EXPECT_FALSE(made.cause) << made.cause.message();
+        else
+            EXPECT_EQ(made.cause, c.cause) << made.cause.message();
+        EXPECT_EQ(fs::is_directory(folder), c.status == Status::Ok);
+    }
+}
+
+struct SourceCase {
+    const char* name;
+    std::function<fs::path(const TempDir&)> setUp;  // the source; adv exists below the folder
+    Status status;
+};
+
+// Checked before anything is emptied: a source that is the output folder,
+// however it is spelled or reached, would lose its own files.
+TEST(SourceFolder, OnlyAFolderOutsideTheOutputFolderIsConverted)
+{
+    const std::vector<SourceCase> cases = {
+        {"a folder of its own", [](const TempDir& d) { return d.write("pics/a.bmp", "x").parent_path(); },
+         Status::Ok},
+        {"the work folder around the output", [](const TempDir& d) { return d.path(); }, Status::Ok},
+        {"a sibling with a longer name", [](const TempDir& d) { return d.write("adv2/a.bmp", "x").parent_path(); },
+         Status::Ok},
+        {"missing", [](const TempDir& d) { return d / "no such folder"; }, Status::NoSuchFolder},
+        {"below a file", [](const TempDir& d) { return d.write("plain", "x") / "sub"; }, Status::NoSuchFolder},
+        {"a file in its place", [](const TempDir& d) { return d.write("pics", "x"); }, Status::NotAFolder},
+        {"the output folder", [](const TempDir& d) { return d / "adv"; }, Status::SourceInOutput},
+        {"inside the output folder", [](const TempDir& d) { return d.write("adv/sub/a.bmp", "x").parent_path(); },
+         Status::SourceInOutput},
+        {"the output folder spelled otherwise",
+         [](const TempDir& d) { fs::create_directories(d / "adv/sub"); return d / "adv/sub/.././"; },
+         Status::SourceInOutput},
+        {"a link to the output folder",
+         [](const TempDir& d) { fs::create_directory_symlink(d / "adv", d / "link"); return d / "link"; },
+         Status::SourceInOutput},
+        {"a link into the output folder",
+         [](const TempDir& d) {
+             fs::create_directories(d / "adv/deep/er");
+             fs::create_directory_symlink(d / "adv/deep/er", d / "elsewhere");
+             return d / "elsewhere";
+         },
+         Status::SourceInOutput},
+    };
+    for (const SourceCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TempDir dir;
+        fs::create_directories(dir / "adv");
+        const fs::path source = c.setUp(dir);
+        EXPECT_EQ(checkSourceFolder(source, dir / "adv").status, c.status);
+    }
+}
+
+TEST(SourceFolder, AFolderThatCannotBeListedIsRefusedWithTheCause)
+{
+    const TempDir dir;
+    const fs::path source = dir.write("pics/a.bmp", "x").parent_path();
+    testing::handTreeToNobody(dir.path());
+    fs::permissions(source, fs::perms::none);
+    const auto checked = testing::runUnprivileged([&] {
+        const Outcome outcome = checkSourceFolder(source, dir / "adv");
+        return std::to_string(static_cast<int>(outcome.status)) + " " + outcomeText(outcome);
+    });
+    fs::permissions(source, fs::perms::owner_all);
+    ASSERT_TRUE(checked.has_value());
+    EXPECT_EQ(*checked, std::to_string(static_cast<int>(Status::CannotListFolder)) +
+                            " cannot list the folder: Permission denied");
 }
 
 }  // namespace

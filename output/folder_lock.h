@@ -1,0 +1,40 @@
+#pragma once
+// While a run writes the output folder it holds an exclusive advisory lock
+// on the folder itself, so two runs writing the same package never mix
+// their files and lines, and no lock file ever appears in the package.
+// Every writer of the folder (a headless run, each of the dialog's
+// commands) takes it for as long as it writes, an animation's capture
+// included.
+
+#include <filesystem>
+#include <functional>
+
+#include "output/status.h"
+
+namespace pelkora::output {
+
+class FolderLock {
+public:
+    // Not held.
+    FolderLock() = default;
+    // Opens folder and locks it. When another process holds the lock,
+    // onWait is called once and the call blocks until the lock is ours.
+    // outcome() tells whether it was taken.
+    explicit FolderLock(const std::filesystem::path& folder, const std::function<void()>& onWait = {});
+    ~FolderLock();
+    FolderLock(FolderLock&& other) noexcept;
+    FolderLock& operator=(FolderLock&& other) noexcept;
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+    bool held() const { return fd_ >= 0; }
+    // CannotLock with the cause when the folder could not be opened or locked.
+    const Outcome& outcome() const { return outcome_; }
+    void release();
+
+private:
+    int fd_ = -1;
+    Outcome outcome_{Status::Ok};
+};
+
+}  // namespace pelkora::output
