@@ -22,6 +22,7 @@
 
 #include <QImage>
 
+#include "support/program_run.h"
 #include "support/temp_dir.h"
 #include "support/unprivileged.h"
 
@@ -62,11 +63,7 @@ int waitFor(pid_t child)
     return WIFEXITED(raw) ? WEXITSTATUS(raw) : -WTERMSIG(raw);
 }
 
-struct ProgramRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using pelkora::testing::ProgramRun;
 
 ProgramRun runPelkora(const fs::path& workDirectory, const std::vector<std::string>& args, bool asNobody = false)
 {

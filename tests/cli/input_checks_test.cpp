@@ -10,6 +10,8 @@
 
 #include <sstream>
 
+#include "support/encoded_picture.h"
+#include "support/program_run.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -18,40 +20,18 @@ namespace fs = std::filesystem;
 using namespace std::string_literals;
 using pelkora::testing::TempDir;
 
-struct ProgramRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string quoted(const std::string& text)
-{
-    std::string result = "'";
-    for (char c : text) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return result + "'";
-}
+using pelkora::testing::ProgramRun;
 
 ProgramRun pelkora(const TempDir& work, const std::vector<std::string>& args)
 {
-    std::string command = "cd " + quoted(work.path().string()) + " && " + quoted(PELKORA_BINARY) + " --quiet";
-    for (const std::string& arg : args) command += " " + quoted(arg);
-    command += " > .out 2> .err < /dev/null";
-    const int raw = std::system(command.c_str());
-    ProgramRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, TempDir::read(work / ".out"), TempDir::read(work / ".err")};
-    fs::remove(work / ".out");
-    fs::remove(work / ".err");
-    return run;
+    std::vector<std::string> quietly{"--quiet"};
+    quietly.insert(quietly.end(), args.begin(), args.end());
+    return pelkora::testing::runPelkora(work.path(), quietly);
 }
 
 std::string encoded(const char* format, int width, int height)
 {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(QColor(90, 90, 90));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter(&buffer, format).write(image);
-    return bytes.toStdString();
+    return pelkora::testing::encodedPicture(format, width, height, QColor(90, 90, 90));
 }
 
 std::string animation() { return TempDir::read(fs::path(PELKORA_SOURCE_DIR) / "examples/anim.gif"); }

@@ -11,6 +11,7 @@
 #include <QImageWriter>
 
 #include "support/gif_builder.h"
+#include "support/encoded_picture.h"
 #include "support/picture_fixtures.h"
 #include "support/temp_dir.h"
 
@@ -213,13 +214,7 @@ namespace {
 
 std::string encoded(const char* format, int width, int height)
 {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(QColor(10, 200, 30));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter(&buffer, format).write(image);
-    return bytes.toStdString();
+    return encodedPicture(format, width, height, QColor(10, 200, 30));
 }
 
 }  // namespace
