@@ -15,6 +15,20 @@
 #include "app/converter_app.h"
 #endif
 
+namespace {
+
+// Headless, the toolkit's own lines are labelled as ours, so that the
+// terminal shows only the program speaking. Where its runtime folder lies is
+// no concern of a user converting pictures.
+void labelToolkitMessage(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtDebugMsg || type == QtInfoMsg) return;
+    if (message.startsWith(QLatin1String("QStandardPaths:"))) return;
+    std::cerr << "pelkora: " << message.toStdString() << '\n';
+}
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
     // Texts without a mark are read in the locale's character set.
@@ -39,6 +53,7 @@ int main(int argc, char** argv)
         return pelkora::app::runConverterApp(argc, argv, commandLine.sourceFolder, pagerOptions);
     }
 #endif
+    qInstallMessageHandler(labelToolkitMessage);
     if (commandLine.mode == pelkora::app::CommandLine::Mode::Preview) {
         // Fonts need the graphical application object, but no screen: the
         // sheet is drawn off screen, the same with or without a display.

@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb x11-utils x11-apps xdotool
+  fonts-dejavu-core fonts-wqy-microhei
 )
 
 missing=()

@@ -20,4 +20,9 @@ echo
 echo "advertising.index:"
 cat adv/advertising.index
 echo
+# What the device will show, checked and drawn before the package leaves.
+"$pelkora" --check
+"$pelkora" --preview --to preview.png
+echo "examples/preview.png shows the whole package as the device shows it"
+echo
 echo "To open the dialog on the examples: (cd examples && $pelkora .)"
