@@ -75,6 +75,8 @@ void runCases(const std::vector<Case>& cases)
         expectLabelledLines(run.err);
         EXPECT_EQ(TempDir::read(work / "adv/advertising.index"), c.playlist);
         for (const std::string& name : c.absent) EXPECT_FALSE(fs::exists(work / "adv" / name)) << name;
+        // What was refused left nothing behind that the device would trip on.
+        if (!c.playlist.empty()) pelkora::testing::expectSoundPackage(work.path());
     }
 }
 
@@ -119,6 +121,7 @@ TEST(InputNames, BatchRefusesTheLaterOfTwoEqualNames)
     EXPECT_NE(run.err.find("in/x.bmp: its output name \"x.dob\" was already written by"), std::string::npos) << run.err;
     EXPECT_EQ(TempDir::read(work / "adv/advertising.index"), "x.dob,3000\n\n");
     EXPECT_EQ(TempDir::read(work / "adv/x.dob").size(), 2u + 8u);
+    pelkora::testing::expectSoundPackage(work.path());
 }
 
 TEST(BrokenPictures, AreFailuresNeverPages)
