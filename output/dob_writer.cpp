@@ -31,7 +31,9 @@ inline std::uint8_t packPair(std::uint32_t first, std::uint32_t second)
 // its speed. A build of the loop for AVX2, chosen at run time where the CPU
 // has it, uses the VEX encoding that pays no such penalty; the arithmetic is
 // the same integer arithmetic, so the bytes are the same on every machine.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+// The thread sanitizer's runtime is not up yet when the loader runs the
+// clone's resolver, so that build keeps the one plain loop.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__)
 #define PELKORA_WIDE_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define PELKORA_WIDE_CLONES
