@@ -9,6 +9,7 @@
 #include "output/input_file.h"
 #include "output/playlist.h"
 #include "output/text_pagination.h"
+#include "output/utf8.h"
 
 namespace pelkora::output {
 
@@ -29,41 +30,11 @@ bool hasExtension(std::string_view name, std::string_view extension)
 }
 
 // One code point of strict UTF-8 at bytes[at]: its length, or 0 when the
-// bytes there are not UTF-8 (overlong forms, surrogates and values above
-// U+10FFFF included). units: its UTF-16 code units.
+// bytes there are not UTF-8. units: its UTF-16 code units.
 std::size_t utf8Sequence(std::string_view bytes, std::size_t at, int& units)
 {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
-    const unsigned lead = byte(at);
-    units = 1;
-    if (lead < 0x80)
-        return 1;
-    std::size_t length = 0;
-    unsigned low = 0x80;
-    unsigned high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        units = 2;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (bytes.size() - at < length)
-        return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        const unsigned next = byte(at + i);
-        const unsigned from = i == 1 ? low : 0x80;
-        const unsigned to = i == 1 ? high : 0xBF;
-        if (next < from || next > to)
-            return 0;
-    }
+    const std::size_t length = utf8SequenceLength(bytes, at);
+    units = length == 4 ? 2 : 1;
     return length;
 }
 

@@ -1,6 +1,7 @@
 #include "output/text_decoding.h"
 
 #include "output/ascii.h"
+#include "output/utf8.h"
 
 #include <cerrno>
 #include <iconv.h>
@@ -28,27 +29,6 @@ void appendCodePoint(char32_t codePoint, std::u16string& out)
     codePoint -= 0x10000;
     out.push_back(static_cast<char16_t>(0xD800 + (codePoint >> 10)));
     out.push_back(static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF)));
-}
-
-// The trailing bytes a UTF-8 lead byte announces and the range its first
-// trailing byte must lie in (which rules out overlong forms, surrogates and
-// values beyond U+10FFFF); 0 trailing bytes for a byte that cannot lead.
-struct Utf8Lead {
-    int trailing = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-};
-
-Utf8Lead utf8Lead(unsigned char byte)
-{
-    if (byte >= 0xC2 && byte <= 0xDF) return {1, 0x80, 0xBF};
-    if (byte == 0xE0) return {2, 0xA0, 0xBF};
-    if (byte == 0xED) return {2, 0x80, 0x9F};
-    if (byte >= 0xE1 && byte <= 0xEF) return {2, 0x80, 0xBF};
-    if (byte == 0xF0) return {3, 0x90, 0xBF};
-    if (byte >= 0xF1 && byte <= 0xF3) return {3, 0x80, 0xBF};
-    if (byte == 0xF4) return {3, 0x80, 0x8F};
-    return {};
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "output/playlist.h"
 #include "output/text_decoding.h"
 #include "output/text_pagination.h"
+#include "output/utf8.h"
 
 namespace pelkora::output {
 
@@ -169,7 +170,7 @@ std::size_t characterStart(std::string_view name, std::size_t end)
 {
     const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(name[i]); };
     std::size_t start = end - 1;
-    while (start > 0 && (byteAt(start) & 0xC0) == 0x80 && end - start < 4)
+    while (start > 0 && isUtf8Continuation(byteAt(start)) && end - start < 4)
         --start;
     const unsigned char lead = byteAt(start);
     const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
