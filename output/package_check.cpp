@@ -236,7 +236,10 @@ PackageCheck checkPackage(const fs::path& folder)
         note.name = name;
         note.note = true;
         note.detail = "lines";
-        for (const std::size_t line : lines) note.detail += " " + std::to_string(line);
+        for (const std::size_t line : lines) {
+            note.detail += ' ';
+            note.detail += std::to_string(line);
+        }
         check.findings.push_back(note);
     }
     for (const std::string& name : files) {

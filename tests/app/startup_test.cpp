@@ -123,7 +123,7 @@ TEST(StartupBatchProgress, ALongBatchShowsItsProgressBeforeTheDialog) {
     TempDir work;
     TempDir sources;
     for (int i = 0; i < 3; ++i) {
-        testing::writeBmp(sources, "p" + std::to_string(i) + ".bmp", 2, 2);
+        testing::writeBmp(sources, std::string("p").append(std::to_string(i)).append(".bmp"), 2, 2);
     }
     MainDialog dialog(work.path());
     dialog.sourceFolder = sources.path();

@@ -104,11 +104,13 @@ void writeBmp(const fs::path& path, int width, int height, int seed)
 void writeInputs(const TempDir& sources, int pictures, int texts, int size)
 {
     for (int i = 0; i < pictures; ++i)
-        writeBmp(sources / ("p" + std::to_string(i) + ".bmp"), size + i % 17, size / 2 + i % 13, i);
+        writeBmp(sources / std::string("p").append(std::to_string(i)).append(".bmp"), size + i % 17, size / 2 + i % 13, i);
     std::string words;
     for (int i = 0; i < texts; ++i) {
-        words += "wörd€ " + std::to_string(i) + " ";
-        sources.write("t" + std::to_string(i) + ".txt", words.substr(0, 20 + (i * 7) % 300));
+        words += "wörd€ ";
+        words += std::to_string(i);
+        words += ' ';
+        sources.write(std::string("t").append(std::to_string(i)).append(".txt"), words.substr(0, 20 + (i * 7) % 300));
     }
 }
 

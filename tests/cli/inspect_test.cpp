@@ -111,7 +111,10 @@ TEST(DobInfo, NamesTheSizeAndCountsEveryLevel)
     const ProgramRun info = runPelkora(work.path(), {"--info", "p.dob", "bad.DOB"});
     EXPECT_EQ(info.status, 1);
     std::string expected = "p.dob: dob 9x7\nlevels 0 (white) to 15 (black):";
-    for (const int count : dob.counts) expected += " " + std::to_string(count);
+    for (const int count : dob.counts) {
+        expected += ' ';
+        expected += std::to_string(count);
+    }
     EXPECT_EQ(info.out, expected + "\n");
     EXPECT_NE(info.err.find("bad.DOB: its length fits no DOB size (3 bytes)"), std::string::npos) << info.err;
 }

@@ -197,7 +197,7 @@ TEST_F(Loading, WhatIsNoPictureIsRefused)
         {"short.gif", "GIF89a\x01\x00", Status::BrokenPicture},
         {"empty.bmp", "", Status::NotAPicture},
         {"cut.bmp", asText(makeBmp(4, 4, patternOf(4, 4))).substr(0, 60), Status::BrokenPicture},
-        {"odd-header.bmp", asText(makeBmp(4, 4, patternOf(4, 4))).replace(14, 1, "\x29"), Status::NotAPicture},
+        {"odd-header.bmp", asText(makeBmp(4, 4, patternOf(4, 4))).replace(14, 1, 1, '\x29'), Status::NotAPicture},
         {"only-trailer.gif", asText(GifBuilder().header().screen(2, 2, 0).trailer().bytes()), Status::NoFrames},
     };
     for (const Case& c : cases) {
