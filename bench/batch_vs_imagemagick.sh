@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# The headless batch beside ImageMagick doing the same decode and grey
+# conversion: 120 BMP pictures of 320x240 and one 100-frame 320x240 GIF, on
+# tmpfs (file creation after deletions is slow on this kind of disk for any
+# program). Prints the best of five runs of each and the ratio.
+# Usage: bench/batch_vs_imagemagick.sh [PELKORA_BINARY]   (needs imagemagick)
+set -euo pipefail
+pelkora=$(realpath "${1:-build/release/app/pelkora}")
+magick_convert=/usr/bin/convert
+magick_mogrify=/usr/bin/mogrify
+[ -x "$magick_convert" ] && [ -x "$magick_mogrify" ] || { echo "needs imagemagick (apt-get install imagemagick)"; exit 2; }
+
+root=$(mktemp -d /dev/shm/pelkora-bench.XXXXXX)
+trap 'rm -rf "$root"' EXIT
+mkdir -p "$root/src" "$root/frames" "$root/work" "$root/magick"
+
+# Inputs, made once: gradients that differ from picture to picture.
+for i in $(seq -w 0 119); do
+  "$magick_convert" -size 320x240 "gradient:#$(printf '%02x' $((10#$i * 2)))2040-#f0$(printf '%02x' $((255 - 10#$i * 2)))80" \
+    -type TrueColor "BMP3:$root/src/p$i.bmp"
+done
+for i in $(seq -w 0 99); do
+  "$magick_convert" -size 320x240 "gradient:#$(printf '%02x' $((10#$i * 2)))0000-#0000ff" \
+    -fill white -draw "rectangle $((10#$i * 3)),20 $((10#$i * 3 + 20)),60" "$root/frames/f$i.png"
+done
+"$magick_convert" -delay 10 "$root"/frames/f*.png "$root/anim.gif"
+
+now() { date +%s%N; }
+best_of_five() {
+  local best=
+  for _ in 1 2 3 4 5; do
+    local start end
+    start=$(now)
+    "$@" >/dev/null 2>&1
+    end=$(now)
+    local took=$(((end - start) / 1000000))
+    if [ -z "$best" ] || [ "$took" -lt "$best" ]; then best=$took; fi
+  done
+  echo "$best"
+}
+
+pelkora_run() {
+  (cd "$root/work" && "$pelkora" --quiet --batch "$root/src" && "$pelkora" --quiet --add "$root/anim.gif")
+}
+magick_run() {
+  rm -rf "$root/magick" && mkdir -p "$root/magick"
+  "$magick_mogrify" -path "$root/magick" -format gray -colorspace gray -depth 4 "$root"/src/*.bmp
+  "$magick_convert" "$root/anim.gif" -coalesce -colorspace gray -depth 4 "$root/magick/anim-%02d.gray"
+}
+
+ours=$(best_of_five pelkora_run)
+theirs=$(best_of_five magick_run)
+echo "pelkora:     ${ours} ms ($(ls "$root/work/adv" | wc -l) files)"
+echo "imagemagick: ${theirs} ms ($(ls "$root/magick" | wc -l) files)"
+awk -v a="$theirs" -v b="$ours" 'BEGIN { if (b > 0) printf "pelkora is %.1fx faster\n", a / b }'
