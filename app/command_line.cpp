@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "app/conversion.h"
-#include "app/inspect_commands.h"
+#include "app/review_commands.h"
 #include "app/version.h"
 #include "gif/gif_info.h"
 #include "output/names.h"

@@ -14,7 +14,7 @@
 #include <QPainter>
 #include <QSaveFile>
 
-#include "app/inspect_commands.h"
+#include "app/review_commands.h"
 #include "app/qt_path.h"
 #include "output/input_file.h"
 #include "output/package_check.h"

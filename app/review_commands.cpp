@@ -1,4 +1,4 @@
-#include "app/inspect_commands.h"
+#include "app/review_commands.h"
 
 #include <algorithm>
 #include <array>
