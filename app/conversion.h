@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "output/folder_lock.h"
-#include "output/status.h"
+#include "core/status.h"
 #include "output/text_pager.h"
 
 namespace pelkora::picture {

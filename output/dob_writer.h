@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "output/status.h"
+#include "core/status.h"
 
 namespace pelkora::output {
 

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "output/status.h"
+#include "core/status.h"
 
 namespace pelkora::output {
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "output/status.h"
+#include "core/status.h"
 
 namespace pelkora::output {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "output/status.h"
+#include "core/status.h"
 
 namespace pelkora::output {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "output/status.h"
+#include "core/status.h"
 
 namespace pelkora::output {
 

@@ -11,7 +11,7 @@
 #include <system_error>
 #include <vector>
 
-#include "output/status.h"
+#include "core/status.h"
 
 namespace pelkora::output {
 

@@ -25,7 +25,7 @@
 
 #include "output/dob_writer.h"
 #include "output/output_options.h"
-#include "output/status.h"
+#include "core/status.h"
 
 namespace pelkora::picture {
 

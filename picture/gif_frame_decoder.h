@@ -10,7 +10,7 @@
 
 #include <QImage>
 
-#include "output/status.h"
+#include "core/status.h"
 
 namespace pelkora::picture {
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "output/status.h"
+#include "core/status.h"
 
 namespace pelkora::picture {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "output/status.h"
+#include "core/status.h"
 
 namespace pelkora::picture {
 

@@ -9,7 +9,7 @@
 
 #include <QImage>
 
-#include "output/status.h"
+#include "core/status.h"
 
 namespace pelkora::picture {
 

@@ -1,7 +1,8 @@
 #pragma once
-// One result code for every conversion step that can fail, and one place
-// that turns it into words, so that the dialog, the command line and the
-// tests all speak of a failure the same way.
+// One result code for every step of the core that can fail (the GIF walk,
+// the picture load, the output writers), and one place that turns it into
+// words, so that the dialog, the command line and the tests all speak of a
+// failure the same way.
 
 #include <string>
 #include <system_error>

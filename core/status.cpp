@@ -1,4 +1,4 @@
-#include "output/status.h"
+#include "core/status.h"
 
 namespace pelkora {
 
