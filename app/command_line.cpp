@@ -13,7 +13,7 @@
 #include "app/version.h"
 #include "gif/gif_info.h"
 #include "output/names.h"
-#include "output/playlist.h"
+#include "output/output_folder.h"
 #include "output/text_pager.h"
 #include "picture/animated_picture.h"
 #include "picture/picture_file.h"

@@ -11,6 +11,7 @@
 #include "output/ascii.h"
 #include "output/names.h"
 #include "output/output_file.h"
+#include "output/output_folder.h"
 #include "output/playlist.h"
 #include "picture/animated_picture.h"
 

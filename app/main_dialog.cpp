@@ -33,7 +33,7 @@
 #include "app/qt_path.h"
 #include "app/resources.h"
 #include "output/names.h"
-#include "output/playlist.h"
+#include "output/output_folder.h"
 #include "ui_main_dialog.h"
 
 namespace pelkora::app {

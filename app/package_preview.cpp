@@ -18,7 +18,7 @@
 #include "app/qt_path.h"
 #include "output/input_file.h"
 #include "output/package_check.h"
-#include "output/playlist.h"
+#include "output/output_folder.h"
 #include "output/text_decoding.h"
 #include "output/text_pagination.h"
 

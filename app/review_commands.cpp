@@ -12,7 +12,7 @@
 #include "app/qt_path.h"
 #include "output/ascii.h"
 #include "output/package_check.h"
-#include "output/playlist.h"
+#include "output/output_folder.h"
 
 namespace pelkora::app {
 

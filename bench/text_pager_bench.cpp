@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "output/playlist.h"
+#include "output/output_folder.h"
 #include "output/text_decoding.h"
 #include "output/text_pager.h"
 #include "output/text_pagination.h"

@@ -7,7 +7,9 @@
 
 #include "output/dither.h"
 #include "output/output_file.h"
+#include "output/output_folder.h"
 #include "output/playlist.h"
+#include "output/timing_settings.h"
 
 namespace pelkora::output {
 
@@ -170,7 +172,10 @@ Outcome writeDobFile(const DobTarget& target, const PixelView& pixels)
     if (const std::string wrap = headerWrapNote(pixels.width, pixels.height); !wrap.empty())
         warnIfAny(target, dobPath.filename().string() + ": its header holds width and height modulo 256: " + wrap);
     const std::string line = playlistLine(target, dobPath.filename().string());
-    if (!appendPlaylistEntry(playlistPath(target.outputDirectory), line, cause))
+    const bool appended = target.playlist != nullptr
+                              ? target.playlist->append(line, cause)
+                              : appendPlaylistEntry(playlistPath(target.outputDirectory), line, cause);
+    if (!appended)
         return Outcome(Status::CannotWriteIndex, cause);
     return Status::Ok;
 }

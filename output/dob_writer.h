@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/status.h"
+#include "output/playlist_appender.h"
 
 namespace pelkora::output {
 
@@ -43,6 +44,9 @@ struct DobTarget {
     // Told what was written as asked but may not be what the user meant (a
     // header that wraps, a timing value that is no number); may be empty.
     std::function<void(std::string)> warn;
+    // The run's playlist, held open for all its lines; it must be the one
+    // in outputDirectory. Null: the playlist is opened for this line alone.
+    PlaylistAppender* playlist = nullptr;
 };
 
 // Grey level of one pixel: 15 - (R/16 + G/16 + B/16) / 3.

@@ -9,7 +9,7 @@
 #include <system_error>
 #include <vector>
 
-#include "output/playlist.h"
+#include "output/output_folder.h"
 
 namespace pelkora::output {
 

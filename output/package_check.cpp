@@ -7,7 +7,7 @@
 #include "output/ascii.h"
 #include "output/dob_reader.h"
 #include "output/input_file.h"
-#include "output/playlist.h"
+#include "output/output_folder.h"
 #include "output/text_pagination.h"
 #include "output/utf8.h"
 

@@ -232,27 +232,11 @@ void appendUtf8(std::u16string_view units, std::string& out)
     }
 }
 
-std::string normaliseText(std::string_view raw)
-{
-    std::string out;
-    TextNormaliser normaliser;
-    normaliser.feed(raw, out);
-    normaliser.finish(out);
-    return out;
-}
-
 std::u16string decodeText(std::string_view bytes, std::string_view charset)
 {
     std::u16string out;
     TextDecoder decoder(charset);
     decoder.decode(bytes, out, true);
-    return out;
-}
-
-std::string utf16ToUtf8(std::u16string_view units)
-{
-    std::string out;
-    appendUtf8(units, out);
     return out;
 }
 

@@ -2,14 +2,14 @@
 // The steps that turn the bytes of a text file into UTF-16 code units and a
 // page's code units back into UTF-8. Each works on a stream in pieces, so
 // that a text of any length passes through a fixed amount of memory; the
-// whole-text functions at the end serve callers that hold the text already.
+// whole-text function at the end serves callers that hold the text already.
 
 #include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
 
-#include "output/text_pager.h"
+#include "output/text_pager_options.h"
 
 namespace pelkora::output {
 
@@ -69,9 +69,7 @@ std::string ansiCharsetFor(const TextPagerOptions& options);
 // becomes U+FFFD.
 void appendUtf8(std::u16string_view units, std::string& out);
 
-// Whole-text forms of the steps above.
-std::string normaliseText(std::string_view raw);
+// The code units of a whole text held in memory.
 std::u16string decodeText(std::string_view bytes, std::string_view charset);
-std::string utf16ToUtf8(std::u16string_view units);
 
 }  // namespace pelkora::output

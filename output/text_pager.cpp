@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "output/output_file.h"
+#include "output/output_folder.h"
 #include "output/playlist.h"
 #include "output/text_decoding.h"
 #include "output/text_pagination.h"
@@ -35,9 +36,10 @@ File openForReading(const fs::path& path) { return File(std::fopen(path.c_str(),
 // from 1 in the order the pages come.
 class PageWriter {
 public:
-    PageWriter(const fs::path& workDirectory, std::string pageName)
+    PageWriter(const fs::path& workDirectory, std::string pageName, PlaylistAppender* playlist)
         : folderPrefix_((outputFolderPath(workDirectory) / "").string()),
-          playlist_(playlistPath(outputFolderPath(workDirectory))),
+          ownPlaylist_(playlist != nullptr ? fs::path() : playlistPath(outputFolderPath(workDirectory))),
+          playlist_(playlist != nullptr ? *playlist : ownPlaylist_),
           pageName_(std::move(pageName))
     {
         bytes_.reserve(4 * kCellsPerPage);
@@ -62,7 +64,7 @@ public:
             return;
         }
         ++result_.pagesWritten;
-        if (!appendPlaylistEntry(playlist_, textPageEntry(pageName_, pageNumber_), cause)) {
+        if (!playlist_.append(textPageEntry(pageName_, pageNumber_), cause)) {
             ++result_.entriesMissing;
             keepFirst(cause);
         }
@@ -78,7 +80,8 @@ private:
     }
 
     std::string folderPrefix_;
-    fs::path playlist_;
+    PlaylistAppender ownPlaylist_;
+    PlaylistAppender& playlist_;
     std::string pageName_;
     std::string bytes_;
     std::string path_;
@@ -239,7 +242,7 @@ bool isKnownCharset(const std::string& charset)
 }
 
 PagerResult pageTextFile(const fs::path& textPath, const fs::path& workDirectory,
-                         const TextPagerOptions& options)
+                         const TextPagerOptions& options, PlaylistAppender* playlist)
 {
     const TextEncoding encoding = detectTextEncoding(textPath);
     if (encoding == TextEncoding::Missing) {
@@ -248,7 +251,7 @@ PagerResult pageTextFile(const fs::path& textPath, const fs::path& workDirectory
         return missing;
     }
 
-    PageWriter writer(workDirectory, pageNameOf(textPath));
+    PageWriter writer(workDirectory, pageNameOf(textPath), playlist);
     Paginator paginator([&writer](std::u16string_view units, PageRange) { writer.writeTextPage(units); });
     ReadOutcome outcome;
     switch (encoding) {

@@ -12,16 +12,12 @@
 #include <vector>
 
 #include "core/status.h"
+#include "output/playlist_appender.h"
+#include "output/text_pager_options.h"
 
 namespace pelkora::output {
 
 enum class TextEncoding : int { Missing = -1, Ansi = 0, Utf8 = 1, Utf16LE = 2, Utf16BE = 3 };
-
-struct TextPagerOptions {
-    // Character set for texts without a byte-order mark (an iconv name such
-    // as "CP1252" or "GBK"); empty means the locale's, UTF-8 in C/POSIX.
-    std::string ansiCharset;
-};
 
 struct PagerResult {
     // CantFindFile, CannotRead, EmptyText, CannotWrite (no page could be
@@ -36,10 +32,13 @@ struct PagerResult {
     std::error_code cause;       // the system's reason for the first page or entry that failed
 };
 
-// Pages the whole text at textPath into workDirectory/adv.
+// Pages the whole text at textPath into workDirectory/adv. The entries go
+// through playlist when one is given (the run's, for that same folder),
+// else through one opened for this text.
 PagerResult pageTextFile(const std::filesystem::path& textPath,
                          const std::filesystem::path& workDirectory,
-                         const TextPagerOptions& options = {});
+                         const TextPagerOptions& options = {},
+                         PlaylistAppender* playlist = nullptr);
 
 TextEncoding detectTextEncoding(const std::filesystem::path& path);
 

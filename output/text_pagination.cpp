@@ -80,13 +80,4 @@ void Paginator::endPage()
     cells_ = 0;
 }
 
-std::vector<PageRange> paginate(std::u16string_view units)
-{
-    std::vector<PageRange> pages;
-    Paginator paginator([&pages](std::u16string_view, PageRange range) { pages.push_back(range); });
-    paginator.feed(units);
-    paginator.finish();
-    return pages;
-}
-
 }  // namespace pelkora::output

@@ -6,7 +6,6 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace pelkora::output {
 
@@ -46,8 +45,5 @@ private:
     bool holding_ = false;
     char16_t held_ = 0;
 };
-
-// The pages of a whole text.
-std::vector<PageRange> paginate(std::u16string_view units);
 
 }  // namespace pelkora::output

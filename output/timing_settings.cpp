@@ -10,7 +10,7 @@
 
 #include "output/ascii.h"
 #include "output/names.h"
-#include "output/playlist.h"
+#include "output/timing_settings.h"
 
 namespace pelkora::output {
 
@@ -162,12 +162,6 @@ TimingSetting readTimingSetting(const std::filesystem::path& settings, std::stri
                           escapedForTerminal(setting.value) + "\"";
     }
     return setting;
-}
-
-std::string readTimingValue(const std::filesystem::path& settings, std::string_view key,
-                            std::string_view defaultValue)
-{
-    return readTimingSetting(settings, key, defaultValue).value;
 }
 
 }  // namespace pelkora::output

@@ -6,7 +6,7 @@
 #include <QColor>
 
 #include "gif/gif_scanner.h"
-#include "output/playlist.h"
+#include "output/output_folder.h"
 #include "picture/frame_timing.h"
 #include "picture/gif_frame_decoder.h"
 #include "picture/picture_file.h"

@@ -26,7 +26,7 @@
 #include "app/main_dialog.h"
 #include "app/picture_view.h"
 #include "app/version.h"
-#include "output/playlist.h"
+#include "output/output_folder.h"
 #include "support/temp_dir.h"
 #include "tests/app/dialog_support.h"
 

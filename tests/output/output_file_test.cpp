@@ -7,7 +7,7 @@
 #include <string>
 
 #include "output/output_file.h"
-#include "output/playlist.h"
+#include "output/output_folder.h"
 #include "output/text_pager.h"
 #include "support/temp_dir.h"
 

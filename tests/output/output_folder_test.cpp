@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "output/playlist.h"
+#include "output/output_folder.h"
 #include "support/temp_dir.h"
 #include "support/unprivileged.h"
 

@@ -8,9 +8,13 @@
 #include "output/text_decoding.h"
 #include "output/text_pagination.h"
 #include "support/temp_dir.h"
+#include "support/whole_text.h"
 
 namespace pelkora::output {
 namespace {
+
+using pelkora::testing::paginate;
+using pelkora::testing::utf16ToUtf8;
 
 namespace fs = std::filesystem;
 using testing::TempDir;

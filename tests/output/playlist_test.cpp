@@ -5,6 +5,7 @@
 #include <string>
 #include <thread>
 
+#include "output/output_folder.h"
 #include "output/playlist.h"
 #include "support/temp_dir.h"
 

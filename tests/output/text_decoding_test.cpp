@@ -4,10 +4,15 @@
 #include <vector>
 
 #include "output/text_decoding.h"
+#include "output/text_pager.h"
 #include "support/temp_dir.h"
+#include "support/whole_text.h"
 
 namespace pelkora::output {
 namespace {
+
+using pelkora::testing::normaliseText;
+using pelkora::testing::utf16ToUtf8;
 
 using namespace std::string_literals;
 

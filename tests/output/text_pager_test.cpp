@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "output/output_folder.h"
 #include "output/playlist.h"
 #include "output/text_pager.h"
 #include "support/fifo_writer.h"

@@ -5,9 +5,12 @@
 #include <vector>
 
 #include "output/text_pagination.h"
+#include "support/whole_text.h"
 
 namespace pelkora::output {
 namespace {
+
+using pelkora::testing::paginate;
 
 constexpr char16_t kHigh = 0xD83D;  // with kLow: U+1F600
 constexpr char16_t kLow = 0xDE00;

@@ -2,12 +2,16 @@
 
 #include <string>
 
-#include "output/playlist.h"
+#include "output/output_folder.h"
+#include "output/timing_settings.h"
 #include "support/fifo_writer.h"
 #include "support/temp_dir.h"
+#include "support/timing_value.h"
 
 namespace pelkora::output {
 namespace {
+
+using pelkora::testing::readTimingValue;
 
 using namespace std::string_literals;
 using testing::TempDir;

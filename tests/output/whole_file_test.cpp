@@ -15,6 +15,7 @@
 
 #include "output/folder_lock.h"
 #include "output/output_file.h"
+#include "output/output_folder.h"
 #include "output/playlist.h"
 #include "support/temp_dir.h"
 

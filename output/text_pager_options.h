@@ -1,0 +1,15 @@
+#pragma once
+// How texts are read when paged: kept apart from the pager so that the
+// decoding steps and the callers that only pass options along need no more.
+
+#include <string>
+
+namespace pelkora::output {
+
+struct TextPagerOptions {
+    // Character set for texts without a byte-order mark (an iconv name such
+    // as "CP1252" or "GBK"); empty means the locale's, UTF-8 in C/POSIX.
+    std::string ansiCharset;
+};
+
+}  // namespace pelkora::output
