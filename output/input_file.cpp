@@ -1,39 +1,157 @@
 #include "output/input_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <fstream>
+#include <cerrno>
+#include <cstring>
 
 namespace pelkora::output {
+
+namespace {
+
+// Memory kept for the next read of a thread; a larger buffer is given back
+// to the system, so that one huge file does not stay in memory for the run.
+constexpr std::size_t kLargestKept = std::size_t{64} << 20;
+
+struct Spare {
+    std::unique_ptr<std::uint8_t[]> storage;
+    std::size_t capacity = 0;
+};
+
+Spare& threadSpare()
+{
+    thread_local Spare spare;
+    return spare;
+}
+
+// The length is a hint only: the file may grow or shrink while it is read.
+constexpr std::size_t kFirstRead = 64 * 1024;
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// Reads until limit bytes are in or the file ends. False on a read error.
+bool readUpTo(int fd, std::uint64_t limit, std::uint64_t expected, ReadBuffer& buffer)
+{
+    // One byte past the expected length, so that the end is seen without
+    // growing the buffer.
+    buffer.reserve(static_cast<std::size_t>(std::min(limit, expected + 1)));
+    while (buffer.size() < limit) {
+        if (buffer.spareSize() == 0)
+            buffer.reserve(static_cast<std::size_t>(
+                std::min<std::uint64_t>(limit, std::max<std::size_t>(kFirstRead, buffer.size() * 2))));
+        const std::size_t want = static_cast<std::size_t>(
+            std::min<std::uint64_t>(buffer.spareSize(), limit - buffer.size()));
+        const ssize_t got = ::read(fd, buffer.spare(), want);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            break;
+        buffer.grow(static_cast<std::size_t>(got));
+    }
+    return true;
+}
+
+// Whether a byte follows where the read stopped.
+bool moreFollows(int fd)
+{
+    std::uint8_t next = 0;
+    ssize_t got = -1;
+    do
+        got = ::read(fd, &next, 1);
+    while (got < 0 && errno == EINTR);
+    return got > 0;
+}
+
+}  // namespace
+
+ReadBuffer::~ReadBuffer()
+{
+    Spare& spare = threadSpare();
+    if (storage_ && capacity_ <= kLargestKept && capacity_ > spare.capacity) {
+        spare.storage = std::move(storage_);
+        spare.capacity = capacity_;
+    }
+}
+
+ReadBuffer::ReadBuffer(ReadBuffer&& other) noexcept
+    : storage_(std::move(other.storage_)), capacity_(other.capacity_), size_(other.size_)
+{
+    other.capacity_ = 0;
+    other.size_ = 0;
+}
+
+ReadBuffer& ReadBuffer::operator=(ReadBuffer&& other) noexcept
+{
+    if (this != &other) {
+        storage_ = std::move(other.storage_);
+        capacity_ = other.capacity_;
+        size_ = other.size_;
+        other.capacity_ = 0;
+        other.size_ = 0;
+    }
+    return *this;
+}
+
+void ReadBuffer::reserve(std::size_t capacity)
+{
+    if (capacity <= capacity_)
+        return;
+    Spare& spare = threadSpare();
+    std::unique_ptr<std::uint8_t[]> larger;
+    std::size_t largerCapacity = capacity;
+    if (spare.storage && spare.capacity >= capacity) {
+        larger = std::move(spare.storage);
+        largerCapacity = spare.capacity;
+        spare.capacity = 0;
+    } else {
+        // Not value-initialised: every byte handed out is read into first.
+        larger.reset(new std::uint8_t[capacity]);
+    }
+    if (size_ > 0)
+        std::memcpy(larger.get(), storage_.get(), size_);
+    storage_ = std::move(larger);
+    capacity_ = largerCapacity;
+}
 
 InputBytes readInputFile(const std::filesystem::path& path, std::uint64_t limit)
 {
     InputBytes input;
+    // A pipe is never opened: a writer waiting for its reader would be let
+    // through. Should one take the name after this look, O_NONBLOCK keeps
+    // the open from waiting, and the descriptor's own look refuses it.
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error))
         return input;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    const Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat info {};
+    if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
         return input;
-    // The length is a hint only: the file may change while it is read.
-    const std::uintmax_t length = std::filesystem::file_size(path, error);
-    const std::uint64_t expected = error ? 0 : std::min<std::uint64_t>(length, limit);
-    input.bytes.reserve(static_cast<std::size_t>(expected));
-    constexpr std::size_t kChunk = 64 * 1024;
-    char chunk[kChunk];
-    while (input.bytes.size() < limit) {
-        const auto want = static_cast<std::streamsize>(std::min<std::uint64_t>(kChunk, limit - input.bytes.size()));
-        in.read(chunk, want);
-        const std::streamsize got = in.gcount();
-        input.bytes.insert(input.bytes.end(), chunk, chunk + got);
-        if (got < want)
-            break;
-    }
-    if (in.bad()) {
+    const auto expected = static_cast<std::uint64_t>(std::max<off_t>(info.st_size, 0));
+    if (!readUpTo(fd.get(), limit, expected, input.bytes)) {
         input.status = Status::CannotRead;
         input.bytes.clear();
         return input;
     }
-    input.truncated = input.bytes.size() == limit && in.peek() != std::ifstream::traits_type::eof();
+    input.truncated = input.bytes.size() == limit && moreFollows(fd.get());
     input.status = Status::Ok;
     return input;
 }

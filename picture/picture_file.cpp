@@ -1,6 +1,5 @@
 #include "picture/picture_file.h"
 
-#include <fstream>
 #include <system_error>
 
 namespace pelkora::picture {
@@ -22,17 +21,14 @@ FileBytes readWholeFile(const std::filesystem::path& path, std::uint64_t largest
         file.status = Status::FileTooLarge;
         return file;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        file.status = Status::CantFindFile;
-        return file;
-    }
-    file.bytes.resize(static_cast<std::size_t>(length));
-    in.read(reinterpret_cast<char*>(file.bytes.data()), static_cast<std::streamsize>(file.bytes.size()));
-    if (in.gcount() != static_cast<std::streamsize>(file.bytes.size())) {
-        file.status = Status::CannotRead;
-        file.bytes.clear();
-    }
+    // The length found above is what is read: bytes the file gained since
+    // are left out, and a file that lost some cannot be read whole.
+    output::InputBytes input = output::readInputFile(path, length);
+    if (input.status == Status::Ok && input.bytes.size() != length)
+        input.status = Status::CannotRead;
+    file.status = input.status;
+    if (file.status == Status::Ok)
+        file.bytes = std::move(input.bytes);
     return file;
 }
 

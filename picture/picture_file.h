@@ -1,18 +1,20 @@
 #pragma once
 // A picture file read whole into memory, within a size limit, so that a
 // file too large to hold is refused before anything is allocated for it.
+// The bytes are read into the thread's reused buffer, never mapped (see
+// output/input_file.h for why).
 
 #include <cstdint>
 #include <filesystem>
-#include <vector>
 
 #include "core/status.h"
+#include "output/input_file.h"
 
 namespace pelkora::picture {
 
 struct FileBytes {
     Status status = Status::Ok;  // Ok, CantFindFile, FileTooLarge or CannotRead
-    std::vector<std::uint8_t> bytes;
+    output::ReadBuffer bytes;
 };
 
 // Only plain files are read: a pipe or device in a picture's place is never
