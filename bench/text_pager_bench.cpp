@@ -1,9 +1,15 @@
-// Paging throughput: a 10 MB UTF-8 text paged and written, and the same text
-// paged in memory only, which shows how much of the time the files take.
+// Paging throughput: a 10 MB UTF-8 text paged and written; the same files
+// written plainly, the floor for the file system (the pager's goal is to
+// stay within 1.5x of it); and the text paged in memory only, which shows
+// how much of the time the files take. Run it with TMPDIR set to a folder
+// on disk and to one on tmpfs (/dev/shm) to see both.
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "output/output_folder.h"
 #include "output/text_decoding.h"
@@ -54,6 +60,53 @@ void BM_PageTextFile(benchmark::State& state)
     state.counters["pages"] = pages;
 }
 BENCHMARK(BM_PageTextFile)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The floor for the files alone: the same number of files of the same
+// sizes, created in the same folder, and the same playlist lines appended
+// through one buffered stream, with nothing written aside or renamed.
+void BM_BaselineSameFiles(benchmark::State& state)
+{
+    const pelkora::testing::TempDir work;
+    const auto source = work.write("notice.txt", noticeText());
+    const auto output = outputFolderPath(work.path());
+    prepareOutputFolder(output);
+    if (pageTextFile(source, work.path()).status != pelkora::Status::Ok) {
+        state.SkipWithError("paging failed");
+        return;
+    }
+    // The pages as the pager wrote them, in playlist order.
+    struct Page {
+        std::string path;
+        std::string bytes;
+        std::string line;
+    };
+    std::vector<Page> pages;
+    std::istringstream playlist(pelkora::testing::TempDir::read(playlistPath(output)));
+    for (std::string line; std::getline(playlist, line);) {
+        const std::string name = line.substr(0, line.find(','));
+        const std::string path = (output / name).string();
+        pages.push_back({path, pelkora::testing::TempDir::read(path), line + "\n"});
+    }
+    deleteFolderContents(output);
+    for (auto _ : state) {
+        std::FILE* index = std::fopen(playlistPath(output).c_str(), "ab");
+        for (const Page& page : pages) {
+            std::FILE* file = std::fopen(page.path.c_str(), "wb");
+            if (file == nullptr || std::fwrite(page.bytes.data(), 1, page.bytes.size(), file) != page.bytes.size())
+                state.SkipWithError("cannot write a page");
+            if (file != nullptr)
+                std::fclose(file);
+            std::fputs(page.line.c_str(), index);
+        }
+        std::fclose(index);
+        state.PauseTiming();
+        deleteFolderContents(output);
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kTextSize));
+    state.counters["pages"] = static_cast<double>(pages.size());
+}
+BENCHMARK(BM_BaselineSameFiles)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Normalising, decoding, paging and encoding each page to UTF-8, as the
 // pager does, with the files left out.

@@ -1,11 +1,14 @@
 #include "output/output_file.h"
 
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
-#include <random>
+#include <chrono>
+#include <cstdint>
 #include <string>
 
 namespace pelkora::output {
@@ -48,19 +51,40 @@ constexpr std::string_view kNameLetters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJK
 
 bool isNameLetter(char c) { return kNameLetters.find(c) != std::string_view::npos; }
 
+// Letters for one temporary name, straight from the system: a generator
+// seeded for each name cost more than the file itself. The small bias of
+// the modulo does not matter; O_EXCL, not the name, keeps the file ours.
+std::array<unsigned char, kTemporarySuffixLength> randomBytes()
+{
+    std::array<unsigned char, kTemporarySuffixLength> bytes{};
+    std::size_t filled = 0;
+    while (filled < bytes.size()) {
+        const ssize_t got = ::getrandom(bytes.data() + filled, bytes.size() - filled, 0);
+        if (got > 0)
+            filled += static_cast<std::size_t>(got);
+        else if (got < 0 && errno != EINTR)
+            break;  // no source at all: the clock still varies, and a taken name is tried again
+    }
+    if (filled < bytes.size()) {
+        auto ticks = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+        for (unsigned char& byte : bytes) {
+            byte = static_cast<unsigned char>(ticks);
+            ticks = ticks * 6364136223846793005u + 1442695040888963407u;
+        }
+    }
+    return bytes;
+}
+
 // A temporary file of our own beside target, created exclusively (O_EXCL),
 // so it is never one that another writer or an attacker prepared. The mode
 // is the one "wb" would give (0666 less the umask).
 int createTemporary(const fs::path& target, fs::path& temporary, std::error_code& cause)
 {
-    std::random_device seed;
-    std::mt19937 random(seed());
-    std::uniform_int_distribution<std::size_t> letter(0, kNameLetters.size() - 1);
     const fs::path folder = target.parent_path();
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string name(kTemporaryPrefix);
-        for (std::size_t i = 0; i < kTemporarySuffixLength; ++i)
-            name.push_back(kNameLetters[letter(random)]);
+        for (const unsigned char random : randomBytes())
+            name.push_back(kNameLetters[random % kNameLetters.size()]);
         temporary = folder / name;
         const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (fd >= 0)
