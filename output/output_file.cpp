@@ -75,18 +75,21 @@ std::array<unsigned char, kTemporarySuffixLength> randomBytes()
     return bytes;
 }
 
-// A temporary file of our own beside target, created exclusively (O_EXCL),
-// so it is never one that another writer or an attacker prepared. The mode
-// is the one "wb" would give (0666 less the umask).
-int createTemporary(const fs::path& target, fs::path& temporary, std::error_code& cause)
+// A temporary file of our own in the folder that dirFd and folderPrefix
+// name (folderPrefix is empty, or ends in a slash), created exclusively
+// (O_EXCL), so it is never one that another writer or an attacker
+// prepared. The mode is the one "wb" would give (0666 less the umask).
+// A name in temporary already (one this writer used and renamed away) is
+// tried first: it is free again, and only O_EXCL is needed to know that.
+int createTemporary(int dirFd, const std::string& folderPrefix, std::string& temporary, std::error_code& cause)
 {
-    const fs::path folder = target.parent_path();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name(kTemporaryPrefix);
-        for (const unsigned char random : randomBytes())
-            name.push_back(kNameLetters[random % kNameLetters.size()]);
-        temporary = folder / name;
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (attempt > 0 || temporary.empty()) {
+            temporary.assign(folderPrefix).append(kTemporaryPrefix);
+            for (const unsigned char random : randomBytes())
+                temporary.push_back(kNameLetters[random % kNameLetters.size()]);
+        }
+        const int fd = ::openat(dirFd, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (fd >= 0)
             return fd;
         if (errno != EEXIST) {
@@ -139,14 +142,15 @@ bool copyInto(const fs::path& path, int to, std::error_code& cause)
     return copied;
 }
 
-// Fills a temporary file through fill, then renames it to path. Whatever
-// fails, the temporary file goes again.
+// Fills a temporary file through fill, then renames it to target, both in
+// the folder that dirFd and folderPrefix name. Whatever fails, the
+// temporary file goes again.
 template <typename Fill>
-bool replaceFile(const fs::path& path, std::error_code& cause, Fill fill)
+bool replaceFile(int dirFd, const std::string& folderPrefix, const char* target, std::string& temporary,
+                 std::error_code& cause, Fill fill)
 {
     cause.clear();
-    fs::path temporary;
-    const int fd = createTemporary(path, temporary, cause);
+    const int fd = createTemporary(dirFd, folderPrefix, temporary, cause);
     if (fd < 0)
         return false;
     bool done = fill(fd);
@@ -158,13 +162,28 @@ bool replaceFile(const fs::path& path, std::error_code& cause, Fill fill)
     // rename replaces the entry itself: a link, a hard link or a pipe of
     // that name is put aside without being opened. A folder of that name
     // makes it fail, and the folder stays.
-    if (done && ::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (done && ::renameat(dirFd, temporary.c_str(), dirFd, target) != 0) {
         cause = lastError();
         done = false;
     }
     if (!done)
-        ::unlink(temporary.c_str());
+        ::unlinkat(dirFd, temporary.c_str(), 0);
     return done;
+}
+
+// The folder part of path as a prefix for names in it: empty or ending in
+// a slash.
+std::string folderPrefixOf(const fs::path& path)
+{
+    const fs::path folder = path.parent_path();
+    return folder.empty() ? std::string() : (folder / "").string();
+}
+
+template <typename Fill>
+bool replaceFile(const fs::path& path, std::error_code& cause, Fill fill)
+{
+    std::string temporary;
+    return replaceFile(AT_FDCWD, folderPrefixOf(path), path.c_str(), temporary, cause, fill);
 }
 
 }  // namespace
@@ -196,6 +215,28 @@ bool writeWholeFile(const fs::path& path, std::string_view bytes)
 bool rewriteWithTail(const fs::path& path, std::string_view tail, std::error_code& cause)
 {
     return replaceFile(path, cause, [&](int fd) { return copyInto(path, fd, cause) && writeAll(fd, tail, cause); });
+}
+
+FolderWriter::FolderWriter(const fs::path& folder)
+    : prefix_((folder / "").string()), fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+{
+}
+
+FolderWriter::~FolderWriter()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+bool FolderWriter::writeWholeFile(std::string_view name, std::string_view bytes, std::error_code& cause)
+{
+    name_.assign(name);
+    // A folder that could not be opened is tried by its path, which then
+    // fails with the cause or finds the folder made since.
+    if (fd_ < 0)
+        return output::writeWholeFile(prefix_ + name_, bytes, cause);
+    return replaceFile(fd_, std::string(), name_.c_str(), temporary_, cause,
+                       [&](int fd) { return writeAll(fd, bytes, cause); });
 }
 
 bool isTemporaryName(std::string_view fileName)

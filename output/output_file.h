@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <string>
 #include <string_view>
 #include <system_error>
 
@@ -35,6 +36,26 @@ std::FILE* openOutputFile(const std::filesystem::path& path, OutputMode mode);
 // temporary file is left.
 bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes, std::error_code& cause);
 bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes);
+
+// A folder held open while many files are written into it: each one is
+// then created and renamed by its name alone, with the same rules as
+// writeWholeFile, without the whole path being looked up again for each.
+class FolderWriter {
+public:
+    explicit FolderWriter(const std::filesystem::path& folder);
+    ~FolderWriter();
+    FolderWriter(const FolderWriter&) = delete;
+    FolderWriter& operator=(const FolderWriter&) = delete;
+
+    // writeWholeFile for folder/name; name is a plain file name.
+    bool writeWholeFile(std::string_view name, std::string_view bytes, std::error_code& cause);
+
+private:
+    std::string prefix_;  // the folder, ending in a slash
+    std::string name_;
+    std::string temporary_;  // the last temporary name, free again once renamed away
+    int fd_;
+};
 
 // Replaces the regular file at path by a copy of itself with tail added, by
 // the same temporary name and rename: how a file that shares its data with

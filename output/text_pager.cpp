@@ -37,7 +37,7 @@ File openForReading(const fs::path& path) { return File(std::fopen(path.c_str(),
 class PageWriter {
 public:
     PageWriter(const fs::path& workDirectory, std::string pageName, PlaylistAppender* playlist)
-        : folderPrefix_((outputFolderPath(workDirectory) / "").string()),
+        : folder_(outputFolderPath(workDirectory)),
           ownPlaylist_(playlist != nullptr ? fs::path() : playlistPath(outputFolderPath(workDirectory))),
           playlist_(playlist != nullptr ? *playlist : ownPlaylist_),
           pageName_(std::move(pageName))
@@ -55,10 +55,9 @@ public:
         bytes_.clear();
         appendUtf8(units, bytes_);
         const std::string fileName = textPageFileName(pageName_, pageNumber_);
-        path_.assign(folderPrefix_).append(fileName);
         // A page that cannot be created is skipped; its number stays used.
         std::error_code cause;
-        if (!writeWholeFile(path_, bytes_, cause)) {
+        if (!folder_.writeWholeFile(fileName, bytes_, cause)) {
             ++result_.pagesSkipped;
             keepFirst(cause);
             return;
@@ -79,12 +78,11 @@ private:
             result_.cause = cause;
     }
 
-    std::string folderPrefix_;
+    FolderWriter folder_;
     PlaylistAppender ownPlaylist_;
     PlaylistAppender& playlist_;
     std::string pageName_;
     std::string bytes_;
-    std::string path_;
     int pageNumber_ = 0;
     PagerResult result_;
 };
