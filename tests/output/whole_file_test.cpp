@@ -39,6 +39,31 @@ nlink_t linkCount(const fs::path& path)
     return ::lstat(path.c_str(), &info) == 0 ? info.st_nlink : 0;
 }
 
+// The two ways a file is written whole: by its path, and by its name in a
+// folder held open for many files (used here for a first file, so that the
+// second goes through the temporary name the first left free).
+struct WholeFileWriter {
+    const char* name;
+    std::function<bool(const fs::path& path, std::string_view bytes, std::error_code& cause)> write;
+};
+
+const WholeFileWriter kWriters[] = {
+    {"by path",
+     [](const fs::path& path, std::string_view bytes, std::error_code& cause) {
+         return writeWholeFile(path, bytes, cause);
+     }},
+    {"in the folder held open",
+     [](const fs::path& path, std::string_view bytes, std::error_code& cause) {
+         FolderWriter folder(path.parent_path());
+         const fs::path first = path.string() + ".first";
+         std::error_code ignored;
+         if (folder.writeWholeFile(first.filename().string(), "first", ignored)
+             && (TempDir::read(first) != "first" || !fs::remove(first, ignored)))
+             return false;
+         return folder.writeWholeFile(path.filename().string(), bytes, cause);
+     }},
+};
+
 struct NameTaken {
     const char* name;
     // Puts something under adv/x.dob; returns the file outside that must stay.
@@ -70,13 +95,14 @@ TEST(WholeFile, ReplacesWhateverHadTheNameWithoutWritingThroughIt)
              return d.write("outside.txt", "keep me");
          }},
     };
+    for (const WholeFileWriter& writer : kWriters)
     for (const NameTaken& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(std::string(writer.name) + ", " + c.name);
         const TempDir dir;
         fs::create_directory(dir / "adv");
         const fs::path outside = c.setUp(dir);
         std::error_code cause;
-        ASSERT_TRUE(writeWholeFile(dir / "adv/x.dob", "new", cause)) << cause.message();
+        ASSERT_TRUE(writer.write(dir / "adv/x.dob", "new", cause)) << cause.message();
         EXPECT_FALSE(cause);
         EXPECT_EQ(TempDir::read(outside), "keep me");
         EXPECT_EQ(TempDir::read(dir / "adv/x.dob"), "new");
@@ -104,12 +130,13 @@ TEST(WholeFile, AFailedWriteSaysWhyAndLeavesNoTemporaryFile)
         {"a missing folder", [](const TempDir& d) { fs::create_directory(d / "adv"); return d / "adv/gone/x.dob"; },
          std::errc::no_such_file_or_directory},
     };
+    for (const WholeFileWriter& writer : kWriters)
     for (const CannotWrite& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(std::string(writer.name) + ", " + c.name);
         const TempDir dir;
         const fs::path target = c.setUp(dir);
         std::error_code cause;
-        EXPECT_FALSE(writeWholeFile(target, "bytes", cause));
+        EXPECT_FALSE(writer.write(target, "bytes", cause));
         EXPECT_EQ(cause, c.cause) << cause.message();
         EXPECT_EQ(temporariesIn(dir / "adv"), 0);
     }
