@@ -115,7 +115,8 @@ TEST(PlaylistAppender, HoldsOneDescriptorForTheRun)
         std::function<void(const TempDir&, const fs::path& playlist)> before;
     } cases[] = {
         {"a missing playlist", [](const TempDir&, const fs::path&) {}},
-        {"an existing playlist", [](const TempDir& d, const fs::path&) { d.write("adv/advertising.index", "z.dob,1\n"); }},
+        {"an existing playlist",
+         [](const TempDir& d, const fs::path&) { d.write("adv/advertising.index", "z.dob,1\n"); }},
         {"a hard-linked playlist",
          [](const TempDir& d, const fs::path& playlist) {
              d.write("adv/advertising.index", "z.dob,1\n");
