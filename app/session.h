@@ -77,11 +77,11 @@ public:
     // it is there and its lock is ours.
     DeleteResult deleteAll();
 
-    // Every command that writes keeps the output folder's lock after it
-    // returns, since an animation's frames may still come; one process must
-    // not take it twice, so a lock still held is reused. Lets go of it
-    // unless a capture is pending; false when it is still held for one, and
-    // the caller asks again later.
+    // Every command that writes takes the output folder's lock and keeps it
+    // after it returns, since an animation's frames may still come; a lock
+    // still held is reused, as one process must not take it twice. This
+    // lets go of it unless a capture is pending: false when it is still
+    // held for one, and the caller asks again later.
     bool releaseWriteLockWhenCaptured();
     bool writeLockHeld() const;
     // Waits until an animation's pass has been written whole.
@@ -103,7 +103,9 @@ private:
     std::optional<output::FolderLock> writeLock_;
     picture::AnimatedPicture picture_;
     ConversionReport report_;
-    // The progress of the batch now running; the converter reports through it.
+    // The progress of the batch now running. The converter takes one
+    // listener for its whole life, so the call's own argument is parked
+    // here for the length of the call and the listener hands on to it.
     Progress progress_;
     Converter converter_;
 };
