@@ -2,6 +2,7 @@
 
 #include <array>
 #include <bit>
+#include <cstring>
 #include <limits>
 
 #include <QImage>
@@ -168,7 +169,8 @@ std::optional<Layout> readLayout(const Bytes& bytes, std::uint64_t surfaceBytes)
         break;
     case 1:
     case 2:
-        if (layout.bits != (compression == 1 ? 8u : 4u))
+        // Run-length rows go bottom-up only; the toolkit refuses the rest.
+        if (layout.bits != (compression == 1 ? 8u : 4u) || layout.topDown)
             return std::nullopt;
         layout.packing = compression == 1 ? Packing::RunLength8 : Packing::RunLength4;
         break;
@@ -248,13 +250,34 @@ void maskedRow(const std::uint8_t* from, QRgb* to, const Layout& layout, QRgb un
 
 void indexedRow(const std::uint8_t* from, QRgb* to, const Layout& layout)
 {
+    const auto& palette = layout.palette;
+    if (layout.bits == 8) {
+        for (std::int64_t x = 0; x < layout.width; ++x) to[x] = palette[from[x]];
+        return;
+    }
     const unsigned bits = layout.bits;
     const unsigned mask = (1u << bits) - 1;
     for (std::int64_t x = 0; x < layout.width; ++x) {
         const std::uint64_t bit = static_cast<std::uint64_t>(x) * bits;
         const unsigned index = (from[bit / 8] >> (8 - bits - bit % 8)) & mask;
-        to[x] = layout.palette[index];
+        to[x] = palette[index];
     }
+}
+
+// Four pixels from three little-endian words where the row has them.
+void rgbRow(const std::uint8_t* from, QRgb* to, std::int64_t width)
+{
+    std::int64_t x = 0;
+    for (; std::endian::native == std::endian::little && x + 4 <= width; x += 4, from += 12) {
+        std::uint32_t w[3];
+        std::memcpy(w, from, sizeof w);
+        to[x] = kOpaqueBlack | w[0];
+        to[x + 1] = kOpaqueBlack | w[0] >> 24 | w[1] << 8;
+        to[x + 2] = kOpaqueBlack | w[1] >> 16 | w[2] << 16;
+        to[x + 3] = kOpaqueBlack | w[2] >> 8;
+    }
+    for (; x < width; ++x, from += 3)
+        to[x] = kOpaqueBlack | std::uint32_t{from[2]} << 16 | std::uint32_t{from[1]} << 8 | from[0];
 }
 
 void plainRows(const Bytes& bytes, const Layout& layout, QRgb underneath, QImage& image)
@@ -265,8 +288,7 @@ void plainRows(const Bytes& bytes, const Layout& layout, QRgb underneath, QImage
         const auto y = static_cast<int>(layout.topDown ? row : layout.rows - 1 - row);
         auto* to = reinterpret_cast<QRgb*>(image.scanLine(y));
         if (layout.bits == 24) {
-            for (std::int64_t x = 0; x < layout.width; ++x, from += 3)
-                to[x] = kOpaqueBlack | std::uint32_t{from[2]} << 16 | std::uint32_t{from[1]} << 8 | from[0];
+            rgbRow(from, to, layout.width);
         } else if (layout.bits >= 16) {
             maskedRow(from, to, layout, underneath);
         } else {
@@ -294,7 +316,7 @@ bool runLengthRows(const Bytes& bytes, const Layout& layout, QImage& image)
     std::int64_t x = 0;
     std::int64_t y = 0;  // in the file's row order
     auto rowOf = [&](std::int64_t fileRow) {
-        const auto line = static_cast<int>(layout.topDown ? fileRow : layout.rows - 1 - fileRow);
+        const auto line = static_cast<int>(layout.rows - 1 - fileRow);
         return reinterpret_cast<QRgb*>(image.scanLine(line)) + x;
     };
     while (at < bytes.size()) {
