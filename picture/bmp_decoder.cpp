@@ -109,7 +109,7 @@ bool readMasks(const std::array<std::uint32_t, 4>& masks, Layout& layout)
 // the toolkit.
 std::optional<Layout> readLayout(const Bytes& bytes, std::uint64_t surfaceBytes)
 {
-    if (bytes.size() < kFileHeader + 4)
+    if (bytes.size() < kFileHeader + 4 || *bytes.at(0) != 'B' || *bytes.at(1) != 'M')
         return std::nullopt;
     const std::uint32_t header = bytes.u32(kFileHeader);
     if (!knownHeader(header) || bytes.size() < kFileHeader + header)
