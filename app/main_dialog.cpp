@@ -427,7 +427,8 @@ void MainDialog::addOneFile(const std::filesystem::path& file, Converter::AddRun
     // Followed from before the load: an animation's first frames may be
     // written before addFile returns.
     status_.followAnimation(file.has_extension() ? file.stem().string() : std::string());
-    const bool isPicture = converter_.addFile(file, run);
+    const Converter::Added added = converter_.addFile(file, run);
+    const bool isPicture = added.asPicture;
     // Held on while an animation's frames are still to come.
     releaseWriteLockWhenCaptured();
     if (isPicture && pictureControl.CountAnimationFrames() > 0) {
@@ -445,8 +446,8 @@ void MainDialog::addOneFile(const std::filesystem::path& file, Converter::AddRun
     } else {
         // A picture by its name that did not decode is paged as a text,
         // which says nothing of why; say it here.
-        if (hasPictureName(file) && pictureControl.lastStatus() != Status::Ok) {
-            line = failureText({file, statusText(pictureControl.lastStatus())}) + "; paged as text: ";
+        if (hasPictureName(file) && !added.pictureLoad.ok()) {
+            line = failureText({file, statusText(added.pictureLoad.status)}) + "; paged as text: ";
         }
         if (failures.size() > failuresBefore) {
             line += failureText(failures[failuresBefore]);
