@@ -256,7 +256,7 @@ void Converter::convertFolder(const fs::path& sourceFolder)
     const picture::LoadLimits limits = pictureControl_.limits();
     OrderedWork<DecodedInput> decoded(
         pictures.size(), [&](std::size_t i) { return decodeInput(pictures[i], limits); },
-        workerCount(options_.workers));
+        workerCount(options_.workers), decodedBytes, limits.frameBytes);
     // A "*.bmp" entry that does not load is skipped: no fall-back to texts.
     // No pause between pictures: the next load completes an animation's
     // capture itself, which is all a pause would have waited for.
@@ -275,6 +275,15 @@ void Converter::convertFolder(const fs::path& sourceFolder)
         pageText(path);
         progress();
     }
+}
+
+std::uint64_t Converter::decodedBytes(const DecodedInput& input)
+{
+    const picture::LoadedPicture& picture = input.loaded.picture;
+    std::uint64_t bytes = picture.still ? static_cast<std::uint64_t>(picture.still->image.sizeInBytes()) : 0;
+    for (const picture::FrameRecord& frame : picture.frames)
+        bytes += static_cast<std::uint64_t>(frame.picture.sizeInBytes());
+    return bytes;
 }
 
 Converter::DecodedInput Converter::decodeInput(const fs::path& path, const picture::LoadLimits& limits)
@@ -316,7 +325,7 @@ void Converter::addFiles(const std::vector<fs::path>& paths)
     const picture::LoadLimits limits = pictureControl_.limits();
     OrderedWork<DecodedInput> decoded(
         paths.size(), [&](std::size_t i) { return decodeInput(paths[i], limits); },
-        workerCount(options_.workers));
+        workerCount(options_.workers), decodedBytes, limits.frameBytes);
     for (std::size_t i = 0; i < paths.size(); ++i) addDecoded(paths[i], decoded.take(i));
 }
 

@@ -3,6 +3,7 @@
 // the start-up batch over a source folder, Add for one file, DeleteAll.
 
 #include <atomic>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -135,6 +136,9 @@ private:
     };
     // Touches nothing of the converter: it runs on the workers.
     static DecodedInput decodeInput(const std::filesystem::path& path, const picture::LoadLimits& limits);
+    // What a decoded input holds in memory while it waits for the writer:
+    // together no more than one picture may take.
+    static std::uint64_t decodedBytes(const DecodedInput& input);
     enum class PictureOutcome { Converted, Refused, Failed, NotLoaded };
     struct Converted {
         PictureOutcome outcome;

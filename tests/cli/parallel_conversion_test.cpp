@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <limits>
 #include <map>
 #include <mutex>
 #include <sstream>
@@ -171,6 +173,44 @@ TEST(OrderedWorkTest, ResultsInOrderWithinTheWindow)
         }
         EXPECT_EQ(startedOn.size(), c.inputs);
         EXPECT_LE(furthestAhead.load(), static_cast<std::size_t>(c.workers) + 2);
+    }
+}
+
+// Results done but not taken are held to their budget: beyond it only the
+// input the taker waits for is started (and the ones already under way).
+TEST(OrderedWorkTest, HeldResultsStayWithinTheirWeight)
+{
+    constexpr int kWorkers = 2;
+    const struct {
+        const char* name;
+        std::uint64_t budget;
+        std::size_t mostStartedUntaken;
+        bool reachesIt;  // the workers run ahead to the bound, not short of it
+    } cases[] = {
+        {"no budget: the whole window", std::numeric_limits<std::uint64_t>::max(), kWorkers + 2, true},
+        {"one result's worth", 10, kWorkers, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::atomic<std::size_t> started{0};
+        OrderedWork<std::string> work(
+            20,
+            [&](std::size_t) {
+                ++started;
+                return std::string(10, 'x');
+            },
+            kWorkers, [](const std::string& result) { return static_cast<std::uint64_t>(result.size()); }, c.budget);
+        // Nothing is taken for a while: the workers go as far as they may.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(c.reachesIt ? 2000 : 200);
+        while (started < c.mostStartedUntaken && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        EXPECT_LE(started, c.mostStartedUntaken);
+        if (c.reachesIt) {
+            EXPECT_EQ(started, c.mostStartedUntaken);
+        }
+        for (std::size_t i = 0; i < 20; ++i) EXPECT_EQ(work.take(i).size(), 10u);
+        EXPECT_EQ(started, 20u);
     }
 }
 
