@@ -18,13 +18,13 @@ AnimatedPicture::~AnimatedPicture()
 LoadOutcome AnimatedPicture::LoadFile(const std::filesystem::path& path)
 {
     BeginLoad();
-    return LoadDecoded(LoadPictureFile(path, limits_));
+    return Install(LoadPictureFile(path, limits_));
 }
 
 LoadOutcome AnimatedPicture::LoadMemory(const std::uint8_t* data, std::size_t size)
 {
     BeginLoad();
-    return LoadDecoded(LoadPictureBytes(data, size, limits_));
+    return Install(LoadPictureBytes(data, size, limits_));
 }
 
 void AnimatedPicture::BeginLoad()
@@ -39,6 +39,11 @@ void AnimatedPicture::BeginLoad()
 LoadOutcome AnimatedPicture::LoadDecoded(LoadResult loaded)
 {
     BeginLoad();
+    return Install(std::move(loaded));
+}
+
+LoadOutcome AnimatedPicture::Install(LoadResult loaded)
+{
     if (loaded.baseName)
         baseName_ = std::move(*loaded.baseName);
     // A file that could not be read leaves the picture before it in place.

@@ -111,6 +111,8 @@ public:
 
 private:
     void BeginLoad();
+    // Takes what a load made, after BeginLoad.
+    LoadOutcome Install(LoadResult loaded);
     void Reset();
     CapturePlan planOf() const;
 
