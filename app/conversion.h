@@ -72,7 +72,8 @@ struct ConversionOptions {
     // waits for it.
     std::function<void()> waitingForFolder;
     // Threads that read and decode the pictures of a batch or of a
-    // multi-file Add ahead of the one that writes; 0: one per core.
+    // multi-file Add ahead of the one that writes; 0: the number in the
+    // environment variable PELKORA_WORKERS, else one per core.
     int workers = 0;
 };
 
