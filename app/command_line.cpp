@@ -18,6 +18,7 @@
 #include "output/text_pager.h"
 #include "picture/animated_picture.h"
 #include "picture/picture_file.h"
+#include "picture/picture_loader.h"
 
 namespace pelkora::app {
 
@@ -230,8 +231,9 @@ bool describeFile(const fs::path& path, std::optional<output::DobSize> dobSize, 
         err << "pelkora: " << path.string() << ": " << statusText(file.status) << "\n";
         return false;
     }
-    picture::AnimatedPicture picture(fs::current_path());
-    const bool loaded = picture.LoadMemory(file.bytes.data(), file.bytes.size()) == 1;
+    const picture::LoadResult picture =
+        picture::LoadPictureBytes(file.bytes.data(), file.bytes.size(), picture::LoadLimits{});
+    const bool loaded = picture.outcome.ok();
 
     if (const auto gifLines = gif::describeGif(file.bytes.data(), file.bytes.size())) {
         std::istringstream lines(*gifLines);
@@ -241,17 +243,18 @@ bool describeFile(const fs::path& path, std::optional<output::DobSize> dobSize, 
             out << (first ? path.string() + ": " : std::string()) << line << "\n";
             first = false;
         }
-        out << "decoded=" << (loaded ? std::max(picture.frameCount(), 1) : 0) << "\n";
+        out << "decoded=" << (loaded ? std::max(static_cast<int>(picture.picture.frames.size()), 1) : 0) << "\n";
         return loaded;
     }
     if (!loaded) {
         out << path.string() << ": "
-            << (picture.lastStatus() == Status::NotAPicture ? std::string("not a picture")
-                                                            : output::escapedForTerminal(picture.lastReason()))
+            << (picture.outcome.status() == Status::NotAPicture ? std::string("not a picture")
+                                                                : output::escapedForTerminal(picture.outcome.reason()))
             << "\n";
         return false;
     }
-    out << path.string() << ": picture " << picture.pictureWidth() << "x" << picture.pictureHeight() << "\n";
+    out << path.string() << ": picture " << picture.picture.width.value_or(0) << "x"
+        << picture.picture.height.value_or(0) << "\n";
     return true;
 }
 

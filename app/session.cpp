@@ -6,25 +6,10 @@
 
 namespace pelkora::app {
 
-namespace {
-
-// The converter takes its progress listener once, when it is made; it hands
-// each report on to whatever the running batch was given.
-ConversionOptions forwardingProgress(ConversionOptions options, const Progress& current) {
-    options.progress = [&current](int done, int found) {
-        if (current) {
-            current(done, found);
-        }
-    };
-    return options;
-}
-
-}  // namespace
-
 Session::Session(std::filesystem::path workDirectory, ConversionOptions options)
     : workDirectory_(std::move(workDirectory)),
       picture_(workDirectory_),
-      converter_(picture_, workDirectory_, forwardingProgress(std::move(options), progress_), report_) {}
+      converter_(picture_, workDirectory_, std::move(options), report_) {}
 
 Session::~Session() {
     // The rest of an animation is written while the lock is still ours.
@@ -81,9 +66,7 @@ CommandResult Session::convertFolder(const std::filesystem::path& sourceFolder, 
         result.refused = true;
         return result;
     }
-    progress_ = progress;
-    converter_.convertFolder(sourceFolder);
-    progress_ = nullptr;
+    converter_.convertFolder(sourceFolder, progress);
     result.filesWritten = filesWrittenSince(filesBefore);
     return result;
 }
@@ -104,9 +87,9 @@ AddResult Session::addFile(const std::filesystem::path& file, Converter::AddRun 
     if (loading) {
         loading();
     }
-    result.isPicture = converter_.addFile(file, run);
-    // Read once, here, while nothing else loads.
-    result.loadStatus = picture_.lastStatus();
+    const Converter::Added added = converter_.addFile(file, run);
+    result.isPicture = added.asPicture;
+    result.loadStatus = added.pictureLoad.status;
     result.animationPlaying = result.isPicture && picture_.CountAnimationFrames() > 0;
     if (result.isPicture && !result.animationPlaying) {
         result.dobPath = output::dobPathFor(picture_.outputDirectory() / (picture_.baseName() + ".bmp"));

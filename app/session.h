@@ -49,8 +49,6 @@ struct DeleteResult : CommandResult {
 
 class Session {
 public:
-    // options.progress is not used: every batch gets its progress as an
-    // argument of its own call.
     Session(std::filesystem::path workDirectory, ConversionOptions options);
     // Writes the rest of an animation still in its pass, then lets go of the
     // output folder.
@@ -103,10 +101,6 @@ private:
     std::optional<output::FolderLock> writeLock_;
     picture::AnimatedPicture picture_;
     ConversionReport report_;
-    // The progress of the batch now running. The converter takes one
-    // listener for its whole life, so the call's own argument is parked
-    // here for the length of the call and the listener hands on to it.
-    Progress progress_;
     Converter converter_;
 };
 
