@@ -235,40 +235,8 @@ bool FolderWriter::writeWholeFile(std::string_view name, std::string_view bytes,
     // fails with the cause or finds the folder made since.
     if (fd_ < 0)
         return output::writeWholeFile(prefix_ + name_, bytes, cause);
-    if (unnamedWorks_ && writeUnnamed(bytes, cause))
-        return true;
     return replaceFile(fd_, std::string(), name_.c_str(), temporary_, cause,
                        [&](int fd) { return writeAll(fd, bytes, cause); });
-}
-
-// The file is filled without any name (O_TMPFILE) and given its name only
-// when whole: as safe against a kill as a temporary name, and a killed run
-// leaves nothing at all. False, and the named way is taken, when the name
-// is taken (whatever had it is replaced by a rename there), when the folder
-// cannot hold such a file, or when the system lets only a privileged
-// process give it a name; the last two are remembered.
-bool FolderWriter::writeUnnamed(std::string_view bytes, std::error_code& cause)
-{
-    const int fd = ::openat(fd_, ".", O_WRONLY | O_TMPFILE | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        unnamedWorks_ = false;
-        return false;
-    }
-    bool done = writeAll(fd, bytes, cause);
-    if (done && ::linkat(fd, "", fd_, name_.c_str(), AT_EMPTY_PATH) != 0) {
-        if (errno != EEXIST)
-            unnamedWorks_ = false;
-        done = false;
-    }
-    // A close can be the first to report a full disk: the file then goes.
-    if (::close(fd) != 0 && done) {
-        cause = lastError();
-        ::unlinkat(fd_, name_.c_str(), 0);
-        return false;
-    }
-    if (!done)
-        cause.clear();
-    return done;
 }
 
 bool isTemporaryName(std::string_view fileName)

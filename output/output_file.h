@@ -53,13 +53,10 @@ public:
     bool writeWholeFile(std::string_view name, std::string_view bytes, std::error_code& cause);
 
 private:
-    bool writeUnnamed(std::string_view bytes, std::error_code& cause);
-
     std::string prefix_;  // the folder, ending in a slash
     std::string name_;
     std::string temporary_;  // the last temporary name, free again once renamed away
     int fd_;
-    bool unnamedWorks_ = true;
 };
 
 // Replaces the regular file at path by a copy of itself with tail added, by
