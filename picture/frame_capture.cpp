@@ -26,7 +26,8 @@ QRect rectOf(const FrameRecord& frame) { return QRect(frame.left, frame.top, fra
 FrameCapture::FrameCapture(std::filesystem::path workDirectory)
     : workDirectory_(std::move(workDirectory)),
       outputDirectory_(output::outputFolderPath(workDirectory_)),
-      sink_(output::writeDobFile)
+      sink_(output::writeDobFile),
+      playlist_(output::playlistPath(outputDirectory_))
 {
 }
 
@@ -194,7 +195,7 @@ Outcome FrameCapture::captureRect(int left, int top, int width, int height, cons
             auto warn = [&event](std::string warning) { event.warnings.push_back(std::move(warning)); };
             const output::DobTarget target{capturePath, outputDirectory_,       workDirectory_,
                                            form,        plan_.frameDisplayTime, outputOptions_.dither,
-                                           warn};
+                                           warn,        &playlist_};
             const output::PixelView view{reinterpret_cast<const std::uint32_t*>(capture.constBits()), capture.width(),
                                          capture.height(), static_cast<std::ptrdiff_t>(capture.bytesPerLine() / 4)};
             const Outcome written = sink_(target, view);

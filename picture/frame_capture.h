@@ -18,6 +18,7 @@
 #include "core/status.h"
 #include "output/dob_writer.h"
 #include "output/output_options.h"
+#include "output/playlist_appender.h"
 #include "picture/picture_loader.h"
 
 namespace pelkora::picture {
@@ -119,6 +120,9 @@ private:
     // A capture in flight holds this lock, so endCapture waits it out.
     std::mutex captureMutex_;
     bool captureEnabled_ = true;
+    // Every line the captures add, through one descriptor; used only under
+    // captureMutex_.
+    output::PlaylistAppender playlist_;
 };
 
 }  // namespace pelkora::picture
