@@ -23,6 +23,7 @@
 
 #include <QImage>
 
+#include "gif/gif_frame.h"
 #include "output/dob_writer.h"
 #include "output/output_options.h"
 #include "core/status.h"
@@ -148,7 +149,7 @@ private:
     void RememberBaseName(const std::filesystem::path& path);
     Status LoadGif(const std::uint8_t* data, std::size_t size);
     Status LoadOtherPicture(const std::uint8_t* data, std::size_t size);
-    Status ExtractFrames(const std::uint8_t* data, std::size_t size, int globalColorTableSize);
+    Status ExtractFrames(const std::uint8_t* data, std::size_t size, const std::vector<gif::GifFrame>& walked);
     Status PrepareSurface(int width, int height);
     void Reset();
     int fail(Status status);

@@ -11,7 +11,7 @@
 #include <set>
 #include <sstream>
 
-#include "gif/gif_scanner.h"
+#include "gif/frame_walker.h"
 #include "support/gif_suite.h"
 #include "support/picture_fixtures.h"
 #include "support/temp_dir.h"
@@ -77,18 +77,12 @@ struct Rect {
     int left, top, width, height;
 };
 
-// The rectangles of the frames as the scanner walks them.
+// The rectangles of the frames as the walker finds them.
 std::vector<Rect> frameRects(const Bytes& gif)
 {
     std::vector<Rect> rects;
-    const auto screen = gif::ReadLogicalScreen(gif.data(), gif.size());
-    if (!screen) return rects;
-    gif::GifScanner scanner = gif::ScannerAtFirstBlock(gif.data(), gif.size(), screen->globalColorTableSize);
-    int length = 0, delay = 0, disposal = 0;
-    gif::FrameSize size;
-    gif::FramePosition position;
-    while (scanner.ExtractFrame(length, delay, size, position, disposal))
-        rects.push_back({position.left, position.top, size.width, size.height});
+    for (const gif::GifFrame& frame : gif::walkFrames(gif.data(), gif.size()))
+        rects.push_back({frame.rect.left, frame.rect.top, frame.rect.width, frame.rect.height});
     return rects;
 }
 

@@ -1,0 +1,324 @@
+#include "gif/lzw_decoder.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace pelkora::gif {
+
+namespace {
+
+constexpr unsigned kMaxCodes = 4096;
+constexpr int kMaxWidth = 12;
+constexpr int kMaxMinCodeSize = 11;
+
+// The bits of a data sub-block chain, least significant first, read ahead
+// into a 64-bit word. A sub-block counts only when all its bytes are inside
+// the input: the codes of a cut-off last block are not there.
+class ChainBits {
+public:
+    ChainBits(const std::uint8_t* data, std::size_t chainOffset, std::size_t end)
+        : data_(data), next_(chainOffset), blockEnd_(chainOffset), end_(end)
+    {
+    }
+
+    // At least width bits held, reading more if the chain has them.
+    bool has(int width)
+    {
+        if (count_ < width)
+            refill();
+        return count_ >= width;
+    }
+
+    unsigned take(int width)
+    {
+        const unsigned code = static_cast<unsigned>(bits_) & ((1u << width) - 1);
+        bits_ >>= width;
+        count_ -= width;
+        return code;
+    }
+
+    // True when the chain's terminator lies inside the input, looked for
+    // after the sub-block being read.
+    bool endsInside()
+    {
+        if (state_ == State::Ended)
+            return true;
+        if (state_ == State::Short)
+            return false;
+        std::size_t p = blockEnd_;
+        while (p < end_) {
+            const std::size_t n = data_[p];
+            if (n == 0)
+                return true;
+            if (n >= end_ - p)
+                return false;
+            p += n + 1;
+        }
+        return false;
+    }
+
+private:
+    enum class State { Open, Ended, Short };
+
+    void refill()
+    {
+        while (count_ <= 56) {
+            if (next_ == blockEnd_ && !nextBlock())
+                return;
+            const std::size_t left = blockEnd_ - next_;
+            if (left >= 8) {
+                // Whole bytes while the word has room for them.
+                std::uint64_t word = 0;
+                std::memcpy(&word, data_ + next_, 8);
+                const int bytes = (63 - count_) >> 3;
+                bits_ |= word << count_;
+                if (bytes < 8)
+                    bits_ &= (std::uint64_t{1} << (count_ + 8 * bytes)) - 1;
+                next_ += static_cast<std::size_t>(bytes);
+                count_ += 8 * bytes;
+                continue;
+            }
+            bits_ |= static_cast<std::uint64_t>(data_[next_++]) << count_;
+            count_ += 8;
+        }
+    }
+
+    bool nextBlock()
+    {
+        if (state_ != State::Open)
+            return false;
+        if (blockEnd_ >= end_) {
+            state_ = State::Short;
+            return false;
+        }
+        const std::size_t n = data_[blockEnd_];
+        if (n == 0) {
+            state_ = State::Ended;
+            return false;
+        }
+        if (n >= end_ - blockEnd_) {
+            state_ = State::Short;
+            return false;
+        }
+        next_ = blockEnd_ + 1;
+        blockEnd_ = next_ + n;
+        return true;
+    }
+
+    const std::uint8_t* data_;
+    std::size_t next_;      // next data byte of the current sub-block
+    std::size_t blockEnd_;  // end of the current sub-block: the next size byte
+    std::size_t end_;
+    std::uint64_t bits_ = 0;
+    int count_ = 0;
+    State state_ = State::Open;
+};
+
+// Rows in place, one after the other.
+class LinearRows {
+public:
+    LinearRows(std::uint8_t* out, std::size_t count) : out_(out), count_(count) {}
+
+    std::size_t written() const { return pos_; }
+    bool full() const { return pos_ == count_; }
+    std::size_t room() const { return count_ - pos_; }
+    std::uint8_t* reserve(std::size_t n)
+    {
+        std::uint8_t* at = out_ + pos_;
+        pos_ += n;
+        return at;
+    }
+    void put(const std::uint8_t* string, std::size_t n)
+    {
+        std::memcpy(out_ + pos_, string, n);
+        pos_ += n;
+    }
+
+private:
+    std::uint8_t* out_;
+    std::size_t count_;
+    std::size_t pos_ = 0;
+};
+
+// Rows of the four interlace passes: every 8th from 0, every 8th from 4,
+// every 4th from 2, every 2nd from 1.
+class InterlacedRows {
+public:
+    InterlacedRows(std::uint8_t* out, int width, int height) : out_(out), width_(width), height_(height)
+    {
+        count_ = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+        startPass();
+    }
+
+    std::size_t written() const { return pos_; }
+    bool full() const { return pos_ == count_; }
+    std::size_t room() const { return count_ - pos_; }
+    // Never hands out room directly: a string may run over a row's end.
+    std::uint8_t* reserve(std::size_t) { return nullptr; }
+    void put(const std::uint8_t* string, std::size_t n)
+    {
+        for (std::size_t i = 0; i < n; ++i) {
+            row_[x_] = string[i];
+            if (++x_ == width_)
+                nextRow();
+        }
+        pos_ += n;
+    }
+
+private:
+    static constexpr int kStart[4] = {0, 4, 2, 1};
+    static constexpr int kStep[4] = {8, 8, 4, 2};
+
+    void startPass()
+    {
+        while (pass_ < 4 && kStart[pass_] >= height_)
+            ++pass_;
+        y_ = pass_ < 4 ? kStart[pass_] : 0;
+        row_ = out_ + static_cast<std::size_t>(y_) * static_cast<std::size_t>(width_);
+    }
+
+    void nextRow()
+    {
+        x_ = 0;
+        y_ += kStep[pass_];
+        if (y_ >= height_) {
+            ++pass_;
+            startPass();
+            return;
+        }
+        row_ = out_ + static_cast<std::size_t>(y_) * static_cast<std::size_t>(width_);
+    }
+
+    std::uint8_t* out_;
+    int width_;
+    int height_;
+    std::size_t count_ = 0;
+    std::size_t pos_ = 0;
+    int pass_ = 0;
+    int y_ = 0;
+    int x_ = 0;
+    std::uint8_t* row_ = nullptr;
+};
+
+}  // namespace
+
+LzwDecoder::LzwDecoder() = default;
+
+namespace {
+
+struct Tables {
+    std::uint16_t* prefix;
+    std::uint16_t* length;
+    std::uint8_t* suffix;
+    std::uint8_t* first;
+};
+
+// Writes the string of code backwards from its last byte, so that one walk
+// down the prefix chain puts it in place.
+inline void writeBackwards(const Tables& t, unsigned code, std::uint8_t* end, unsigned length)
+{
+    std::uint8_t* p = end;
+    do {
+        *--p = t.suffix[code];
+        code = t.prefix[code];
+    } while (--length != 0);
+}
+
+template <typename Rows>
+LzwResult run(const Tables& t, ChainBits& bits, Rows& rows, int minCodeSize)
+{
+    const unsigned clear = 1u << minCodeSize;
+    const unsigned endCode = clear + 1;
+    int width = minCodeSize + 1;
+    unsigned next = clear + 2;
+    unsigned previous = kMaxCodes;  // none: the first code after a clear
+    std::uint8_t scratch[kMaxCodes];
+
+    LzwResult result;
+    while (!rows.full()) {
+        if (!bits.has(width))
+            break;  // the data ends before the image does
+        const unsigned code = bits.take(width);
+        if (code == clear) {
+            width = minCodeSize + 1;
+            next = clear + 2;
+            previous = kMaxCodes;
+            continue;
+        }
+        unsigned length = 0;
+        if (code < next && code != endCode) {
+            length = t.length[code];
+            if (length == 0)
+                break;  // a literal no colour table holds
+            if (previous != kMaxCodes && next < kMaxCodes) {
+                t.prefix[next] = static_cast<std::uint16_t>(previous);
+                t.first[next] = t.first[previous];
+                t.suffix[next] = t.first[code];
+                t.length[next] = static_cast<std::uint16_t>(t.length[previous] + 1);
+                ++next;
+            }
+        } else if (code == next && previous != kMaxCodes && next < kMaxCodes) {
+            // The string just being defined: the previous one and its own first byte.
+            t.prefix[next] = static_cast<std::uint16_t>(previous);
+            t.first[next] = t.first[previous];
+            t.suffix[next] = t.first[previous];
+            t.length[next] = static_cast<std::uint16_t>(t.length[previous] + 1);
+            length = t.length[next];
+            ++next;
+        } else {
+            break;  // the end code before the last pixel, or a code not yet defined
+        }
+        if (length <= rows.room()) {
+            if (std::uint8_t* at = rows.reserve(length)) {
+                writeBackwards(t, code, at + length, length);
+            } else {
+                writeBackwards(t, code, scratch + length, length);
+                rows.put(scratch, length);
+            }
+        } else {
+            // The last string runs past the image: its head fills the rest.
+            writeBackwards(t, code, scratch + length, length);
+            rows.put(scratch, rows.room());
+        }
+        previous = code;
+        if (next >= (1u << width) && width < kMaxWidth)
+            ++width;
+    }
+    result.pixels = rows.written();
+    if (rows.full()) {
+        result.chainUnended = !bits.endsInside();
+        result.status = result.chainUnended ? Status::BrokenPicture : Status::Ok;
+    }
+    return result;
+}
+
+}  // namespace
+
+LzwResult LzwDecoder::decode(const LzwInput& input, const LzwOutput& output)
+{
+    LzwResult result;
+    if (input.data == nullptr || output.indices == nullptr || input.minCodeSize < 0 ||
+        input.minCodeSize > kMaxMinCodeSize || output.width <= 0 || output.height <= 0)
+        return result;
+    const unsigned clear = 1u << input.minCodeSize;
+    for (unsigned i = 0; i < clear; ++i) {
+        prefix_[i] = 0;
+        suffix_[i] = static_cast<std::uint8_t>(i);
+        first_[i] = static_cast<std::uint8_t>(i);
+        length_[i] = i < 256 ? 1 : 0;
+    }
+    // The clear and end codes are never output as strings.
+    length_[clear] = 0;
+    length_[clear + 1] = 0;
+    const Tables tables{prefix_.data(), length_.data(), suffix_.data(), first_.data()};
+    ChainBits bits(input.data, input.chainOffset, input.end);
+    const std::size_t count = static_cast<std::size_t>(output.width) * static_cast<std::size_t>(output.height);
+    if (output.interlaced) {
+        InterlacedRows rows(output.indices, output.width, output.height);
+        return run(tables, bits, rows, input.minCodeSize);
+    }
+    LinearRows rows(output.indices, count);
+    return run(tables, bits, rows, input.minCodeSize);
+}
+
+}  // namespace pelkora::gif
