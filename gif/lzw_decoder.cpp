@@ -62,7 +62,7 @@ private:
 
     void refill()
     {
-        while (count_ <= 56) {
+        while (count_ < 56) {
             if (next_ == blockEnd_ && !nextBlock())
                 return;
             const std::size_t left = blockEnd_ - next_;
