@@ -25,7 +25,7 @@ public:
     bool has(int width)
     {
         if (count_ < width)
-            refill();
+            refill(bits_, count_);
         return count_ >= width;
     }
 
@@ -35,6 +35,27 @@ public:
         bits_ >>= width;
         count_ -= width;
         return code;
+    }
+
+    // Tops up a bit word the caller holds (in registers, in the hot loop)
+    // with whole bytes while it has room for them.
+    void refill(std::uint64_t& bits, int& count)
+    {
+        while (count < 56) {
+            if (next_ == blockEnd_ && !nextBlock())
+                return;
+            if (blockEnd_ - next_ >= 8) {
+                std::uint64_t word = 0;
+                std::memcpy(&word, data_ + next_, 8);
+                const int bytes = (63 - count) >> 3;
+                bits |= (word << count) & ((std::uint64_t{1} << (count + 8 * bytes)) - 1);
+                next_ += static_cast<std::size_t>(bytes);
+                count += 8 * bytes;
+                continue;
+            }
+            bits |= static_cast<std::uint64_t>(data_[next_++]) << count;
+            count += 8;
+        }
     }
 
     // True when the chain's terminator lies inside the input, looked for
@@ -59,29 +80,6 @@ public:
 
 private:
     enum class State { Open, Ended, Short };
-
-    void refill()
-    {
-        while (count_ < 56) {
-            if (next_ == blockEnd_ && !nextBlock())
-                return;
-            const std::size_t left = blockEnd_ - next_;
-            if (left >= 8) {
-                // Whole bytes while the word has room for them.
-                std::uint64_t word = 0;
-                std::memcpy(&word, data_ + next_, 8);
-                const int bytes = (63 - count_) >> 3;
-                bits_ |= word << count_;
-                if (bytes < 8)
-                    bits_ &= (std::uint64_t{1} << (count_ + 8 * bytes)) - 1;
-                next_ += static_cast<std::size_t>(bytes);
-                count_ += 8 * bytes;
-                continue;
-            }
-            bits_ |= static_cast<std::uint64_t>(data_[next_++]) << count_;
-            count_ += 8;
-        }
-    }
 
     bool nextBlock()
     {
@@ -114,32 +112,6 @@ private:
     State state_ = State::Open;
 };
 
-// Rows in place, one after the other.
-class LinearRows {
-public:
-    LinearRows(std::uint8_t* out, std::size_t count) : out_(out), count_(count) {}
-
-    std::size_t written() const { return pos_; }
-    bool full() const { return pos_ == count_; }
-    std::size_t room() const { return count_ - pos_; }
-    std::uint8_t* reserve(std::size_t n)
-    {
-        std::uint8_t* at = out_ + pos_;
-        pos_ += n;
-        return at;
-    }
-    void put(const std::uint8_t* string, std::size_t n)
-    {
-        std::memcpy(out_ + pos_, string, n);
-        pos_ += n;
-    }
-
-private:
-    std::uint8_t* out_;
-    std::size_t count_;
-    std::size_t pos_ = 0;
-};
-
 // Rows of the four interlace passes: every 8th from 0, every 8th from 4,
 // every 4th from 2, every 2nd from 1.
 class InterlacedRows {
@@ -153,8 +125,6 @@ public:
     std::size_t written() const { return pos_; }
     bool full() const { return pos_ == count_; }
     std::size_t room() const { return count_ - pos_; }
-    // Never hands out room directly: a string may run over a row's end.
-    std::uint8_t* reserve(std::size_t) { return nullptr; }
     void put(const std::uint8_t* string, std::size_t n)
     {
         for (std::size_t i = 0; i < n; ++i) {
@@ -202,7 +172,11 @@ private:
 
 }  // namespace
 
-LzwDecoder::LzwDecoder() = default;
+LzwDecoder::LzwDecoder()
+{
+    for (std::size_t i = 0; i < literalBytes_.size(); ++i)
+        literalBytes_[i] = static_cast<std::uint8_t>(i);
+}
 
 namespace {
 
@@ -235,10 +209,12 @@ LzwResult run(const Tables& t, ChainBits& bits, Rows& rows, int minCodeSize)
     std::uint8_t scratch[kMaxCodes];
 
     LzwResult result;
+    std::size_t codes = 0;
     while (!rows.full()) {
         if (!bits.has(width))
             break;  // the data ends before the image does
         const unsigned code = bits.take(width);
+        ++codes;
         if (code == clear) {
             width = minCodeSize + 1;
             next = clear + 2;
@@ -269,12 +245,8 @@ LzwResult run(const Tables& t, ChainBits& bits, Rows& rows, int minCodeSize)
             break;  // the end code before the last pixel, or a code not yet defined
         }
         if (length <= rows.room()) {
-            if (std::uint8_t* at = rows.reserve(length)) {
-                writeBackwards(t, code, at + length, length);
-            } else {
-                writeBackwards(t, code, scratch + length, length);
-                rows.put(scratch, length);
-            }
+            writeBackwards(t, code, scratch + length, length);
+            rows.put(scratch, length);
         } else {
             // The last string runs past the image: its head fills the rest.
             writeBackwards(t, code, scratch + length, length);
@@ -285,8 +257,114 @@ LzwResult run(const Tables& t, ChainBits& bits, Rows& rows, int minCodeSize)
             ++width;
     }
     result.pixels = rows.written();
+    result.codes = codes;
     if (rows.full()) {
         result.chainUnended = !bits.endsInside();
+        result.status = result.chainUnended ? Status::BrokenPicture : Status::Ok;
+    }
+    return result;
+}
+
+// Sixteen bytes loaded whole, then stored: the source may run into the
+// destination (its tail is spill either way).
+inline void move16(std::uint8_t* dst, const std::uint8_t* src)
+{
+    std::uint8_t chunk[16];
+    std::memcpy(chunk, src, 16);
+    std::memcpy(dst, chunk, 16);
+}
+
+// Copies a string that lies wholly before dst (or in the literal bytes);
+// with room for it, in whole 16-byte moves whose spill past the string is
+// overwritten later.
+inline void copyString(std::uint8_t* dst, const std::uint8_t* src, std::size_t length, std::size_t room)
+{
+    if (length <= 16 && room >= 16) {
+        move16(dst, src);
+        return;
+    }
+    if (((length + 15) & ~std::size_t{15}) <= room) {
+        for (std::size_t i = 0; i < length; i += 16)
+            move16(dst + i, src + i);
+        return;
+    }
+    std::memcpy(dst, src, length);
+}
+
+// The rows in one run of memory, so every string a code stands for has
+// been written before, all in one piece: a code's entry is where its string
+// was first written (a literal's: the literal bytes) and how long it is, and
+// decoding it is one copy. Clear, end and unusable literal codes have length
+// 0 and leave the one common path.
+LzwResult runLinear(LzwDecoder::Span* span, ChainBits& chain, std::uint8_t* out, std::size_t count, int minCodeSize)
+{
+    const unsigned clear = 1u << minCodeSize;
+    int width = minCodeSize + 1;
+    unsigned mask = (1u << width) - 1;
+    unsigned next = clear + 2;
+    bool fresh = true;  // the first code after a clear defines nothing
+    const std::uint8_t* previous = out;
+    std::uint32_t previousLength = 0;
+    std::size_t pos = 0;
+    std::size_t codes = 0;
+    std::uint64_t bits = 0;
+    int held = 0;
+
+    LzwResult result;
+    while (pos < count) {
+        if (held < width) {
+            chain.refill(bits, held);
+            if (held < width)
+                break;  // the data ends before the image does
+        }
+        const unsigned code = static_cast<unsigned>(bits) & mask;
+        bits >>= width;
+        held -= width;
+        ++codes;
+        if (code >= next && (code > next || fresh || next == kMaxCodes))
+            break;  // a code not yet defined
+        // The entry the previous string and this one's first byte define;
+        // written even when nothing is defined, into a slot still free.
+        span[next] = LzwDecoder::Span{previous, previousLength + 1};
+        const LzwDecoder::Span string = span[code];
+        if (string.length == 0) {
+            if (code != clear)
+                break;  // the end code before the last pixel, or a literal above a byte
+            width = minCodeSize + 1;
+            mask = (1u << width) - 1;
+            next = clear + 2;
+            fresh = true;
+            continue;
+        }
+        const std::size_t room = count - pos;
+        if (string.length > room) {
+            // The last string runs past the image: its head fills the rest.
+            // A string being defined is cut before its last byte, the only
+            // one the copy cannot give.
+            std::memcpy(out + pos, string.src, room);
+            pos = count;
+            break;
+        }
+        copyString(out + pos, string.src, string.length, room);
+        // The string being defined ends with its own first byte, which the
+        // copy read before it was written.
+        if (code == next)
+            out[pos + string.length - 1] = *string.src;
+        if (!fresh && next < kMaxCodes)
+            ++next;
+        fresh = false;
+        previous = out + pos;
+        previousLength = string.length;
+        pos += string.length;
+        if (next >= (1u << width) && width < kMaxWidth) {
+            ++width;
+            mask = (1u << width) - 1;
+        }
+    }
+    result.pixels = pos;
+    result.codes = codes;
+    if (pos == count) {
+        result.chainUnended = !chain.endsInside();
         result.status = result.chainUnended ? Status::BrokenPicture : Status::Ok;
     }
     return result;
@@ -317,8 +395,9 @@ LzwResult LzwDecoder::decode(const LzwInput& input, const LzwOutput& output)
         InterlacedRows rows(output.indices, output.width, output.height);
         return run(tables, bits, rows, input.minCodeSize);
     }
-    LinearRows rows(output.indices, count);
-    return run(tables, bits, rows, input.minCodeSize);
+    for (unsigned i = 0; i < clear + 2; ++i)
+        spans_[i] = Span{literalBytes_.data() + (i & 0xFF), i < 256 && i < clear ? 1u : 0u};
+    return runLinear(spans_.data(), bits, output.indices, count, input.minCodeSize);
 }
 
 }  // namespace pelkora::gif

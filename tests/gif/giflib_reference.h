@@ -84,6 +84,33 @@ inline std::vector<DecodedIndices> ourImages(const std::uint8_t* data, std::size
     return images;
 }
 
+// The largest image area any descriptor announces, its records stepped over
+// as giflib steps over them, so that giflib is never handed an image whose
+// raster it would allocate beyond a limit.
+inline std::size_t largestAnnouncedArea(const std::uint8_t* data, std::size_t size)
+{
+    if (size < 13) return 0;
+    std::size_t p = 13 + ((data[10] & 0x80) ? 3u << ((data[10] & 7) + 1) : 0u);
+    std::size_t largest = 0;
+    const auto skipChain = [&](std::size_t at) -> std::size_t {
+        while (at < size && data[at] != 0) at += data[at] + 1u;
+        return at + 1;
+    };
+    while (p < size) {
+        if (data[p] == 0x21) {
+            p = skipChain(p + 2);
+        } else if (data[p] == 0x2C && size - p >= 10) {
+            const std::size_t w = data[p + 5] | (data[p + 6] << 8);
+            const std::size_t h = data[p + 7] | (data[p + 8] << 8);
+            largest = std::max(largest, w * h);
+            p = skipChain(p + 11 + ((data[p + 9] & 0x80) ? 3u << ((data[p + 9] & 7) + 1) : 0u));
+        } else {
+            break;
+        }
+    }
+    return largest;
+}
+
 struct Comparison {
     std::string difference;  // empty when every image both read whole agrees
     int compared = 0;        // images both read whole
@@ -93,6 +120,7 @@ inline Comparison compareWithGiflib(const std::uint8_t* data, std::size_t size,
                                     std::size_t pixelLimit = std::size_t{1} << 26)
 {
     Comparison result;
+    if (largestAnnouncedArea(data, size) > pixelLimit) return result;
     const std::optional<std::vector<DecodedIndices>> theirs = giflibImages(data, size);
     if (!theirs) return result;
     const std::vector<DecodedIndices> ours = ourImages(data, size, pixelLimit);
