@@ -288,7 +288,8 @@ inline void copyString(std::uint8_t* dst, const std::uint8_t* src, std::size_t l
             move16(dst + i, src + i);
         return;
     }
-    std::memcpy(dst, src, length);
+    // A string being defined overlaps its destination by its last byte.
+    std::memmove(dst, src, length);
 }
 
 // The rows in one run of memory, so every string a code stands for has
