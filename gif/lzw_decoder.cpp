@@ -198,8 +198,9 @@ inline void writeBackwards(const Tables& t, unsigned code, std::uint8_t* end, un
     } while (--length != 0);
 }
 
-template <typename Rows>
-LzwResult run(const Tables& t, ChainBits& bits, Rows& rows, int minCodeSize)
+// Interlaced rows are not one run of memory, so strings are walked back
+// through the prefix table into a scratch string and put row by row.
+LzwResult runInterlaced(const Tables& t, ChainBits& bits, InterlacedRows& rows, int minCodeSize)
 {
     const unsigned clear = 1u << minCodeSize;
     const unsigned endCode = clear + 1;
@@ -244,14 +245,9 @@ LzwResult run(const Tables& t, ChainBits& bits, Rows& rows, int minCodeSize)
         } else {
             break;  // the end code before the last pixel, or a code not yet defined
         }
-        if (length <= rows.room()) {
-            writeBackwards(t, code, scratch + length, length);
-            rows.put(scratch, length);
-        } else {
-            // The last string runs past the image: its head fills the rest.
-            writeBackwards(t, code, scratch + length, length);
-            rows.put(scratch, rows.room());
-        }
+        writeBackwards(t, code, scratch + length, length);
+        // The last string may run past the image: its head fills the rest.
+        rows.put(scratch, std::min<std::size_t>(length, rows.room()));
         previous = code;
         if (next >= (1u << width) && width < kMaxWidth)
             ++width;
@@ -380,24 +376,24 @@ LzwResult LzwDecoder::decode(const LzwInput& input, const LzwOutput& output)
         input.minCodeSize > kMaxMinCodeSize || output.width <= 0 || output.height <= 0)
         return result;
     const unsigned clear = 1u << input.minCodeSize;
-    for (unsigned i = 0; i < clear; ++i) {
-        prefix_[i] = 0;
-        suffix_[i] = static_cast<std::uint8_t>(i);
-        first_[i] = static_cast<std::uint8_t>(i);
-        length_[i] = i < 256 ? 1 : 0;
-    }
-    // The clear and end codes are never output as strings.
-    length_[clear] = 0;
-    length_[clear + 1] = 0;
-    const Tables tables{prefix_.data(), length_.data(), suffix_.data(), first_.data()};
     ChainBits bits(input.data, input.chainOffset, input.end);
-    const std::size_t count = static_cast<std::size_t>(output.width) * static_cast<std::size_t>(output.height);
     if (output.interlaced) {
+        for (unsigned i = 0; i < clear; ++i) {
+            prefix_[i] = 0;
+            suffix_[i] = static_cast<std::uint8_t>(i);
+            first_[i] = static_cast<std::uint8_t>(i);
+            length_[i] = i < 256 ? 1 : 0;
+        }
+        // The clear and end codes are never output as strings.
+        length_[clear] = 0;
+        length_[clear + 1] = 0;
+        const Tables tables{prefix_.data(), length_.data(), suffix_.data(), first_.data()};
         InterlacedRows rows(output.indices, output.width, output.height);
-        return run(tables, bits, rows, input.minCodeSize);
+        return runInterlaced(tables, bits, rows, input.minCodeSize);
     }
     for (unsigned i = 0; i < clear + 2; ++i)
         spans_[i] = Span{literalBytes_.data() + (i & 0xFF), i < 256 && i < clear ? 1u : 0u};
+    const std::size_t count = static_cast<std::size_t>(output.width) * static_cast<std::size_t>(output.height);
     return runLinear(spans_.data(), bits, output.indices, count, input.minCodeSize);
 }
 
