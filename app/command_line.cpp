@@ -10,6 +10,7 @@
 
 #include "app/conversion.h"
 #include "app/review_commands.h"
+#include "app/session.h"
 #include "app/version.h"
 #include "gif/gif_info.h"
 #include "output/names.h"
@@ -17,6 +18,7 @@
 #include "output/text_pager.h"
 #include "picture/animated_picture.h"
 #include "picture/picture_file.h"
+#include "picture/picture_loader.h"
 
 namespace pelkora::app {
 
@@ -229,8 +231,9 @@ bool describeFile(const fs::path& path, std::optional<output::DobSize> dobSize, 
         err << "pelkora: " << path.string() << ": " << statusText(file.status) << "\n";
         return false;
     }
-    picture::AnimatedPicture picture(fs::current_path());
-    const bool loaded = picture.LoadMemory(file.bytes.data(), file.bytes.size()) == 1;
+    const picture::LoadResult picture =
+        picture::LoadPictureBytes(file.bytes.data(), file.bytes.size(), picture::LoadLimits{});
+    const bool loaded = picture.outcome.ok();
 
     if (const auto gifLines = gif::describeGif(file.bytes.data(), file.bytes.size())) {
         std::istringstream lines(*gifLines);
@@ -240,17 +243,18 @@ bool describeFile(const fs::path& path, std::optional<output::DobSize> dobSize, 
             out << (first ? path.string() + ": " : std::string()) << line << "\n";
             first = false;
         }
-        out << "decoded=" << (loaded ? std::max(picture.frameCount(), 1) : 0) << "\n";
+        out << "decoded=" << (loaded ? std::max(static_cast<int>(picture.picture.frames.size()), 1) : 0) << "\n";
         return loaded;
     }
     if (!loaded) {
         out << path.string() << ": "
-            << (picture.lastStatus() == Status::NotAPicture ? std::string("not a picture")
-                                                            : output::escapedForTerminal(picture.lastReason()))
+            << (picture.outcome.status() == Status::NotAPicture ? std::string("not a picture")
+                                                                : output::escapedForTerminal(picture.outcome.reason()))
             << "\n";
         return false;
     }
-    out << path.string() << ": picture " << picture.pictureWidth() << "x" << picture.pictureHeight() << "\n";
+    out << path.string() << ": picture " << picture.picture.width.value_or(0) << "x"
+        << picture.picture.height.value_or(0) << "\n";
     return true;
 }
 
@@ -323,47 +327,36 @@ int runHeadless(const CommandLine& commandLine, std::ostream& out, std::ostream&
     }
 
     const auto start = std::chrono::steady_clock::now();
-    const fs::path workDirectory = fs::current_path();
-    ConversionReport report;
     ProgressLine progressLine(err);
-    {
-        // Declared before the control and the converter: let go of only
-        // after they have written the last frame of an animation.
-        output::FolderLock lock;
-        picture::AnimatedPicture pictureControl(workDirectory);
-        pictureControl.setRealtime(commandLine.realtime);
-        pictureControl.setOutputOptions(commandLine.outputOptions);
-        ConversionOptions options;
-        options.pager.ansiCharset = commandLine.ansiCodepage;
-        options.progress = [&](int done, int found) { progressLine.update(done, found); };
-        options.waitingForFolder = [&err] {
-            err << "pelkora: waiting for another pelkora writing " << output::kOutputFolderName << "/\n"
-                << std::flush;
-        };
-        Converter converter(pictureControl, workDirectory, options, report);
+    ConversionOptions options;
+    options.pager.ansiCharset = commandLine.ansiCodepage;
+    options.waitingForFolder = [&err] {
+        err << "pelkora: waiting for another pelkora writing " << output::kOutputFolderName << "/\n" << std::flush;
+    };
+    Session session(fs::current_path(), options);
+    session.picture().setRealtime(commandLine.realtime);
+    session.picture().setOutputOptions(commandLine.outputOptions);
 
-        switch (commandLine.mode) {
-        case Mode::Batch:
-            // Nothing is emptied for a source that cannot be converted.
-            if (!converter.checkSourceFolder(*commandLine.sourceFolder)) break;
-            lock = converter.lockOutputFolder(true);
-            if (!lock.held() || !converter.prepareOutputFolder()) break;
-            converter.convertFolder(*commandLine.sourceFolder);
-            break;
-        case Mode::Add:
-            lock = converter.lockOutputFolder(true);
-            if (!lock.held()) break;
-            converter.addFiles(commandLine.files);
-            break;
-        case Mode::DeleteAll:
-            lock = converter.lockOutputFolder(false);
-            converter.deleteAll();
-            break;
-        default:
-            break;
-        }
-        pictureControl.WaitForPass();
+    switch (commandLine.mode) {
+    case Mode::Batch:
+        // Nothing is emptied for a source that cannot be converted.
+        if (session.prepareStartup(commandLine.sourceFolder).refused) break;
+        session.convertFolder(*commandLine.sourceFolder,
+                              [&](int done, int found) { progressLine.update(done, found); });
+        break;
+    case Mode::Add:
+        session.addFiles(commandLine.files);
+        break;
+    case Mode::DeleteAll:
+        session.deleteAll();
+        break;
+    default:
+        break;
     }
+    // The last frame of an animation is written before the folder is let go of.
+    session.waitForCaptures();
+    session.releaseWriteLockWhenCaptured();
+    const ConversionReport& report = session.report();
 
     progressLine.finish();
     printFailures(report, err);

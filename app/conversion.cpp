@@ -1,4 +1,5 @@
 #include "app/conversion.h"
+#include "app/ordered_work.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -6,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <system_error>
 
 #include "output/ascii.h"
@@ -107,6 +109,19 @@ Outcome inputFileState(const fs::path& path)
     if (fd < 0) return Outcome(Status::CannotRead, std::error_code(errno, std::generic_category()));
     ::close(fd);
     return Status::Ok;
+}
+
+// The workers that decode ahead: as asked, else PELKORA_WORKERS (for tests
+// and measurements), else one per core.
+int workerCount(int asked)
+{
+    if (asked > 0) return asked;
+    if (const char* text = std::getenv("PELKORA_WORKERS")) {
+        char* end = nullptr;
+        const long value = std::strtol(text, &end, 10);
+        if (end != text && *end == '\0' && value > 0 && value <= 256) return static_cast<int>(value);
+    }
+    return resolvedWorkerCount(0);
 }
 
 }  // namespace
@@ -223,34 +238,60 @@ bool Converter::prepareOutputFolder()
     return false;
 }
 
-void Converter::convertFolder(const fs::path& sourceFolder)
+void Converter::convertFolder(const fs::path& sourceFolder, const std::function<void(int done, int found)>& progress)
 {
     writtenThisRun_.clear();
     const std::vector<fs::path> pictures = listMatching(sourceFolder, ".bmp");
     const std::vector<fs::path> texts = listMatching(sourceFolder, ".txt");
     const int found = static_cast<int>(pictures.size() + texts.size());
     int done = 0;
-    auto progress = [&] {
+    auto inputDone = [&] {
         ++done;
-        if (options_.progress) options_.progress(done, found);
+        if (progress)
+            progress(done, found);
     };
 
+    // Read and decoded ahead on the workers; loaded, claimed, captured and
+    // reported here in the listed order, so the package is the same for any
+    // number of workers.
+    const picture::LoadLimits limits = pictureControl_.limits();
+    OrderedWork<DecodedInput> decoded(
+        pictures.size(), [&](std::size_t i) { return decodeInput(pictures[i], limits); },
+        workerCount(options_.workers), decodedBytes, limits.frameBytes);
     // A "*.bmp" entry that does not load is skipped: no fall-back to texts.
     // No pause between pictures: the next load completes an animation's
     // capture itself, which is all a pause would have waited for.
-    for (const fs::path& path : pictures) {
-        const Outcome state = inputFileState(path);
-        if (!state.ok()) {
-            report_.failed(path, outcomeText(state));
-        } else if (convertPicture(path) == PictureOutcome::NotLoaded) {
-            report_.failed(path, pictureControl_.lastReason());
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+        const fs::path& path = pictures[i];
+        DecodedInput input = decoded.take(i);
+        if (!input.state.ok()) {
+            report_.failed(path, outcomeText(input.state));
+        } else if (const Converted converted = convertPicture(path, std::move(input.loaded));
+                   converted.outcome == PictureOutcome::NotLoaded) {
+            report_.failed(path, converted.load.reason());
         }
-        progress();
+        inputDone();
     }
     for (const fs::path& path : texts) {
         pageText(path);
-        progress();
+        inputDone();
     }
+}
+
+std::uint64_t Converter::decodedBytes(const DecodedInput& input)
+{
+    const picture::LoadedPicture& picture = input.loaded.picture;
+    std::uint64_t bytes = picture.still ? static_cast<std::uint64_t>(picture.still->image.sizeInBytes()) : 0;
+    for (const picture::FrameRecord& frame : picture.frames)
+        bytes += static_cast<std::uint64_t>(frame.picture.sizeInBytes());
+    return bytes;
+}
+
+Converter::DecodedInput Converter::decodeInput(const fs::path& path, const picture::LoadLimits& limits)
+{
+    DecodedInput input{inputFileState(path), {}};
+    if (input.state.ok()) input.loaded = picture::LoadPictureFile(path, limits);
+    return input;
 }
 
 namespace {
@@ -273,34 +314,38 @@ bool isPictureFailure(Status status)
 
 }  // namespace
 
-bool Converter::addFile(const fs::path& path, AddRun run)
+Converter::Added Converter::addFile(const fs::path& path, AddRun run)
 {
     if (run == AddRun::New) writtenThisRun_.clear();
-    return addOne(path);
+    return addDecoded(path, decodeInput(path, pictureControl_.limits()));
 }
 
 void Converter::addFiles(const std::vector<fs::path>& paths)
 {
     writtenThisRun_.clear();
-    for (const fs::path& path : paths) addOne(path);
+    const picture::LoadLimits limits = pictureControl_.limits();
+    OrderedWork<DecodedInput> decoded(
+        paths.size(), [&](std::size_t i) { return decodeInput(paths[i], limits); },
+        workerCount(options_.workers), decodedBytes, limits.frameBytes);
+    for (std::size_t i = 0; i < paths.size(); ++i) addDecoded(paths[i], decoded.take(i));
 }
 
-bool Converter::addOne(const fs::path& path)
+Converter::Added Converter::addDecoded(const fs::path& path, DecodedInput input)
 {
-    const Outcome state = inputFileState(path);
-    if (!state.ok()) {
-        if (state.status == Status::CantFindFile && options_.cantFindFile) options_.cantFindFile(path);
-        report_.failed(path, outcomeText(state));
-        return false;
+    if (!input.state.ok()) {
+        if (input.state.status == Status::CantFindFile && options_.cantFindFile) options_.cantFindFile(path);
+        report_.failed(path, outcomeText(input.state));
+        return {};
     }
     // Picture or text is decided by what the file holds, never by its name.
-    if (convertPicture(path) != PictureOutcome::NotLoaded) return true;
-    if (isPictureFailure(pictureControl_.lastStatus())) {
-        refuse(path, pictureControl_.lastReason());
-        return true;
+    const Converted converted = convertPicture(path, std::move(input.loaded));
+    if (converted.outcome != PictureOutcome::NotLoaded) return {true, converted.load.outcome};
+    if (isPictureFailure(converted.load.status())) {
+        refuse(path, converted.load.reason());
+        return {true, converted.load.outcome};
     }
     pageText(path);
-    return false;
+    return {false, converted.load.outcome};
 }
 
 void Converter::refuse(const fs::path& input, std::string reason)
@@ -326,24 +371,30 @@ std::optional<std::string> Converter::claimOutputNames(const fs::path& input, co
     return std::nullopt;
 }
 
-Converter::PictureOutcome Converter::convertPicture(const fs::path& path)
+Converter::Converted Converter::convertPicture(const fs::path& path, picture::LoadResult loaded)
 {
-    if (pictureControl_.LoadFile(path) != 1) return PictureOutcome::NotLoaded;
+    Converted converted{PictureOutcome::NotLoaded, pictureControl_.LoadDecoded(std::move(loaded))};
+    if (!converted.load.ok()) return converted;
     if (std::optional<std::string> refusal = claimOutputNames(path, pictureControl_.plannedOutputNames())) {
         refuse(path, std::move(*refusal));
-        return PictureOutcome::Refused;
+        converted.outcome = PictureOutcome::Refused;
+        return converted;
     }
-    for (const std::string& message : pictureControl_.loadMessages()) report_.warned(path, "decoder: " + message);
+    for (const std::string& message : converted.load.messages) report_.warned(path, "decoder: " + message);
     // The load completed the pass of any earlier animation, so the flag is
     // this picture's alone. An animation counts when its first frame is in
     // place, a still picture when its file is; a failed write is reported
     // by the capture listener.
     const bool animation = pictureControl_.CountAnimationFrames() > 0;
     animationPending_ = animation;
-    const bool shownAndWritten = pictureControl_.ShowPicture() == 1;
-    if (!animation && !shownAndWritten) return PictureOutcome::Failed;
+    const bool shownAndWritten = pictureControl_.ShowPicture().stillWritten();
+    if (!animation && !shownAndWritten) {
+        converted.outcome = PictureOutcome::Failed;
+        return converted;
+    }
     if (!animation) report_.inputConverted();
-    return PictureOutcome::Converted;
+    converted.outcome = PictureOutcome::Converted;
+    return converted;
 }
 
 void Converter::pageTextFile(const fs::path& path)

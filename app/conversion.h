@@ -3,6 +3,7 @@
 // the start-up batch over a source folder, Add for one file, DeleteAll.
 
 #include <atomic>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -14,6 +15,7 @@
 #include "output/folder_lock.h"
 #include "core/status.h"
 #include "output/text_pager.h"
+#include "picture/picture_loader.h"
 
 namespace pelkora::picture {
 class AnimatedPicture;
@@ -61,14 +63,16 @@ struct ConversionOptions {
     // playlist cannot carry, a name already written in this run); the
     // failure is in the report as well.
     std::function<void(const Failure&)> refused;
-    // Called after every input of a batch: done, found.
-    std::function<void(int done, int found)> progress;
     // Every DOB file attempted, on the capturing thread (an animation's
     // worker for its frames).
     std::function<void(const picture::CaptureEvent&)> captured;
     // Called once when another run holds the output folder and this one
     // waits for it.
     std::function<void()> waitingForFolder;
+    // Threads that read and decode the pictures of a batch or of a
+    // multi-file Add ahead of the one that writes; 0: the number in the
+    // environment variable PELKORA_WORKERS, else one per core.
+    int workers = 0;
 };
 
 // The entries of folder whose extension matches (case-insensitively),
@@ -100,14 +104,19 @@ public:
     bool prepareOutputFolder();
     // The start-up batch: every "*.bmp" through the picture control, then
     // every "*.txt" through the text pager.
-    void convertFolder(const std::filesystem::path& sourceFolder);
+    // progress is called after every input: inputs done, inputs found.
+    void convertFolder(const std::filesystem::path& sourceFolder,
+                       const std::function<void(int done, int found)>& progress = {});
     // Add: a picture when it loads as one; a file that is recognisably a
-    // picture but does not load is refused; anything else is a text. True
-    // when it was taken as a picture. A new run forgets the names written
-    // before; a continued one (the next of several files chosen at once)
-    // refuses to write one of them again.
+    // picture but does not load is refused; anything else is a text. A new
+    // run forgets the names written before; a continued one (the next of
+    // several files chosen at once) refuses to write one of them again.
     enum class AddRun { New, Continued };
-    bool addFile(const std::filesystem::path& path, AddRun run = AddRun::New);
+    struct Added {
+        bool asPicture = false;  // taken as a picture (written or refused)
+        Outcome pictureLoad;     // why it did not load as one, when it was tried
+    };
+    Added addFile(const std::filesystem::path& path, AddRun run = AddRun::New);
     // Add of several files as one run: a later file whose output name an
     // earlier one of them wrote is refused.
     void addFiles(const std::vector<std::filesystem::path>& paths);
@@ -121,9 +130,23 @@ public:
     const std::filesystem::path& workDirectory() const { return workDirectory_; }
 
 private:
+    // An input as the decoding workers leave it: read and decoded, or why not.
+    struct DecodedInput {
+        Outcome state;  // whether the file could be read at all
+        picture::LoadResult loaded;
+    };
+    // Touches nothing of the converter: it runs on the workers.
+    static DecodedInput decodeInput(const std::filesystem::path& path, const picture::LoadLimits& limits);
+    // What a decoded input holds in memory while it waits for the writer:
+    // together no more than one picture may take.
+    static std::uint64_t decodedBytes(const DecodedInput& input);
     enum class PictureOutcome { Converted, Refused, Failed, NotLoaded };
-    PictureOutcome convertPicture(const std::filesystem::path& path);
-    bool addOne(const std::filesystem::path& path);
+    struct Converted {
+        PictureOutcome outcome;
+        picture::LoadOutcome load;
+    };
+    Converted convertPicture(const std::filesystem::path& path, picture::LoadResult loaded);
+    Added addDecoded(const std::filesystem::path& path, DecodedInput input);
     void pageText(const std::filesystem::path& path);
     // Why these output names cannot be written for input, or nothing; on
     // nothing they count as written by it from now on.

@@ -26,10 +26,7 @@ int runConverterApp(int& argc, char** argv, const std::optional<std::filesystem:
     // program file's name, as Qt takes it.
 
     MainDialog dialog(currentDirectory(), pagerOptions);
-    if (sourceFolder) {
-        dialog.sourceFolder = *sourceFolder;
-    }
-    runStartupBatch(dialog);
+    runStartupBatch(dialog, sourceFolder.value_or(std::filesystem::path()));
     dialog.exec();
     return 0;
 }

@@ -4,7 +4,6 @@
 #include <cctype>
 
 #include <QAction>
-#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -12,11 +11,7 @@
 #include <QMimeData>
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QFileSystemModel>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMetaObject>
@@ -28,6 +23,8 @@
 #include <iostream>
 
 #include "app/about_dialog.h"
+#include "app/add_file_dialog.h"
+#include "app/batch_file.h"
 #include "app/device_image.h"
 #include "app/picture_view.h"
 #include "app/qt_path.h"
@@ -55,176 +52,39 @@ bool openLinkWithDesktop(const QUrl& url) {
     return QDesktopServices::openUrl(url);
 }
 
-// "*.*" means every file where these filters come from, but Qt matches it
-// only against names with a dot, so "All Files" would hide a text called
-// "notes". Once the dialog has applied the filter, widen it to everything.
-void showEveryFileUnderAllFiles(QFileDialog& dialog) {
-    auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
-    auto* model = dialog.findChild<QFileSystemModel*>();
-    if (!types || !model) {
-        return;
-    }
-    QObject::connect(types, &QComboBox::activated, &dialog, [types, model](int index) {
-        if (index == types->count() - 1) {
-            model->setNameFilters({QStringLiteral("*")});
-        }
-    });
-}
-
-constexpr const char* kAddDefaultSuffix = "Select Picture";
-
-// Qt adds the default suffix to every typed name without a dot, so a file
-// such as "notes" could not be typed: the dialog looked for
-// "notes.Select Picture" and said it was not found. A typed name that names
-// an existing file as it stands is taken as it is; any other name still
-// gets the suffix.
-class AddFileDialog : public QFileDialog {
-public:
-    explicit AddFileDialog(QWidget* parent) : QFileDialog(parent) {}
-
-    // Once the widgets exist: follow the typed name as it changes, so that
-    // the Open button is offered for such a file too.
-    void followTypedName() {
-        if (auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
-            connect(name, &QLineEdit::textEdited, this, [this] { chooseSuffix(); });
-        }
-        chooseSuffix();
-    }
-
-    void accept() override {
-        chooseSuffix();
-        QFileDialog::accept();
-    }
-
-private:
-    void chooseSuffix() {
-        const auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        const QString typed = name ? name->text() : QString();
-        const bool existsAsTyped = !typed.isEmpty() && QFileInfo(directory().absoluteFilePath(typed)).isFile();
-        setDefaultSuffix(existsAsTyped ? QString() : QString::fromLatin1(kAddDefaultSuffix));
-    }
-};
-
 }  // namespace
-
-std::unique_ptr<QFileDialog> makeAddFileDialog(QWidget* parent) {
-    auto dialog = std::make_unique<AddFileDialog>(parent);
-    dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    dialog->setFileMode(QFileDialog::ExistingFiles);
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
-    // Letter case does not matter: *.bmp finds A.BMP.
-    dialog->setFilter(dialog->filter() & ~QDir::CaseSensitive);
-    // Every format the picture loader reads, each alone and all together.
-    dialog->setNameFilters({QStringLiteral("BMP Files(*.bmp)"), QStringLiteral("GIF Files(*.gif)"),
-                            QStringLiteral("PNG Files(*.png)"), QStringLiteral("JPEG Files(*.jpg *.jpeg)"),
-                            QStringLiteral("ICO Files(*.ico)"),
-                            QStringLiteral("All Pictures(*.bmp *.gif *.png *.jpg *.jpeg *.ico)"),
-                            QStringLiteral("TXT Files(*.txt)"), QStringLiteral("All Files (*.*)")});
-    dialog->selectNameFilter(dialog->nameFilters().front());
-    showEveryFileUnderAllFiles(*dialog);
-    dialog->selectFile(QStringLiteral("Gifpic"));
-    dialog->followTypedName();
-    return dialog;
-}
-
-std::vector<std::filesystem::path> chooseFilesWithDialog(QWidget* parent) {
-    const auto dialog = makeAddFileDialog(parent);
-    std::vector<std::filesystem::path> files;
-    if (dialog->exec() != QDialog::Accepted) {
-        return files;
-    }
-    for (const QString& name : dialog->selectedFiles()) {
-        files.push_back(toPath(name));
-    }
-    return files;
-}
-
-std::vector<std::filesystem::path> filesToAdd(const std::vector<std::filesystem::path>& dropped) {
-    std::vector<std::filesystem::path> files;
-    for (const std::filesystem::path& path : dropped) {
-        std::error_code error;
-        if (!std::filesystem::is_directory(path, error)) {
-            files.push_back(path);
-            continue;
-        }
-        for (std::filesystem::directory_iterator it(path, error), end; !error && it != end; it.increment(error)) {
-            if (it->is_regular_file(error)) {
-                files.push_back(it->path());
-            }
-        }
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
 
 void showMessageBox(QWidget* owner, const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok, owner);
     box.exec();
 }
 
-namespace {
-
-// Its output goes where ours goes and it reads nothing from us, as a
-// detached program would.
-bool startProcess(QProcess& process, const QString& program, const QStringList& arguments, const QString& folder) {
-    process.setProcessChannelMode(QProcess::ForwardedChannels);
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setWorkingDirectory(folder);
-    process.start(program, arguments);
-    return process.waitForStarted(5000);
-}
-
-}  // namespace
-
-QProcess* startBatchFile(const std::filesystem::path& batchFile, const std::filesystem::path& workDirectory) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(batchFile, error)) {
-        return nullptr;
-    }
-    const QString program = toQString(batchFile);
-    const QString folder = toQString(workDirectory);
-    // An executable the system cannot start by itself (a script without an
-    // interpreter line, common for a batch file copied from elsewhere) goes
-    // through the shell, as a shell would run it.
-    auto process = std::make_unique<QProcess>();
-    if (QFileInfo(program).isExecutable() && startProcess(*process, program, {}, folder)) {
-        return process.release();
-    }
-    process = std::make_unique<QProcess>();
-    if (startProcess(*process, QStringLiteral("/bin/sh"), {program}, folder)) {
-        return process.release();
-    }
-    return nullptr;
-}
-
 MainDialog::MainDialog(std::filesystem::path workDirectoryIn, const output::TextPagerOptions& pagerOptions,
                        QWidget* parent)
     : QDialog(parent),
-      pictureControl(workDirectoryIn),
-      handCursor(loadHandCursor()),
-      dialogIcon(applicationIcon()),
-      workDirectory(std::move(workDirectoryIn)),
       ui_(std::make_unique<Ui::MainDialog>()),
+      handCursor_(loadHandCursor()),
+      dialogIcon_(applicationIcon()),
       fileChooser_(chooseFilesWithDialog),
       linkOpener_(openLinkWithDesktop),
       messageFunction_(showMessageBox),
       settings_(loadDialogSettings()),
-      converter_(pictureControl, workDirectory, conversionOptions(pagerOptions), report_),
+      session_(std::move(workDirectoryIn), conversionOptions(pagerOptions)),
       lockReleaseTimer_(new QTimer(this)) {
     ui_->setupUi(this);
-    setWindowIcon(dialogIcon);
+    setWindowIcon(dialogIcon_);
     // Cursor shape follows the pointer even with no button held.
     setMouseTracking(true);
     // A large picture grows the control; the buttons stay above it.
     ui_->pictureControl->lower();
-    ui_->pictureControl->setModel(&pictureControl);
+    ui_->pictureControl->setModel(&session_.picture());
     statusStrip_ = ui_->statusStrip;
     setAcceptDrops(true);
 
     // Every file written also goes to the view, for the device view; the
     // view outlives the model (a child widget), and takes it on its thread.
     PictureView* view = ui_->pictureControl;
-    pictureControl.setCaptureSink([view](const output::DobTarget& target, const output::PixelView& pixels) {
+    session_.picture().setCaptureSink([view](const output::DobTarget& target, const output::PixelView& pixels) {
         const Outcome written = output::writeDobFile(target, pixels);
         if (written.ok()) {
             view->showWritten(deviceImage(output::EncodeDobFor(target, pixels), pixels.width, pixels.height));
@@ -246,7 +106,7 @@ MainDialog::MainDialog(std::filesystem::path workDirectoryIn, const output::Text
 MainDialog::~MainDialog() {
     // The rest of an animation is written while everything its captures
     // reach is still here.
-    pictureControl.CompletePass();
+    session_.picture().CompletePass();
     for (QProcess* run : batchRuns_) {
         run->disconnect(this);
     }
@@ -266,11 +126,6 @@ ConversionOptions MainDialog::conversionOptions(const output::TextPagerOptions& 
         showMessage(QString::fromStdString(output::escapedForTerminal(failure.input.filename().string()) + ": " +
                                            failure.reason));
     };
-    options.progress = [this](int done, int found) {
-        if (progress_) {
-            progress_(done, found);
-        }
-    };
     options.captured = [this](const picture::CaptureEvent& event) {
         status_.frameCaptured(event);
         postStatusRefresh();
@@ -282,28 +137,26 @@ ConversionOptions MainDialog::conversionOptions(const output::TextPagerOptions& 
     return options;
 }
 
-bool MainDialog::takeWriteLock(bool create) {
+void MainDialog::setHandCursor(std::optional<QCursor> cursor) {
+    handCursor_ = std::move(cursor);
+}
+
+void MainDialog::beginWriting() {
     lockReleaseTimer_->stop();
-    if (writeLock_ && writeLock_->held()) {
-        return true;
-    }
-    writeLock_ = converter_.lockOutputFolder(create);
-    return writeLock_->held();
 }
 
 void MainDialog::releaseWriteLockWhenCaptured() {
-    if (pictureControl.capturePending()) {
+    if (session_.releaseWriteLockWhenCaptured()) {
+        lockReleaseTimer_->stop();
+    } else {
         lockReleaseTimer_->start();
-        return;
     }
-    lockReleaseTimer_->stop();
-    writeLock_.reset();
 }
 
 void MainDialog::showFailuresSince(std::size_t before) {
     // A long list is cut: the message box must still fit on the screen.
     constexpr std::size_t kShownAtMost = 20;
-    const std::vector<Failure> failures = report_.failures();
+    const std::vector<Failure> failures = session_.report().failures();
     if (failures.size() <= before) {
         return;
     }
@@ -318,37 +171,25 @@ void MainDialog::showFailuresSince(std::size_t before) {
     showMessage(lines.join(QLatin1Char('\n')));
 }
 
-void MainDialog::prepareOutputFolder() {
-    const std::size_t before = report_.failures().size();
-    startupRefused_ = !sourceFolder.empty() && !converter_.checkSourceFolder(sourceFolder);
-    if (!startupRefused_) {
-        startupRefused_ = !takeWriteLock(true) || !converter_.prepareOutputFolder();
-    }
-    showFailuresSince(before);
+void MainDialog::startupPrepared(const CommandResult& prepared) {
+    showFailuresSince(prepared.failuresBefore);
 }
 
-void MainDialog::convertSourceFolder(std::function<void(int done, int found)> progress) {
-    if (!sourceFolder.empty() && !startupRefused_) {
-        progress_ = std::move(progress);
-        const int filesBefore = report_.filesWritten();
-        const std::size_t failuresBefore = report_.failures().size();
-        status_.set("");
-        converter_.convertFolder(sourceFolder);
-        progress_ = nullptr;
-
-        const std::vector<Failure> failures = report_.failures();
-        const std::string written = std::to_string(report_.filesWritten() - filesBefore) + " files written from " +
-                                    sourceFolder.filename().string();
-        if (failures.size() > failuresBefore) {
-            const std::size_t more = failures.size() - failuresBefore - 1;
-            setStatus(failureText(failures[failuresBefore]) +
-                      (more > 0 ? " (and " + std::to_string(more) + " more)" : std::string()) + "; " + written);
-        } else {
-            setStatus(written);
-        }
+void MainDialog::startupConverted(const std::filesystem::path& sourceFolder, const CommandResult& converted) {
+    const std::vector<Failure> failures = session_.report().failures();
+    const std::string written =
+        std::to_string(converted.filesWritten) + " files written from " + sourceFolder.filename().string();
+    if (failures.size() > converted.failuresBefore) {
+        const std::size_t more = failures.size() - converted.failuresBefore - 1;
+        setStatus(failureText(failures[converted.failuresBefore]) +
+                  (more > 0 ? " (and " + std::to_string(more) + " more)" : std::string()) + "; " + written);
+    } else {
+        setStatus(written);
     }
-    // The timer belongs to the dialog's thread, and so does the release.
-    QMetaObject::invokeMethod(this, [this] { releaseWriteLockWhenCaptured(); }, Qt::AutoConnection);
+}
+
+void MainDialog::startupEnded() {
+    releaseWriteLockWhenCaptured();
 }
 
 void MainDialog::systemCommand(int commandId) {
@@ -377,10 +218,10 @@ void MainDialog::addFiles(const std::vector<std::filesystem::path>& files) {
         if (file.empty()) {
             continue;
         }
-        const std::size_t failuresBefore = report_.failures().size();
+        const std::size_t failuresBefore = session_.report().failures().size();
         addOneFile(file, run);
         run = Converter::AddRun::Continued;
-        const std::vector<Failure> failures = report_.failures();
+        const std::vector<Failure> failures = session_.report().failures();
         if (failures.size() > failuresBefore) {
             failed.push_back(failureText(failures[failuresBefore]));
         }
@@ -410,60 +251,52 @@ bool hasPictureName(const std::filesystem::path& file) {
 }  // namespace
 
 void MainDialog::addOneFile(const std::filesystem::path& file, Converter::AddRun run) {
-    // The animation before is written whole first (as the load would), so
-    // that the options change only between pictures.
-    pictureControl.CompletePass();
-    pictureControl.setOutputOptions(settings_.output);
-    const int filesBefore = report_.filesWritten();
-    const std::size_t failuresBefore = report_.failures().size();
-    if (!takeWriteLock(true)) {
-        const std::vector<Failure> failures = report_.failures();
-        if (failures.size() > failuresBefore) {
-            setStatus(failureText(failures[failuresBefore]));
+    beginWriting();
+    const AddResult added = session_.addFile(file, run, settings_.output, [this, &file] {
+        // Followed from before the load: an animation's first frames may be
+        // written before addFile returns.
+        status_.followAnimation(file.has_extension() ? file.stem().string() : std::string());
+    });
+    const std::vector<Failure> failures = session_.report().failures();
+    const bool failed = failures.size() > added.failuresBefore;
+    if (added.refused) {
+        if (failed) {
+            setStatus(failureText(failures[added.failuresBefore]));
         }
-        showFailuresSince(failuresBefore);
+        showFailuresSince(added.failuresBefore);
         return;
     }
-    // Followed from before the load: an animation's first frames may be
-    // written before addFile returns.
-    status_.followAnimation(file.has_extension() ? file.stem().string() : std::string());
-    const bool isPicture = converter_.addFile(file, run);
     // Held on while an animation's frames are still to come.
     releaseWriteLockWhenCaptured();
-    if (isPicture && pictureControl.CountAnimationFrames() > 0) {
+    if (added.animationPlaying) {
         postStatusRefresh();
         return;
     }
-    const std::vector<Failure> failures = report_.failures();
-    const int written = report_.filesWritten() - filesBefore;
     std::string line;
-    if (isPicture) {
-        line = failures.size() > failuresBefore
-                   ? failureText(failures[failuresBefore])
-                   : pictureWrittenText(output::dobPathFor(pictureControl.outputDirectory() /
-                                                           (pictureControl.baseName() + ".bmp")));
+    if (added.isPicture) {
+        line = failed ? failureText(failures[added.failuresBefore]) : pictureWrittenText(added.dobPath);
     } else {
         // A picture by its name that did not decode is paged as a text,
         // which says nothing of why; say it here.
-        if (hasPictureName(file) && pictureControl.lastStatus() != Status::Ok) {
-            line = failureText({file, statusText(pictureControl.lastStatus())}) + "; paged as text: ";
+        if (hasPictureName(file) && added.loadStatus != Status::Ok) {
+            line = failureText({file, statusText(added.loadStatus)}) + "; paged as text: ";
         }
-        if (failures.size() > failuresBefore) {
-            line += failureText(failures[failuresBefore]);
-            if (written > 0) {
-                line += "; " + pagesWrittenText(written);
+        if (failed) {
+            line += failureText(failures[added.failuresBefore]);
+            if (added.filesWritten > 0) {
+                line += "; " + pagesWrittenText(added.filesWritten);
             }
         } else {
-            line += pagesWrittenText(written);
+            line += pagesWrittenText(added.filesWritten);
         }
     }
     setStatus(line);
 }
 
 void MainDialog::runBatchFile() {
-    const std::filesystem::path batch = output::batchFilePath(workDirectory);
+    const std::filesystem::path batch = output::batchFilePath(session_.workDirectory());
     const std::string name = batch.filename().string();
-    QProcess* run = startBatchFile(batch, workDirectory);
+    QProcess* run = startBatchFile(batch, session_.workDirectory());
     if (run == nullptr) {
         setStatus(name + ": could not start");
         showMessage(QString::fromUtf8(kStartFailedText));
@@ -479,19 +312,16 @@ void MainDialog::runBatchFile() {
 void MainDialog::batchEnded(QProcess* run, int exitCode, bool crashed) {
     batchRuns_.erase(std::remove(batchRuns_.begin(), batchRuns_.end(), run), batchRuns_.end());
     run->deleteLater();
-    setStatus(batchEndedText(output::batchFilePath(workDirectory).filename().string(), crashed, exitCode));
+    setStatus(batchEndedText(output::batchFilePath(session_.workDirectory()).filename().string(), crashed, exitCode));
 }
 
 void MainDialog::deleteAll() {
-    const std::size_t before = report_.failures().size();
-    int deleted = 0;
-    // A missing folder is left missing, and there is nothing to lock.
-    if (takeWriteLock(false)) {
-        deleted = converter_.deleteAll();
-    }
+    beginWriting();
+    const DeleteResult result = session_.deleteAll();
     releaseWriteLockWhenCaptured();
-    const std::vector<Failure> failures = report_.failures();
-    std::string line = filesDeletedText(deleted);
+    const std::size_t before = result.failuresBefore;
+    const std::vector<Failure> failures = session_.report().failures();
+    std::string line = filesDeletedText(result.deleted);
     if (failures.size() > before) {
         line += "; " + failureText(failures[before]);
         if (failures.size() > before + 1) {
@@ -626,8 +456,8 @@ void MainDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 void MainDialog::updateCursor(QPoint clientPoint) {
-    if (handCursor && isOverPictureControl(clientPoint)) {
-        setCursor(*handCursor);
+    if (handCursor_ && isOverPictureControl(clientPoint)) {
+        setCursor(*handCursor_);
     } else {
         unsetCursor();
     }

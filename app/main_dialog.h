@@ -20,12 +20,10 @@
 
 #include "app/conversion.h"
 #include "app/dialog_settings.h"
+#include "app/session.h"
 #include "app/status_strip.h"
-#include "output/folder_lock.h"
 #include "output/text_pager.h"
-#include "picture/animated_picture.h"
 
-class QFileDialog;
 class QLabel;
 class QProcess;
 
@@ -60,19 +58,25 @@ public:
                         QWidget* parent = nullptr);
     ~MainDialog() override;
 
-    picture::AnimatedPicture pictureControl;
-    std::optional<QCursor> handCursor;  // absent when the cursor image failed to load
-    QIcon dialogIcon;
-    std::filesystem::path workDirectory;
-    std::filesystem::path sourceFolder;  // empty: no start-up conversion
+    // The run the dialog's commands drive: its picture model, report and
+    // output folder.
+    Session& session() { return session_; }
+    const Session& session() const { return session_; }
+    const QIcon& dialogIcon() const { return dialogIcon_; }
+    // Absent when the cursor image failed to load; the pointer then keeps
+    // the default shape over the picture.
+    const std::optional<QCursor>& handCursor() const { return handCursor_; }
+    void setHandCursor(std::optional<QCursor> cursor);
 
-    // Start-up, before the window is shown: check the source folder, lock,
-    // empty or create the output folder, then convert the source folder. A
-    // source that cannot be converted is refused with a message before
-    // anything is emptied. Either may run off the UI thread; progress is
-    // reported after every input (done, found).
-    void prepareOutputFolder();
-    void convertSourceFolder(std::function<void(int done, int found)> progress = {});
+    // What the dialog says of the start-up batch's steps, which run through
+    // the session before the window is shown, on the batch's thread (a
+    // message waits for the dialog's). A source that was refused, or files
+    // that stayed in the output folder, are named in one message; the
+    // conversion's count or first failure goes to the status line.
+    void startupPrepared(const CommandResult& prepared);
+    void startupConverted(const std::filesystem::path& sourceFolder, const CommandResult& converted);
+    // Once the batch is over, on the dialog's thread.
+    void startupEnded();
 
     // The handlers.
     void systemCommand(int commandId);  // About for 0x0010 to 0x001F
@@ -98,7 +102,7 @@ public:
     void showMessage(const QString& text);
 
     PictureView* pictureView() const;
-    const ConversionReport& report() const { return report_; }
+    const ConversionReport& report() const { return session_.report(); }
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -116,10 +120,11 @@ private:
     // Re-reads the status from any thread; the strip is updated on ours.
     void postStatusRefresh();
     void batchEnded(QProcess* process, int exitCode, bool crashed);
-    // Every command that writes the output folder holds its lock; one
-    // process must not take it twice, so a lock still held for an
-    // animation's capture is reused.
-    bool takeWriteLock(bool create);
+    // Every command that writes the output folder holds its lock, kept
+    // after the command for an animation's capture. A command starting
+    // stops the timer below: a message box's own event loop must not let
+    // go of the lock in the middle of the command.
+    void beginWriting();
     // Lets go of the lock once no animation's capture is pending; until
     // then the check comes back on a timer.
     void releaseWriteLockWhenCaptured();
@@ -128,39 +133,26 @@ private:
     void showFailuresSince(std::size_t before);
 
     std::unique_ptr<Ui::MainDialog> ui_;
+    std::optional<QCursor> handCursor_;
+    QIcon dialogIcon_;
     FileChooser fileChooser_;
     LinkOpener linkOpener_;
     MessageFunction messageFunction_;
-    // Set only while the start-up batch runs.
-    std::function<void(int, int)> progress_;
     DialogSettings settings_;
     CommandStatus status_;
     QLabel* statusStrip_ = nullptr;
     // Batch files still running; one that outlives the dialog is let go of
     // rather than killed, as a detached start always left it.
     std::vector<QProcess*> batchRuns_;
-    // Before the converter: let go of only after the converter has written
-    // the last frames of an animation as the dialog closes.
-    std::optional<output::FolderLock> writeLock_;
-    ConversionReport report_;
-    Converter converter_;
+    // After everything its messages and captures reach, so that it goes
+    // first: the last frames of an animation are written as the dialog
+    // closes, and the model's worker has ended before the view it posts to
+    // (a child widget) is gone.
+    Session session_;
     QTimer* lockReleaseTimer_;
-    bool startupRefused_ = false;
 };
 
-// The Add command's file-open dialog: four filters, BMP in force, the
-// initial name "Gifpic", one existing file.
-std::unique_ptr<QFileDialog> makeAddFileDialog(QWidget* parent);
-std::vector<std::filesystem::path> chooseFilesWithDialog(QWidget* parent);
-// Dropped files and folders as Add takes them: a folder gives the files in
-// it (not below it); everything sorted by name.
-std::vector<std::filesystem::path> filesToAdd(const std::vector<std::filesystem::path>& dropped);
 // An OK-only message box captioned with the application's name.
 void showMessageBox(QWidget* owner, const QString& text);
-// Starts the batch file in workDirectory without waiting for it: an
-// executable file directly, any other (or an executable that cannot start
-// by itself) through /bin/sh. Null when it did not start; the process has
-// no parent, and its finished() tells how it ended.
-QProcess* startBatchFile(const std::filesystem::path& batchFile, const std::filesystem::path& workDirectory);
 
 }  // namespace pelkora::app

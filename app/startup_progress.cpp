@@ -1,5 +1,6 @@
 #include "app/startup_progress.h"
 
+#include <optional>
 #include <thread>
 
 #include <QCloseEvent>
@@ -12,6 +13,7 @@
 
 #include "app/main_dialog.h"
 #include "app/resources.h"
+#include "app/session.h"
 #include "app/version.h"
 
 namespace pelkora::app {
@@ -46,7 +48,8 @@ void StartupProgress::closeEvent(QCloseEvent* event) {
     event->ignore();
 }
 
-bool runStartupBatch(MainDialog& dialog, std::chrono::milliseconds progressDelay) {
+bool runStartupBatch(MainDialog& dialog, const std::filesystem::path& sourceFolder,
+                     std::chrono::milliseconds progressDelay) {
     StartupProgress window;
     QEventLoop loop;
     QTimer showTimer;
@@ -58,18 +61,26 @@ bool runStartupBatch(MainDialog& dialog, std::chrono::milliseconds progressDelay
 
     // The worker reports through queued calls to the window, which lives
     // until after the worker has been joined.
-    std::thread worker([&dialog, &window, &loop] {
-        dialog.prepareOutputFolder();
-        dialog.convertSourceFolder([&window](int done, int found) {
-            QMetaObject::invokeMethod(
-                &window, [&window, done, found] { window.setProgress(done, found); }, Qt::QueuedConnection);
-        });
+    Session& session = dialog.session();
+    const std::optional<std::filesystem::path> source =
+        sourceFolder.empty() ? std::nullopt : std::optional<std::filesystem::path>(sourceFolder);
+    std::thread worker([&dialog, &session, &source, &window, &loop] {
+        const CommandResult prepared = session.prepareStartup(source);
+        dialog.startupPrepared(prepared);
+        if (source && !prepared.refused) {
+            const CommandResult converted = session.convertFolder(*source, [&window](int done, int found) {
+                QMetaObject::invokeMethod(
+                    &window, [&window, done, found] { window.setProgress(done, found); }, Qt::QueuedConnection);
+            });
+            dialog.startupConverted(*source, converted);
+        }
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
     showTimer.start(progressDelay);
     loop.exec();
     worker.join();
     showTimer.stop();
+    dialog.startupEnded();
 
     const bool shown = window.isVisible();
     window.hide();

@@ -5,6 +5,7 @@
 // without any window; the dialog itself appears only when the batch is done.
 
 #include <chrono>
+#include <filesystem>
 
 #include <QWidget>
 
@@ -39,10 +40,12 @@ private:
     int found_ = 0;
 };
 
-// Prepares the output folder and converts the dialog's source folder on a
-// worker thread while this thread keeps serving events; shows the progress
-// window once the batch has run for progressDelay. Returns when the batch is
-// done; true when the progress window was shown.
-bool runStartupBatch(MainDialog& dialog, std::chrono::milliseconds progressDelay = kProgressWindowDelay);
+// Prepares the output folder and converts sourceFolder (none when empty)
+// through the dialog's session on a worker thread, while this thread keeps
+// serving events; the dialog tells of each step. Shows the progress window
+// once the batch has run for progressDelay. Returns when the batch is done;
+// true when the progress window was shown.
+bool runStartupBatch(MainDialog& dialog, const std::filesystem::path& sourceFolder,
+                     std::chrono::milliseconds progressDelay = kProgressWindowDelay);
 
 }  // namespace pelkora::app

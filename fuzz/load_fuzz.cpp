@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     picture.setLimits(limits);
     picture.setRealtime(false);
     picture.setCaptureSink(encodeOnly);
-    if (picture.LoadMemory(data, size) == 1) {
+    if (picture.LoadMemory(data, size).ok()) {
         picture.ShowPicture();
         picture.WaitForPass();
         (void)picture.snapshot();

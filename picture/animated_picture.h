@@ -5,66 +5,43 @@
 // with its playlist line. It is not a widget: a view subscribes to the
 // callbacks below and paints snapshot(); headless, nobody does.
 //
-// Calling order: LoadFile, then ShowPicture once. Every LoadFile (and the
-// destructor) first completes the capture of an animation still in its pass,
-// so every frame of every animation reaches the package.
+// The work is the loader's (bytes to pictures), the player's (the worker)
+// and the stage's (composition and capture); this front keeps what the
+// last load left and the order of calls: LoadFile, then ShowPicture once.
+// Every load (and the destructor) first completes the capture of an
+// animation still in its pass, so every frame of every animation reaches
+// the package.
 
-#include <atomic>
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <QImage>
 
-#include "gif/gif_frame.h"
-#include "output/dob_writer.h"
-#include "output/output_options.h"
 #include "core/status.h"
+#include "output/output_options.h"
+#include "picture/frame_capture.h"
+#include "picture/picture_loader.h"
+#include "picture/player.h"
 
 namespace pelkora::picture {
 
-struct CaptureEvent {
-    std::filesystem::path dobPath;
-    Status status = Status::Ok;  // Ok, CannotWrite or CannotWriteIndex
-    std::vector<std::string> warnings;  // written, but perhaps not as meant
-    std::error_code cause;       // the system's reason for a failed write
+// What ShowPicture did.
+enum class Shown {
+    Nothing,    // no picture is loaded
+    Still,      // a still picture was drawn; its capture's outcome goes with it
+    Animation,  // the worker started the pass; its captures go to the listener
 };
 
-struct ViewCallbacks {
-    // May fire on the worker thread; a view must re-post to its own thread.
-    std::function<void(int width, int height)> resized;
-    std::function<void()> repaint;
-};
+struct ShowResult {
+    Shown shown = Shown::Nothing;
+    Outcome outcome;  // the still picture's write; EmptySurface when nothing is loaded
 
-// Where a capture goes; writeDobFile by default. Called on the capturing
-// thread, one call at a time per control. A sink may return a bare Status.
-using CaptureSink = std::function<Outcome(const output::DobTarget&, const output::PixelView&)>;
-
-// What one load may ask of memory. A small GIF can announce gigabytes
-// (LZW expands up to about 2700:1), so every size is checked before it is
-// allocated.
-struct LoadLimits {
-    std::uint64_t fileBytes = std::uint64_t{1} << 30;     // the file read whole
-    std::uint64_t surfaceBytes = std::uint64_t{256} << 20;  // 4 bytes a pixel
-    std::uint64_t frameBytes = std::uint64_t{1} << 30;    // all decoded frames together, records included
-};
-
-// One decoded frame of an animation, kept at its own rectangle's size.
-struct FrameRecord {
-    QImage picture;  // ARGB32 premultiplied; transparent pixels have alpha 0
-    int width = 0;
-    int height = 0;
-    int left = 0;
-    int top = 0;
-    int delay = -1;  // hundredths of a second, -1 without a graphic control extension
-    int disposal = 0;
+    bool stillWritten() const { return shown == Shown::Still && outcome.ok(); }
 };
 
 class AnimatedPicture {
@@ -75,15 +52,16 @@ public:
     AnimatedPicture(const AnimatedPicture&) = delete;
     AnimatedPicture& operator=(const AnimatedPicture&) = delete;
 
-    // 1 when the file was read, decoded and its surface prepared; else 0,
-    // with the reason in lastStatus().
-    int LoadFile(const std::filesystem::path& path);
+    // Reads, decodes and prepares the surface. A file that cannot be read
+    // leaves the picture before it in place; a failed decode leaves none.
+    LoadOutcome LoadFile(const std::filesystem::path& path);
     // The same as LoadFile after the file has been read; the bytes stay the
-    // caller's and are not used after the call.
-    int LoadMemory(const std::uint8_t* data, std::size_t size);
-    // 1 when a still picture was drawn and captured; 0 otherwise (an
-    // animation starts its worker and returns 0).
-    int ShowPicture();
+    // caller's and are not used after the call. The base name stays.
+    LoadOutcome LoadMemory(const std::uint8_t* data, std::size_t size);
+    // The same for what the loader made elsewhere (another thread, say).
+    LoadOutcome LoadDecoded(LoadResult loaded);
+    // Draws and captures a still picture, or starts an animation's pass.
+    ShowResult ShowPicture();
     // Ends the worker at once (it wakes from its wait) and joins it: frames
     // not yet drawn are not captured. To keep them, use CompletePass.
     void StopPlayback();
@@ -111,6 +89,7 @@ public:
     // Set these while no worker runs (before a load).
     void setCaptureSink(CaptureSink sink);
     void setLimits(const LoadLimits& limits);
+    const LoadLimits& limits() const;
     // How captures are written: full frames, dither, fit. Set while no
     // worker runs; the defaults write what was always written.
     void setOutputOptions(const output::OutputOptions& options);
@@ -120,11 +99,6 @@ public:
     QImage snapshot() const;
     int pictureWidth() const;
     int pictureHeight() const;
-    Status lastStatus() const;
-    // lastStatus() in words, with the decoder's own reason where it gave one.
-    std::string lastReason() const;
-    // What the decoder said during the last load that did not stop it.
-    const std::vector<std::string>& loadMessages() const;
     // After a load: the names of the DOB files that ShowPicture will write,
     // in the order it writes them.
     std::vector<std::string> plannedOutputNames() const;
@@ -136,83 +110,26 @@ public:
     const std::filesystem::path& outputDirectory() const;
 
 private:
-    // A still picture (or a one-frame GIF) and where it lands on the surface.
-    struct StillPicture {
-        QImage image;
-        int left = 0;
-        int top = 0;
-    };
-
-    // Loading (animated_picture.cpp).
     void BeginLoad();
-    int LoadBytes(const std::uint8_t* data, std::size_t size);
-    void RememberBaseName(const std::filesystem::path& path);
-    Status LoadGif(const std::uint8_t* data, std::size_t size);
-    Status LoadOtherPicture(const std::uint8_t* data, std::size_t size);
-    Status ExtractFrames(const std::uint8_t* data, std::size_t size, const std::vector<gif::GifFrame>& walked);
-    Status PrepareSurface(int width, int height);
+    // Takes what a load made, after BeginLoad.
+    LoadOutcome Install(LoadResult loaded);
     void Reset();
-    int fail(Status status);
+    CapturePlan planOf() const;
 
-    // Playback and capture (playback.cpp).
-    void PlaybackThreadMain();
-    void PlayFrames();
-    void DrawFrame(const FrameRecord& frame);
-    void SaveBackground(const FrameRecord& frame);
-    void ApplyDisposal(const FrameRecord& frame);
-    // false when a stop ended the wait.
-    bool WaitFrameDelay(const FrameRecord& frame);
-    bool stopRequested();
-    void FinishPass();
-    void CaptureRect(int left, int top, int width, int height, const std::filesystem::path& capturePath,
-                     output::PlaylistLineForm form);
-    QImage fitCapture(const QImage& capture, int left, int top) const;
-    std::filesystem::path stillCapturePath() const;
-    std::filesystem::path frameCapturePath(int frameNumber) const;
-    void fireRepaint() const;
-    void joinWorker();
+    LoadLimits limits_;
+    FrameCapture stage_;
+    Player player_;  // draws on stage_, so it goes first
 
-    // State of the control. Loading touches it only while no worker runs.
+    // What the last load left.
     int pictureWidth_ = 0;
     int pictureHeight_ = 0;
-    std::uint32_t backgroundColor_ = 0xFFFFFF;
-    int currentFrame_ = 0;  // the worker's while it runs
     bool isGif_ = false;
     bool isInitialized_ = false;
     std::string baseName_;
     int frameDisplayTime_ = 0;
-    std::filesystem::path workDirectory_;
-    std::filesystem::path outputDirectory_;
-    std::optional<StillPicture> picture_;
-    std::vector<FrameRecord> frames_;
-    Status lastStatus_ = Status::Ok;
-    std::string lastDetail_;
-    std::vector<std::string> loadMessages_;
-    LoadLimits limits_;
-    output::OutputOptions outputOptions_;
-
-    // The memory image (memoryDC) and the saved area under a disposal-3
-    // frame; drawn by the worker, copied by snapshot() on the UI thread.
-    mutable std::mutex drawMutex_;
-    QImage memoryImage_;
-    std::optional<QImage> backgroundImage_;
-
-    // Stop requests and the waits between frames (exitEvent).
-    std::mutex controlMutex_;
-    std::condition_variable exitEvent_;
-    bool exitFlag_ = false;
-    bool hurry_ = false;  // compose the rest of the pass without waits
-    std::atomic<bool> isPlaying_{false};
-    std::atomic<bool> realtime_{true};
-    std::thread worker_;
-
-    // A capture in flight holds this lock, so EndCapture waits it out.
-    std::mutex captureMutex_;
-    bool captureEnabled_ = true;
-
-    ViewCallbacks view_;
-    std::function<void(const CaptureEvent&)> captureListener_;
-    CaptureSink captureSink_;
+    std::optional<StillPicture> still_;
+    int frameCount_ = 0;
+    std::vector<std::string> plannedNames_;
 };
 
 }  // namespace pelkora::picture

@@ -11,35 +11,59 @@ namespace pelkora::picture {
 namespace {
 
 // Qt's handler is one function for the whole process and takes no context
-// of ours, so the collector in charge has to be found from here. Only the
-// thread that installed it is collected; other threads' messages pass on.
-std::atomic<DecoderMessages*> activeCollector{nullptr};
+// of ours, so the collector in charge has to be found from here: each
+// thread has its own, and messages of a thread without one pass on.
+thread_local DecoderMessages* threadCollector = nullptr;
+
+// Installed while any collector lives, and handed back by the last one.
+struct HandlerInstall {
+    std::mutex mutex;
+    int collectors = 0;
+    QtMessageHandler previous = nullptr;
+};
+
+HandlerInstall& handlerInstall()
+{
+    static HandlerInstall install;
+    return install;
+}
+
+std::mutex& standardErrorMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
 
 }  // namespace
 
-DecoderMessages::DecoderMessages()
-    : thread_(std::this_thread::get_id()), outer_(activeCollector.exchange(this))
+DecoderMessages::DecoderMessages() : outer_(threadCollector)
 {
-    previous_ = qInstallMessageHandler(&DecoderMessages::handle);
+    threadCollector = this;
+    HandlerInstall& install = handlerInstall();
+    std::lock_guard lock(install.mutex);
+    if (install.collectors++ == 0)
+        install.previous = qInstallMessageHandler(&DecoderMessages::handle);
 }
 
 void DecoderMessages::holdStandardError()
 {
     if (heldStandardError_ != nullptr)
         return;
+    std::unique_lock held(standardErrorMutex());
     std::fflush(stderr);
-    std::FILE* held = std::tmpfile();
-    if (held == nullptr)
+    std::FILE* file = std::tmpfile();
+    if (file == nullptr)
         return;
     const int saved = ::dup(STDERR_FILENO);
-    if (saved < 0 || ::dup2(::fileno(held), STDERR_FILENO) < 0) {
+    if (saved < 0 || ::dup2(::fileno(file), STDERR_FILENO) < 0) {
         if (saved >= 0)
             ::close(saved);
-        std::fclose(held);
+        std::fclose(file);
         return;
     }
     savedStandardError_ = saved;
-    heldStandardError_ = held;
+    heldStandardError_ = file;
+    standardErrorHeld_ = std::move(held);
 }
 
 void DecoderMessages::releaseStandardError()
@@ -50,6 +74,7 @@ void DecoderMessages::releaseStandardError()
     ::dup2(savedStandardError_, STDERR_FILENO);
     ::close(savedStandardError_);
     savedStandardError_ = -1;
+    standardErrorHeld_ = {};
     // What was said, a line a message, within a bound: a decoder that
     // chatters endlessly must not fill memory.
     constexpr std::size_t kMostKept = 16;
@@ -67,8 +92,11 @@ void DecoderMessages::releaseStandardError()
 DecoderMessages::~DecoderMessages()
 {
     releaseStandardError();
-    qInstallMessageHandler(previous_);
-    activeCollector.store(outer_);
+    threadCollector = outer_;
+    HandlerInstall& install = handlerInstall();
+    std::lock_guard lock(install.mutex);
+    if (--install.collectors == 0)
+        qInstallMessageHandler(install.previous);
 }
 
 std::vector<std::string> DecoderMessages::take()
@@ -81,8 +109,7 @@ std::vector<std::string> DecoderMessages::take()
 
 void DecoderMessages::handle(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
-    DecoderMessages* collector = activeCollector.load();
-    if (collector != nullptr && collector->thread_ == std::this_thread::get_id() && type != QtFatalMsg) {
+    if (DecoderMessages* collector = threadCollector; collector != nullptr && type != QtFatalMsg) {
         std::string line = text.simplified().toStdString();
         if (!line.empty())
             collector->messages_.push_back(std::move(line));
@@ -90,7 +117,12 @@ void DecoderMessages::handle(QtMsgType type, const QMessageLogContext& context, 
     }
     // Not ours: to whoever handled messages before (Qt hands back its own
     // default when nobody did).
-    QtMessageHandler next = collector != nullptr ? collector->previous_ : nullptr;
+    QtMessageHandler next = nullptr;
+    {
+        HandlerInstall& install = handlerInstall();
+        std::lock_guard lock(install.mutex);
+        next = install.previous;
+    }
     if (next != nullptr)
         next(type, context, text);
     else

@@ -1,13 +1,13 @@
 #pragma once
 // What Qt's picture plugins say while they decode (libpng's warnings and
-// errors arrive as Qt messages) is collected here for the one decode that
-// runs on this thread, so that it reaches the user through the program's own
-// reporting, with the file's name, instead of raw on the terminal.
+// errors arrive as Qt messages) is collected here for the decode that runs
+// on this thread, so that it reaches the user through the program's own
+// reporting, with the file's name, instead of raw on the terminal. Several
+// threads may decode at once, each with its own collector.
 
-#include <atomic>
 #include <cstdio>
+#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <QtGlobal>
@@ -19,7 +19,8 @@ public:
     DecoderMessages();
     // libpng reports its errors by writing to the standard error stream
     // itself, past Qt's handler; while such a decode runs, that stream is
-    // put aside into a file of ours and read back as messages.
+    // put aside into a file of ours and read back as messages. The stream is
+    // the process's: one decode at a time holds it, the others wait.
     void holdStandardError();
     ~DecoderMessages();
     DecoderMessages(const DecoderMessages&) = delete;
@@ -32,9 +33,8 @@ private:
     static void handle(QtMsgType type, const QMessageLogContext& context, const QString& text);
 
     std::vector<std::string> messages_;
-    std::thread::id thread_;
-    QtMessageHandler previous_ = nullptr;
-    DecoderMessages* outer_ = nullptr;
+    DecoderMessages* outer_ = nullptr;  // the collector this one stands in for on its thread
+    std::unique_lock<std::mutex> standardErrorHeld_;
     int savedStandardError_ = -1;
     std::FILE* heldStandardError_ = nullptr;
 

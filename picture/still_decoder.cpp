@@ -8,6 +8,7 @@
 #include <QImageReader>
 
 #include "gif/gif_scanner.h"
+#include "picture/bmp_decoder.h"
 #include "picture/decoder_messages.h"
 #include "picture/pixel_bytes.h"
 
@@ -219,9 +220,13 @@ DecodedStill DecodeStillQuietly(const std::uint8_t* data, std::size_t size, std:
         messages.holdStandardError();
     if (format == nullptr || size > static_cast<std::size_t>(std::numeric_limits<int>::max()))
         return result;
-    if (std::strcmp(format, "bmp") == 0 && !bmpHoldsItsPixels(data, size)) {
-        result.reason = "the file is shorter than the rows its header announces";
-        return result;
+    if (std::strcmp(format, "bmp") == 0) {
+        if (!bmpHoldsItsPixels(data, size)) {
+            result.reason = "the file is shorter than the rows its header announces";
+            return result;
+        }
+        if (auto direct = DecodeBmp(data, size, surfaceBytes, underneath))
+            return std::move(*direct);
     }
     // The bytes are only read during this call, so no copy is needed.
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));

@@ -6,9 +6,7 @@
 #include <string>
 #include <vector>
 
-#include <QClipboard>
 #include <QContextMenuEvent>
-#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QKeyEvent>
@@ -19,9 +17,6 @@
 #include <QPushButton>
 
 #include <gtest/gtest.h>
-
-#include <QComboBox>
-#include <QFileSystemModel>
 
 #include "app/main_dialog.h"
 #include "app/picture_view.h"
@@ -43,7 +38,7 @@ class DialogCommands : public ::testing::Test {
 protected:
     DialogCommands() : dialog(work.path()) {
         fs::create_directories(work / "adv");
-        dialog.pictureControl.setRealtime(false);
+        dialog.session().picture().setRealtime(false);
         dialog.setMessageFunction([this](QWidget* owner, const QString& text) {
             EXPECT_EQ(owner, &dialog);
             messages.push_back(text.toStdString());
@@ -57,7 +52,7 @@ protected:
     void addFile(const fs::path& path) {
         dialog.setFileChooser([path](QWidget*) { return std::vector<fs::path>{path}; });
         dialog.addFile();
-        dialog.pictureControl.WaitForPass();
+        dialog.session().picture().WaitForPass();
     }
 
     std::string playlist() const { return TempDir::read(work / "adv" / "advertising.index"); }
@@ -171,80 +166,6 @@ TEST(DialogAddFile, FileDialogOffersEveryPictureFormatWithBmpInForce) {
     EXPECT_TRUE(oneExistingFile);
     EXPECT_FALSE(caseSensitive);
     EXPECT_FALSE(fs::exists(work / "adv"));
-}
-
-TEST(AddFileDialog, AllFilesListsNamesWithoutADot) {
-    const auto files = makeAddFileDialog(nullptr);
-    auto* types = files->findChild<QComboBox*>("fileTypeCombo");
-    auto* model = files->findChild<QFileSystemModel*>();
-    ASSERT_NE(types, nullptr);
-    ASSERT_NE(model, nullptr);
-    EXPECT_EQ(model->nameFilters(), QStringList{"*.bmp"});
-    const int last = types->count() - 1;
-    types->setCurrentIndex(last);
-    emit types->activated(last);
-    EXPECT_EQ(model->nameFilters(), QStringList{"*"});
-    types->setCurrentIndex(last - 1);
-    emit types->activated(last - 1);
-    EXPECT_EQ(model->nameFilters(), QStringList{"*.txt"});
-}
-
-// Put into the name field as a person does: a name key by key, a whole
-// path pasted at once.
-void typeName(QFileDialog& files, const QString& text) {
-    auto* name = files.findChild<QLineEdit*>("fileNameEdit");
-    ASSERT_NE(name, nullptr);
-    name->clear();
-    if (text.startsWith('/')) {
-        QKeyEvent paste(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier);
-        QApplication::clipboard()->setText(text);
-        QApplication::sendEvent(name, &paste);
-    } else {
-        for (const QChar c : text) {
-            QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(name, &key);
-        }
-    }
-}
-
-TEST(AddFileDialog, ATypedNameOfAnExistingFileIsTakenWithoutTheSuffix) {
-    TempDir folder;
-    const fs::path notes = folder.write("notes", "A text without an extension.");
-    struct Case {
-        const char* name;
-        QString typed;
-        bool accepted;
-    };
-    const std::vector<Case> cases = {
-        {"name in the folder", "notes", true},
-        {"whole path", toQString(notes), true},
-        {"missing name", "missing", false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const auto files = makeAddFileDialog(nullptr);
-        files->setDirectory(toQString(folder.path()));
-        files->selectNameFilter(files->nameFilters().back());
-        files->show();
-        typeName(*files, c.typed);
-        auto* buttons = files->findChild<QDialogButtonBox*>("buttonBox");
-        ASSERT_NE(buttons, nullptr);
-        EXPECT_EQ(buttons->button(QDialogButtonBox::Open)->isEnabled(), c.accepted);
-        QString warning;
-        ModalAnswerer answerer([&](QWidget* modal) {
-            if (auto* box = qobject_cast<QMessageBox*>(modal)) warning = box->text();
-        });
-        // Enter in the name field, as a person confirms.
-        QMetaObject::invokeMethod(files.get(), "accept");
-        testing::waitUntil([&] { return c.accepted || answerer.count() > 0; }, std::chrono::milliseconds(10000));
-        EXPECT_EQ(files->result() == QDialog::Accepted, c.accepted);
-        if (c.accepted) {
-            EXPECT_EQ(files->selectedFiles(), QStringList{toQString(notes)});
-        } else {
-            // Other names still get the suffix before they are looked for.
-            EXPECT_TRUE(warning.startsWith("missing.Select Picture")) << warning.toStdString();
-        }
-    }
 }
 
 TEST_F(DialogCommands, AddDrawsAStillPictureAndWritesItBeforeReturning) {
@@ -408,7 +329,7 @@ TEST_F(DialogCommands, PressesInsideThePictureOpenTheLinkAndTheCursorFollows) {
 }
 
 TEST_F(DialogCommands, WithoutItsCursorThePictureShowsTheDefaultOne) {
-    dialog.handCursor.reset();
+    dialog.setHandCursor(std::nullopt);
     const QPoint inside = dialog.pictureView()->geometry().center();
     QMouseEvent move(QEvent::MouseMove, inside, dialog.mapToGlobal(inside), Qt::NoButton, Qt::NoButton,
                      Qt::NoModifier);

@@ -1,7 +1,6 @@
 // Start-up: the output folder is made ready and the source folder converted
 // before the dialog is shown; a long batch shows its progress first.
 
-#include <atomic>
 #include <string>
 #include <vector>
 
@@ -49,12 +48,10 @@ TEST_P(StartupBatch, ConvertsBeforeTheWindowShows) {
     work.write("stray.bmp", "not converted");
 
     MainDialog dialog(work.path());
-    if (c.sourceFolder) dialog.sourceFolder = folder;
-    std::vector<bool> visibleDuringBatch;
     std::vector<std::string> messages;
     dialog.setMessageFunction([&](QWidget*, const QString& text) { messages.push_back(text.toStdString()); });
 
-    runStartupBatch(dialog);
+    runStartupBatch(dialog, c.sourceFolder ? folder : fs::path());
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(fileNames(work / "adv"), c.expected);
     EXPECT_TRUE(fs::is_directory(work / "adv" / "nested"));
@@ -79,7 +76,7 @@ TEST(StartupBatchOutput, MissingOutputFolderIsCreated) {
     MainDialog dialog(work.path());
     std::vector<std::string> messages;
     dialog.setMessageFunction([&](QWidget*, const QString& text) { messages.push_back(text.toStdString()); });
-    runStartupBatch(dialog);
+    runStartupBatch(dialog, fs::path());
     EXPECT_TRUE(fs::is_directory(work / "adv"));
     EXPECT_TRUE(fileNames(work / "adv").empty());
     EXPECT_TRUE(messages.empty());
@@ -107,10 +104,9 @@ TEST(StartupBatchOutput, ASourceThatCannotBeConvertedIsRefusedAndNothingEmptied)
         work.write("adv/advertising.index", "old.dob,3000\n\n");
         work.write("plain.txt", "x");
         MainDialog dialog(work.path());
-        dialog.sourceFolder = work / c.source;
         std::vector<std::string> messages;
         dialog.setMessageFunction([&](QWidget*, const QString& text) { messages.push_back(text.toStdString()); });
-        runStartupBatch(dialog);
+        runStartupBatch(dialog, work / c.source);
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_NE(messages.front().find(c.reason), std::string::npos) << messages.front();
         EXPECT_NE(messages.front().find(c.source), std::string::npos) << messages.front();
@@ -125,32 +121,43 @@ TEST(StartupBatchProgress, ALongBatchShowsItsProgressBeforeTheDialog) {
     for (int i = 0; i < 3; ++i) {
         testing::writeBmp(sources, std::string("p").append(std::to_string(i)).append(".bmp"), 2, 2);
     }
+    // Texts come after the pictures; this one's message holds the batch
+    // until the window is up, however fast the pictures went.
+    fs::create_symlink(sources / "nowhere", sources / "gone.txt");
     MainDialog dialog(work.path());
-    dialog.sourceFolder = sources.path();
 
-    // With no delay the window is up while the batch still runs (each
-    // picture is followed by its pause).
-    std::atomic<int> windowsSeen{0};
-    QTimer watcher;
-    QObject::connect(&watcher, &QTimer::timeout, [&] {
+    auto visibleProgress = []() -> StartupProgress* {
         for (QWidget* window : QApplication::topLevelWidgets()) {
             if (auto* progress = qobject_cast<StartupProgress*>(window); progress && progress->isVisible()) {
-                ++windowsSeen;
-                EXPECT_FALSE(dialog.isVisible());
-                EXPECT_NE(progress->windowTitle(), QStringLiteral("Pelkora"));
-                EXPECT_LE(progress->done(), progress->found());
+                return progress;
             }
         }
+        return nullptr;
+    };
+    int windowsSeen = 0;
+    dialog.setMessageFunction([&](QWidget*, const QString&) {
+        testing::waitUntil([&] {
+            const StartupProgress* progress = visibleProgress();
+            return progress != nullptr && progress->done() == 3;
+        });
+        if (StartupProgress* progress = visibleProgress()) {
+            ++windowsSeen;
+            EXPECT_FALSE(dialog.isVisible());
+            EXPECT_NE(progress->windowTitle(), QStringLiteral("Pelkora"));
+            // Three pictures done of the four inputs found.
+            EXPECT_EQ(progress->done(), 3);
+            EXPECT_EQ(progress->found(), 4);
+        }
     });
-    watcher.start(5);
-    EXPECT_TRUE(runStartupBatch(dialog, std::chrono::milliseconds(0)));
-    watcher.stop();
-    EXPECT_GT(windowsSeen.load(), 0);
+    // With no delay the window is up while the batch still runs.
+    EXPECT_TRUE(runStartupBatch(dialog, sources.path(), std::chrono::milliseconds(0)));
+    EXPECT_EQ(windowsSeen, 1);
+    EXPECT_EQ(visibleProgress(), nullptr);
     EXPECT_EQ(fileNames(work / "adv").size(), 4u);
 
     // A batch quicker than the delay shows nothing.
     MainDialog quick(work.path());
-    EXPECT_FALSE(runStartupBatch(quick, std::chrono::milliseconds(60000)));
+    EXPECT_FALSE(runStartupBatch(quick, fs::path(), std::chrono::milliseconds(60000)));
 }
 
 TEST(StartupBatchMessages, ATextThatCannotBeOpenedIsReportedOnTheUiThread) {
@@ -159,14 +166,13 @@ TEST(StartupBatchMessages, ATextThatCannotBeOpenedIsReportedOnTheUiThread) {
     // Listed like any text, but there is nothing behind the name.
     fs::create_symlink(sources / "nowhere", sources / "gone.txt");
     MainDialog dialog(work.path());
-    dialog.sourceFolder = sources.path();
     std::vector<std::string> messages;
     bool onUiThread = true;
     dialog.setMessageFunction([&](QWidget* owner, const QString& text) {
         onUiThread = onUiThread && QThread::currentThread() == dialog.thread() && owner == &dialog;
         messages.push_back(text.toStdString());
     });
-    runStartupBatch(dialog);
+    runStartupBatch(dialog, sources.path());
     EXPECT_TRUE(onUiThread);
     EXPECT_EQ(messages, std::vector<std::string>{"Cant find file!"});
     EXPECT_EQ(fileNames(work / "adv"), std::set<std::string>{});

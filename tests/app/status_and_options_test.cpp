@@ -36,7 +36,7 @@ protected:
         saveDialogSettings({});
         fs::create_directories(work / "adv");
         dialog = std::make_unique<MainDialog>(work.path());
-        dialog->pictureControl.setRealtime(false);
+        dialog->session().picture().setRealtime(false);
         dialog->setMessageFunction([this](QWidget*, const QString& text) { messages.push_back(text.toStdString()); });
     }
     ~DialogStatus() override { saveDialogSettings({}); }
@@ -44,7 +44,7 @@ protected:
     void add(const std::vector<fs::path>& files) {
         dialog->setFileChooser([files](QWidget*) { return files; });
         dialog->addFile();
-        dialog->pictureControl.WaitForPass();
+        dialog->session().picture().WaitForPass();
     }
     // The strip as shown, once what the command posted has arrived.
     std::string strip() {
@@ -165,7 +165,7 @@ TEST_F(DialogStatus, DroppedFilesAndFoldersAreAddedInSortedOrder) {
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(dialog.get(), &drop);
-    dialog->pictureControl.WaitForPass();
+    dialog->session().picture().WaitForPass();
     EXPECT_EQ(testing::playlistOf(work.path()), "c.dob,3000\n\nm.dob,3000\n\nz.dob,3000\n\n");
     EXPECT_EQ(strip(), "z.dob written");
 
@@ -265,7 +265,7 @@ TEST_F(DialogStatus, DeviceViewShowsEachWrittenFrameInTheDeviceGreys) {
 
     // An animation: the view follows every frame written.
     std::vector<QImage> seen;
-    dialog->pictureControl.setRealtime(true);
+    dialog->session().picture().setRealtime(true);
     const fs::path anim = gif("steps.gif", 3);
     dialog->setFileChooser([anim](QWidget*) { return std::vector<fs::path>{anim}; });
     dialog->addFile();
@@ -274,7 +274,7 @@ TEST_F(DialogStatus, DeviceViewShowsEachWrittenFrameInTheDeviceGreys) {
         if (seen.empty() || seen.back() != now) seen.push_back(now);
         return dialog->statusLine() == "steps: 3 frames written" && seen.size() >= 3;
     });
-    dialog->pictureControl.WaitForPass();
+    dialog->session().picture().WaitForPass();
     EXPECT_EQ(dialog->statusLine().toStdString(), "steps: 3 frames written");
     EXPECT_GE(seen.size(), 3u);
 }

@@ -183,13 +183,13 @@ void expectSixteenColours(const QImage& image) {
 TEST(DialogResources, IconHasBothSizesInSixteenColours) {
     TempDir work;
     MainDialog dialog(work.path());
-    ASSERT_FALSE(dialog.dialogIcon.isNull());
-    const QList<QSize> sizes = dialog.dialogIcon.availableSizes();
+    ASSERT_FALSE(dialog.dialogIcon().isNull());
+    const QList<QSize> sizes = dialog.dialogIcon().availableSizes();
     EXPECT_TRUE(sizes.contains(QSize(32, 32)));
     EXPECT_TRUE(sizes.contains(QSize(16, 16)));
     for (int side : {32, 16}) {
         SCOPED_TRACE(side);
-        const QImage image = dialog.dialogIcon.pixmap(QSize(side, side)).toImage();
+        const QImage image = dialog.dialogIcon().pixmap(QSize(side, side)).toImage();
         EXPECT_EQ(image.size(), QSize(side, side));
         expectSixteenColours(image);
     }
@@ -199,10 +199,10 @@ TEST(DialogResources, IconHasBothSizesInSixteenColours) {
 TEST(DialogResources, HandCursorIsOursWithItsHotSpot) {
     TempDir work;
     MainDialog dialog(work.path());
-    ASSERT_TRUE(dialog.handCursor.has_value());
-    EXPECT_EQ(dialog.handCursor->shape(), Qt::BitmapCursor);
-    EXPECT_EQ(dialog.handCursor->hotSpot(), QPoint(12, 1));
-    const QImage image = dialog.handCursor->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+    ASSERT_TRUE(dialog.handCursor().has_value());
+    EXPECT_EQ(dialog.handCursor()->shape(), Qt::BitmapCursor);
+    EXPECT_EQ(dialog.handCursor()->hotSpot(), QPoint(12, 1));
+    const QImage image = dialog.handCursor()->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
     EXPECT_EQ(image.size(), QSize(32, 32));
     expectSixteenColours(image);
     // The hot spot is the finger's tip: opaque there, nothing above it.

@@ -43,8 +43,9 @@ protected:
     void play(const std::string& name, const Bytes& bytes)
     {
         const auto file = dir.write(name, std::string(bytes.begin(), bytes.end()));
-        ASSERT_EQ(picture.LoadFile(file), 1) << statusText(picture.lastStatus());
-        picture.ShowPicture();
+        const LoadOutcome loaded = picture.LoadFile(file);
+        ASSERT_TRUE(loaded.ok()) << loaded.reason();
+        shown = picture.ShowPicture();
         picture.WaitForPass();
     }
     std::vector<int> greys(const std::string& dobName, std::size_t pixels) const
@@ -56,6 +57,7 @@ protected:
     TempDir dir;
     std::filesystem::path work = makeWorkDirectory(dir);
     AnimatedPicture picture{work};
+    ShowResult shown;  // what the last play() showed
     std::mutex mutex;
     std::vector<CaptureEvent> events;
 };
@@ -148,8 +150,8 @@ TEST_F(Composition, DottedNamesReplacedInTheFileNameOnly)
         const Bytes b = makeGif(1, 1, kPalette, {solidFrame(0, 0, 1, 1, kB)});
         return std::string(b.begin(), b.end());
     }());
-    ASSERT_EQ(inDotted.LoadFile(file), 1);
-    EXPECT_EQ(inDotted.ShowPicture(), 1);
+    ASSERT_TRUE(inDotted.LoadFile(file).ok());
+    EXPECT_TRUE(inDotted.ShowPicture().stillWritten());
     EXPECT_TRUE(std::filesystem::exists(dotted / "adv" / "logo.dob"));
     EXPECT_EQ(playlistOf(dotted), "logo.dob,3000\n\n");
 }
@@ -171,7 +173,8 @@ TEST_F(Composition, OneDecodableFrameIsAStillPicture)
                           .bytes();
     play("one.gif", gif);
     EXPECT_EQ(picture.CountAnimationFrames(), 0);
-    EXPECT_EQ(picture.lastStatus(), Status::Ok);
+    EXPECT_EQ(shown.shown, Shown::Still);
+    EXPECT_EQ(shown.outcome.status, Status::Ok);
     std::vector<int> expected(9, 0);
     expected[4] = greyOfRgb(0x7A9FC4);  // entry 1 of the builder's colour table
     EXPECT_EQ(greys("one.dob", 9), expected);
@@ -183,7 +186,8 @@ TEST_F(Composition, DobThatCannotBeCreatedGetsNoLine)
     std::filesystem::create_directories(work / "adv" / "logo.dob");
     std::filesystem::create_directories(work / "adv" / "anim-02.dob");
     play("logo.gif", makeGif(1, 1, kPalette, {solidFrame(0, 0, 1, 1, kB)}));
-    EXPECT_EQ(picture.lastStatus(), Status::CannotWrite);
+    EXPECT_EQ(shown.shown, Shown::Still);
+    EXPECT_EQ(shown.outcome.status, Status::CannotWrite);
     play("anim.gif", makeGif(1, 1, kPalette,
                              {solidFrame(0, 0, 1, 1, kB), solidFrame(0, 0, 1, 1, kW), solidFrame(0, 0, 1, 1, kB)}));
     EXPECT_EQ(playlistOf(work), "anim-01.dob,500\nanim-03.dob,1500\n\n");
@@ -214,7 +218,7 @@ TEST_F(Composition, LongNamesAndPaths)
     longPicture.setRealtime(false);
     const std::string name(240, 'n');
     const Bytes gif = makeGif(1, 1, kPalette, {solidFrame(0, 0, 1, 1, kB), solidFrame(0, 0, 1, 1, kW)});
-    ASSERT_EQ(longPicture.LoadFile(deep.write(name + ".gif", std::string(gif.begin(), gif.end()))), 1);
+    ASSERT_TRUE(longPicture.LoadFile(deep.write(name + ".gif", std::string(gif.begin(), gif.end()))).ok());
     longPicture.ShowPicture();
     longPicture.WaitForPass();
     EXPECT_TRUE(std::filesystem::exists(folder / "adv" / (name + "-02.dob")));

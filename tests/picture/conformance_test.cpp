@@ -123,20 +123,20 @@ bool checkCase(const std::string& name)
     const auto work = makeWorkDirectory(dir);
     AnimatedPicture picture(work);
     picture.setRealtime(false);
-    const int loaded = picture.LoadFile(input);
+    const LoadOutcome loaded = picture.LoadFile(input);
     picture.ShowPicture();
     picture.WaitForPass();
 
     const auto expectedFrames = splitList(config.count("frames") ? config.at("frames") : "");
     if (expectedFrames.empty() || kNotCompared.count(name)) return false;
-    EXPECT_EQ(loaded, 1) << statusText(picture.lastStatus());
+    EXPECT_TRUE(loaded.ok()) << loaded.reason();
     const int width = std::stoi(config.at("width"));
     const int height = std::stoi(config.at("height"));
     const int animated = picture.CountAnimationFrames();
     const std::size_t written = animated == 0 ? 1u : static_cast<std::size_t>(animated);
     EXPECT_EQ(written, expectedFrames.size());
     const std::vector<Rect> rects = animated == 0 ? std::vector<Rect>{{0, 0, width, height}} : frameRects(gif);
-    if (loaded != 1 || written != expectedFrames.size() || rects.size() != written) return false;
+    if (!loaded.ok() || written != expectedFrames.size() || rects.size() != written) return false;
     const std::string base = input.stem().string();
     for (std::size_t k = 0; k < expectedFrames.size(); ++k) {
         const std::string rgba = TempDir::read(kSuite / conf[expectedFrames[k]].at("pixels"));

@@ -72,11 +72,12 @@ TEST_F(Loading, BmpVariantsDecodeToTheirPixels)
         const std::string name = "bmp" + std::to_string(++n);
         const auto file = write(name + ".bmp", makeBmp(c.width, c.height, pixels, c.depth, c.topDown));
         SCOPED_TRACE(name);
-        ASSERT_EQ(picture.LoadFile(file), 1) << statusText(picture.lastStatus());
+        const LoadOutcome loaded = picture.LoadFile(file);
+        ASSERT_TRUE(loaded.ok()) << loaded.reason();
         EXPECT_FALSE(picture.isGif());
         EXPECT_EQ(picture.pictureWidth(), c.width);
         EXPECT_EQ(picture.pictureHeight(), c.height);
-        EXPECT_EQ(picture.ShowPicture(), 1);
+        EXPECT_TRUE(picture.ShowPicture().stillWritten());
         const auto dob = readDob(work / "adv" / (name + ".dob"), pixels.size());
         ASSERT_TRUE(dob);
         EXPECT_EQ(dob->width, c.width % 256);
@@ -96,7 +97,8 @@ TEST_F(Loading, PluginAndBuiltInFormats)
         buffer.open(QIODevice::WriteOnly);
         ASSERT_TRUE(QImageWriter(&buffer, format).write(image)) << format;
         const auto file = dir.write(std::string("pic.") + format, bytes.toStdString());
-        ASSERT_EQ(picture.LoadFile(file), 1) << format << ": " << statusText(picture.lastStatus());
+        const LoadOutcome loaded = picture.LoadFile(file);
+        ASSERT_TRUE(loaded.ok()) << format << ": " << loaded.reason();
         EXPECT_EQ(picture.pictureWidth(), 6) << format;
         EXPECT_EQ(picture.pictureHeight(), 4) << format;
     }
@@ -112,8 +114,8 @@ TEST_F(Loading, AlphaFlattenedOntoTheSurfaceColour)
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     ASSERT_TRUE(QImageWriter(&buffer, "png").write(image));
-    ASSERT_EQ(picture.LoadFile(dir.write("alpha.png", bytes.toStdString())), 1);
-    EXPECT_EQ(picture.ShowPicture(), 1);
+    ASSERT_TRUE(picture.LoadFile(dir.write("alpha.png", bytes.toStdString())).ok());
+    EXPECT_TRUE(picture.ShowPicture().stillWritten());
     const auto dob = readDob(work / "adv" / "alpha.dob", 3);
     ASSERT_TRUE(dob);
     EXPECT_EQ(dob->greys, std::vector<int>({0, greyOfRgb(0x787878), 15}));
@@ -170,8 +172,8 @@ TEST_F(Loading, PixelsARunLengthBitmapSkipsTakeTheFirstColour)
         SCOPED_TRACE(c.name);
         const auto file = write(c.name, runLengthBmp(64, 64, c.codes));
         dirtyTheHeap();
-        ASSERT_EQ(picture.LoadFile(file), 1);
-        ASSERT_EQ(picture.ShowPicture(), 1);
+        ASSERT_TRUE(picture.LoadFile(file).ok());
+        ASSERT_TRUE(picture.ShowPicture().stillWritten());
         const std::string base = std::string(c.name).substr(0, std::string(c.name).size() - 4);
         const auto dob = readDob(work / "adv" / (base + ".dob"), 64 * 64);
         ASSERT_TRUE(dob);
@@ -201,12 +203,10 @@ TEST_F(Loading, WhatIsNoPictureIsRefused)
         {"only-trailer.gif", asText(GifBuilder().header().screen(2, 2, 0).trailer().bytes()), Status::NoFrames},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(picture.LoadFile(dir.write(c.name, c.bytes)), 0) << c.name;
-        EXPECT_EQ(picture.lastStatus(), c.status) << c.name;
-        EXPECT_EQ(picture.ShowPicture(), 0) << c.name;
+        EXPECT_EQ(picture.LoadFile(dir.write(c.name, c.bytes)).status(), c.status) << c.name;
+        EXPECT_EQ(picture.ShowPicture().shown, Shown::Nothing) << c.name;
     }
-    EXPECT_EQ(picture.LoadFile(dir / "missing.bmp"), 0);
-    EXPECT_EQ(picture.lastStatus(), Status::CantFindFile);
+    EXPECT_EQ(picture.LoadFile(dir / "missing.bmp").status(), Status::CantFindFile);
     EXPECT_TRUE(outputFiles().empty());
 }
 
@@ -247,12 +247,12 @@ TEST_F(Loading, BrokenPicturesAreRefusedWithTheirReason)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ::testing::internal::CaptureStderr();
-        EXPECT_EQ(picture.LoadFile(dir.write("broken.pic", c.bytes)), 0);
+        const LoadOutcome loaded = picture.LoadFile(dir.write("broken.pic", c.bytes));
         const std::string stderrText = ::testing::internal::GetCapturedStderr();
-        EXPECT_EQ(picture.lastStatus(), c.status);
+        EXPECT_EQ(loaded.status(), c.status);
         // A limit speaks for itself; a damaged file adds what the decoder found.
         if (c.status == Status::BrokenPicture) {
-            EXPECT_GT(picture.lastReason().size(), std::string(statusText(c.status)).size()) << picture.lastReason();
+            EXPECT_GT(loaded.reason().size(), std::string(statusText(c.status)).size()) << loaded.reason();
         }
         EXPECT_EQ(stderrText, "");
     }
@@ -297,8 +297,7 @@ TEST_F(Loading, SizesRefusedBeforeAllocation)
         {"zero-height.gif", makeGif(5, 0, palette, {solidFrame(0, 0, 1, 1, 1)}), Status::EmptySurface},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(picture.LoadFile(write(c.name, c.bytes)), 0) << c.name;
-        EXPECT_EQ(picture.lastStatus(), c.status) << c.name;
+        EXPECT_EQ(picture.LoadFile(write(c.name, c.bytes)).status(), c.status) << c.name;
     }
 
     // An animation whose frames, small on disk, would decode beyond the limit.
@@ -308,8 +307,7 @@ TEST_F(Loading, SizesRefusedBeforeAllocation)
     const auto big = write("frames.gif", makeGif(100, 100, palette,
                                                  {solidFrame(0, 0, 100, 100, 1), solidFrame(0, 0, 100, 100, 0),
                                                   solidFrame(0, 0, 100, 100, 1)}));
-    EXPECT_EQ(picture.LoadFile(big), 0);
-    EXPECT_EQ(picture.lastStatus(), Status::FramesTooLarge);
+    EXPECT_EQ(picture.LoadFile(big).status(), Status::FramesTooLarge);
     EXPECT_EQ(picture.frameCount(), 0);
 
     // Many one-pixel frames: what each record costs counts as well.
@@ -318,22 +316,19 @@ TEST_F(Loading, SizesRefusedBeforeAllocation)
     const auto tinyFrames = [&](int count) {
         return makeGif(1, 1, palette, std::vector<GifPictureFrame>(static_cast<std::size_t>(count), solidFrame(0, 0, 1, 1, 1)));
     };
-    EXPECT_EQ(picture.LoadFile(write("few.gif", tinyFrames(100))), 1);
+    EXPECT_TRUE(picture.LoadFile(write("few.gif", tinyFrames(100))).ok());
     EXPECT_EQ(picture.frameCount(), 100);
-    EXPECT_EQ(picture.LoadFile(write("many.gif", tinyFrames(4000))), 0);
-    EXPECT_EQ(picture.lastStatus(), Status::FramesTooLarge);
+    EXPECT_EQ(picture.LoadFile(write("many.gif", tinyFrames(4000))).status(), Status::FramesTooLarge);
 
     limits = LoadLimits{};
     limits.surfaceBytes = 4 * 10 * 10;
     picture.setLimits(limits);
-    EXPECT_EQ(picture.LoadFile(write("big.bmp", makeBmp(11, 10, patternOf(11, 10)))), 0);
-    EXPECT_EQ(picture.lastStatus(), Status::SurfaceTooLarge);
+    EXPECT_EQ(picture.LoadFile(write("big.bmp", makeBmp(11, 10, patternOf(11, 10)))).status(), Status::SurfaceTooLarge);
 
     limits = LoadLimits{};
     limits.fileBytes = 16;
     picture.setLimits(limits);
-    EXPECT_EQ(picture.LoadFile(write("long.bmp", makeBmp(2, 2, patternOf(2, 2)))), 0);
-    EXPECT_EQ(picture.lastStatus(), Status::FileTooLarge);
+    EXPECT_EQ(picture.LoadFile(write("long.bmp", makeBmp(2, 2, patternOf(2, 2)))).status(), Status::FileTooLarge);
     EXPECT_TRUE(outputFiles().empty());
 }
 
@@ -351,7 +346,7 @@ TEST_F(Loading, FrameDisplayTimeFromLastExtractedFrame)
             frame.control = delay >= 0;
             frames.push_back(frame);
         }
-        ASSERT_EQ(picture.LoadFile(write("anim.gif", makeGif(2, 2, {0, 0xFFFFFF}, frames))), 1);
+        ASSERT_TRUE(picture.LoadFile(write("anim.gif", makeGif(2, 2, {0, 0xFFFFFF}, frames))).ok());
         EXPECT_EQ(picture.frameCount(), static_cast<int>(c.delays.size()));
         EXPECT_EQ(picture.CountAnimationFrames(), static_cast<int>(c.delays.size()));
         EXPECT_EQ(picture.frameDisplayTime(), c.displayTime);
@@ -387,7 +382,7 @@ TEST_F(Loading, FrameThatDoesNotDecodeIsLeftOut)
                           .image(0, 0, 2, 2, 0, {3})
                           .trailer()
                           .bytes();
-    ASSERT_EQ(picture.LoadFile(write("gap.gif", gif)), 1);
+    ASSERT_TRUE(picture.LoadFile(write("gap.gif", gif)).ok());
     EXPECT_EQ(picture.frameCount(), 2);
     EXPECT_EQ(picture.frameDisplayTime(), 750);
 }
@@ -399,20 +394,20 @@ TEST_F(Loading, StillAndOneFrameGifs)
     whole.width = 2;
     whole.height = 2;
     whole.indices = {0, 1, 2, 3};
-    ASSERT_EQ(picture.LoadFile(write("four.gif", makeGif(2, 2, palette, {whole}))), 1);
+    ASSERT_TRUE(picture.LoadFile(write("four.gif", makeGif(2, 2, palette, {whole}))).ok());
     EXPECT_TRUE(picture.isGif());
     EXPECT_EQ(picture.frameCount(), 0);
     EXPECT_EQ(picture.CountAnimationFrames(), 0);
-    EXPECT_EQ(picture.ShowPicture(), 1);
+    EXPECT_TRUE(picture.ShowPicture().stillWritten());
     auto dob = readDob(work / "adv" / "four.dob", 4);
     ASSERT_TRUE(dob);
     EXPECT_EQ(dob->greys, greysOf({0x000000, 0xFFFFFF, 0xFF0000, 0x0000FF}));
 
     // One frame over part of the screen: the rest keeps the first fill.
-    ASSERT_EQ(picture.LoadFile(write("part.gif", makeGif(4, 3, palette, {solidFrame(1, 1, 2, 1, 0)}))), 1);
+    ASSERT_TRUE(picture.LoadFile(write("part.gif", makeGif(4, 3, palette, {solidFrame(1, 1, 2, 1, 0)}))).ok());
     EXPECT_EQ(picture.pictureWidth(), 4);
     EXPECT_EQ(picture.pictureHeight(), 3);
-    EXPECT_EQ(picture.ShowPicture(), 1);
+    EXPECT_TRUE(picture.ShowPicture().stillWritten());
     dob = readDob(work / "adv" / "part.dob", 12);
     ASSERT_TRUE(dob);
     EXPECT_EQ(dob->greys, std::vector<int>({0, 0, 0, 0, 0, 15, 15, 0, 0, 0, 0, 0}));

@@ -117,7 +117,8 @@ protected:
     void play(const std::string& name, const Bytes& bytes)
     {
         const auto file = dir.write(name, std::string(bytes.begin(), bytes.end()));
-        ASSERT_EQ(picture.LoadFile(file), 1) << statusText(picture.lastStatus());
+        const LoadOutcome loaded = picture.LoadFile(file);
+        ASSERT_TRUE(loaded.ok()) << loaded.reason();
         picture.ShowPicture();
         picture.WaitForPass();
     }

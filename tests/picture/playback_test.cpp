@@ -85,8 +85,8 @@ using PlaybackStop = PlaybackTest;
 
 TEST_F(PlaybackStop, DuringAWaitEndsTheWorkerAndWritesNoMore)
 {
-    ASSERT_EQ(picture->LoadFile(file("anim.gif", animation(3, kLongDelay))), 1);
-    EXPECT_EQ(picture->ShowPicture(), 0);
+    ASSERT_TRUE(picture->LoadFile(file("anim.gif", animation(3, kLongDelay))).ok());
+    EXPECT_EQ(picture->ShowPicture().shown, Shown::Animation);
     counter->waitFor(1);
     picture->StopPlayback();
     EXPECT_EQ(counter->count(), 1u);
@@ -101,13 +101,13 @@ using PlaybackLoad = PlaybackTest;
 
 TEST_F(PlaybackLoad, WhilePlayingTheRestIsWrittenAtOnce)
 {
-    ASSERT_EQ(picture->LoadFile(file("anim.gif", animation(3, kLongDelay))), 1);
+    ASSERT_TRUE(picture->LoadFile(file("anim.gif", animation(3, kLongDelay))).ok());
     picture->ShowPicture();
     counter->waitFor(1);
     const auto still = file("logo.gif", makeGif(1, 1, kPalette, {solidFrame(0, 0, 1, 1, 1)}));
-    ASSERT_EQ(picture->LoadFile(still), 1);  // returns without waiting out 655 s
+    ASSERT_TRUE(picture->LoadFile(still).ok());  // returns without waiting out 655 s
     EXPECT_EQ(picture->baseName(), "logo");
-    EXPECT_EQ(picture->ShowPicture(), 1);
+    EXPECT_TRUE(picture->ShowPicture().stillWritten());
     EXPECT_EQ(playlistOf(work), "anim-01.dob,655350\nanim-02.dob,655350\nanim-03.dob,1500\n\nlogo.dob,3000\n\n");
     EXPECT_EQ(dobCount(), 4u);
 }
@@ -115,19 +115,19 @@ TEST_F(PlaybackLoad, WhilePlayingTheRestIsWrittenAtOnce)
 TEST_F(PlaybackLoad, LoadFromMemoryIsALoadToo)
 {
     const Bytes still = makeGif(1, 1, kPalette, {solidFrame(0, 0, 1, 1, 1)});
-    ASSERT_EQ(picture->LoadFile(file("anim.gif", animation(3, kLongDelay))), 1);
+    ASSERT_TRUE(picture->LoadFile(file("anim.gif", animation(3, kLongDelay))).ok());
     picture->ShowPicture();
     counter->waitFor(1);
-    ASSERT_EQ(picture->LoadMemory(still.data(), still.size()), 1);
+    ASSERT_TRUE(picture->LoadMemory(still.data(), still.size()).ok());
     EXPECT_EQ(counter->count(), 3u);
     // After a pass that has run to its end, the next picture is captured.
-    EXPECT_EQ(picture->ShowPicture(), 1);
+    EXPECT_TRUE(picture->ShowPicture().stillWritten());
     EXPECT_EQ(playlistOf(work), "anim-01.dob,655350\nanim-02.dob,655350\nanim-03.dob,1500\n\nanim.dob,3000\n\n");
 }
 
 TEST_F(PlaybackLoad, DestructionWhilePlayingWritesTheRest)
 {
-    ASSERT_EQ(picture->LoadFile(file("anim.gif", animation(4, kLongDelay))), 1);
+    ASSERT_TRUE(picture->LoadFile(file("anim.gif", animation(4, kLongDelay))).ok());
     picture->ShowPicture();
     counter->waitFor(1);
     picture.reset();
@@ -138,17 +138,17 @@ TEST_F(PlaybackLoad, DestructionWhilePlayingWritesTheRest)
 TEST_F(PlaybackLoad, SecondShowAfterThePassWritesNothing)
 {
     picture->setRealtime(false);
-    ASSERT_EQ(picture->LoadFile(file("anim.gif", animation(3, 0))), 1);
+    ASSERT_TRUE(picture->LoadFile(file("anim.gif", animation(3, 0))).ok());
     picture->ShowPicture();
     picture->WaitForPass();
     ASSERT_EQ(counter->count(), 3u);
     // The pass ends by clearing the surface to the background colour.
     EXPECT_EQ(picture->snapshot().pixel(1, 1) & 0xFFFFFF, 0xF0F0F0u);
-    EXPECT_EQ(picture->ShowPicture(), 0);
+    EXPECT_EQ(picture->ShowPicture().shown, Shown::Animation);
     picture->WaitForPass();
     EXPECT_EQ(counter->count(), 3u);
     // A new load makes it playable again.
-    ASSERT_EQ(picture->LoadFile(file("anim.gif", animation(3, 0))), 1);
+    ASSERT_TRUE(picture->LoadFile(file("anim.gif", animation(3, 0))).ok());
     picture->ShowPicture();
     picture->WaitForPass();
     EXPECT_EQ(counter->count(), 6u);
@@ -167,7 +167,7 @@ TEST_F(PlaybackLoad, RealtimeWritesWhatHeadlessWrites)
         {
             AnimatedPicture player(otherWork);
             player.setRealtime(realtime);
-            ASSERT_EQ(player.LoadFile(gif), 1);
+            ASSERT_TRUE(player.LoadFile(gif).ok());
             player.ShowPicture();
             player.WaitForPass();
         }
@@ -206,7 +206,7 @@ TEST_F(PlaybackEndCapture, CaptureInFlightIsWaitedOutAndNoneFollows)
         }
         return output::WriteDob(target, pixels);
     });
-    ASSERT_EQ(picture->LoadFile(file("anim.gif", animation(6, 0))), 1);
+    ASSERT_TRUE(picture->LoadFile(file("anim.gif", animation(6, 0))).ok());
     picture->ShowPicture();
     {
         std::unique_lock lock(mutex);
@@ -226,18 +226,18 @@ TEST_F(PlaybackEndCapture, CaptureInFlightIsWaitedOutAndNoneFollows)
     EXPECT_EQ(dobCount(), 0u);
     EXPECT_EQ(playlistOf(work), "");
     // The next load captures again.
-    ASSERT_EQ(picture->LoadFile(file("logo.gif", makeGif(1, 1, kPalette, {solidFrame(0, 0, 1, 1, 1)}))), 1);
-    EXPECT_EQ(picture->ShowPicture(), 1);
+    ASSERT_TRUE(picture->LoadFile(file("logo.gif", makeGif(1, 1, kPalette, {solidFrame(0, 0, 1, 1, 1)}))).ok());
+    EXPECT_TRUE(picture->ShowPicture().stillWritten());
     EXPECT_EQ(playlistOf(work), "logo.dob,3000\n\n");
 }
 
 TEST_F(PlaybackEndCapture, LoadAfterEndCaptureDoesNotHurryTheOldPass)
 {
-    ASSERT_EQ(picture->LoadFile(file("anim.gif", animation(3, kLongDelay))), 1);
+    ASSERT_TRUE(picture->LoadFile(file("anim.gif", animation(3, kLongDelay))).ok());
     picture->ShowPicture();
     counter->waitFor(1);
     picture->EndCapture();
-    ASSERT_EQ(picture->LoadFile(file("logo.gif", makeGif(1, 1, kPalette, {solidFrame(0, 0, 1, 1, 1)}))), 1);
+    ASSERT_TRUE(picture->LoadFile(file("logo.gif", makeGif(1, 1, kPalette, {solidFrame(0, 0, 1, 1, 1)}))).ok());
     EXPECT_EQ(counter->count(), 1u);
     EXPECT_EQ(playlistOf(work), "anim-01.dob,655350\n");
 }
@@ -250,7 +250,7 @@ TEST_F(PlaybackView, SnapshotsAndRepaintsWhileTheWorkerDraws)
     std::atomic<int> resizes{0};
     picture->setViewCallbacks({[&](int w, int h) { resizes += (w == 2 && h == 2); }, [&] { ++repaints; }});
     picture->setRealtime(false);
-    ASSERT_EQ(picture->LoadFile(file("anim.gif", animation(200, 0))), 1);
+    ASSERT_TRUE(picture->LoadFile(file("anim.gif", animation(200, 0))).ok());
     EXPECT_EQ(resizes, 1);
     picture->ShowPicture();
     int painted = 0;

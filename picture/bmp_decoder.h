@@ -1,0 +1,24 @@
+#pragma once
+// Reads BMP files straight from their bytes: uncompressed, bit-field and
+// run-length bitmaps of every depth and header, into the same RGB32 picture
+// the toolkit's reader gives, without its per-file cost and with colour
+// masks of any width scaled to 8 bits with rounding.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+#include <QRgb>
+
+#include "picture/still_decoder.h"
+
+namespace pelkora::picture {
+
+// Nothing for a file this reader leaves to the toolkit's (other compressions,
+// masks that are not one run of bits, a size beyond surfaceBytes, anything
+// irregular in a run-length stream), so that such files decode as they always
+// have. A picture with an alpha channel comes flattened onto underneath.
+std::optional<DecodedStill> DecodeBmp(const std::uint8_t* data, std::size_t size, std::uint64_t surfaceBytes,
+                                      QRgb underneath);
+
+}  // namespace pelkora::picture

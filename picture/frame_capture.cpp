@@ -1,0 +1,247 @@
+// Composing pictures and frames on the memory image, and capturing each
+// drawn picture into the package.
+#include "picture/frame_capture.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include <QColor>
+#include <QPainter>
+#include <QRect>
+
+#include "output/playlist.h"
+#include "picture/fit_scaling.h"
+#include "picture/pixel_bytes.h"
+
+namespace pelkora::picture {
+
+namespace {
+
+constexpr std::uint32_t kMenuColor = 0xF0F0F0;
+
+QRect rectOf(const FrameRecord& frame) { return QRect(frame.left, frame.top, frame.width, frame.height); }
+
+}  // namespace
+
+FrameCapture::FrameCapture(std::filesystem::path workDirectory)
+    : workDirectory_(std::move(workDirectory)),
+      outputDirectory_(output::outputFolderPath(workDirectory_)),
+      sink_(output::writeDobFile)
+{
+}
+
+void FrameCapture::setOutputOptions(const output::OutputOptions& options) { outputOptions_ = options; }
+const output::OutputOptions& FrameCapture::outputOptions() const { return outputOptions_; }
+void FrameCapture::setSink(CaptureSink sink) { sink_ = sink ? std::move(sink) : CaptureSink(output::writeDobFile); }
+void FrameCapture::setListener(std::function<void(const CaptureEvent&)> listener) { listener_ = std::move(listener); }
+void FrameCapture::setViewCallbacks(ViewCallbacks callbacks) { view_ = std::move(callbacks); }
+void FrameCapture::setLimits(const LoadLimits& limits) { limits_ = limits; }
+const std::filesystem::path& FrameCapture::outputDirectory() const { return outputDirectory_; }
+
+Status FrameCapture::prepare(const CapturePlan& plan)
+{
+    QImage surface(plan.width, plan.height, QImage::Format_RGB32);
+    if (surface.isNull())
+        return Status::SurfaceTooLarge;
+    surface.fill(QColor(QRgb(kMenuColor)));
+    plan_ = plan;
+    {
+        std::lock_guard lock(drawMutex_);
+        memoryImage_ = std::move(surface);
+    }
+    if (view_.resized)
+        view_.resized(plan.width, plan.height);
+    return Status::Ok;
+}
+
+void FrameCapture::clear()
+{
+    std::lock_guard lock(drawMutex_);
+    memoryImage_ = QImage();
+    backgroundImage_.reset();
+}
+
+QImage FrameCapture::snapshot() const
+{
+    std::lock_guard lock(drawMutex_);
+    return memoryImage_.copy();
+}
+
+Outcome FrameCapture::showStill(const StillPicture& still)
+{
+    {
+        std::lock_guard lock(drawMutex_);
+        QPainter painter(&memoryImage_);
+        painter.drawImage(QPoint(still.left, still.top), still.image);
+    }
+    fireRepaint();
+    return captureRect(0, 0, plan_.width, plan_.height, stillCapturePath(plan_.baseName),
+                       output::PlaylistLineForm::StillPicture);
+}
+
+void FrameCapture::drawFrame(const FrameRecord& frame, int index)
+{
+    {
+        std::lock_guard lock(drawMutex_);
+        if (frame.disposal == 3)
+            backgroundImage_ = memoryImage_.copy(rectOf(frame));
+        QPainter painter(&memoryImage_);
+        painter.drawImage(QPoint(frame.left, frame.top), frame.picture);
+    }
+    fireRepaint();
+    const QRect captured = outputOptions_.fullFrames ? QRect(0, 0, plan_.width, plan_.height) : rectOf(frame);
+    captureRect(captured.x(), captured.y(), captured.width(), captured.height(),
+                frameCapturePath(plan_.baseName, index + 1), output::lineFormFor(plan_.animationFrames, index));
+}
+
+void FrameCapture::dispose(const FrameRecord& frame)
+{
+    std::lock_guard lock(drawMutex_);
+    if (frame.disposal == 2) {
+        QPainter painter(&memoryImage_);
+        painter.fillRect(rectOf(frame), QColor(QRgb(plan_.backgroundColor)));
+    } else if (frame.disposal == 3 && backgroundImage_) {
+        QPainter painter(&memoryImage_);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(QPoint(frame.left, frame.top), *backgroundImage_);
+        backgroundImage_.reset();
+    }
+}
+
+void FrameCapture::finishPass()
+{
+    {
+        std::lock_guard lock(captureMutex_);
+        captureEnabled_ = false;
+    }
+    std::lock_guard lock(drawMutex_);
+    memoryImage_.fill(QColor(QRgb(plan_.backgroundColor)));
+}
+
+void FrameCapture::enableCapture()
+{
+    std::lock_guard lock(captureMutex_);
+    captureEnabled_ = true;
+}
+
+void FrameCapture::endCapture()
+{
+    // A capture in flight holds this lock: once it is ours, none is running
+    // and none will start.
+    std::lock_guard lock(captureMutex_);
+    captureEnabled_ = false;
+}
+
+bool FrameCapture::capturing()
+{
+    std::lock_guard lock(captureMutex_);
+    return captureEnabled_;
+}
+
+std::vector<std::string> FrameCapture::plannedNames(const CapturePlan& plan,
+                                                    const std::vector<FrameRecord>& frames) const
+{
+    std::vector<std::string> names;
+    // As the capture names them; a frame or picture without area is skipped.
+    if (plan.animationFrames > 0) {
+        for (std::size_t i = 0; i < frames.size(); ++i) {
+            if (frames[i].width > 0 && frames[i].height > 0 && !frames[i].picture.isNull()) {
+                names.push_back(
+                    output::dobPathFor(frameCapturePath(plan.baseName, static_cast<int>(i) + 1)).filename().string());
+            }
+        }
+    } else if (plan.width > 0 && plan.height > 0) {
+        names.push_back(output::dobPathFor(stillCapturePath(plan.baseName)).filename().string());
+    }
+    return names;
+}
+
+Outcome FrameCapture::captureRect(int left, int top, int width, int height, const std::filesystem::path& capturePath,
+                                  output::PlaylistLineForm form)
+{
+    if (width <= 0 || height <= 0)
+        return Status::Ok;
+    CaptureEvent event{output::dobPathFor(capturePath), Status::Ok, {}, {}};
+    // Frames are decoded within the limits, so this only guards the unforeseen.
+    QImage capture;
+    if (rgb32Bytes(width, height) <= std::max(limits_.surfaceBytes, limits_.frameBytes))
+        capture = QImage(width, height, QImage::Format_RGB32);
+    if (capture.isNull()) {
+        event.status = Status::CannotWrite;
+    } else {
+        // What lies outside the surface reads as the background colour.
+        capture.fill(QColor(QRgb(plan_.backgroundColor)));
+        std::lock_guard lock(drawMutex_);
+        const QRect wanted(left, top, width, height);
+        const QRect inside = wanted.intersected(memoryImage_.rect());
+        const auto rowBytes = static_cast<std::size_t>(inside.width()) * 4;
+        for (int y = inside.top(); y <= inside.bottom(); ++y) {
+            const auto* from = reinterpret_cast<const QRgb*>(memoryImage_.constScanLine(y)) + inside.left();
+            auto* to = reinterpret_cast<QRgb*>(capture.scanLine(y - top)) + (inside.left() - left);
+            std::memcpy(to, from, rowBytes);
+        }
+    }
+    if (!capture.isNull() && outputOptions_.fit) {
+        capture = fitCapture(capture, left, top);
+        if (capture.isNull())
+            event.status = Status::CannotWrite;
+    }
+    {
+        std::lock_guard lock(captureMutex_);
+        if (!captureEnabled_)
+            return Status::Ok;
+        if (event.status == Status::Ok) {
+            auto warn = [&event](std::string warning) { event.warnings.push_back(std::move(warning)); };
+            const output::DobTarget target{capturePath, outputDirectory_,       workDirectory_,
+                                           form,        plan_.frameDisplayTime, outputOptions_.dither,
+                                           warn};
+            const output::PixelView view{reinterpret_cast<const std::uint32_t*>(capture.constBits()), capture.width(),
+                                         capture.height(), static_cast<std::ptrdiff_t>(capture.bytesPerLine() / 4)};
+            const Outcome written = sink_(target, view);
+            event.status = written.status;
+            event.cause = written.cause;
+        }
+    }
+    const Outcome result(event.status, event.cause);
+    if (listener_)
+        listener_(event);
+    return result;
+}
+
+QImage FrameCapture::fitCapture(const QImage& capture, int left, int top) const
+{
+    const output::Size bounds = *outputOptions_.fit;
+    const QSize surface(plan_.width, plan_.height);
+    const QSize scaledSurface = fittedSize(surface, bounds);
+    if (scaledSurface == surface)
+        return capture;
+    // The whole surface fills the screen; a frame's own patch shrinks by the
+    // same factor as the surface, so the patches of one animation agree.
+    if (left == 0 && top == 0 && capture.size() == surface)
+        return fitIntoBounds(capture, bounds, plan_.backgroundColor);
+    auto scaleSide = [](int side, int scaled, int whole) {
+        const long long value = (2LL * side * scaled + whole) / (2LL * whole);
+        return static_cast<int>(std::clamp<long long>(value, 1, side));
+    };
+    return scaleDownByArea(capture, QSize(scaleSide(capture.width(), scaledSurface.width(), surface.width()),
+                                          scaleSide(capture.height(), scaledSurface.height(), surface.height())));
+}
+
+std::filesystem::path FrameCapture::stillCapturePath(const std::string& baseName) const
+{
+    return outputDirectory_ / (baseName + ".bmp");
+}
+
+std::filesystem::path FrameCapture::frameCapturePath(const std::string& baseName, int frameNumber) const
+{
+    const char* dash = frameNumber <= 9 ? "-0" : "-";
+    return outputDirectory_ / (baseName + dash + std::to_string(frameNumber) + ".bmp");
+}
+
+void FrameCapture::fireRepaint() const
+{
+    if (view_.repaint)
+        view_.repaint();
+}
+
+}  // namespace pelkora::picture

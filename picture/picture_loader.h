@@ -1,0 +1,92 @@
+#pragma once
+// Turns the bytes of a picture file into what the control plays: a still
+// picture, or the list of an animation's frames with its logical screen.
+// Pure: no threads, nothing kept between calls, so any thread may load while
+// another plays or writes.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <QImage>
+
+#include "core/status.h"
+
+namespace pelkora::picture {
+
+// What one load may ask of memory. A small GIF can announce gigabytes
+// (LZW expands up to about 2700:1), so every size is checked before it is
+// allocated.
+struct LoadLimits {
+    std::uint64_t fileBytes = std::uint64_t{1} << 30;     // the file read whole
+    std::uint64_t surfaceBytes = std::uint64_t{256} << 20;  // 4 bytes a pixel
+    std::uint64_t frameBytes = std::uint64_t{1} << 30;    // all decoded frames together, records included
+};
+
+// One decoded frame of an animation, kept at its own rectangle's size.
+struct FrameRecord {
+    QImage picture;  // ARGB32 premultiplied; transparent pixels have alpha 0
+    int width = 0;
+    int height = 0;
+    int left = 0;
+    int top = 0;
+    int delay = -1;  // hundredths of a second, -1 without a graphic control extension
+    int disposal = 0;
+};
+
+// A still picture (or a one-frame GIF) and where it lands on the surface.
+struct StillPicture {
+    QImage image;
+    int left = 0;
+    int top = 0;
+};
+
+struct LoadedPicture {
+    bool isGif = false;
+    // The surface: a GIF's logical screen, else the picture's own size.
+    // Known once the header (or the whole picture) is read, even when the
+    // load fails later.
+    std::optional<int> width;
+    std::optional<int> height;
+    // The colour a disposal and the end of the pass clear to.
+    std::uint32_t backgroundColor = 0xFFFFFF;
+    std::optional<StillPicture> still;
+    std::vector<FrameRecord> frames;  // two or more: an animation
+    // From the last frame walked; set only when the frames of a GIF were walked.
+    std::optional<int> frameDisplayTime;
+
+    bool isAnimation() const { return isGif && frames.size() >= 2; }
+};
+
+struct LoadOutcome {
+    Outcome outcome;
+    std::string detail;                 // the decoder's own reason for a failure
+    std::vector<std::string> messages;  // what the decoder said without failing
+
+    bool ok() const { return outcome.ok(); }
+    Status status() const { return outcome.status; }
+    // The status in words, with the decoder's reason where it gave one.
+    std::string reason() const;
+};
+
+struct LoadResult {
+    LoadOutcome outcome;
+    LoadedPicture picture;
+    // The name the captures are written under; only a load from a file has one.
+    std::optional<std::string> baseName;
+    // False when the file was not read (or was empty): the decoder never ran.
+    bool decoded = false;
+};
+
+// The file name without its last extension, what the package names it by.
+std::string BaseNameOf(const std::filesystem::path& path);
+
+// Reads the file whole (within limits.fileBytes) and decodes it.
+LoadResult LoadPictureFile(const std::filesystem::path& path, const LoadLimits& limits);
+// Decodes bytes already in memory; they are not used after the call.
+LoadResult LoadPictureBytes(const std::uint8_t* data, std::size_t size, const LoadLimits& limits);
+
+}  // namespace pelkora::picture
