@@ -27,9 +27,9 @@ const Bytes& animation()
         std::vector<Rgb> palette;
         for (int i = 0; i < 256; ++i)
             palette.push_back(static_cast<Rgb>(i << 16 | ((i * 3) & 0xFF) << 8 | (255 - i)));
-        std::vector<GifFrame> frames;
+        std::vector<GifPictureFrame> frames;
         for (int f = 0; f < kFrames; ++f) {
-            GifFrame frame = solidFrame(0, 0, kWidth, kHeight, 0, 4, f % 3 == 0 ? 2 : 0);
+            GifPictureFrame frame = solidFrame(0, 0, kWidth, kHeight, 0, 4, f % 3 == 0 ? 2 : 0);
             for (int y = 0; y < kHeight; ++y)
                 for (int x = 0; x < kWidth; ++x) {
                     const bool square = std::abs(x - (f * 3) % kWidth) < 20 && std::abs(y - (f * 2) % kHeight) < 20;

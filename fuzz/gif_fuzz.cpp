@@ -1,55 +1,62 @@
-// Count pass and extract pass over arbitrary bytes: neither may read past
-// the data, and every stream cut must be a whole GIF of the source's head,
-// one frame's bytes and the trailer.
+// The frame walk over arbitrary bytes: it may not read past the data, its
+// frames follow one another inside it, and every frame cut out as a stream
+// is a whole GIF of the source's head, the frame's bytes and the trailer.
+// Each frame's image is decoded too, within a pixel limit.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <vector>
 
+#include "gif/frame_image.h"
+#include "gif/frame_stream.h"
+#include "gif/frame_walker.h"
 #include "gif/gif_info.h"
-#include "gif/gif_scanner.h"
 
 namespace {
 
 using namespace pelkora::gif;
 
+constexpr std::size_t kPixelLimit = std::size_t{1} << 22;
+
 void require(bool condition) {
     if (!condition) std::abort();
 }
 
-void checkPasses(const std::uint8_t* data, std::size_t size, int gct) {
-    GifScanner counter = ScannerAtFirstBlock(data, size, gct);
-    int counted = 0;
-    while (counter.SkipFrame()) {
-        require(counter.scanOffset <= size);
-        ++counted;
-    }
-
+void checkWalk(const std::uint8_t* data, std::size_t size, int gct) {
     const std::size_t head = 13 + static_cast<std::size_t>(gct);
-    GifScanner cutter = ScannerAtFirstBlock(data, size, gct);
-    int cut = 0;
+    FrameWalker walker(data, size, gct);
     std::size_t previousEnd = head;
-    int length = 0, delay = 0, disposal = 0;
-    FrameSize frameSize;
-    FramePosition position;
-    while (auto stream = cutter.ExtractFrame(length, delay, frameSize, position, disposal)) {
-        ++cut;
-        require(static_cast<std::size_t>(length) == stream->size());
-        require(stream->size() > head + 1);
-        const std::size_t len = stream->size() - head - 1;
-        require(cutter.frameStart >= previousEnd);
-        require(cutter.frameStart + len == cutter.scanOffset);
-        require(cutter.scanOffset <= size);
+    std::vector<std::uint8_t> indices;
+    FrameImageDecoder decoder;
+    while (const std::optional<GifFrame> frame = walker.nextFrame()) {
+        require(frame->offset >= previousEnd);
+        require(frame->length > 0 && frame->offset + frame->length == walker.cursor());
+        require(walker.cursor() <= size);
+        require(frame->delay >= -1 && frame->delay <= 65535);
+        require(frame->disposal >= 0 && frame->disposal <= 7);
+        const auto stream = frameStream(data, size, gct, *frame);
+        require(stream.has_value());
+        require(stream->size() == frameStreamLength(gct, *frame));
         require(stream->back() == 0x3B);
         require(std::memcmp(stream->data(), data, head) == 0);
-        require(std::memcmp(stream->data() + head, data + cutter.frameStart, len) == 0);
-        require(delay >= -1 && delay <= 65535);
-        require(disposal >= 0 && disposal <= 7);
-        previousEnd = cutter.scanOffset;
+        require(std::memcmp(stream->data() + head, data + frame->offset, frame->length) == 0);
+        previousEnd = walker.cursor();
+
+        const std::optional<FrameImage> image = locateFrameImage(data, size, *frame);
+        if (!image) continue;
+        require(image->chainOffset <= image->end && image->end <= size);
+        const std::size_t pixels =
+            static_cast<std::size_t>(image->rect.width) * static_cast<std::size_t>(image->rect.height);
+        if (pixels == 0 || pixels > kPixelLimit) continue;
+        indices.assign(pixels, 0);
+        const DecodedRows rows = decoder.decode(data, *image, indices.data());
+        require(rows.rowsComplete >= 0 && rows.rowsComplete <= image->rect.height);
+        require((rows.status == pelkora::Status::Ok) == (rows.rowsComplete == image->rect.height));
     }
-    require(cut == counted);
+    require(walker.cursor() <= size);
 }
 
 }  // namespace
@@ -63,11 +70,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto screen = ReadLogicalScreen(exact.get(), size);
     if (screen) {
         require(13 + static_cast<std::size_t>(screen->globalColorTableSize) <= size);
-        checkPasses(exact.get(), size, screen->globalColorTableSize);
+        checkWalk(exact.get(), size, screen->globalColorTableSize);
     } else {
-        require(describeFrames(exact.get(), size).empty());
+        require(walkFrames(exact.get(), size).empty());
     }
-    // The text for the command line is built from the same passes.
+    // The text for the command line is built from the same walk.
     if (const auto text = describeGif(exact.get(), size)) require(text->rfind("gif ", 0) == 0);
     return 0;
 }

@@ -2,6 +2,9 @@
 
 #include <string_view>
 
+#include "gif/frame_stream.h"
+#include "gif/frame_walker.h"
+
 namespace pelkora::gif {
 
 namespace {
@@ -17,28 +20,6 @@ LogicalScreen announcedScreen(const std::uint8_t* data, std::size_t size) {
     return screen;
 }
 
-int countFrames(GifScanner scanner) {
-    int count = 0;
-    while (scanner.SkipFrame()) ++count;
-    return count;
-}
-
-// Size and position live across calls: a plain-text frame keeps those of
-// the frame cut before it.
-std::vector<FrameInfo> cutFrames(GifScanner scanner) {
-    std::vector<FrameInfo> frames;
-    FrameSize size;
-    FramePosition position;
-    int length = 0;
-    int delay = -1;
-    int disposal = 0;
-    while (scanner.ExtractFrame(length, delay, size, position, disposal)) {
-        frames.push_back(FrameInfo{scanner.frameStart, length, delay, disposal,
-                                   position.left, position.top, size.width, size.height});
-    }
-    return frames;
-}
-
 void appendField(std::string& out, std::string_view name, long long value) {
     out += ' ';
     out += name;
@@ -48,12 +29,6 @@ void appendField(std::string& out, std::string_view name, long long value) {
 
 }  // namespace
 
-std::vector<FrameInfo> describeFrames(const std::uint8_t* data, std::size_t size) {
-    const std::optional<LogicalScreen> screen = ReadLogicalScreen(data, size);
-    if (!screen) return {};
-    return cutFrames(ScannerAtFirstBlock(data, size, screen->globalColorTableSize));
-}
-
 std::optional<GifInfo> inspectGif(const std::uint8_t* data, std::size_t size) {
     if (!HasGifSignature(data, size)) return std::nullopt;
     GifInfo info;
@@ -61,9 +36,7 @@ std::optional<GifInfo> inspectGif(const std::uint8_t* data, std::size_t size) {
     const std::optional<LogicalScreen> screen = ReadLogicalScreen(data, size);
     info.screenComplete = screen.has_value();
     if (!screen) return info;
-    const GifScanner scanner = ScannerAtFirstBlock(data, size, screen->globalColorTableSize);
-    info.frameCount = countFrames(scanner);
-    info.frames = cutFrames(scanner);
+    info.frames = walkFrames(data, size);
     return info;
 }
 
@@ -72,18 +45,18 @@ std::optional<std::string> describeGif(const std::uint8_t* data, std::size_t siz
     if (!info) return std::nullopt;
     std::string out = "gif " + std::to_string(info->screen.width) + "x" + std::to_string(info->screen.height);
     appendField(out, "gct", info->screen.globalColorTableSize);
-    appendField(out, "frames", info->frameCount);
+    appendField(out, "frames", static_cast<long long>(info->frames.size()));
     int k = 0;
-    for (const FrameInfo& f : info->frames) {
+    for (const GifFrame& f : info->frames) {
         out += "\nframe " + std::to_string(++k);
         appendField(out, "offset", static_cast<long long>(f.offset));
-        appendField(out, "length", f.length);
+        appendField(out, "length", static_cast<long long>(frameStreamLength(info->screen.globalColorTableSize, f)));
         appendField(out, "delay", f.delay);
         appendField(out, "disposal", f.disposal);
-        appendField(out, "left", f.left);
-        appendField(out, "top", f.top);
-        appendField(out, "width", f.width);
-        appendField(out, "height", f.height);
+        appendField(out, "left", f.rect.left);
+        appendField(out, "top", f.rect.top);
+        appendField(out, "width", f.rect.width);
+        appendField(out, "height", f.rect.height);
     }
     return out;
 }

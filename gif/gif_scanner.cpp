@@ -1,8 +1,6 @@
 #include "gif/gif_scanner.h"
 
-#include <climits>
 #include <cstring>
-#include <new>
 
 namespace pelkora::gif {
 
@@ -124,114 +122,14 @@ std::int64_t GifScanner::BlockLength() const {
     return -1;
 }
 
-int GifScanner::AdvanceBlock() {
-    if (gifData == nullptr) return 0;
+bool GifScanner::AdvanceBlock() {
+    if (gifData == nullptr) return false;
     const std::int64_t n = BlockLength();
-    if (n <= 0) return 0;
+    if (n <= 0) return false;
     // A measured block starts inside the data, so scanOffset < dataSize.
-    if (static_cast<std::uint64_t>(n) > dataSize - scanOffset) return 0;
+    if (static_cast<std::uint64_t>(n) > dataSize - scanOffset) return false;
     scanOffset += static_cast<std::size_t>(n);
-    return 1;
-}
-
-namespace {
-
-bool isLeadingBlock(GifBlockKind k) {
-    return k == GifBlockKind::ApplicationExtension || k == GifBlockKind::CommentExtension ||
-           k == GifBlockKind::UnknownExtension;
-}
-
-bool isFinalBlock(GifBlockKind k) {
-    return k == GifBlockKind::ImageDescriptor || k == GifBlockKind::PlainTextExtension;
-}
-
-// Steps over the application and comment extensions that stand before a
-// frame; the kind of the frame's first block, or nothing.
-std::optional<GifBlockKind> skipLeadingBlocks(GifScanner& s) {
-    GifBlockKind k = s.ClassifyBlock();
-    while (isLeadingBlock(k)) {
-        if (!s.AdvanceBlock()) return std::nullopt;
-        k = s.ClassifyBlock();
-    }
-    if (k == GifBlockKind::Unrecognised || k == GifBlockKind::Trailer) return std::nullopt;
-    return k;
-}
-
-// From a graphic control extension at the cursor to the image descriptor or
-// plain text extension that it governs, stepping over what lies between.
-bool walkToFinalBlock(GifScanner& s) {
-    if (!s.AdvanceBlock()) return false;
-    GifBlockKind k = s.ClassifyBlock();
-    while (!isFinalBlock(k)) {
-        if (k == GifBlockKind::Unrecognised || k == GifBlockKind::Trailer) return false;
-        if (!s.AdvanceBlock()) return false;
-        k = s.ClassifyBlock();
-    }
     return true;
-}
-
-}  // namespace
-
-int GifScanner::SkipFrame() {
-    if (gifData == nullptr) return 0;
-    const std::optional<GifBlockKind> first = skipLeadingBlocks(*this);
-    if (!first) return 0;
-    if (BlockLength() <= 0) return 0;
-    if (*first == GifBlockKind::GraphicControlExtension && !walkToFinalBlock(*this)) return 0;
-    return AdvanceBlock();
-}
-
-std::optional<std::vector<std::uint8_t>> GifScanner::ExtractFrame(int& outLength, int& outDelay,
-                                                                  FrameSize& outSize,
-                                                                  FramePosition& outPosition,
-                                                                  int& outDisposal) {
-    if (gifData == nullptr) return std::nullopt;
-    outDisposal = 0;
-    const std::optional<GifBlockKind> first = skipLeadingBlocks(*this);
-    if (!first) return std::nullopt;
-    frameStart = scanOffset;
-    if (BlockLength() <= 0) return std::nullopt;
-
-    if (*first == GifBlockKind::GraphicControlExtension) {
-        // The packed byte and the delay are read only from a whole block.
-        if (!fits(frameStart, kGraphicControlLength, dataSize)) return std::nullopt;
-        outDelay = readWord(gifData + frameStart + 4);
-        outDisposal = (gifData[frameStart + 3] >> 2) & 7;
-        if (!walkToFinalBlock(*this)) return std::nullopt;
-    } else {
-        outDelay = -1;
-    }
-
-    if (ClassifyBlock() == GifBlockKind::ImageDescriptor) {
-        if (!fits(scanOffset, kImageDescriptorFixed, dataSize)) return std::nullopt;
-        const std::uint8_t* d = gifData + scanOffset;
-        outSize = FrameSize{readWord(d + 5), readWord(d + 7)};
-        outPosition = FramePosition{readWord(d + 1), readWord(d + 3)};
-    }
-    if (!AdvanceBlock()) return std::nullopt;
-
-    const std::size_t len = scanOffset - frameStart;
-    if (globalColorTableSize < 0) return std::nullopt;
-    const std::size_t head = kHeaderAndScreen + static_cast<std::size_t>(globalColorTableSize);
-    // The copied head must lie inside the data, and the stream's length must
-    // fit outLength.
-    if (head > dataSize) return std::nullopt;
-    constexpr std::size_t kLongest = static_cast<std::size_t>(INT_MAX) - 1;
-    if (head > kLongest || len > kLongest - head) return std::nullopt;
-    const std::size_t total = head + len + 1;
-
-    // Reserved, then appended: the two copies are the only writes.
-    std::vector<std::uint8_t> stream;
-    try {
-        stream.reserve(total);
-    } catch (const std::bad_alloc&) {
-        return std::nullopt;
-    }
-    stream.insert(stream.end(), gifData, gifData + head);
-    stream.insert(stream.end(), gifData + frameStart, gifData + scanOffset);
-    stream.push_back(0x3B);
-    outLength = static_cast<int>(total);
-    return stream;
 }
 
 }  // namespace pelkora::gif

@@ -1,20 +1,14 @@
 #pragma once
-// Walks the block structure of a GIF held in memory, without decoding any
-// image data: classify the block at the cursor, measure it from its length
-// bytes, step past it; count frames and cut each frame out as a stand-alone
-// GIF stream. Knows only bytes.
-//
-// Calling order: set gifData, dataSize, globalColorTableSize; set scanOffset
-// to 13 + globalColorTableSize; SkipFrame until it returns 0 (the count);
-// scanOffset back to 13 + globalColorTableSize; ExtractFrame until it
-// returns nothing.
+// Steps through the block structure of a GIF held in memory, without
+// decoding any image data: classify the block at the cursor, measure it from
+// its length bytes, step past it. The frame walker (gif/frame_walker.h)
+// builds frames from these steps. Knows only bytes.
 //
 // No operation ever reads at or beyond dataSize.
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <vector>
 
 namespace pelkora::gif {
 
@@ -29,16 +23,6 @@ enum class GifBlockKind : int {
     // 0x21 with a label not listed above: stepped over by its sub-blocks,
     // as GIF89a asks of decoders that do not know an extension.
     UnknownExtension = 7,
-};
-
-struct FrameSize {
-    int width = 0;
-    int height = 0;
-};
-
-struct FramePosition {
-    int left = 0;
-    int top = 0;
 };
 
 // The 13-byte header and logical screen descriptor.
@@ -61,10 +45,6 @@ public:
     std::size_t dataSize = 0;
     std::size_t scanOffset = 0;
     int globalColorTableSize = 0;
-    // Offset of the first block of the frame that ExtractFrame last cut
-    // (set as soon as a call reaches a frame's first block, so after a
-    // failed call it names the frame that could not be cut).
-    std::size_t frameStart = 0;
 
     // Bytes of the sub-block chain at offset, terminator included; 0 when it
     // is not ended inside the data.
@@ -72,14 +52,9 @@ public:
     GifBlockKind ClassifyBlock() const;
     // -1 for Unrecognised, 0 when the block cannot be measured.
     std::int64_t BlockLength() const;
-    int AdvanceBlock();
-    int SkipFrame();
-    // The frame stream (header, descriptor and global colour table of the
-    // source, the frame's bytes, 0x3B), or nothing.
-    std::optional<std::vector<std::uint8_t>> ExtractFrame(int& outLength, int& outDelay,
-                                                          FrameSize& outSize,
-                                                          FramePosition& outPosition,
-                                                          int& outDisposal);
+    // False, with the cursor left where it was, for a block that cannot be
+    // measured or that would end beyond the data.
+    bool AdvanceBlock();
 };
 
 // A scanner at the first block: after the header, the logical screen and a

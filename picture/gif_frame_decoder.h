@@ -1,9 +1,9 @@
 #pragma once
-// Decodes the first image of a GIF held in memory (a frame stream, or a
-// one-frame GIF) into a picture of the image's own rectangle: its own
-// indices through its own colour table (local, else global), the transparent
-// index of its graphic control extension at alpha 0. Never the logical
-// screen's canvas: composition is the caller's.
+// Decodes one image of a GIF held in memory into a picture of the image's
+// own rectangle: its own indices through its own colour table (local, else
+// global), the transparent index of its graphic control extension at alpha
+// 0. Never the logical screen's canvas: composition is the caller's. Rows
+// the data does not hold stay transparent: what decoded is shown.
 
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +11,7 @@
 #include <QImage>
 
 #include "core/status.h"
+#include "gif/gif_frame.h"
 
 namespace pelkora::picture {
 
@@ -21,8 +22,14 @@ struct DecodedGifImage {
     int top = 0;
 };
 
-// budgetBytes: what the picture may take (4 bytes a pixel); an image larger
-// than that is refused before anything is allocated.
+// The first image of a whole GIF file (a one-frame GIF). budgetBytes: what
+// the picture may take (4 bytes a pixel); an image larger than that is
+// refused before anything is allocated.
 DecodedGifImage DecodeGifImage(const std::uint8_t* data, std::size_t size, std::uint64_t budgetBytes);
+
+// The image of one walked frame, read as if the frame stood alone after the
+// file's header and global colour table.
+DecodedGifImage DecodeGifFrame(const std::uint8_t* data, std::size_t size, const gif::GifFrame& frame,
+                               std::uint64_t budgetBytes);
 
 }  // namespace pelkora::picture

@@ -1,6 +1,7 @@
 // Decoding a picture file into a still picture or an animation's frames.
 #include "picture/picture_loader.h"
 
+#include "gif/frame_walker.h"
 #include "gif/gif_scanner.h"
 #include "picture/frame_timing.h"
 #include "picture/gif_frame_decoder.h"
@@ -35,29 +36,24 @@ Status LoadOtherPicture(const std::uint8_t* data, std::size_t size, const LoadLi
     return Status::Ok;
 }
 
-Status ExtractFrames(const std::uint8_t* data, std::size_t size, int globalColorTableSize, const LoadLimits& limits,
-                     LoadedPicture& loaded)
+Status ExtractFrames(const std::uint8_t* data, std::size_t size, const std::vector<gif::GifFrame>& walked,
+                     const LoadLimits& limits, LoadedPicture& loaded)
 {
-    gif::GifScanner scanner = gif::ScannerAtFirstBlock(data, size, globalColorTableSize);
     std::uint64_t budget = limits.frameBytes;
-    gif::FrameSize frameSize;
-    gif::FramePosition position;
-    for (;;) {
-        int length = 0;
+    for (const gif::GifFrame& frame : walked) {
         FrameRecord record;
-        auto stream = scanner.ExtractFrame(length, record.delay, frameSize, position, record.disposal);
-        if (!stream)
-            break;
+        record.delay = frame.delay;
+        record.disposal = frame.disposal;
         // A plain text frame repeats the rectangle of the frame before it.
-        record.width = frameSize.width;
-        record.height = frameSize.height;
-        record.left = position.left;
-        record.top = position.top;
+        record.width = frame.rect.width;
+        record.height = frame.rect.height;
+        record.left = frame.rect.left;
+        record.top = frame.rect.top;
         loaded.frameDisplayTime = displayTimeOf(record.delay);
         // Only a frame that is kept is charged.
         if (budget < kFrameRecordBytes)
             return Status::FramesTooLarge;
-        DecodedGifImage image = DecodeGifImage(stream->data(), stream->size(), budget - kFrameRecordBytes);
+        DecodedGifImage image = DecodeGifFrame(data, size, frame, budget - kFrameRecordBytes);
         if (image.status == Status::FramesTooLarge)
             return image.status;
         if (image.status != Status::Ok)
@@ -92,20 +88,21 @@ Status LoadGif(const std::uint8_t* data, std::size_t size, const LoadLimits& lim
     if (const Status fits = checkSurfaceSize(screen->width, screen->height, limits.surfaceBytes); fits != Status::Ok)
         return fits;
 
-    gif::GifScanner scanner = gif::ScannerAtFirstBlock(data, size, screen->globalColorTableSize);
-    int count = 0;
-    while (scanner.SkipFrame() != 0)
-        ++count;
-    if (count == 0)
+    // One walk: its frames are both the count and what is decoded.
+    std::vector<gif::GifFrame> walked;
+    gif::FrameWalker walker(data, size, screen->globalColorTableSize);
+    while (std::optional<gif::GifFrame> frame = walker.nextFrame())
+        walked.push_back(*frame);
+    if (walked.empty())
         return Status::NoFrames;
-    if (count == 1) {
+    if (walked.size() == 1) {
         DecodedGifImage image = DecodeGifImage(data, size, limits.frameBytes);
         if (image.status != Status::Ok)
             return image.status == Status::NotAPicture ? Status::NoFrames : image.status;
         loaded.still = StillPicture{std::move(image.image), image.left, image.top};
         return Status::Ok;
     }
-    return ExtractFrames(data, size, screen->globalColorTableSize, limits, loaded);
+    return ExtractFrames(data, size, walked, limits, loaded);
 }
 
 }  // namespace

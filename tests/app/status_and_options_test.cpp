@@ -54,7 +54,7 @@ protected:
         return shown;
     }
     fs::path gif(const std::string& name, int frames) {
-        std::vector<testing::GifFrame> list;
+        std::vector<testing::GifPictureFrame> list;
         for (int i = 0; i < frames; ++i) list.push_back(testing::solidFrame(0, 0, 2, 2, i % 2 ? 0 : 1));
         const testing::Bytes bytes = testing::makeGif(2, 2, {0x000000, 0xFFFFFF}, list);
         return sources.write(name, std::string(bytes.begin(), bytes.end()));

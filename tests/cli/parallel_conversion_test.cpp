@@ -36,7 +36,7 @@ std::vector<Rgb> patternOf(int width, int height, int seed)
 
 Bytes animationOf(int frames)
 {
-    std::vector<GifFrame> list;
+    std::vector<GifPictureFrame> list;
     for (int i = 0; i < frames; ++i)
         list.push_back(solidFrame(i % 3, i % 2, 3, 2, static_cast<std::uint8_t>(i % 2), 7 + i, i % 4));
     return makeGif(6, 4, {0x102030, 0xE0D0C0}, list);

@@ -67,7 +67,7 @@ TEST(GifClassifyBlock, CursorAtOrPastTheEndOrNoData) {
     none.dataSize = 4;
     EXPECT_EQ(none.ClassifyBlock(), GifBlockKind::Unrecognised);
     EXPECT_EQ(none.BlockLength(), -1);
-    EXPECT_EQ(none.AdvanceBlock(), 0);
+    EXPECT_FALSE(none.AdvanceBlock());
     EXPECT_EQ(none.SubBlocksLength(0), 0);
 }
 
@@ -163,7 +163,7 @@ TEST(GifBlockLength, UnmeasurableWhenCutShort) {
         const Bytes cut(c.whole.begin(), c.whole.begin() + static_cast<std::ptrdiff_t>(c.keep));
         GifScanner s = at(cut, 0);
         EXPECT_EQ(s.BlockLength(), 0);
-        EXPECT_EQ(s.AdvanceBlock(), 0);
+        EXPECT_FALSE(s.AdvanceBlock());
         EXPECT_EQ(s.scanOffset, 0u);
     }
 }
@@ -171,15 +171,15 @@ TEST(GifBlockLength, UnmeasurableWhenCutShort) {
 TEST(GifAdvanceBlock, MovesPastTheBlockOrStays) {
     const Bytes data = GifBuilder().comment("ab").graphicControl(0, 5).trailer().bytes();
     GifScanner s = at(data, 0);
-    ASSERT_EQ(s.AdvanceBlock(), 1);
+    ASSERT_TRUE(s.AdvanceBlock());
     EXPECT_EQ(s.scanOffset, 6u);
-    ASSERT_EQ(s.AdvanceBlock(), 1);
+    ASSERT_TRUE(s.AdvanceBlock());
     EXPECT_EQ(s.scanOffset, 14u);
     // A trailer in the last byte may be stepped over and leaves the cursor
     // at the end of the data; nothing lies beyond it.
-    ASSERT_EQ(s.AdvanceBlock(), 1);
+    ASSERT_TRUE(s.AdvanceBlock());
     EXPECT_EQ(s.scanOffset, data.size());
-    EXPECT_EQ(s.AdvanceBlock(), 0);
+    EXPECT_FALSE(s.AdvanceBlock());
     EXPECT_EQ(s.scanOffset, data.size());
 }
 
@@ -187,14 +187,14 @@ TEST(GifAdvanceBlock, GraphicControlCutShortStays) {
     const Bytes data = GifBuilder().graphicControl(0, 5).dropLast(1).bytes();
     GifScanner s = at(data, 0);
     EXPECT_EQ(s.BlockLength(), 8);
-    EXPECT_EQ(s.AdvanceBlock(), 0);
+    EXPECT_FALSE(s.AdvanceBlock());
     EXPECT_EQ(s.scanOffset, 0u);
 }
 
 TEST(GifAdvanceBlock, UnrecognisedStays) {
     const Bytes data{0x99, 0x21, 0x02, 0x00, 0x3B};
     GifScanner s = at(data, 0);
-    EXPECT_EQ(s.AdvanceBlock(), 0);
+    EXPECT_FALSE(s.AdvanceBlock());
     EXPECT_EQ(s.scanOffset, 0u);
 }
 

@@ -24,7 +24,7 @@ const std::filesystem::path& kSuite = pelkora::testing::kGifSuite;
 void walk(const Bytes& data) {
     const std::optional<int> gct = gctOf(data);
     if (!gct) {
-        EXPECT_TRUE(describeFrames(data.data(), data.size()).empty());
+        EXPECT_TRUE(walkFrames(data.data(), data.size()).empty());
         return;
     }
     const int counted = countPass(data, *gct);

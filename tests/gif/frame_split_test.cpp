@@ -1,4 +1,4 @@
-// Counting frames and cutting them out as stand-alone GIF streams.
+// Walking frames and cutting them out as stand-alone GIF streams.
 
 #include <gtest/gtest.h>
 
@@ -27,21 +27,21 @@ TEST(GifFrameSplit, SmallestAnimationFrame) {
     ASSERT_EQ(data.size(), 13u + 6 + 8 + 16 + 1);
     EXPECT_EQ(countPass(data, 6), 1);
 
-    GifScanner s = scannerFor(data, 6);
-    int length = 0, delay = 0, disposal = 9;
-    FrameSize size;
-    FramePosition position;
-    const auto stream = s.ExtractFrame(length, delay, size, position, disposal);
+    FrameWalker walker(data.data(), data.size(), 6);
+    const std::optional<GifFrame> frame = walker.nextFrame();
+    ASSERT_TRUE(frame);
+    const auto stream = frameStream(data.data(), data.size(), 6, *frame);
     ASSERT_TRUE(stream);
-    EXPECT_EQ(length, 44);
+    EXPECT_EQ(frameStreamLength(6, *frame), 44u);
     EXPECT_EQ(stream->size(), 44u);
     EXPECT_EQ(*stream, data);  // header, one frame, trailer: the file itself
-    EXPECT_EQ(delay, 7);
-    EXPECT_EQ(disposal, 0);
-    EXPECT_EQ(s.frameStart, 19u);
-    EXPECT_EQ(s.scanOffset, 43u);
-    EXPECT_FALSE(s.ExtractFrame(length, delay, size, position, disposal));
-    EXPECT_EQ(s.scanOffset, 43u);
+    EXPECT_EQ(frame->delay, 7);
+    EXPECT_EQ(frame->disposal, 0);
+    EXPECT_EQ(frame->offset, 19u);
+    EXPECT_EQ(frame->length, 24u);
+    EXPECT_EQ(walker.cursor(), 43u);
+    EXPECT_FALSE(walker.nextFrame());
+    EXPECT_EQ(walker.cursor(), 43u);
 }
 
 TEST(GifFrameSplit, LeadingExtensionsAreNotPartOfTheFrame) {
@@ -107,13 +107,11 @@ TEST(GifFrameSplit, DelayAndDisposalFromTheControlExtension) {
 
 TEST(GifFrameSplit, FrameWithoutControlExtension) {
     const Bytes data = twoColour().image(0, 0, 1, 1, 0, {1}).trailer().bytes();
-    GifScanner s = scannerFor(data, 6);
-    int length = 0, delay = 42, disposal = 42;
-    FrameSize size;
-    FramePosition position;
-    ASSERT_TRUE(s.ExtractFrame(length, delay, size, position, disposal));
-    EXPECT_EQ(delay, -1);
-    EXPECT_EQ(disposal, 0);
+    FrameWalker walker(data.data(), data.size(), 6);
+    const std::optional<GifFrame> frame = walker.nextFrame();
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(frame->delay, -1);
+    EXPECT_EQ(frame->disposal, 0);
 }
 
 TEST(GifFrameSplit, SizeAndPositionFromTheImageDescriptor) {
@@ -126,10 +124,10 @@ TEST(GifFrameSplit, SizeAndPositionFromTheImageDescriptor) {
     const auto frames = extractPass(data, 6);
     ASSERT_EQ(frames.size(), 2u);
     expectStreamsWellFormed(data, 6, frames);
-    EXPECT_EQ(frames[1].position.left, 300);
-    EXPECT_EQ(frames[1].position.top, 65535);
-    EXPECT_EQ(frames[1].size.width, 1);
-    EXPECT_EQ(frames[1].size.height, 513);
+    EXPECT_EQ(frames[1].rect.left, 300);
+    EXPECT_EQ(frames[1].rect.top, 65535);
+    EXPECT_EQ(frames[1].rect.width, 1);
+    EXPECT_EQ(frames[1].rect.height, 513);
     EXPECT_EQ(frames[1].length, 19 + 8 + 11 + 768 + 256 + 11 + 1 + 1);
 }
 
@@ -147,10 +145,10 @@ TEST(GifFrameSplit, PlainTextFrameKeepsSizeAndPosition) {
     ASSERT_EQ(frames.size(), 3u);
     expectStreamsWellFormed(data, 6, frames);
     for (std::size_t i = 1; i < 3; ++i) {
-        EXPECT_EQ(frames[i].size.width, 10);
-        EXPECT_EQ(frames[i].size.height, 11);
-        EXPECT_EQ(frames[i].position.left, 2);
-        EXPECT_EQ(frames[i].position.top, 3);
+        EXPECT_EQ(frames[i].rect.width, 10);
+        EXPECT_EQ(frames[i].rect.height, 11);
+        EXPECT_EQ(frames[i].rect.left, 2);
+        EXPECT_EQ(frames[i].rect.top, 3);
     }
     EXPECT_EQ(frames[1].delay, 50);
     EXPECT_EQ(frames[1].length, 19 + 8 + 15 + 7 + 1);
@@ -232,24 +230,17 @@ TEST(GifFrameSplit, UnknownLabelsAndApplicationSizesAreSteppedOver) {
 
 TEST(GifFrameSplit, NoTrailerLastFrameEndsAtDataSize) {
     const Bytes data = twoColour().image(0, 0, 1, 1, 0, {1}).bytes();
-    GifScanner s = scannerFor(data, 6);
-    ASSERT_EQ(s.SkipFrame(), 1);
-    EXPECT_EQ(s.scanOffset, data.size());
-    EXPECT_EQ(s.SkipFrame(), 0);
+    FrameWalker walker(data.data(), data.size(), 6);
+    ASSERT_TRUE(walker.nextFrame());
+    EXPECT_EQ(walker.cursor(), data.size());
+    EXPECT_FALSE(walker.nextFrame());
 }
 
-TEST(GifFrameSplit, NoDataFailsAtOnceAndWritesNothing) {
-    GifScanner s;
-    s.dataSize = 100;
-    s.scanOffset = 19;
-    int length = 5, delay = 5, disposal = 5;
-    FrameSize size{5, 5};
-    FramePosition position{5, 5};
-    EXPECT_EQ(s.SkipFrame(), 0);
-    EXPECT_FALSE(s.ExtractFrame(length, delay, size, position, disposal));
-    EXPECT_EQ(disposal, 5);
-    EXPECT_EQ(delay, 5);
-    EXPECT_EQ(s.scanOffset, 19u);
+TEST(GifFrameSplit, NoDataFailsAtOnce) {
+    FrameWalker walker(nullptr, 100, 6);
+    EXPECT_FALSE(walker.nextFrame());
+    EXPECT_EQ(walker.cursor(), 19u);
+    EXPECT_TRUE(walkFrames(nullptr, 100).empty());
 }
 
 // The blocks are cut short where a careless reader would look past the end.
@@ -276,48 +267,31 @@ TEST(GifFrameSplit, TruncatedFixedPartsFailWithoutReadingPastTheEnd) {
         // An exact-size heap copy lets the address sanitizer see any overread.
         const std::unique_ptr<std::uint8_t[]> exact(new std::uint8_t[c.data.size()]);
         std::copy(c.data.begin(), c.data.end(), exact.get());
-        GifScanner s;
-        s.gifData = exact.get();
-        s.dataSize = c.data.size();
-        s.globalColorTableSize = 6;
-        s.scanOffset = 19;
-        EXPECT_EQ(s.SkipFrame(), 0);
-        s.scanOffset = 19;
-        int length = -5, delay = -5, disposal = -5;
-        FrameSize size{-5, -5};
-        FramePosition position{-5, -5};
-        EXPECT_FALSE(s.ExtractFrame(length, delay, size, position, disposal));
-        EXPECT_LE(s.scanOffset, c.data.size());
-        EXPECT_EQ(length, -5);
-        // Nothing is taken from a descriptor that is not all there.
-        EXPECT_EQ(size.width, -5);
-        EXPECT_EQ(position.left, -5);
+        FrameWalker walker(exact.get(), c.data.size(), 6);
+        EXPECT_FALSE(walker.nextFrame());
+        EXPECT_LE(walker.cursor(), c.data.size());
+        EXPECT_TRUE(walkFrames(exact.get(), c.data.size()).empty());
     }
 }
 
 TEST(GifFrameSplit, TruncatedControlExtensionIsNotRead) {
     const Bytes data = twoColour().raw({0x21, 0xF9, 0x04, 0x1C, 0x10}).bytes();
-    GifScanner s = scannerFor(data, 6);
-    int length = 0, delay = 77, disposal = 77;
-    FrameSize size;
-    FramePosition position;
-    EXPECT_FALSE(s.ExtractFrame(length, delay, size, position, disposal));
-    EXPECT_EQ(delay, 77);
-    EXPECT_EQ(disposal, 0);  // set before the frame is looked at
+    FrameWalker walker(data.data(), data.size(), 6);
+    EXPECT_FALSE(walker.nextFrame());
+    EXPECT_EQ(walker.cursor(), 19u);
 }
 
 TEST(GifFrameSplit, HeadAnnouncedBeyondTheDataIsNotCopied) {
     // A scanner told of a colour table longer than the file cuts nothing.
     const Bytes data = GifBuilder().header().screen(1, 1).image(0, 0, 1, 1, 0, {1}).trailer().bytes();
-    GifScanner s = scannerFor(data, 0);
-    s.globalColorTableSize = 768;
-    int length = 0, delay = 0, disposal = 0;
-    FrameSize size;
-    FramePosition position;
-    EXPECT_FALSE(s.ExtractFrame(length, delay, size, position, disposal));
-    s.scanOffset = 13;
-    s.globalColorTableSize = -3;
-    EXPECT_FALSE(s.ExtractFrame(length, delay, size, position, disposal));
+    const std::optional<GifFrame> frame = FrameWalker(data.data(), data.size(), 0).nextFrame();
+    ASSERT_TRUE(frame);
+    EXPECT_FALSE(frameStream(data.data(), data.size(), 768, *frame));
+    EXPECT_FALSE(frameStream(data.data(), data.size(), -3, *frame));
+    EXPECT_FALSE(FrameWalker(data.data(), data.size(), -3).nextFrame());
+    GifFrame beyond = *frame;
+    beyond.length = data.size();
+    EXPECT_FALSE(frameStream(data.data(), data.size(), 0, beyond));
 }
 
 TEST(GifFrameSplit, NoGlobalColourTable) {

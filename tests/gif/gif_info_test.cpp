@@ -62,7 +62,7 @@ TEST(GifDescribe, FilesWithoutFrames) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(describe(c.data), c.text);
-        EXPECT_TRUE(describeFrames(c.data.data(), c.data.size()).empty());
+        EXPECT_TRUE(walkFrames(c.data.data(), c.data.size()).empty());
     }
 }
 
@@ -97,10 +97,10 @@ TEST_F(ImageMagickFixture, CountsAndCutsEveryFrame) {
         const Expected& e = expected[i];
         EXPECT_EQ(frames[i].start, e.start);
         EXPECT_EQ(frames[i].length, static_cast<int>(19 + (e.end - e.start) + 1));
-        EXPECT_EQ(frames[i].position.left, e.left);
-        EXPECT_EQ(frames[i].position.top, e.top);
-        EXPECT_EQ(frames[i].size.width, e.width);
-        EXPECT_EQ(frames[i].size.height, e.height);
+        EXPECT_EQ(frames[i].rect.left, e.left);
+        EXPECT_EQ(frames[i].rect.top, e.top);
+        EXPECT_EQ(frames[i].rect.width, e.width);
+        EXPECT_EQ(frames[i].rect.height, e.height);
         EXPECT_EQ(frames[i].delay, e.delay);
         EXPECT_EQ(frames[i].disposal, e.disposal);
     }
@@ -111,7 +111,7 @@ TEST_F(ImageMagickFixture, DescribedLineByLine) {
     EXPECT_EQ(text.substr(0, text.find('\n')), "gif 32x24 gct=6 frames=4");
     EXPECT_NE(text.find("\nframe 3 offset=162 length=100 delay=50 disposal=3 left=10 top=8 width=8 height=6\n"),
               std::string::npos);
-    EXPECT_EQ(describeFrames(data.data(), data.size()).size(), 4u);
+    EXPECT_EQ(walkFrames(data.data(), data.size()).size(), 4u);
 }
 
 TEST_F(ImageMagickFixture, EveryTruncationKeepsTheWholeFramesBeforeIt) {
@@ -123,7 +123,7 @@ TEST_F(ImageMagickFixture, EveryTruncationKeepsTheWholeFramesBeforeIt) {
         const Bytes cut(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(keep));
         int whole = 0;
         for (std::size_t end : ends) whole += end <= keep ? 1 : 0;
-        const auto frames = describeFrames(cut.data(), cut.size());
+        const auto frames = walkFrames(cut.data(), cut.size());
         EXPECT_EQ(static_cast<int>(frames.size()), whole);
     }
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The two passes over a GIF as the picture loader makes them, and the
-// checks every frame stream must pass whatever the input.
+// The frame walk over a GIF as the picture loader makes it, and the checks
+// every frame cut out as a stand-alone stream must pass whatever the input.
 
 #include <gtest/gtest.h>
 
@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "gif/frame_stream.h"
+#include "gif/frame_walker.h"
 #include "gif/gif_scanner.h"
 
 namespace pelkora::gif::testing {
@@ -19,38 +21,38 @@ namespace pelkora::gif::testing {
 using Bytes = std::vector<std::uint8_t>;
 
 struct CutFrame {
-    std::vector<std::uint8_t> stream;
+    std::vector<std::uint8_t> stream;  // the frame as a stand-alone GIF
     std::size_t start = 0;
-    int length = 0;
+    int length = 0;  // of the stream
     int delay = 0;
     int disposal = 0;
-    FrameSize size;
-    FramePosition position;
+    GifRect rect;
 };
 
-inline GifScanner scannerFor(const Bytes& data, int gct) {
-    return ScannerAtFirstBlock(data.data(), data.size(), gct);
+// One walk over the frames, each also cut out as a stand-alone stream.
+inline std::vector<CutFrame> extractPass(const Bytes& data, int gct) {
+    FrameWalker walker(data.data(), data.size(), gct);
+    std::vector<CutFrame> frames;
+    while (const std::optional<GifFrame> frame = walker.nextFrame()) {
+        std::optional<std::vector<std::uint8_t>> stream = frameStream(data.data(), data.size(), gct, *frame);
+        if (!stream) break;
+        CutFrame f;
+        f.stream = std::move(*stream);
+        f.start = frame->offset;
+        f.length = static_cast<int>(f.stream.size());
+        f.delay = frame->delay;
+        f.disposal = frame->disposal;
+        f.rect = frame->rect;
+        frames.push_back(std::move(f));
+    }
+    return frames;
 }
 
 inline int countPass(const Bytes& data, int gct) {
-    GifScanner s = scannerFor(data, gct);
+    FrameWalker walker(data.data(), data.size(), gct);
     int count = 0;
-    while (s.SkipFrame()) ++count;
+    while (walker.nextFrame()) ++count;
     return count;
-}
-
-inline std::vector<CutFrame> extractPass(const Bytes& data, int gct) {
-    GifScanner s = scannerFor(data, gct);
-    std::vector<CutFrame> frames;
-    CutFrame f;
-    while (true) {
-        auto stream = s.ExtractFrame(f.length, f.delay, f.size, f.position, f.disposal);
-        if (!stream) break;
-        f.stream = std::move(*stream);
-        f.start = s.frameStart;
-        frames.push_back(f);
-    }
-    return frames;
 }
 
 // Frames of a GIF whose logical screen is whole; empty otherwise.

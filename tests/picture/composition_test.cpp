@@ -22,9 +22,9 @@ constexpr Rgb kSurface = 0xF0F0F0;
 const std::vector<Rgb> kPalette = {kBlack, kWhite, kRed, 0x808080};
 constexpr std::uint8_t kB = 0, kW = 1, kR = 2, kT = 3;  // kT: the transparent index where used
 
-GifFrame transparentFrame(int width, int height, std::uint8_t index = kT)
+GifPictureFrame transparentFrame(int width, int height, std::uint8_t index = kT)
 {
-    GifFrame frame = solidFrame(0, 0, width, height, index);
+    GifPictureFrame frame = solidFrame(0, 0, width, height, index);
     frame.transparent = kT;
     return frame;
 }
@@ -77,12 +77,12 @@ TEST_F(Composition, DisposalAndTransparency)
 {
     struct Case {
         const char* name;
-        std::vector<GifFrame> frames;
+        std::vector<GifPictureFrame> frames;
         std::vector<int> lastFrame;  // the 2 x 2 picture after the last frame
     };
-    GifFrame checker = transparentFrame(2, 2);
+    GifPictureFrame checker = transparentFrame(2, 2);
     checker.indices = {kW, kT, kT, kW};
-    GifFrame local = solidFrame(0, 0, 2, 2, 0);
+    GifPictureFrame local = solidFrame(0, 0, 2, 2, 0);
     local.localPalette = {kWhite, kBlack};
     const std::vector<Case> cases = {
         // Disposal 2 leaves the frame's rectangle in the background colour.
@@ -109,7 +109,7 @@ TEST_F(Composition, DisposalAndTransparency)
 
 TEST_F(Composition, TwelveFramesNumberedAndListed)
 {
-    std::vector<GifFrame> frames;
+    std::vector<GifPictureFrame> frames;
     for (int i = 0; i < 12; ++i) frames.push_back(solidFrame(0, 0, 1, 1, static_cast<std::uint8_t>(i % 3), 75));
     play("anim.gif", makeGif(1, 1, kPalette, frames));
     std::string expected;
@@ -124,7 +124,7 @@ TEST_F(Composition, TwelveFramesNumberedAndListed)
 
 TEST_F(Composition, HundredthFrameHasThreeDigits)
 {
-    std::vector<GifFrame> frames;
+    std::vector<GifPictureFrame> frames;
     for (int i = 0; i < 100; ++i) frames.push_back(solidFrame(0, 0, 1, 1, static_cast<std::uint8_t>(i % 2)));
     dir.write("advTimeSetting.ini", "[IntervalTime]\nDynamicGifLastPicPlayTime=2222\n");
     play("anim.gif", makeGif(1, 1, kPalette, frames));

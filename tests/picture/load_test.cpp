@@ -314,7 +314,7 @@ TEST_F(Loading, SizesRefusedBeforeAllocation)
     limits.frameBytes = 1 << 20;
     picture.setLimits(limits);
     const auto tinyFrames = [&](int count) {
-        return makeGif(1, 1, palette, std::vector<GifFrame>(static_cast<std::size_t>(count), solidFrame(0, 0, 1, 1, 1)));
+        return makeGif(1, 1, palette, std::vector<GifPictureFrame>(static_cast<std::size_t>(count), solidFrame(0, 0, 1, 1, 1)));
     };
     EXPECT_TRUE(picture.LoadFile(write("few.gif", tinyFrames(100))).ok());
     EXPECT_EQ(picture.frameCount(), 100);
@@ -340,9 +340,9 @@ TEST_F(Loading, FrameDisplayTimeFromLastExtractedFrame)
     };
     const Case cases[] = {{{4, 50, 0}, 500}, {{10, 20, 75}, 750}, {{-1, -1}, 500}, {{75, 10}, 500}, {{100, 3000}, 30000}};
     for (const Case& c : cases) {
-        std::vector<GifFrame> frames;
+        std::vector<GifPictureFrame> frames;
         for (int delay : c.delays) {
-            GifFrame frame = solidFrame(0, 0, 2, 2, 1, delay);
+            GifPictureFrame frame = solidFrame(0, 0, 2, 2, 1, delay);
             frame.control = delay >= 0;
             frames.push_back(frame);
         }
@@ -390,7 +390,7 @@ TEST_F(Loading, FrameThatDoesNotDecodeIsLeftOut)
 TEST_F(Loading, StillAndOneFrameGifs)
 {
     const std::vector<Rgb> palette = {0x000000, 0xFFFFFF, 0xFF0000, 0x0000FF};
-    GifFrame whole;
+    GifPictureFrame whole;
     whole.width = 2;
     whole.height = 2;
     whole.indices = {0, 1, 2, 3};

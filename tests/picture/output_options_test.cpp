@@ -177,11 +177,11 @@ TEST_F(Options, FitCentresALargePictureOnTheSurfaceAndLeavesASmallOne)
 // in order, transparent pixels leave what lies beneath, disposal 2 clears
 // the frame's rectangle to the background after it has been shown.
 std::vector<std::vector<int>> composedGreys(int width, int height, const std::vector<Rgb>& palette,
-                                            const std::vector<GifFrame>& frames)
+                                            const std::vector<GifPictureFrame>& frames)
 {
     std::vector<Rgb> canvas(static_cast<std::size_t>(width * height), kSurface);
     std::vector<std::vector<int>> shown;
-    for (const GifFrame& f : frames) {
+    for (const GifPictureFrame& f : frames) {
         for (int y = 0; y < f.height; ++y) {
             for (int x = 0; x < f.width; ++x) {
                 const int index = f.indices[static_cast<std::size_t>(y * f.width + x)];
@@ -203,10 +203,10 @@ std::vector<std::vector<int>> composedGreys(int width, int height, const std::ve
 TEST_F(Options, FullFramesWriteTheComposedCanvasOfAnOptimisedGif)
 {
     const std::vector<Rgb> palette = {kBlack, kWhite, kRed, 0x808080};
-    GifFrame patchWithHole = solidFrame(2, 0, 3, 3, 0);
+    GifPictureFrame patchWithHole = solidFrame(2, 0, 3, 3, 0);
     patchWithHole.indices[4] = 3;  // its middle shows what lies beneath
     patchWithHole.transparent = 3;
-    const std::vector<GifFrame> frames = {
+    const std::vector<GifPictureFrame> frames = {
         solidFrame(0, 0, 5, 4, 1),             // the whole screen, white
         solidFrame(1, 1, 2, 2, 2, 0, 2),       // a red patch, cleared afterwards
         patchWithHole,                         // a black patch with a hole
@@ -237,7 +237,7 @@ TEST_F(Options, FullFramesWriteTheComposedCanvasOfAnOptimisedGif)
 TEST_F(Options, FitShrinksAnAnimationsPatchesByTheScreensFactor)
 {
     const std::vector<Rgb> palette = {kBlack, kWhite};
-    const std::vector<GifFrame> frames = {solidFrame(0, 0, 40, 20, 1), solidFrame(10, 10, 20, 10, 0)};
+    const std::vector<GifPictureFrame> frames = {solidFrame(0, 0, 40, 20, 1), solidFrame(10, 10, 20, 10, 0)};
     picture.setOutputOptions({false, false, output::Size{20, 20}});
     play("big.gif", makeGif(40, 20, palette, frames));
     // The screen halves into 20x10 and is centred in 20x20; the patch halves.

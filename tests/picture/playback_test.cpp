@@ -51,7 +51,7 @@ private:
 
 Bytes animation(int frames, int delay)
 {
-    std::vector<GifFrame> list;
+    std::vector<GifPictureFrame> list;
     for (int i = 0; i < frames; ++i) list.push_back(solidFrame(0, 0, 2, 2, static_cast<std::uint8_t>(i % 2), delay));
     return makeGif(2, 2, kPalette, list);
 }
@@ -156,7 +156,7 @@ TEST_F(PlaybackLoad, SecondShowAfterThePassWritesNothing)
 
 TEST_F(PlaybackLoad, RealtimeWritesWhatHeadlessWrites)
 {
-    std::vector<GifFrame> frames = {solidFrame(0, 0, 2, 2, 0, 5), solidFrame(0, 0, 1, 1, 1, 0),
+    std::vector<GifPictureFrame> frames = {solidFrame(0, 0, 2, 2, 0, 5), solidFrame(0, 0, 1, 1, 1, 0),
                                     solidFrame(1, 1, 1, 1, 1, 0, 2)};
     frames[2].control = false;
     const auto gif = file("anim.gif", makeGif(2, 2, kPalette, frames));

@@ -1,8 +1,8 @@
 #pragma once
 // Writes GIF byte arrays from a readable recipe, block by block, so that tests
-// can state a file's structure instead of carrying binary blobs. Structural
-// only: image data is either given or filler bytes of the requested
-// sub-block sizes, never real LZW.
+// can state a file's structure instead of carrying binary blobs. Image data
+// is either filler bytes of the requested sub-block sizes (for the block
+// walk) or real LZW data of given pixels (for the decoders):
 //
 //   auto gif = GifBuilder()
 //                  .header()
@@ -11,6 +11,13 @@
 //                  .image(0, 0, 16, 16, 0x00, {3})
 //                  .trailer()
 //                  .bytes();
+//
+//   auto real = GifBuilder()
+//                   .header()
+//                   .screenWithColors(4, 4, {0x000000, 0xFFFFFF})
+//                   .picture(solidFrame(0, 0, 4, 4, 1, 10))
+//                   .trailer()
+//                   .bytes();                   // or makeGif(4, 4, palette, frames)
 
 #include <cstddef>
 #include <cstdint>
@@ -19,7 +26,43 @@
 #include <string_view>
 #include <vector>
 
+#include "support/lzw_encoder.h"
+
 namespace pelkora::testing {
+
+using Rgb = std::uint32_t;  // 0xRRGGBB
+
+// One image with real pixels, and the graphic control extension before it.
+struct GifPictureFrame {
+    int left = 0;
+    int top = 0;
+    int width = 1;
+    int height = 1;
+    std::vector<std::uint8_t> indices;  // width x height, top row first
+    std::vector<Rgb> localPalette;      // empty: none
+    bool control = true;                // write a graphic control extension
+    int delay = 0;
+    int disposal = 0;
+    int transparent = -1;
+    bool interlaced = false;
+    int minCodeSize = 0;  // 0: as the colour table needs, at least 2
+    bool clearWhenFull = true;
+};
+
+// A frame of one colour index over its whole rectangle.
+inline GifPictureFrame solidFrame(int left, int top, int width, int height, std::uint8_t index, int delay = 0,
+                                  int disposal = 0)
+{
+    GifPictureFrame frame;
+    frame.left = left;
+    frame.top = top;
+    frame.width = width;
+    frame.height = height;
+    frame.indices.assign(static_cast<std::size_t>(width) * height, index);
+    frame.delay = delay;
+    frame.disposal = disposal;
+    return frame;
+}
 
 class GifBuilder {
 public:
@@ -45,6 +88,21 @@ public:
         byte(background);
         byte(aspect);
         if (gctBits) colorTable(*gctBits);
+        return *this;
+    }
+
+    // Logical screen descriptor with the colours given as its global table,
+    // padded with black to a power of two of at least 2 entries; none for an
+    // empty list.
+    GifBuilder& screenWithColors(int width, int height, const std::vector<Rgb>& palette) {
+        word(width);
+        word(height);
+        const int bits = tableBits(palette.size());
+        byte(static_cast<std::uint8_t>(0x70 | (palette.empty() ? 0 : 0x80 | (bits - 1))));
+        byte(0);
+        byte(0);
+        if (!palette.empty()) colors(palette);
+        globalBits_ = palette.empty() ? 0 : bits;
         return *this;
     }
 
@@ -101,6 +159,61 @@ public:
         word(height);
         byte(packed);
         return *this;
+    }
+
+    // An image with real LZW data, after its graphic control extension when
+    // the frame asks for one. Indices are masked to the colour table in use.
+    GifBuilder& picture(const GifPictureFrame& frame) {
+        if (frame.control) {
+            const int flags = ((frame.disposal & 7) << 2) | (frame.transparent >= 0 ? 1 : 0);
+            graphicControl(static_cast<std::uint8_t>(flags), frame.delay,
+                           static_cast<std::uint8_t>(frame.transparent >= 0 ? frame.transparent : 0));
+        }
+        const int localBits = frame.localPalette.empty() ? 0 : tableBits(frame.localPalette.size());
+        std::uint8_t packed = frame.interlaced ? 0x40 : 0x00;
+        if (localBits) packed |= static_cast<std::uint8_t>(0x80 | (localBits - 1));
+        imageDescriptor(frame.left, frame.top, frame.width, frame.height, packed);
+        if (localBits) colors(frame.localPalette);
+        const int bits = localBits ? localBits : (globalBits_ ? globalBits_ : 8);
+        LzwOptions options;
+        options.minCodeSize = frame.minCodeSize > 0 ? frame.minCodeSize : (bits < 2 ? 2 : bits);
+        options.clearWhenFull = frame.clearWhenFull;
+        const unsigned mask = (1u << (bits < options.minCodeSize ? bits : options.minCodeSize)) - 1;
+        std::vector<std::uint16_t> values;
+        values.reserve(static_cast<std::size_t>(frame.width) * frame.height);
+        for (int row : rowOrder(frame.height, frame.interlaced)) {
+            for (int x = 0; x < frame.width; ++x) {
+                const std::size_t i = static_cast<std::size_t>(row) * frame.width + x;
+                values.push_back(static_cast<std::uint16_t>((i < frame.indices.size() ? frame.indices[i] : 0) & mask));
+            }
+        }
+        byte(static_cast<std::uint8_t>(options.minCodeSize));
+        return dataSubBlocks(lzwEncode(values, options));
+    }
+
+    // Bytes cut into sub-blocks of at most 255, then the terminator.
+    GifBuilder& dataSubBlocks(const std::vector<std::uint8_t>& data) {
+        for (std::size_t at = 0; at < data.size(); at += 255) {
+            const std::size_t n = data.size() - at < 255 ? data.size() - at : 255;
+            byte(static_cast<std::uint8_t>(n));
+            out_.insert(out_.end(), data.begin() + static_cast<std::ptrdiff_t>(at),
+                        data.begin() + static_cast<std::ptrdiff_t>(at + n));
+        }
+        return byte(0);
+    }
+
+    // The rows of an image in the order its data holds them.
+    static std::vector<int> rowOrder(int height, bool interlaced) {
+        std::vector<int> rows;
+        if (!interlaced) {
+            for (int y = 0; y < height; ++y) rows.push_back(y);
+            return rows;
+        }
+        const int start[4] = {0, 4, 2, 1};
+        const int step[4] = {8, 8, 4, 2};
+        for (int pass = 0; pass < 4; ++pass)
+            for (int y = start[pass]; y < height; y += step[pass]) rows.push_back(y);
+        return rows;
     }
 
     GifBuilder& comment(std::string_view text) {
@@ -186,6 +299,24 @@ public:
     const Bytes& bytes() const { return out_; }
 
 private:
+    // Bits of the smallest table of at least 2 entries that holds count colours.
+    static int tableBits(std::size_t count) {
+        int bits = 1;
+        while ((std::size_t{1} << bits) < count) ++bits;
+        return bits;
+    }
+
+    GifBuilder& colors(const std::vector<Rgb>& palette) {
+        const std::size_t entries = std::size_t{1} << tableBits(palette.size());
+        for (std::size_t i = 0; i < entries; ++i) {
+            const Rgb c = i < palette.size() ? palette[i] : 0;
+            byte(static_cast<std::uint8_t>(c >> 16));
+            byte(static_cast<std::uint8_t>(c >> 8));
+            byte(static_cast<std::uint8_t>(c));
+        }
+        return *this;
+    }
+
     GifBuilder& textSubBlocks(std::string_view text) {
         while (!text.empty()) {
             const std::size_t n = text.size() < 255 ? text.size() : 255;
@@ -198,6 +329,16 @@ private:
     }
 
     Bytes out_;
+    int globalBits_ = 0;
 };
+
+// A GIF89a of real images; globalPalette empty: no global table.
+inline std::vector<std::uint8_t> makeGif(int width, int height, const std::vector<Rgb>& globalPalette,
+                                         const std::vector<GifPictureFrame>& frames) {
+    GifBuilder b;
+    b.header().screenWithColors(width, height, globalPalette);
+    for (const GifPictureFrame& frame : frames) b.picture(frame);
+    return b.trailer().bytes();
+}
 
 }  // namespace pelkora::testing

@@ -1,10 +1,8 @@
 #pragma once
 // Real encoded test pictures with known pixels: BMP files written by hand
 // (bottom-up or top-down, 8, 24 or 32 bits a pixel) and GIF files with real
-// LZW data written through giflib into memory; and readers for what the
-// converter writes (DOB files, the playlist).
-
-#include <gif_lib.h>
+// LZW data (support/gif_builder.h); and readers for what the converter
+// writes (DOB files, the playlist).
 
 #include <cstdint>
 #include <filesystem>
@@ -13,12 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "support/gif_builder.h"
 #include "support/temp_dir.h"
 
 namespace pelkora::testing {
 
 using Bytes = std::vector<std::uint8_t>;
-using Rgb = std::uint32_t;  // 0xRRGGBB
 
 // ---------------------------------------------------------------- BMP
 
@@ -86,92 +84,8 @@ inline Bytes makeBmp(int width, int height, const std::vector<Rgb>& pixels, BmpD
 
 // ---------------------------------------------------------------- GIF
 
-struct GifFrame {
-    int left = 0;
-    int top = 0;
-    int width = 1;
-    int height = 1;
-    std::vector<std::uint8_t> indices;  // width x height, top row first
-    std::vector<Rgb> localPalette;      // empty: none
-    bool control = true;                // write a graphic control extension
-    int delay = 0;
-    int disposal = 0;
-    int transparent = -1;
-};
-
-namespace detail {
-
-inline int writeToBytes(GifFileType* gif, const GifByteType* data, int length)
-{
-    auto* out = static_cast<Bytes*>(gif->UserData);
-    out->insert(out->end(), data, data + length);
-    return length;
-}
-
-// A colour map of the next power of two at least 2 entries long.
-inline ColorMapObject* colorMapOf(const std::vector<Rgb>& colors)
-{
-    int size = 2;
-    while (size < static_cast<int>(colors.size())) size *= 2;
-    std::vector<GifColorType> entries(static_cast<std::size_t>(size), GifColorType{0, 0, 0});
-    for (std::size_t i = 0; i < colors.size(); ++i)
-        entries[i] = GifColorType{static_cast<GifByteType>(colors[i] >> 16), static_cast<GifByteType>(colors[i] >> 8),
-                                  static_cast<GifByteType>(colors[i])};
-    return GifMakeMapObject(size, entries.data());
-}
-
-}  // namespace detail
-
-// A GIF89a with real LZW image data; globalPalette empty: no global table.
-inline Bytes makeGif(int width, int height, const std::vector<Rgb>& globalPalette, const std::vector<GifFrame>& frames)
-{
-    Bytes out;
-    int error = 0;
-    GifFileType* gif = EGifOpen(&out, detail::writeToBytes, &error);
-    if (gif == nullptr) throw std::runtime_error("EGifOpen failed");
-    EGifSetGifVersion(gif, true);
-    ColorMapObject* global = globalPalette.empty() ? nullptr : detail::colorMapOf(globalPalette);
-    bool ok = EGifPutScreenDesc(gif, width, height, 8, 0, global) == GIF_OK;
-    GifFreeMapObject(global);
-    for (const GifFrame& frame : frames) {
-        if (!ok) break;
-        if (frame.control) {
-            const GifByteType block[4] = {
-                static_cast<GifByteType>(((frame.disposal & 7) << 2) | (frame.transparent >= 0 ? 1 : 0)),
-                static_cast<GifByteType>(frame.delay & 0xFF), static_cast<GifByteType>((frame.delay >> 8) & 0xFF),
-                static_cast<GifByteType>(frame.transparent >= 0 ? frame.transparent : 0)};
-            ok = EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, block) == GIF_OK;
-        }
-        ColorMapObject* local = frame.localPalette.empty() ? nullptr : detail::colorMapOf(frame.localPalette);
-        ok = ok && EGifPutImageDesc(gif, frame.left, frame.top, frame.width, frame.height, false, local) == GIF_OK;
-        GifFreeMapObject(local);
-        std::vector<GifPixelType> row(static_cast<std::size_t>(frame.width));
-        for (int y = 0; ok && y < frame.height; ++y) {
-            for (int x = 0; x < frame.width; ++x) {
-                const std::size_t i = static_cast<std::size_t>(y) * frame.width + x;
-                row[static_cast<std::size_t>(x)] = i < frame.indices.size() ? frame.indices[i] : 0;
-            }
-            ok = EGifPutLine(gif, row.data(), frame.width) == GIF_OK;
-        }
-    }
-    if (EGifCloseFile(gif, &error) != GIF_OK || !ok) throw std::runtime_error("GIF encoding failed");
-    return out;
-}
-
-// A frame of one colour index over its whole rectangle.
-inline GifFrame solidFrame(int left, int top, int width, int height, std::uint8_t index, int delay = 0,
-                           int disposal = 0)
-{
-    GifFrame frame;
-    frame.left = left;
-    frame.top = top;
-    frame.width = width;
-    frame.height = height;
-    frame.indices.assign(static_cast<std::size_t>(width) * height, index);
-    frame.delay = delay;
-    frame.disposal = disposal;
-    return frame;
-}
+// GIF files with real LZW data: GifBuilder, makeGif and solidFrame in
+// support/gif_builder.h.
 
 // ---------------------------------------------------------------- output
 
