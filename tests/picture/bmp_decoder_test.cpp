@@ -120,6 +120,25 @@ struct Named {
     BmpRecipe recipe;
 };
 
+// A file and the pixels it must give, worked out by hand.
+struct PixelCase {
+    const char* name;
+    BmpRecipe recipe;
+    std::vector<QRgb> expected;
+};
+
+template <std::size_t N>
+void expectPixels(const PixelCase (&cases)[N])
+{
+    for (const PixelCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Bytes bytes = buildBmp(c.recipe);
+        const auto still = DecodeStill(bytes.data(), bytes.size(), kLimit, kUnder);
+        ASSERT_EQ(still.status, Status::Ok);
+        EXPECT_EQ(pixelsOf(still.image), c.expected);
+    }
+}
+
 TEST(BmpDecoder, ReadsWhatTheToolkitReadsRightToTheSameBytes)
 {
     const std::array<std::uint32_t, 4> bgr = {0xFF, 0xFF00, 0xFF0000, 0};
@@ -200,11 +219,6 @@ TEST(BmpDecoder, RunLengthCodesDrawLikeTheToolkitOverTheFirstColour)
 // Values worked out by hand: v * 255 / max, rounded.
 TEST(BmpDecoder, ScalesMasksOfAnyWidthWithRounding)
 {
-    struct Case {
-        const char* name;
-        BmpRecipe recipe;
-        std::vector<QRgb> expected;
-    };
     auto row = [](std::uint32_t header, unsigned bits, std::uint32_t compression, std::array<std::uint32_t, 4> masks,
                   std::vector<std::uint32_t> pixels) {
         BmpRecipe r = recipe(header, static_cast<int>(pixels.size()), 1, bits, compression);
@@ -212,7 +226,7 @@ TEST(BmpDecoder, ScalesMasksOfAnyWidthWithRounding)
         r.pixels = std::move(pixels);
         return r;
     };
-    const Case cases[] = {
+    const PixelCase cases[] = {
         {"10-bit masks",
          row(40, 32, 3, {0x3FF00000, 0xFFC00, 0x3FF, 0}, {0x3FFFFFFF, 512u << 20 | 3u << 10 | 2, 1023u << 10}),
          {0xFFFFFFFF, 0xFF800100, 0xFF00FF00}},
@@ -227,23 +241,12 @@ TEST(BmpDecoder, ScalesMasksOfAnyWidthWithRounding)
         {"16 bits 1-5-5-5 alpha", row(108, 16, 3, {0x7C00, 0x3E0, 0x1F, 0x8000}, {0xFFFF, 0x7FFF}),
          {0xFFFFFFFF, kUnder}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const Bytes bytes = buildBmp(c.recipe);
-        const auto still = DecodeStill(bytes.data(), bytes.size(), kLimit, kUnder);
-        ASSERT_EQ(still.status, Status::Ok);
-        EXPECT_EQ(pixelsOf(still.image), c.expected);
-    }
+    expectPixels(cases);
 }
 
 // Forms the toolkit refuses, which the format defines.
 TEST(BmpDecoder, ReadsTheFormsTheToolkitRefuses)
 {
-    struct Case {
-        const char* name;
-        BmpRecipe recipe;
-        std::vector<QRgb> expected;
-    };
     auto two = [](std::uint32_t header, unsigned bits, std::uint32_t compression, std::array<std::uint32_t, 4> masks,
                   std::vector<std::uint32_t> pixels, std::vector<std::uint32_t> palette = {}) {
         BmpRecipe r = recipe(header, static_cast<int>(pixels.size()), 1, bits, compression);
@@ -253,7 +256,7 @@ TEST(BmpDecoder, ReadsTheFormsTheToolkitRefuses)
         return r;
     };
     const std::vector<std::uint32_t> four = {0x102030, 0x405060, 0x708090, 0xA0B0C0};
-    const Case cases[] = {
+    const PixelCase cases[] = {
         {"2 bits a pixel", two(40, 2, 0, {}, {0, 1, 2, 3, 3}, four),
          {0xFF102030, 0xFF405060, 0xFF708090, 0xFFA0B0C0, 0xFFA0B0C0}},
         {"2 bits, short palette", two(40, 2, 0, {}, {1, 3}, {0x111111, 0x222222}), {0xFF222222, 0xFF000000}},
@@ -267,13 +270,7 @@ TEST(BmpDecoder, ReadsTheFormsTheToolkitRefuses)
         {"OS/2 2.x short header", two(16, 8, 0, {}, {3, 0}, std::vector<std::uint32_t>(256, 0x0A0B0C)),
          {0xFF0A0B0C, 0xFF0A0B0C}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const Bytes bytes = buildBmp(c.recipe);
-        const auto still = DecodeStill(bytes.data(), bytes.size(), kLimit, kUnder);
-        ASSERT_EQ(still.status, Status::Ok);
-        EXPECT_EQ(pixelsOf(still.image), c.expected);
-    }
+    expectPixels(cases);
 }
 
 // What this reader leaves to the toolkit, and what the program then makes
