@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -208,6 +209,65 @@ TEST(LzwDecoder, LiteralsAboveAByteStopTheDecode)
     EXPECT_EQ(d.status, Status::BrokenPicture);
     EXPECT_EQ(d.indices[0], 255);
     EXPECT_EQ(d.indices[1], kUntouched);
+}
+
+// The same code stream cut into sub-blocks of the given size.
+Bytes gifInBlocks(const Image& image, const std::vector<std::uint8_t>& codes, std::size_t blockSize)
+{
+    GifBuilder b;
+    b.header().screen(image.width, image.height, 7);
+    b.imageDescriptor(0, 0, image.width, image.height, 0x00);
+    b.byte(static_cast<std::uint8_t>(image.minCodeSize));
+    for (std::size_t at = 0; at < codes.size(); at += blockSize) {
+        const std::size_t n = std::min(blockSize, codes.size() - at);
+        b.byte(static_cast<std::uint8_t>(n));
+        for (std::size_t i = 0; i < n; ++i) b.byte(codes[at + i]);
+    }
+    b.byte(0);
+    return b.bytes();
+}
+
+std::vector<std::uint16_t> runsOf(std::size_t count, std::size_t run, unsigned modulo)
+{
+    std::vector<std::uint16_t> values;
+    for (std::size_t i = 0; i < count; ++i) values.push_back(static_cast<std::uint16_t>((i / run) % modulo));
+    return values;
+}
+
+TEST(LzwDecoder, StringsAndCodesAtEveryBoundaryDecodeAsWritten)
+{
+    struct Case {
+        const char* name;
+        Image image;
+        std::vector<std::uint16_t> values;
+        LzwOptions options;
+        std::size_t blockSize;
+    };
+    const Case cases[] = {
+        // Codes of 9 to 12 bits straddle every sub-block end, and no block
+        // holds the 8 bytes a whole-word read wants.
+        {"one-byte sub-blocks", {64, 64, 8}, ramp(64 * 64, 256), LzwOptions{8}, 1},
+        {"seven-byte sub-blocks", {64, 64, 8}, ramp(64 * 64, 256), LzwOptions{8}, 7},
+        {"nine-byte sub-blocks", {61, 37, 5}, ramp(61 * 37, 32), LzwOptions{5}, 9},
+        // Long strings whose last byte is the image's last pixel, or that
+        // end just before the last 16.
+        {"a long run to the last byte", {40, 1, 2}, runsOf(40, 40, 4), LzwOptions{2}, 255},
+        {"runs ending 16 before the end", {48, 3, 3}, runsOf(144, 16, 8), LzwOptions{3}, 255},
+        {"runs of 17 to the end", {17, 9, 4}, runsOf(153, 17, 16), LzwOptions{4}, 255},
+        {"one pixel", {1, 1, 2}, {3}, LzwOptions{2}, 255},
+        {"sixteen pixels", {16, 1, 2}, runsOf(16, 3, 4), LzwOptions{2}, 255},
+        // A full table at twelve bits, kept (no clear) for thousands of codes.
+        {"a full table kept", {200, 150, 8}, ramp(200 * 150, 256), LzwOptions{8, true, false}, 255},
+        {"a full table cleared", {200, 150, 8}, ramp(200 * 150, 256), LzwOptions{8}, 255},
+        {"a full table from two literals", {300, 100, 1}, ramp(300 * 100, 2), LzwOptions{1, true, false}, 255},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Decoded d = decode(gifInBlocks(c.image, lzwEncode(c.values, c.options), c.blockSize), c.image);
+        EXPECT_EQ(d.status, Status::Ok);
+        EXPECT_EQ(d.rows, c.image.height);
+        EXPECT_EQ(std::vector<std::uint16_t>(d.indices.begin(), d.indices.end()), c.values);
+    }
 }
 
 TEST(LzwDecoder, InterlacedRowsLieInTheirPasses)
