@@ -281,11 +281,7 @@ void Converter::convertFolder(const fs::path& sourceFolder, const std::function<
 
 std::uint64_t Converter::decodedBytes(const DecodedInput& input)
 {
-    const picture::LoadedPicture& picture = input.loaded.picture;
-    std::uint64_t bytes = picture.still ? static_cast<std::uint64_t>(picture.still->image.sizeInBytes()) : 0;
-    for (const picture::FrameRecord& frame : picture.frames)
-        bytes += static_cast<std::uint64_t>(frame.picture.sizeInBytes());
-    return bytes;
+    return input.loaded.picture.heldBytes();
 }
 
 Converter::DecodedInput Converter::decodeInput(const fs::path& path, const picture::LoadLimits& limits)

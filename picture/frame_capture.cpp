@@ -3,6 +3,7 @@
 #include "picture/frame_capture.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include <QColor>
@@ -20,6 +21,66 @@ namespace {
 constexpr std::uint32_t kMenuColor = 0xF0F0F0;
 
 QRect rectOf(const FrameRecord& frame) { return QRect(frame.left, frame.top, frame.width, frame.height); }
+
+QRgb* pixelAt(QImage& surface, int x, int y)
+{
+    return reinterpret_cast<QRgb*>(surface.bits() + static_cast<std::ptrdiff_t>(y) * surface.bytesPerLine()) + x;
+}
+
+// The frame's decoded rows onto the surface at (left, top): each index
+// through the frame's colour table. The transparent index, an index beyond
+// the table and a row the data does not hold leave the surface pixel as it
+// is, and nothing outside the surface is touched.
+void composeIndices(QImage& surface, const FrameIndexDecoder::Indices& decoded, int left, int top)
+{
+    const gif::FrameImage& image = decoded.image;
+    // Alpha 0 marks the indices that draw nothing; every colour is opaque.
+    std::array<QRgb, 256> colors{};
+    const int entries = std::clamp(image.colors.entries, 0, 256);
+    for (int i = 0; i < entries; ++i) {
+        const std::uint8_t* c = image.colors.rgb + 3 * i;
+        colors[static_cast<std::size_t>(i)] = qRgb(c[0], c[1], c[2]);
+    }
+    if (image.transparentIndex && *image.transparentIndex >= 0 && *image.transparentIndex < 256)
+        colors[static_cast<std::size_t>(*image.transparentIndex)] = 0;
+    const int width = image.rect.width;
+    const int firstX = std::max(0, -left);
+    const int endX = std::min(width, surface.width() - left);
+    if (firstX >= endX)
+        return;
+    for (int n = 0; n < decoded.rows.rowsComplete; ++n) {
+        const int y = gif::imageRowAt(n, image.rect.height, image.interlaced);
+        const int surfaceY = top + y;
+        if (surfaceY < 0 || surfaceY >= surface.height())
+            continue;
+        const std::uint8_t* in = decoded.indices + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+        QRgb* out = pixelAt(surface, left, surfaceY);
+        for (int x = firstX; x < endX; ++x) {
+            const QRgb color = colors[in[x]];
+            if (color != 0)
+                out[x] = color;
+        }
+    }
+}
+
+void fillRect(QImage& surface, const QRect& rect, std::uint32_t color)
+{
+    const QRect inside = rect.intersected(surface.rect());
+    const QRgb pixel = qRgb(qRed(color), qGreen(color), qBlue(color));
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        std::fill_n(pixelAt(surface, inside.left(), y), inside.width(), pixel);
+}
+
+// A saved patch back at (left, top), only where it lies on the surface.
+void restorePatch(QImage& surface, const QImage& patch, int left, int top)
+{
+    const QRect inside = QRect(left, top, patch.width(), patch.height()).intersected(surface.rect());
+    const auto rowBytes = static_cast<std::size_t>(inside.width()) * 4;
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        const auto* from = reinterpret_cast<const QRgb*>(patch.constScanLine(y - top)) + (inside.left() - left);
+        std::memcpy(pixelAt(surface, inside.left(), y), from, rowBytes);
+    }
+}
 
 }  // namespace
 
@@ -82,12 +143,16 @@ Outcome FrameCapture::showStill(const StillPicture& still)
 
 void FrameCapture::drawFrame(const FrameRecord& frame, int index)
 {
+    // Decoded outside the drawing lock, so a view's snapshot need not wait.
+    std::optional<FrameIndexDecoder::Indices> decoded;
+    if (frame.source)
+        decoded = frameDecoder_.decode(frame.source->data(), frame.source->size(), frame.frame);
     {
         std::lock_guard lock(drawMutex_);
         if (frame.disposal == 3)
             backgroundImage_ = memoryImage_.copy(rectOf(frame));
-        QPainter painter(&memoryImage_);
-        painter.drawImage(QPoint(frame.left, frame.top), frame.picture);
+        if (decoded)
+            composeIndices(memoryImage_, *decoded, frame.left, frame.top);
     }
     fireRepaint();
     const QRect captured = outputOptions_.fullFrames ? QRect(0, 0, plan_.width, plan_.height) : rectOf(frame);
@@ -99,12 +164,9 @@ void FrameCapture::dispose(const FrameRecord& frame)
 {
     std::lock_guard lock(drawMutex_);
     if (frame.disposal == 2) {
-        QPainter painter(&memoryImage_);
-        painter.fillRect(rectOf(frame), QColor(QRgb(plan_.backgroundColor)));
+        fillRect(memoryImage_, rectOf(frame), plan_.backgroundColor);
     } else if (frame.disposal == 3 && backgroundImage_) {
-        QPainter painter(&memoryImage_);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawImage(QPoint(frame.left, frame.top), *backgroundImage_);
+        restorePatch(memoryImage_, *backgroundImage_, frame.left, frame.top);
         backgroundImage_.reset();
     }
 }
@@ -146,7 +208,7 @@ std::vector<std::string> FrameCapture::plannedNames(const CapturePlan& plan,
     // As the capture names them; a frame or picture without area is skipped.
     if (plan.animationFrames > 0) {
         for (std::size_t i = 0; i < frames.size(); ++i) {
-            if (frames[i].width > 0 && frames[i].height > 0 && !frames[i].picture.isNull()) {
+            if (frames[i].width > 0 && frames[i].height > 0 && frames[i].source) {
                 names.push_back(
                     output::dobPathFor(frameCapturePath(plan.baseName, static_cast<int>(i) + 1)).filename().string());
             }

@@ -19,6 +19,7 @@
 #include "output/dob_writer.h"
 #include "output/output_options.h"
 #include "output/playlist_appender.h"
+#include "picture/gif_frame_decoder.h"
 #include "picture/picture_loader.h"
 
 namespace pelkora::picture {
@@ -116,6 +117,9 @@ private:
     mutable std::mutex drawMutex_;
     QImage memoryImage_;
     std::optional<QImage> backgroundImage_;
+
+    // Used by drawFrame alone, on the one thread that draws the pass.
+    FrameIndexDecoder frameDecoder_;
 
     // A capture in flight holds this lock, so endCapture waits it out.
     std::mutex captureMutex_;

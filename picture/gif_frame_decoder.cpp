@@ -5,7 +5,6 @@
 #include <optional>
 #include <vector>
 
-#include "gif/frame_image.h"
 #include "picture/pixel_bytes.h"
 
 namespace pelkora::picture {
@@ -79,6 +78,20 @@ DecodedGifImage DecodeGifFrame(const std::uint8_t* data, std::size_t size, const
     if (data == nullptr || size == 0)
         return {};
     return decodeImage(data, gif::locateFrameImage(data, size, frame), budgetBytes);
+}
+
+std::optional<FrameIndexDecoder::Indices> FrameIndexDecoder::decode(const std::uint8_t* data, std::size_t size,
+                                                                    const gif::GifFrame& frame)
+{
+    if (data == nullptr || size == 0)
+        return std::nullopt;
+    const std::optional<gif::FrameImage> image = gif::locateFrameImage(data, size, frame);
+    if (!image || image->rect.width <= 0 || image->rect.height <= 0)
+        return std::nullopt;
+    // The load charged the largest rectangle to its limit, so this is bounded.
+    buffer_.resize(static_cast<std::size_t>(image->rect.width) * static_cast<std::size_t>(image->rect.height));
+    const gif::DecodedRows rows = decoder_.decode(data, *image, buffer_.data());
+    return Indices{*image, rows, buffer_.data()};
 }
 
 }  // namespace pelkora::picture

@@ -7,10 +7,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 #include <QImage>
 
 #include "core/status.h"
+#include "gif/frame_image.h"
 #include "gif/gif_frame.h"
 
 namespace pelkora::picture {
@@ -31,5 +34,23 @@ DecodedGifImage DecodeGifImage(const std::uint8_t* data, std::size_t size, std::
 // file's header and global colour table.
 DecodedGifImage DecodeGifFrame(const std::uint8_t* data, std::size_t size, const gif::GifFrame& frame,
                                std::uint64_t budgetBytes);
+
+// A walked frame's indices, decoded into one buffer that every frame reuses
+// (a byte a pixel of the frame's rectangle), for composing straight onto a
+// surface. One thread at a time.
+class FrameIndexDecoder {
+public:
+    struct Indices {
+        gif::FrameImage image;
+        gif::DecodedRows rows;
+        const std::uint8_t* indices = nullptr;  // image.rect.width per row, valid until the next decode
+    };
+    // Nothing when the frame holds no image with area.
+    std::optional<Indices> decode(const std::uint8_t* data, std::size_t size, const gif::GifFrame& frame);
+
+private:
+    gif::FrameImageDecoder decoder_;
+    std::vector<std::uint8_t> buffer_;
+};
 
 }  // namespace pelkora::picture

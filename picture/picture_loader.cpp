@@ -1,6 +1,10 @@
 // Decoding a picture file into a still picture or an animation's frames.
 #include "picture/picture_loader.h"
 
+#include <algorithm>
+#include <cstring>
+
+#include "gif/frame_image.h"
 #include "gif/frame_walker.h"
 #include "gif/gif_scanner.h"
 #include "picture/frame_timing.h"
@@ -18,10 +22,10 @@ namespace {
 constexpr std::uint32_t kButtonFaceColor = 0xF0F0F0;
 constexpr std::uint32_t kMenuColor = 0xF0F0F0;
 
-// What one frame costs besides its pixels (its record, the picture's header,
-// the list's spare room): a GIF of a million one-pixel frames, 15 MB on disk,
-// holds about half a gigabyte of it.
-constexpr std::uint64_t kFrameRecordBytes = 512;
+// What one kept frame costs besides its share of the file: its record, and
+// the walk's record of it while the load runs. A GIF of a million one-pixel
+// frames, 15 MB on disk, holds about 150 MB of them.
+constexpr std::uint64_t kFrameRecordBytes = sizeof(FrameRecord) + sizeof(gif::GifFrame);
 
 Status LoadOtherPicture(const std::uint8_t* data, std::size_t size, const LoadLimits& limits, LoadResult& result)
 {
@@ -36,12 +40,32 @@ Status LoadOtherPicture(const std::uint8_t* data, std::size_t size, const LoadLi
     return Status::Ok;
 }
 
-Status ExtractFrames(const std::uint8_t* data, std::size_t size, const std::vector<gif::GifFrame>& walked,
-                     const LoadLimits& limits, LoadedPicture& loaded)
+// The bytes the kept frames share: the file's own buffer when the caller
+// hands it over, else a copy.
+SharedBytes shareBytes(const std::uint8_t* data, std::size_t size, output::ReadBuffer* owned)
 {
-    std::uint64_t budget = limits.frameBytes;
+    if (owned != nullptr && owned->data() == data && owned->size() == size)
+        return std::make_shared<const output::ReadBuffer>(std::move(*owned));
+    auto copy = std::make_shared<output::ReadBuffer>();
+    copy->reserve(size);
+    std::memcpy(copy->spare(), data, size);
+    copy->grow(size);
+    return copy;
+}
+
+// Every frame is checked as its decoder will read it when drawn: a frame
+// without an image or with an empty rectangle is left out; what decodes of
+// the rest is drawn, so nothing is decoded here. What the animation holds
+// is charged against the limit before anything is kept.
+Status ExtractFrames(const std::uint8_t* data, std::size_t size, const std::vector<gif::GifFrame>& walked,
+                     const LoadLimits& limits, output::ReadBuffer* owned, LoadedPicture& loaded)
+{
+    std::uint64_t records = 0;
+    std::uint64_t largestRect = 0;
+    loaded.frames.reserve(walked.size());
     for (const gif::GifFrame& frame : walked) {
         FrameRecord record;
+        record.frame = frame;
         record.delay = frame.delay;
         record.disposal = frame.disposal;
         // A plain text frame repeats the rectangle of the frame before it.
@@ -50,30 +74,37 @@ Status ExtractFrames(const std::uint8_t* data, std::size_t size, const std::vect
         record.left = frame.rect.left;
         record.top = frame.rect.top;
         loaded.frameDisplayTime = displayTimeOf(record.delay);
-        // Only a frame that is kept is charged.
-        if (budget < kFrameRecordBytes)
-            return Status::FramesTooLarge;
-        DecodedGifImage image = DecodeGifFrame(data, size, frame, budget - kFrameRecordBytes);
-        if (image.status == Status::FramesTooLarge)
-            return image.status;
-        if (image.status != Status::Ok)
+        const std::optional<gif::FrameImage> image = gif::locateFrameImage(data, size, frame);
+        if (!image || image->rect.width <= 0 || image->rect.height <= 0)
             continue;
-        budget -= kFrameRecordBytes + rgb32Bytes(image.image.width(), image.image.height());
-        record.picture = std::move(image.image);
+        // Only a frame that is kept is charged.
+        records += kFrameRecordBytes;
+        largestRect = std::max(largestRect, static_cast<std::uint64_t>(image->rect.width) *
+                                                static_cast<std::uint64_t>(image->rect.height));
+        if (size + records + largestRect > limits.frameBytes)
+            return Status::FramesTooLarge;
         loaded.frames.push_back(std::move(record));
     }
     if (loaded.frames.empty())
         return Status::NoFrames;
     if (loaded.frames.size() == 1) {
-        // The one frame that decoded is a still picture at its own place.
-        FrameRecord& only = loaded.frames.front();
-        loaded.still = StillPicture{std::move(only.picture), only.left, only.top};
+        // The one frame that decodes is a still picture at its own place.
+        const FrameRecord only = loaded.frames.front();
         loaded.frames.clear();
+        DecodedGifImage image = DecodeGifFrame(data, size, only.frame, limits.frameBytes);
+        if (image.status != Status::Ok)
+            return image.status == Status::NotAPicture ? Status::NoFrames : image.status;
+        loaded.still = StillPicture{std::move(image.image), only.left, only.top};
+        return Status::Ok;
     }
+    const SharedBytes source = shareBytes(data, size, owned);
+    for (FrameRecord& record : loaded.frames)
+        record.source = source;
     return Status::Ok;
 }
 
-Status LoadGif(const std::uint8_t* data, std::size_t size, const LoadLimits& limits, LoadResult& result)
+Status LoadGif(const std::uint8_t* data, std::size_t size, const LoadLimits& limits, output::ReadBuffer* owned,
+               LoadResult& result)
 {
     LoadedPicture& loaded = result.picture;
     loaded.isGif = true;
@@ -102,7 +133,32 @@ Status LoadGif(const std::uint8_t* data, std::size_t size, const LoadLimits& lim
         loaded.still = StillPicture{std::move(image.image), image.left, image.top};
         return Status::Ok;
     }
-    return ExtractFrames(data, size, walked, limits, loaded);
+    return ExtractFrames(data, size, walked, limits, owned, loaded);
+}
+
+// owned: the buffer data lies in, when the frames may keep it instead of a copy.
+LoadResult LoadBytes(const std::uint8_t* data, std::size_t size, const LoadLimits& limits, output::ReadBuffer* owned)
+{
+    LoadResult result;
+    result.decoded = true;
+    if (data == nullptr || size == 0) {
+        result.outcome.outcome = Status::NotAPicture;
+        return result;
+    }
+    Status status = gif::HasGifSignature(data, size) ? LoadGif(data, size, limits, owned, result)
+                                                     : LoadOtherPicture(data, size, limits, result);
+    LoadedPicture& loaded = result.picture;
+    if (status == Status::Ok)
+        status = checkSurfaceSize(loaded.width.value_or(0), loaded.height.value_or(0), limits.surfaceBytes);
+    if (status != Status::Ok) {
+        // A failed load holds no picture.
+        loaded.still.reset();
+        loaded.frames.clear();
+    } else {
+        loaded.backgroundColor = kButtonFaceColor;
+    }
+    result.outcome.outcome = status;
+    return result;
 }
 
 }  // namespace
@@ -128,42 +184,33 @@ std::string BaseNameOf(const std::filesystem::path& path)
     return text.substr(start, dot - start);
 }
 
+LoadResult LoadPictureBytes(const std::uint8_t* data, std::size_t size, const LoadLimits& limits)
+{
+    return LoadBytes(data, size, limits, nullptr);
+}
+
 LoadResult LoadPictureFile(const std::filesystem::path& path, const LoadLimits& limits)
 {
-    const FileBytes file = readWholeFile(path, limits.fileBytes);
+    FileBytes file = readWholeFile(path, limits.fileBytes);
     if (file.status != Status::Ok || file.bytes.empty()) {
         LoadResult result;
         result.outcome.outcome = file.status != Status::Ok ? file.status : Status::NotAPicture;
         result.baseName = BaseNameOf(path);
         return result;
     }
-    LoadResult result = LoadPictureBytes(file.bytes.data(), file.bytes.size(), limits);
+    // The frames of an animation keep the file's own buffer.
+    LoadResult result = LoadBytes(file.bytes.data(), file.bytes.size(), limits, &file.bytes);
     result.baseName = BaseNameOf(path);
     return result;
 }
 
-LoadResult LoadPictureBytes(const std::uint8_t* data, std::size_t size, const LoadLimits& limits)
+std::uint64_t LoadedPicture::heldBytes() const
 {
-    LoadResult result;
-    result.decoded = true;
-    if (data == nullptr || size == 0) {
-        result.outcome.outcome = Status::NotAPicture;
-        return result;
-    }
-    Status status = gif::HasGifSignature(data, size) ? LoadGif(data, size, limits, result)
-                                                     : LoadOtherPicture(data, size, limits, result);
-    LoadedPicture& loaded = result.picture;
-    if (status == Status::Ok)
-        status = checkSurfaceSize(loaded.width.value_or(0), loaded.height.value_or(0), limits.surfaceBytes);
-    if (status != Status::Ok) {
-        // A failed load holds no picture.
-        loaded.still.reset();
-        loaded.frames.clear();
-    } else {
-        loaded.backgroundColor = kButtonFaceColor;
-    }
-    result.outcome.outcome = status;
-    return result;
+    std::uint64_t bytes = still ? static_cast<std::uint64_t>(still->image.sizeInBytes()) : 0;
+    bytes += frames.capacity() * sizeof(FrameRecord);
+    if (!frames.empty() && frames.front().source)
+        bytes += frames.front().source->size();
+    return bytes;
 }
 
 }  // namespace pelkora::picture

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,8 @@
 #include <QImage>
 
 #include "core/status.h"
+#include "gif/gif_frame.h"
+#include "output/input_file.h"
 
 namespace pelkora::picture {
 
@@ -23,12 +26,21 @@ namespace pelkora::picture {
 struct LoadLimits {
     std::uint64_t fileBytes = std::uint64_t{1} << 30;     // the file read whole
     std::uint64_t surfaceBytes = std::uint64_t{256} << 20;  // 4 bytes a pixel
-    std::uint64_t frameBytes = std::uint64_t{1} << 30;    // all decoded frames together, records included
+    // What an animation holds: its file's bytes, its frame records and the
+    // one buffer of its largest frame rectangle (a byte a pixel) that frames
+    // are decoded through; a still picture's pixels (4 bytes a pixel).
+    std::uint64_t frameBytes = std::uint64_t{1} << 30;
 };
 
-// One decoded frame of an animation, kept at its own rectangle's size.
+// A GIF's bytes as read, shared by its frames. Never changed after the load,
+// so the player's worker may read them while another thread loads.
+using SharedBytes = std::shared_ptr<const output::ReadBuffer>;
+
+// One frame of an animation: where its image lies in the file's bytes. It is
+// decoded each time it is drawn, so no picture per frame is held.
 struct FrameRecord {
-    QImage picture;  // ARGB32 premultiplied; transparent pixels have alpha 0
+    SharedBytes source;  // the whole file; null for a record with nothing to draw
+    gif::GifFrame frame;
     int width = 0;
     int height = 0;
     int left = 0;
@@ -59,6 +71,9 @@ struct LoadedPicture {
     std::optional<int> frameDisplayTime;
 
     bool isAnimation() const { return isGif && frames.size() >= 2; }
+    // What the picture holds in memory: a still's pixels, the frames'
+    // records and the file's bytes they share (counted once).
+    std::uint64_t heldBytes() const;
 };
 
 struct LoadOutcome {

@@ -72,7 +72,7 @@ void Player::play()
     stage_.dispose(frames_[static_cast<std::size_t>(currentFrame_)]);
     while (!stopRequested()) {
         const FrameRecord& frame = frames_[static_cast<std::size_t>(currentFrame_)];
-        if (!frame.picture.isNull()) {
+        if (frame.source) {
             stage_.drawFrame(frame, currentFrame_);
             if (stopRequested() || !waitFrameDelay(frame))
                 return;

@@ -300,9 +300,10 @@ TEST_F(Loading, SizesRefusedBeforeAllocation)
         EXPECT_EQ(picture.LoadFile(write(c.name, c.bytes)).status(), c.status) << c.name;
     }
 
-    // An animation whose frames, small on disk, would decode beyond the limit.
+    // An animation whose frame rectangle, small on disk, would not fit the
+    // one buffer of indices it is decoded through.
     LoadLimits limits;
-    limits.frameBytes = 4 * 100 * 100 * 2;
+    limits.frameBytes = 100 * 100 - 1;
     picture.setLimits(limits);
     const auto big = write("frames.gif", makeGif(100, 100, palette,
                                                  {solidFrame(0, 0, 100, 100, 1), solidFrame(0, 0, 100, 100, 0),
@@ -311,14 +312,15 @@ TEST_F(Loading, SizesRefusedBeforeAllocation)
     EXPECT_EQ(picture.frameCount(), 0);
 
     // Many one-pixel frames: what each record costs counts as well.
-    limits.frameBytes = 1 << 20;
+    limits.frameBytes = 1 << 16;
     picture.setLimits(limits);
     const auto tinyFrames = [&](int count) {
         return makeGif(1, 1, palette, std::vector<GifPictureFrame>(static_cast<std::size_t>(count), solidFrame(0, 0, 1, 1, 1)));
     };
     EXPECT_TRUE(picture.LoadFile(write("few.gif", tinyFrames(100))).ok());
     EXPECT_EQ(picture.frameCount(), 100);
-    EXPECT_EQ(picture.LoadFile(write("many.gif", tinyFrames(4000))).status(), Status::FramesTooLarge);
+    const int tooMany = static_cast<int>(limits.frameBytes / sizeof(FrameRecord)) + 1;
+    EXPECT_EQ(picture.LoadFile(write("many.gif", tinyFrames(tooMany))).status(), Status::FramesTooLarge);
 
     limits = LoadLimits{};
     limits.surfaceBytes = 4 * 10 * 10;

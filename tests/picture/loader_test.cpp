@@ -116,16 +116,21 @@ TEST(Loader, ThreadsLoadingSideBySideGetWhatOneThreadGets)
         std::string reason;
         std::vector<std::string> messages;
         QImage picture;
-        std::size_t frames;
+        std::vector<std::size_t> frames;
         bool operator==(const Seen&) const = default;
     };
     auto see = [](const std::string& bytes) {
         LoadResult result = loadText(bytes);
-        QImage picture = result.picture.still ? result.picture.still->image
-                         : result.picture.frames.empty() ? QImage()
-                                                         : result.picture.frames.back().picture;
-        return Seen{result.outcome.status(), result.outcome.reason(), result.outcome.messages, picture,
-                    result.picture.frames.size()};
+        QImage picture = result.picture.still ? result.picture.still->image : QImage();
+        // An animation keeps no picture per frame: where each image lies stands for it.
+        std::vector<std::size_t> layout;
+        for (const FrameRecord& frame : result.picture.frames) {
+            for (int side : {frame.left, frame.top, frame.width, frame.height, frame.delay})
+                layout.push_back(static_cast<std::size_t>(side));
+            layout.push_back(frame.frame.offset);
+            layout.push_back(frame.source ? frame.source->size() : 0);
+        }
+        return Seen{result.outcome.status(), result.outcome.reason(), result.outcome.messages, picture, layout};
     };
     std::vector<Seen> alone;
     for (const std::string& input : inputs) alone.push_back(see(input));
