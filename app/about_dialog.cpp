@@ -8,12 +8,11 @@
 
 namespace pelkora::app {
 
-QString aboutVersionLine() {
-    return QStringLiteral(PELKORA_NAME " " PELKORA_VERSION);
-}
+QString aboutVersionLine() { return QStringLiteral(PELKORA_NAME " " PELKORA_VERSION); }
 
 AboutDialog::AboutDialog(QWidget* parent, const QString& optionsLine)
-    : QDialog(parent), ui_(std::make_unique<Ui::AboutDialog>()) {
+        : QDialog(parent), ui_(std::make_unique<Ui::AboutDialog>())
+{
     ensureResources();
     ui_->setupUi(this);
     ui_->versionLabel->setText(aboutVersionLine());

@@ -19,7 +19,8 @@ namespace {
 // "*.*" means every file where these filters come from, but Qt matches it
 // only against names with a dot, so "All Files" would hide a text called
 // "notes". Once the dialog has applied the filter, widen it to everything.
-void showEveryFileUnderAllFiles(QFileDialog& dialog) {
+void showEveryFileUnderAllFiles(QFileDialog& dialog)
+{
     auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
     auto* model = dialog.findChild<QFileSystemModel*>();
     if (!types || !model) {
@@ -45,20 +46,23 @@ public:
 
     // Once the widgets exist: follow the typed name as it changes, so that
     // the Open button is offered for such a file too.
-    void followTypedName() {
+    void followTypedName()
+    {
         if (auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
             connect(name, &QLineEdit::textEdited, this, [this] { chooseSuffix(); });
         }
         chooseSuffix();
     }
 
-    void accept() override {
+    void accept() override
+    {
         chooseSuffix();
         QFileDialog::accept();
     }
 
 private:
-    void chooseSuffix() {
+    void chooseSuffix()
+    {
         const auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         const QString typed = name ? name->text() : QString();
         const bool existsAsTyped = !typed.isEmpty() && QFileInfo(directory().absoluteFilePath(typed)).isFile();
@@ -68,7 +72,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<QFileDialog> makeAddFileDialog(QWidget* parent) {
+std::unique_ptr<QFileDialog> makeAddFileDialog(QWidget* parent)
+{
     auto dialog = std::make_unique<AddFileDialog>(parent);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setFileMode(QFileDialog::ExistingFiles);
@@ -88,7 +93,8 @@ std::unique_ptr<QFileDialog> makeAddFileDialog(QWidget* parent) {
     return dialog;
 }
 
-std::vector<std::filesystem::path> chooseFilesWithDialog(QWidget* parent) {
+std::vector<std::filesystem::path> chooseFilesWithDialog(QWidget* parent)
+{
     const auto dialog = makeAddFileDialog(parent);
     std::vector<std::filesystem::path> files;
     if (dialog->exec() != QDialog::Accepted) {
@@ -100,7 +106,8 @@ std::vector<std::filesystem::path> chooseFilesWithDialog(QWidget* parent) {
     return files;
 }
 
-std::vector<std::filesystem::path> filesToAdd(const std::vector<std::filesystem::path>& dropped) {
+std::vector<std::filesystem::path> filesToAdd(const std::vector<std::filesystem::path>& dropped)
+{
     std::vector<std::filesystem::path> files;
     for (const std::filesystem::path& path : dropped) {
         std::error_code error;

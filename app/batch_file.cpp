@@ -16,7 +16,8 @@ namespace {
 
 // Its output goes where ours goes and it reads nothing from us, as a
 // detached program would.
-bool startProcess(QProcess& process, const QString& program, const QStringList& arguments, const QString& folder) {
+bool startProcess(QProcess& process, const QString& program, const QStringList& arguments, const QString& folder)
+{
     process.setProcessChannelMode(QProcess::ForwardedChannels);
     process.setStandardInputFile(QProcess::nullDevice());
     process.setWorkingDirectory(folder);
@@ -26,7 +27,8 @@ bool startProcess(QProcess& process, const QString& program, const QStringList& 
 
 }  // namespace
 
-QProcess* startBatchFile(const std::filesystem::path& batchFile, const std::filesystem::path& workDirectory) {
+QProcess* startBatchFile(const std::filesystem::path& batchFile, const std::filesystem::path& workDirectory)
+{
     std::error_code error;
     if (!std::filesystem::is_regular_file(batchFile, error)) {
         return nullptr;

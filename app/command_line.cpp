@@ -39,24 +39,29 @@ CommandLine usageError(std::string message)
 std::optional<output::DobSize> parseSize(const std::string& text)
 {
     const std::size_t x = text.find('x');
-    if (x == std::string::npos) return std::nullopt;
+    if (x == std::string::npos)
+        return std::nullopt;
     const auto side = [](const std::string& digits) -> int {
-        if (digits.empty() || digits.size() > 5) return 0;
+        if (digits.empty() || digits.size() > 5)
+            return 0;
         int value = 0;
         for (char c : digits) {
-            if (c < '0' || c > '9') return 0;
+            if (c < '0' || c > '9')
+                return 0;
             value = value * 10 + (c - '0');
         }
         return value <= output::kMaxDobSide ? value : 0;
     };
     const output::DobSize size{side(text.substr(0, x)), side(text.substr(x + 1))};
-    if (size.width == 0 || size.height == 0) return std::nullopt;
+    if (size.width == 0 || size.height == 0)
+        return std::nullopt;
     return size;
 }
 
 bool setMode(CommandLine& commandLine, Mode mode)
 {
-    if (commandLine.mode != Mode::Dialog && commandLine.mode != mode) return false;
+    if (commandLine.mode != Mode::Dialog && commandLine.mode != mode)
+        return false;
     commandLine.mode = mode;
     return true;
 }
@@ -85,21 +90,26 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
         } else if (arg == "--dither") {
             commandLine.outputOptions.dither = true;
         } else if (arg == "--fit") {
-            if (i + 1 >= args.size()) return usageError("--fit needs a size WxH");
+            if (i + 1 >= args.size())
+                return usageError("--fit needs a size WxH");
             commandLine.outputOptions.fit = output::parseSize(args[++i]);
             if (!commandLine.outputOptions.fit) {
-                return usageError("--fit takes WxH, each side 1 to " + std::to_string(output::kLargestFitSide) +
-                                  ", not '" + args[i] + "'");
+                return usageError("--fit takes WxH, each side 1 to " + std::to_string(output::kLargestFitSide)
+                                  + ", not '" + args[i] + "'");
             }
         } else if (arg == "--ansi-codepage") {
-            if (i + 1 >= args.size()) return usageError("--ansi-codepage needs a character set name");
+            if (i + 1 >= args.size())
+                return usageError("--ansi-codepage needs a character set name");
             commandLine.ansiCodepage = args[++i];
         } else if (arg == "--size") {
-            if (i + 1 >= args.size()) return usageError("--size needs WxH");
+            if (i + 1 >= args.size())
+                return usageError("--size needs WxH");
             commandLine.dobSize = parseSize(args[++i]);
-            if (!commandLine.dobSize) return usageError("--size needs WxH, each side from 1 to 65535");
+            if (!commandLine.dobSize)
+                return usageError("--size needs WxH, each side from 1 to 65535");
         } else if (arg == "--to") {
-            if (i + 1 >= args.size() || args[i + 1].empty()) return usageError("--to needs a path");
+            if (i + 1 >= args.size() || args[i + 1].empty())
+                return usageError("--to needs a path");
             commandLine.to = fs::path(args[++i]);
         } else if (arg == "--help" || arg == "-h") {
             commandLine.mode = Mode::Help;
@@ -109,16 +119,19 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
             return commandLine;
         } else {
             static const std::pair<const char*, Mode> modes[] = {
-                {"--batch", Mode::Batch}, {"--add", Mode::Add},
-                {"--delete-all", Mode::DeleteAll}, {"--info", Mode::Info}, {"--render", Mode::Render},
-                {"--preview", Mode::Preview}, {"--check", Mode::Check}};
+                    {"--batch", Mode::Batch}, {"--add", Mode::Add},       {"--delete-all", Mode::DeleteAll},
+                    {"--info", Mode::Info},   {"--render", Mode::Render}, {"--preview", Mode::Preview},
+                    {"--check", Mode::Check}};
             bool known = false;
             for (const auto& [name, mode] : modes) {
-                if (arg != name) continue;
+                if (arg != name)
+                    continue;
                 known = true;
-                if (!setMode(commandLine, mode)) return usageError("only one command at a time");
+                if (!setMode(commandLine, mode))
+                    return usageError("only one command at a time");
             }
-            if (!known) return usageError("unknown option '" + arg + "'");
+            if (!known)
+                return usageError("unknown option '" + arg + "'");
         }
     }
 
@@ -140,30 +153,39 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
 
     switch (commandLine.mode) {
     case Mode::Dialog:
-        if (!words.empty()) commandLine.sourceFolder = fs::path(words.front());
+        if (!words.empty())
+            commandLine.sourceFolder = fs::path(words.front());
         break;
     case Mode::Batch:
-        if (words.size() != 1) return usageError("--batch takes one source folder");
+        if (words.size() != 1)
+            return usageError("--batch takes one source folder");
         commandLine.sourceFolder = fs::path(words.front());
         break;
     case Mode::Add:
     case Mode::Info:
-        if (words.empty()) return usageError(std::string(commandLine.mode == Mode::Add ? "--add" : "--info") +
-                                             " needs at least one file");
-        for (const std::string& word : words) commandLine.files.emplace_back(word);
+        if (words.empty())
+            return usageError(std::string(commandLine.mode == Mode::Add ? "--add" : "--info")
+                              + " needs at least one file");
+        for (const std::string& word : words)
+            commandLine.files.emplace_back(word);
         break;
     case Mode::DeleteAll:
-        if (!words.empty()) return usageError("--delete-all takes no argument");
+        if (!words.empty())
+            return usageError("--delete-all takes no argument");
         break;
     case Mode::Render:
-        if (words.empty()) return usageError("--render needs at least one DOB file");
-        for (const std::string& word : words) commandLine.files.emplace_back(word);
+        if (words.empty())
+            return usageError("--render needs at least one DOB file");
+        for (const std::string& word : words)
+            commandLine.files.emplace_back(word);
         break;
     case Mode::Preview:
     case Mode::Check:
-        if (words.size() > 1) return usageError("one package folder at most");
+        if (words.size() > 1)
+            return usageError("one package folder at most");
         commandLine.packageFolder = words.empty() ? fs::path(output::kOutputFolderName) : fs::path(words.front());
-        if (commandLine.mode == Mode::Preview && !commandLine.to) return usageError("--preview needs --to SHEET.png");
+        if (commandLine.mode == Mode::Preview && !commandLine.to)
+            return usageError("--preview needs --to SHEET.png");
         break;
     default:
         break;
@@ -201,14 +223,17 @@ public:
     ~ProgressLine() { finish(); }
     void finish()
     {
-        if (drawn_) err_ << "\r\033[K" << std::flush;
+        if (drawn_)
+            err_ << "\r\033[K" << std::flush;
         drawn_ = false;
         shown_ = false;
     }
     void update(int done, int found)
     {
-        if (!shown_) return;
-        if (!drawn_ && std::chrono::steady_clock::now() - start_ < std::chrono::milliseconds(500)) return;
+        if (!shown_)
+            return;
+        if (!drawn_ && std::chrono::steady_clock::now() - start_ < std::chrono::milliseconds(500))
+            return;
         drawn_ = true;
         err_ << "\rconverting " << done << " of " << found << std::flush;
     }
@@ -221,18 +246,18 @@ private:
 };
 
 // One description per file; false when the file is no picture at all.
-bool describeFile(const fs::path& path, std::optional<output::DobSize> dobSize, std::ostream& out,
-                  std::ostream& err)
+bool describeFile(const fs::path& path, std::optional<output::DobSize> dobSize, std::ostream& out, std::ostream& err)
 {
     // A DOB has no signature: its name is all that says what it is.
-    if (isDobName(path)) return describeDob(path, dobSize, out, err);
+    if (isDobName(path))
+        return describeDob(path, dobSize, out, err);
     const picture::FileBytes file = picture::readWholeFile(path, picture::LoadLimits{}.fileBytes);
     if (file.status != Status::Ok) {
         err << "pelkora: " << path.string() << ": " << statusText(file.status) << "\n";
         return false;
     }
     const picture::LoadResult picture =
-        picture::LoadPictureBytes(file.bytes.data(), file.bytes.size(), picture::LoadLimits{});
+            picture::LoadPictureBytes(file.bytes.data(), file.bytes.size(), picture::LoadLimits{});
     const bool loaded = picture.outcome.ok();
 
     if (const auto gifLines = gif::describeGif(file.bytes.data(), file.bytes.size())) {
@@ -263,7 +288,8 @@ void printFailures(const ConversionReport& report, std::ostream& err)
     // Names and reasons may hold control characters; none reaches the terminal raw.
     for (const Failure& warning : report.warnings()) {
         err << "pelkora: warning: ";
-        if (!warning.input.empty()) err << output::escapedForTerminal(warning.input.string()) << ": ";
+        if (!warning.input.empty())
+            err << output::escapedForTerminal(warning.input.string()) << ": ";
         err << output::escapedForTerminal(warning.reason) << "\n";
     }
     for (const Failure& failure : report.failures()) {
@@ -286,8 +312,8 @@ void printSummary(const ConversionReport& report, Mode mode, std::chrono::steady
     if (mode == Mode::DeleteAll)
         text << counted(report.filesDeleted(), "file") << " deleted";
     else
-        text << counted(report.inputsConverted(), "input") << " converted, "
-             << counted(report.filesWritten(), "file") << " written";
+        text << counted(report.inputsConverted(), "input") << " converted, " << counted(report.filesWritten(), "file")
+             << " written";
     text << " in " << std::fixed << std::setprecision(2) << seconds << " s\n";
     out << text.str();
 }
@@ -340,7 +366,8 @@ int runHeadless(const CommandLine& commandLine, std::ostream& out, std::ostream&
     switch (commandLine.mode) {
     case Mode::Batch:
         // Nothing is emptied for a source that cannot be converted.
-        if (session.prepareStartup(commandLine.sourceFolder).refused) break;
+        if (session.prepareStartup(commandLine.sourceFolder).refused)
+            break;
         session.convertFolder(*commandLine.sourceFolder,
                               [&](int done, int found) { progressLine.update(done, found); });
         break;
@@ -360,7 +387,8 @@ int runHeadless(const CommandLine& commandLine, std::ostream& out, std::ostream&
 
     progressLine.finish();
     printFailures(report, err);
-    if (!commandLine.quiet) printSummary(report, commandLine.mode, std::chrono::steady_clock::now() - start, out);
+    if (!commandLine.quiet)
+        printSummary(report, commandLine.mode, std::chrono::steady_clock::now() - start, out);
     return report.failures().empty() ? 0 : 1;
 }
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "output/output_options.h"
 #include "output/dob_reader.h"
+#include "output/output_options.h"
 
 namespace pelkora::app {
 
@@ -22,11 +22,11 @@ struct CommandLine {
     std::filesystem::path packageFolder;       // --preview, --check: ./adv unless named
     std::optional<output::DobSize> dobSize;    // --size WxH, for --info and --render
     std::optional<std::filesystem::path> to;   // --to: --render's folder, --preview's sheet
-    std::string ansiCodepage;                 // empty: the locale's
+    std::string ansiCodepage;                  // empty: the locale's
     bool quiet = false;
     bool realtime = false;
     output::OutputOptions outputOptions;  // --full-frames, --dither, --fit; --batch and --add
-    std::string error;  // UsageError: one line
+    std::string error;                    // UsageError: one line
 };
 
 // args excludes the program's own name.

@@ -73,7 +73,8 @@ void ConversionReport::warned(const fs::path& input, std::string text)
 {
     std::lock_guard lock(mutex_);
     for (const Failure& known : warnings_)
-        if (known.input == input && known.reason == text) return;
+        if (known.input == input && known.reason == text)
+            return;
     warnings_.push_back({input, std::move(text)});
 }
 
@@ -87,9 +88,9 @@ namespace {
 
 bool endsWithCaseInsensitive(const std::string& name, std::string_view extension)
 {
-    if (name.size() < extension.size()) return false;
-    return output::equalsIgnoringAsciiCase(std::string_view(name).substr(name.size() - extension.size()),
-                                           extension);
+    if (name.size() < extension.size())
+        return false;
+    return output::equalsIgnoringAsciiCase(std::string_view(name).substr(name.size() - extension.size()), extension);
 }
 
 // Whether an input can be read as a file at all, before it is tried as a
@@ -103,11 +104,14 @@ Outcome inputFileState(const fs::path& path)
             return Status::CantFindFile;
         return Outcome(Status::CannotRead, cause);
     }
-    if (S_ISDIR(info.st_mode)) return Status::IsAFolder;
+    if (S_ISDIR(info.st_mode))
+        return Status::IsAFolder;
     // A pipe waits for a writer that may never come, a device may never end.
-    if (!S_ISREG(info.st_mode)) return Status::NotARegularFile;
+    if (!S_ISREG(info.st_mode))
+        return Status::NotARegularFile;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return Outcome(Status::CannotRead, std::error_code(errno, std::generic_category()));
+    if (fd < 0)
+        return Outcome(Status::CannotRead, std::error_code(errno, std::generic_category()));
     ::close(fd);
     return Status::Ok;
 }
@@ -116,11 +120,13 @@ Outcome inputFileState(const fs::path& path)
 // and measurements), else one per core.
 int workerCount(int asked)
 {
-    if (asked > 0) return asked;
+    if (asked > 0)
+        return asked;
     if (const char* text = std::getenv("PELKORA_WORKERS")) {
         char* end = nullptr;
         const long value = std::strtol(text, &end, 10);
-        if (end != text && *end == '\0' && value > 0 && value <= 256) return static_cast<int>(value);
+        if (end != text && *end == '\0' && value > 0 && value <= 256)
+            return static_cast<int>(value);
     }
     return resolvedWorkerCount(0);
 }
@@ -132,9 +138,11 @@ std::vector<fs::path> listMatching(const fs::path& folder, std::string_view exte
     std::vector<std::pair<std::string, fs::path>> found;
     std::error_code error;
     fs::directory_iterator entries(folder, error);
-    if (error) return {};
+    if (error)
+        return {};
     for (; entries != fs::directory_iterator(); entries.increment(error)) {
-        if (error) break;
+        if (error)
+            break;
         std::string name = entries->path().filename().string();
         if (endsWithCaseInsensitive(name, extension)) {
             // Upper-cased byte by byte: the order in which the folder search this
@@ -145,33 +153,36 @@ std::vector<fs::path> listMatching(const fs::path& folder, std::string_view exte
     // Ties (names equal but for case) fall back to the bytes themselves, so
     // the same folder always gives the same playlist.
     std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
-        if (a.first != b.first) return a.first < b.first;
+        if (a.first != b.first)
+            return a.first < b.first;
         return a.second.filename().string() < b.second.filename().string();
     });
     std::vector<fs::path> paths;
     paths.reserve(found.size());
-    for (auto& entry : found) paths.push_back(std::move(entry.second));
+    for (auto& entry : found)
+        paths.push_back(std::move(entry.second));
     return paths;
 }
 
-Converter::Converter(picture::AnimatedPicture& pictureControl, fs::path workDirectory,
-                     ConversionOptions options, ConversionReport& report)
-    : pictureControl_(pictureControl),
-      workDirectory_(std::move(workDirectory)),
-      options_(std::move(options)),
-      report_(report)
+Converter::Converter(picture::AnimatedPicture& pictureControl, fs::path workDirectory, ConversionOptions options,
+                     ConversionReport& report)
+        : pictureControl_(pictureControl), workDirectory_(std::move(workDirectory)), options_(std::move(options)),
+          report_(report)
 {
     // Captures of an animation arrive on its worker thread; the report locks.
     pictureControl_.setCaptureListener([this](const picture::CaptureEvent& event) {
         if (event.status == Status::Ok) {
             report_.fileWritten();
-            if (animationPending_.exchange(false)) report_.inputConverted();
+            if (animationPending_.exchange(false))
+                report_.inputConverted();
         } else {
             report_.failed(shown(event.dobPath), outcomeText(Outcome(event.status, event.cause)));
         }
         // The warnings name what they are about themselves.
-        for (const std::string& warning : event.warnings) report_.warned({}, warning);
-        if (options_.captured) options_.captured(event);
+        for (const std::string& warning : event.warnings)
+            report_.warned({}, warning);
+        if (options_.captured)
+            options_.captured(event);
     });
 }
 
@@ -186,7 +197,8 @@ Converter::~Converter()
 fs::path Converter::shown(const fs::path& path) const
 {
     const fs::path relative = path.lexically_relative(workDirectory_);
-    if (relative.empty() || *relative.begin() == "..") return path;
+    if (relative.empty() || *relative.begin() == "..")
+        return path;
     return relative;
 }
 
@@ -201,7 +213,8 @@ output::FolderLock Converter::lockOutputFolder(bool create)
         }
     } else {
         std::error_code error;
-        if (!fs::is_directory(folder, error)) return {};
+        if (!fs::is_directory(folder, error))
+            return {};
     }
     output::FolderLock lock(folder, options_.waitingForFolder);
     if (!lock.held()) {
@@ -216,10 +229,11 @@ output::FolderLock Converter::lockOutputFolder(bool create)
 bool Converter::checkSourceFolder(const fs::path& sourceFolder)
 {
     const Outcome checked = output::checkSourceFolder(sourceFolder, output::outputFolderPath(workDirectory_));
-    if (checked.ok()) return true;
+    if (checked.ok())
+        return true;
     // "No such file or directory" would only repeat "no such folder".
-    report_.failed(sourceFolder, checked.status == Status::NoSuchFolder ? statusText(checked.status)
-                                                                        : outcomeText(checked));
+    report_.failed(sourceFolder,
+                   checked.status == Status::NoSuchFolder ? statusText(checked.status) : outcomeText(checked));
     return false;
 }
 
@@ -232,9 +246,10 @@ bool Converter::prepareOutputFolder()
 {
     const fs::path folder = output::outputFolderPath(workDirectory_);
     const Outcome prepared = output::prepareOutputFolder(
-        folder, [this](const fs::path& path, const Outcome& outcome) { reportDeleteFailure(path, outcome); });
+            folder, [this](const fs::path& path, const Outcome& outcome) { reportDeleteFailure(path, outcome); });
     // Files that stay are reported one by one; the batch still goes on.
-    if (prepared.status != Status::CannotCreateFolder) return true;
+    if (prepared.status != Status::CannotCreateFolder)
+        return true;
     report_.failed(shown(folder), outcomeText(prepared));
     return false;
 }
@@ -257,8 +272,8 @@ void Converter::convertFolder(const fs::path& sourceFolder, const std::function<
     // number of workers.
     const picture::LoadLimits limits = pictureControl_.limits();
     OrderedWork<DecodedInput> decoded(
-        pictures.size(), [&](std::size_t i) { return decodeInput(pictures[i], limits); },
-        workerCount(options_.workers), decodedBytes, limits.frameBytes);
+            pictures.size(), [&](std::size_t i) { return decodeInput(pictures[i], limits); },
+            workerCount(options_.workers), decodedBytes, limits.frameBytes);
     // A "*.bmp" entry that does not load is skipped: no fall-back to texts.
     // No pause between pictures: the next load completes an animation's
     // capture itself, which is all a pause would have waited for.
@@ -279,15 +294,13 @@ void Converter::convertFolder(const fs::path& sourceFolder, const std::function<
     }
 }
 
-std::uint64_t Converter::decodedBytes(const DecodedInput& input)
-{
-    return input.loaded.picture.heldBytes();
-}
+std::uint64_t Converter::decodedBytes(const DecodedInput& input) { return input.loaded.picture.heldBytes(); }
 
 Converter::DecodedInput Converter::decodeInput(const fs::path& path, const picture::LoadLimits& limits)
 {
     DecodedInput input{inputFileState(path), {}};
-    if (input.state.ok()) input.loaded = picture::LoadPictureFile(path, limits);
+    if (input.state.ok())
+        input.loaded = picture::LoadPictureFile(path, limits);
     return input;
 }
 
@@ -313,7 +326,8 @@ bool isPictureFailure(Status status)
 
 Converter::Added Converter::addFile(const fs::path& path, AddRun run)
 {
-    if (run == AddRun::New) writtenThisRun_.clear();
+    if (run == AddRun::New)
+        writtenThisRun_.clear();
     return addDecoded(path, decodeInput(path, pictureControl_.limits()));
 }
 
@@ -322,21 +336,24 @@ void Converter::addFiles(const std::vector<fs::path>& paths)
     writtenThisRun_.clear();
     const picture::LoadLimits limits = pictureControl_.limits();
     OrderedWork<DecodedInput> decoded(
-        paths.size(), [&](std::size_t i) { return decodeInput(paths[i], limits); },
-        workerCount(options_.workers), decodedBytes, limits.frameBytes);
-    for (std::size_t i = 0; i < paths.size(); ++i) addDecoded(paths[i], decoded.take(i));
+            paths.size(), [&](std::size_t i) { return decodeInput(paths[i], limits); }, workerCount(options_.workers),
+            decodedBytes, limits.frameBytes);
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        addDecoded(paths[i], decoded.take(i));
 }
 
 Converter::Added Converter::addDecoded(const fs::path& path, DecodedInput input)
 {
     if (!input.state.ok()) {
-        if (input.state.status == Status::CantFindFile && options_.cantFindFile) options_.cantFindFile(path);
+        if (input.state.status == Status::CantFindFile && options_.cantFindFile)
+            options_.cantFindFile(path);
         report_.failed(path, outcomeText(input.state));
         return {};
     }
     // Picture or text is decided by what the file holds, never by its name.
     const Converted converted = convertPicture(path, std::move(input.loaded));
-    if (converted.outcome != PictureOutcome::NotLoaded) return {true, converted.load.outcome};
+    if (converted.outcome != PictureOutcome::NotLoaded)
+        return {true, converted.load.outcome};
     if (isPictureFailure(converted.load.status())) {
         refuse(path, converted.load.reason());
         return {true, converted.load.outcome};
@@ -348,36 +365,40 @@ Converter::Added Converter::addDecoded(const fs::path& path, DecodedInput input)
 void Converter::refuse(const fs::path& input, std::string reason)
 {
     report_.failed(input, reason);
-    if (options_.refused) options_.refused(Failure{input, std::move(reason)});
+    if (options_.refused)
+        options_.refused(Failure{input, std::move(reason)});
 }
 
 std::optional<std::string> Converter::claimOutputNames(const fs::path& input, const std::vector<std::string>& names)
 {
     for (const std::string& name : names) {
         if (const std::optional<char> c = output::characterThePlaylistCannotCarry(name)) {
-            return "its output name \"" + output::escapedForTerminal(name) + "\" would hold " +
-                   output::describeCharacter(*c) + ", which a playlist line cannot carry";
+            return "its output name \"" + output::escapedForTerminal(name) + "\" would hold "
+                   + output::describeCharacter(*c) + ", which a playlist line cannot carry";
         }
         const auto earlier = writtenThisRun_.find(name);
         if (earlier != writtenThisRun_.end()) {
-            return "its output name \"" + output::escapedForTerminal(name) + "\" was already written by " +
-                   output::escapedForTerminal(earlier->second.string()) + " in this run; that file stays";
+            return "its output name \"" + output::escapedForTerminal(name) + "\" was already written by "
+                   + output::escapedForTerminal(earlier->second.string()) + " in this run; that file stays";
         }
     }
-    for (const std::string& name : names) writtenThisRun_.emplace(name, input);
+    for (const std::string& name : names)
+        writtenThisRun_.emplace(name, input);
     return std::nullopt;
 }
 
 Converter::Converted Converter::convertPicture(const fs::path& path, picture::LoadResult loaded)
 {
     Converted converted{PictureOutcome::NotLoaded, pictureControl_.LoadDecoded(std::move(loaded))};
-    if (!converted.load.ok()) return converted;
+    if (!converted.load.ok())
+        return converted;
     if (std::optional<std::string> refusal = claimOutputNames(path, pictureControl_.plannedOutputNames())) {
         refuse(path, std::move(*refusal));
         converted.outcome = PictureOutcome::Refused;
         return converted;
     }
-    for (const std::string& message : converted.load.messages) report_.warned(path, "decoder: " + message);
+    for (const std::string& message : converted.load.messages)
+        report_.warned(path, "decoder: " + message);
     // The load completed the pass of any earlier animation, so the flag is
     // this picture's alone. An animation counts when its first frame is in
     // place, a still picture when its file is; a failed write is reported
@@ -389,7 +410,8 @@ Converter::Converted Converter::convertPicture(const fs::path& path, picture::Lo
         converted.outcome = PictureOutcome::Failed;
         return converted;
     }
-    if (!animation) report_.inputConverted();
+    if (!animation)
+        report_.inputConverted();
     converted.outcome = PictureOutcome::Converted;
     return converted;
 }
@@ -404,7 +426,8 @@ void Converter::pageText(const fs::path& path)
 {
     const Outcome state = inputFileState(path);
     if (!state.ok()) {
-        if (state.status == Status::CantFindFile && options_.cantFindFile) options_.cantFindFile(path);
+        if (state.status == Status::CantFindFile && options_.cantFindFile)
+            options_.cantFindFile(path);
         report_.failed(path, outcomeText(state));
         return;
     }
@@ -420,21 +443,24 @@ void Converter::pageText(const fs::path& path)
         writtenThisRun_.erase(firstPage);
     }
     const output::PagerResult result = output::pageTextFile(path, workDirectory_, options_.pager);
-    if (result.pagesWritten > 0) writtenThisRun_.emplace(firstPage, path);
+    if (result.pagesWritten > 0)
+        writtenThisRun_.emplace(firstPage, path);
     if (result.zeroByteOffset) {
-        report_.warned(path, "a zero byte at offset " + std::to_string(*result.zeroByteOffset) +
-                                 " ends the text; what follows it is left out");
+        report_.warned(path, "a zero byte at offset " + std::to_string(*result.zeroByteOffset)
+                                     + " ends the text; what follows it is left out");
     }
     report_.fileWritten(result.pagesWritten);
-    if (result.status == Status::CantFindFile && options_.cantFindFile) options_.cantFindFile(path);
+    if (result.status == Status::CantFindFile && options_.cantFindFile)
+        options_.cantFindFile(path);
     if (result.status != Status::Ok) {
         report_.failed(path, outcomeText(Outcome(result.status, result.cause)));
         return;
     }
     if (result.pagesSkipped > 0) {
-        std::string reason = std::string(statusText(Status::CannotWrite)) + " " +
-                             std::to_string(result.pagesSkipped) + " of its pages";
-        if (result.cause) reason += ": " + result.cause.message();
+        std::string reason = std::string(statusText(Status::CannotWrite)) + " " + std::to_string(result.pagesSkipped)
+                             + " of its pages";
+        if (result.cause)
+            reason += ": " + result.cause.message();
         report_.failed(path, std::move(reason));
         return;
     }
@@ -449,9 +475,10 @@ int Converter::deleteAll()
     pictureControl_.EndCapture();
     const fs::path folder = output::outputFolderPath(workDirectory_);
     std::error_code error;
-    if (!fs::is_directory(folder, error)) return 0;
+    if (!fs::is_directory(folder, error))
+        return 0;
     const output::DeletionCount count = output::deleteFolderContents(
-        folder, [this](const fs::path& path, const Outcome& outcome) { reportDeleteFailure(path, outcome); });
+            folder, [this](const fs::path& path, const Outcome& outcome) { reportDeleteFailure(path, outcome); });
     report_.filesDeleted(count.deleted);
     return count.deleted;
 }

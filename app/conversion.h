@@ -12,15 +12,15 @@
 #include <string>
 #include <vector>
 
-#include "output/folder_lock.h"
 #include "core/status.h"
+#include "output/folder_lock.h"
 #include "output/text_pager.h"
 #include "picture/picture_loader.h"
 
 namespace pelkora::picture {
 class AnimatedPicture;
 struct CaptureEvent;
-}
+}  // namespace pelkora::picture
 
 namespace pelkora::app {
 
@@ -78,13 +78,12 @@ struct ConversionOptions {
 // The entries of folder whose extension matches (case-insensitively),
 // ordered by their upper-cased names byte by byte; folders that match are
 // listed like files; subfolders are not entered.
-std::vector<std::filesystem::path> listMatching(const std::filesystem::path& folder,
-                                                std::string_view extension);
+std::vector<std::filesystem::path> listMatching(const std::filesystem::path& folder, std::string_view extension);
 
 class Converter {
 public:
-    Converter(picture::AnimatedPicture& pictureControl, std::filesystem::path workDirectory,
-              ConversionOptions options, ConversionReport& report);
+    Converter(picture::AnimatedPicture& pictureControl, std::filesystem::path workDirectory, ConversionOptions options,
+              ConversionReport& report);
     // Completes an animation still being captured, at once, then lets go of the
     // control's capture listener.
     ~Converter();

@@ -11,7 +11,8 @@ namespace pelkora::app {
 
 namespace {
 
-std::filesystem::path currentDirectory() {
+std::filesystem::path currentDirectory()
+{
     std::error_code error;
     std::filesystem::path directory = std::filesystem::current_path(error);
     return error ? std::filesystem::path(".") : directory;
@@ -20,7 +21,8 @@ std::filesystem::path currentDirectory() {
 }  // namespace
 
 int runConverterApp(int& argc, char** argv, const std::optional<std::filesystem::path>& sourceFolder,
-                    const output::TextPagerOptions& pagerOptions) {
+                    const output::TextPagerOptions& pagerOptions)
+{
     QApplication application(argc, argv);
     // No application name is set: the message boxes' caption is then the
     // program file's name, as Qt takes it.

@@ -4,7 +4,8 @@
 
 namespace pelkora::app {
 
-DialogSettings loadDialogSettings() {
+DialogSettings loadDialogSettings()
+{
     QSettings settings(QSettings::IniFormat, QSettings::UserScope, QString::fromLatin1(kSettingsOrganisation),
                        QString::fromLatin1(kSettingsApplication));
     DialogSettings loaded;
@@ -21,7 +22,8 @@ DialogSettings loadDialogSettings() {
     return loaded;
 }
 
-void saveDialogSettings(const DialogSettings& wanted) {
+void saveDialogSettings(const DialogSettings& wanted)
+{
     QSettings settings(QSettings::IniFormat, QSettings::UserScope, QString::fromLatin1(kSettingsOrganisation),
                        QString::fromLatin1(kSettingsApplication));
     settings.setValue(QStringLiteral("FullFrames"), wanted.output.fullFrames);

@@ -27,8 +27,10 @@ namespace {
 // no concern of a user converting pictures.
 void labelToolkitMessage(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
-    if (type == QtDebugMsg || type == QtInfoMsg) return;
-    if (message.startsWith(QLatin1String("QStandardPaths:"))) return;
+    if (type == QtDebugMsg || type == QtInfoMsg)
+        return;
+    if (message.startsWith(QLatin1String("QStandardPaths:")))
+        return;
     std::cerr << "pelkora: " << message.toStdString() << '\n';
 }
 
@@ -58,7 +60,8 @@ int main(int argc, char** argv)
             return value == nullptr || *value == '\0';
         };
         if (unset("DISPLAY") && unset("WAYLAND_DISPLAY") && unset("QT_QPA_PLATFORM")) {
-            std::cerr << "pelkora: no display for the dialog; without one, use --batch SOURCE_FOLDER or --add FILE...\n";
+            std::cerr
+                    << "pelkora: no display for the dialog; without one, use --batch SOURCE_FOLDER or --add FILE...\n";
             return 2;
         }
         pelkora::output::TextPagerOptions pagerOptions;

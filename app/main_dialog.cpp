@@ -5,16 +5,16 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QLabel>
-#include <QMimeData>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMetaObject>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QProcess>
@@ -39,7 +39,8 @@ namespace {
 
 constexpr QPoint kHandHotSpot{12, 1};
 
-std::optional<QCursor> loadHandCursor() {
+std::optional<QCursor> loadHandCursor()
+{
     ensureResources();
     const QPixmap image(QStringLiteral(":/cursors/hand.xpm"));
     if (image.isNull()) {
@@ -48,29 +49,23 @@ std::optional<QCursor> loadHandCursor() {
     return QCursor(image, kHandHotSpot.x(), kHandHotSpot.y());
 }
 
-bool openLinkWithDesktop(const QUrl& url) {
-    return QDesktopServices::openUrl(url);
-}
+bool openLinkWithDesktop(const QUrl& url) { return QDesktopServices::openUrl(url); }
 
 }  // namespace
 
-void showMessageBox(QWidget* owner, const QString& text) {
+void showMessageBox(QWidget* owner, const QString& text)
+{
     QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok, owner);
     box.exec();
 }
 
 MainDialog::MainDialog(std::filesystem::path workDirectoryIn, const output::TextPagerOptions& pagerOptions,
                        QWidget* parent)
-    : QDialog(parent),
-      ui_(std::make_unique<Ui::MainDialog>()),
-      handCursor_(loadHandCursor()),
-      dialogIcon_(applicationIcon()),
-      fileChooser_(chooseFilesWithDialog),
-      linkOpener_(openLinkWithDesktop),
-      messageFunction_(showMessageBox),
-      settings_(loadDialogSettings()),
-      session_(std::move(workDirectoryIn), conversionOptions(pagerOptions)),
-      lockReleaseTimer_(new QTimer(this)) {
+        : QDialog(parent), ui_(std::make_unique<Ui::MainDialog>()), handCursor_(loadHandCursor()),
+          dialogIcon_(applicationIcon()), fileChooser_(chooseFilesWithDialog), linkOpener_(openLinkWithDesktop),
+          messageFunction_(showMessageBox), settings_(loadDialogSettings()),
+          session_(std::move(workDirectoryIn), conversionOptions(pagerOptions)), lockReleaseTimer_(new QTimer(this))
+{
     ui_->setupUi(this);
     setWindowIcon(dialogIcon_);
     // Cursor shape follows the pointer even with no button held.
@@ -103,7 +98,8 @@ MainDialog::MainDialog(std::filesystem::path workDirectoryIn, const output::Text
     ui_->aboutButton->setFocus();
 }
 
-MainDialog::~MainDialog() {
+MainDialog::~MainDialog()
+{
     // The rest of an animation is written while everything its captures
     // reach is still here.
     session_.picture().CompletePass();
@@ -116,15 +112,14 @@ MainDialog::~MainDialog() {
     ui_->pictureControl->forgetModel();
 }
 
-ConversionOptions MainDialog::conversionOptions(const output::TextPagerOptions& pagerOptions) {
+ConversionOptions MainDialog::conversionOptions(const output::TextPagerOptions& pagerOptions)
+{
     ConversionOptions options;
     options.pager = pagerOptions;
-    options.cantFindFile = [this](const std::filesystem::path&) {
-        showMessage(QString::fromUtf8(kCantFindFileText));
-    };
+    options.cantFindFile = [this](const std::filesystem::path&) { showMessage(QString::fromUtf8(kCantFindFileText)); };
     options.refused = [this](const Failure& failure) {
-        showMessage(QString::fromStdString(output::escapedForTerminal(failure.input.filename().string()) + ": " +
-                                           failure.reason));
+        showMessage(QString::fromStdString(output::escapedForTerminal(failure.input.filename().string()) + ": "
+                                           + failure.reason));
     };
     options.captured = [this](const picture::CaptureEvent& event) {
         status_.frameCaptured(event);
@@ -137,15 +132,12 @@ ConversionOptions MainDialog::conversionOptions(const output::TextPagerOptions& 
     return options;
 }
 
-void MainDialog::setHandCursor(std::optional<QCursor> cursor) {
-    handCursor_ = std::move(cursor);
-}
+void MainDialog::setHandCursor(std::optional<QCursor> cursor) { handCursor_ = std::move(cursor); }
 
-void MainDialog::beginWriting() {
-    lockReleaseTimer_->stop();
-}
+void MainDialog::beginWriting() { lockReleaseTimer_->stop(); }
 
-void MainDialog::releaseWriteLockWhenCaptured() {
+void MainDialog::releaseWriteLockWhenCaptured()
+{
     if (session_.releaseWriteLockWhenCaptured()) {
         lockReleaseTimer_->stop();
     } else {
@@ -153,7 +145,8 @@ void MainDialog::releaseWriteLockWhenCaptured() {
     }
 }
 
-void MainDialog::showFailuresSince(std::size_t before) {
+void MainDialog::showFailuresSince(std::size_t before)
+{
     // A long list is cut: the message box must still fit on the screen.
     constexpr std::size_t kShownAtMost = 20;
     const std::vector<Failure> failures = session_.report().failures();
@@ -171,46 +164,48 @@ void MainDialog::showFailuresSince(std::size_t before) {
     showMessage(lines.join(QLatin1Char('\n')));
 }
 
-void MainDialog::startupPrepared(const CommandResult& prepared) {
-    showFailuresSince(prepared.failuresBefore);
-}
+void MainDialog::startupPrepared(const CommandResult& prepared) { showFailuresSince(prepared.failuresBefore); }
 
-void MainDialog::startupConverted(const std::filesystem::path& sourceFolder, const CommandResult& converted) {
+void MainDialog::startupConverted(const std::filesystem::path& sourceFolder, const CommandResult& converted)
+{
     const std::vector<Failure> failures = session_.report().failures();
     const std::string written =
-        std::to_string(converted.filesWritten) + " files written from " + sourceFolder.filename().string();
+            std::to_string(converted.filesWritten) + " files written from " + sourceFolder.filename().string();
     if (failures.size() > converted.failuresBefore) {
         const std::size_t more = failures.size() - converted.failuresBefore - 1;
-        setStatus(failureText(failures[converted.failuresBefore]) +
-                  (more > 0 ? " (and " + std::to_string(more) + " more)" : std::string()) + "; " + written);
+        setStatus(failureText(failures[converted.failuresBefore])
+                  + (more > 0 ? " (and " + std::to_string(more) + " more)" : std::string()) + "; " + written);
     } else {
         setStatus(written);
     }
 }
 
-void MainDialog::startupEnded() {
-    releaseWriteLockWhenCaptured();
-}
+void MainDialog::startupEnded() { releaseWriteLockWhenCaptured(); }
 
-void MainDialog::systemCommand(int commandId) {
+void MainDialog::systemCommand(int commandId)
+{
     if ((commandId & 0xFFF0) == kAboutCommandId) {
         openAboutBox();
     }
 }
 
-void MainDialog::openAboutBox() {
+void MainDialog::openAboutBox()
+{
     const std::string options = output::describeOptions(settings_.output);
-    AboutDialog about(this, options.empty() ? QString() : QStringLiteral("Options: ") + QString::fromStdString(options));
+    AboutDialog about(this,
+                      options.empty() ? QString() : QStringLiteral("Options: ") + QString::fromStdString(options));
     about.exec();
 }
 
-void MainDialog::addFile() {
-    const std::vector<std::filesystem::path> chosen = fileChooser_ ? fileChooser_(this)
-                                                                   : std::vector<std::filesystem::path>();
+void MainDialog::addFile()
+{
+    const std::vector<std::filesystem::path> chosen =
+            fileChooser_ ? fileChooser_(this) : std::vector<std::filesystem::path>();
     addFiles(chosen);
 }
 
-void MainDialog::addFiles(const std::vector<std::filesystem::path>& files) {
+void MainDialog::addFiles(const std::vector<std::filesystem::path>& files)
+{
     std::vector<std::string> failed;
     // Files chosen together are one run: none may overwrite another's output.
     Converter::AddRun run = Converter::AddRun::New;
@@ -228,14 +223,15 @@ void MainDialog::addFiles(const std::vector<std::filesystem::path>& files) {
     }
     // Of several files, one that failed is worth more than the last that did not.
     if (files.size() > 1 && !failed.empty()) {
-        setStatus(failed.front() + " (" + std::to_string(failed.size()) + " of " + std::to_string(files.size()) +
-                  " files failed)");
+        setStatus(failed.front() + " (" + std::to_string(failed.size()) + " of " + std::to_string(files.size())
+                  + " files failed)");
     }
 }
 
 namespace {
 
-bool hasPictureName(const std::filesystem::path& file) {
+bool hasPictureName(const std::filesystem::path& file)
+{
     std::string extension = file.extension().string();
     for (char& c : extension) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -250,7 +246,8 @@ bool hasPictureName(const std::filesystem::path& file) {
 
 }  // namespace
 
-void MainDialog::addOneFile(const std::filesystem::path& file, Converter::AddRun run) {
+void MainDialog::addOneFile(const std::filesystem::path& file, Converter::AddRun run)
+{
     beginWriting();
     const AddResult added = session_.addFile(file, run, settings_.output, [this, &file] {
         // Followed from before the load: an animation's first frames may be
@@ -293,7 +290,8 @@ void MainDialog::addOneFile(const std::filesystem::path& file, Converter::AddRun
     setStatus(line);
 }
 
-void MainDialog::runBatchFile() {
+void MainDialog::runBatchFile()
+{
     const std::filesystem::path batch = output::batchFilePath(session_.workDirectory());
     const std::string name = batch.filename().string();
     QProcess* run = startBatchFile(batch, session_.workDirectory());
@@ -309,13 +307,15 @@ void MainDialog::runBatchFile() {
     setStatus(name + " started");
 }
 
-void MainDialog::batchEnded(QProcess* run, int exitCode, bool crashed) {
+void MainDialog::batchEnded(QProcess* run, int exitCode, bool crashed)
+{
     batchRuns_.erase(std::remove(batchRuns_.begin(), batchRuns_.end(), run), batchRuns_.end());
     run->deleteLater();
     setStatus(batchEndedText(output::batchFilePath(session_.workDirectory()).filename().string(), crashed, exitCode));
 }
 
-void MainDialog::deleteAll() {
+void MainDialog::deleteAll()
+{
     beginWriting();
     const DeleteResult result = session_.deleteAll();
     releaseWriteLockWhenCaptured();
@@ -332,7 +332,8 @@ void MainDialog::deleteAll() {
     showFailuresSince(before);
 }
 
-void MainDialog::applySettings(const DialogSettings& wanted) {
+void MainDialog::applySettings(const DialogSettings& wanted)
+{
     settings_ = wanted;
     if (settings_.output.fit) {
         settings_.fitSize = *settings_.output.fit;
@@ -340,37 +341,33 @@ void MainDialog::applySettings(const DialogSettings& wanted) {
     ui_->pictureControl->setDeviceView(settings_.deviceView);
 }
 
-void MainDialog::setStatus(std::string text) {
+void MainDialog::setStatus(std::string text)
+{
     status_.set(std::move(text));
     postStatusRefresh();
 }
 
-void MainDialog::postStatusRefresh() {
+void MainDialog::postStatusRefresh()
+{
     QMetaObject::invokeMethod(
-        this, [this] { statusStrip_->setText(QString::fromStdString(status_.text())); }, Qt::QueuedConnection);
+            this, [this] { statusStrip_->setText(QString::fromStdString(status_.text())); }, Qt::QueuedConnection);
 }
 
-QString MainDialog::statusLine() const {
-    return QString::fromStdString(status_.text());
-}
+QString MainDialog::statusLine() const { return QString::fromStdString(status_.text()); }
 
-bool MainDialog::isOverPictureControl(QPoint clientPoint) const {
+bool MainDialog::isOverPictureControl(QPoint clientPoint) const
+{
     return ui_->pictureControl->geometry().contains(clientPoint);
 }
 
-void MainDialog::setFileChooser(FileChooser chooser) {
-    fileChooser_ = std::move(chooser);
-}
+void MainDialog::setFileChooser(FileChooser chooser) { fileChooser_ = std::move(chooser); }
 
-void MainDialog::setLinkOpener(LinkOpener opener) {
-    linkOpener_ = std::move(opener);
-}
+void MainDialog::setLinkOpener(LinkOpener opener) { linkOpener_ = std::move(opener); }
 
-void MainDialog::setMessageFunction(MessageFunction function) {
-    messageFunction_ = std::move(function);
-}
+void MainDialog::setMessageFunction(MessageFunction function) { messageFunction_ = std::move(function); }
 
-void MainDialog::showMessage(const QString& text) {
+void MainDialog::showMessage(const QString& text)
+{
     if (!messageFunction_) {
         return;
     }
@@ -378,15 +375,14 @@ void MainDialog::showMessage(const QString& text) {
         messageFunction_(this, text);
         return;
     }
-    QMetaObject::invokeMethod(this, [this, text] { messageFunction_(this, text); },
-                              Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+            this, [this, text] { messageFunction_(this, text); }, Qt::BlockingQueuedConnection);
 }
 
-PictureView* MainDialog::pictureView() const {
-    return ui_->pictureControl;
-}
+PictureView* MainDialog::pictureView() const { return ui_->pictureControl; }
 
-void MainDialog::contextMenuEvent(QContextMenuEvent* event) {
+void MainDialog::contextMenuEvent(QContextMenuEvent* event)
+{
     QMenu menu(this);
     QAction* about = menu.addAction(QString::fromUtf8(kAboutMenuText));
     connect(about, &QAction::triggered, this, [this] { systemCommand(kAboutCommandId); });
@@ -418,7 +414,8 @@ void MainDialog::contextMenuEvent(QContextMenuEvent* event) {
     menu.exec(event->globalPos());
 }
 
-void MainDialog::dragEnterEvent(QDragEnterEvent* event) {
+void MainDialog::dragEnterEvent(QDragEnterEvent* event)
+{
     const QMimeData* data = event->mimeData();
     if (data != nullptr && data->hasUrls()) {
         for (const QUrl& url : data->urls()) {
@@ -431,7 +428,8 @@ void MainDialog::dragEnterEvent(QDragEnterEvent* event) {
     QDialog::dragEnterEvent(event);
 }
 
-void MainDialog::dropEvent(QDropEvent* event) {
+void MainDialog::dropEvent(QDropEvent* event)
+{
     const QMimeData* data = event->mimeData();
     if (data == nullptr || !data->hasUrls()) {
         QDialog::dropEvent(event);
@@ -447,7 +445,8 @@ void MainDialog::dropEvent(QDropEvent* event) {
     addFiles(filesToAdd(dropped));
 }
 
-void MainDialog::keyPressEvent(QKeyEvent* event) {
+void MainDialog::keyPressEvent(QKeyEvent* event)
+{
     if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
         systemCommand(kAboutCommandId);
         return;
@@ -455,7 +454,8 @@ void MainDialog::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-void MainDialog::updateCursor(QPoint clientPoint) {
+void MainDialog::updateCursor(QPoint clientPoint)
+{
     if (handCursor_ && isOverPictureControl(clientPoint)) {
         setCursor(*handCursor_);
     } else {
@@ -463,14 +463,15 @@ void MainDialog::updateCursor(QPoint clientPoint) {
     }
 }
 
-void MainDialog::mouseMoveEvent(QMouseEvent* event) {
+void MainDialog::mouseMoveEvent(QMouseEvent* event)
+{
     updateCursor(event->position().toPoint());
     QDialog::mouseMoveEvent(event);
 }
 
-void MainDialog::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && isOverPictureControl(event->position().toPoint()) &&
-        linkOpener_) {
+void MainDialog::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && isOverPictureControl(event->position().toPoint()) && linkOpener_) {
         linkOpener_(QUrl(QString::fromLatin1(kPictureLink)));
     }
     QDialog::mousePressEvent(event);

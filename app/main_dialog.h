@@ -53,8 +53,7 @@ class MainDialog : public QDialog {
     Q_OBJECT
 
 public:
-    explicit MainDialog(std::filesystem::path workDirectory,
-                        const output::TextPagerOptions& pagerOptions = {},
+    explicit MainDialog(std::filesystem::path workDirectory, const output::TextPagerOptions& pagerOptions = {},
                         QWidget* parent = nullptr);
     ~MainDialog() override;
 

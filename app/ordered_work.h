@@ -37,12 +37,8 @@ public:
     // a one-worker run is the plain sequential one.
     OrderedWork(std::size_t count, Job job, int workers, Weigh weigh = {},
                 std::uint64_t budget = std::numeric_limits<std::uint64_t>::max())
-        : job_(std::move(job)),
-          weigh_(std::move(weigh)),
-          budget_(budget),
-          results_(count),
-          weights_(count, 0),
-          window_(static_cast<std::size_t>(workers) + 2)
+            : job_(std::move(job)), weigh_(std::move(weigh)), budget_(budget), results_(count), weights_(count, 0),
+              window_(static_cast<std::size_t>(workers) + 2)
     {
         if (workers <= 1)
             return;
@@ -92,8 +88,8 @@ private:
                 std::unique_lock lock(mutex_);
                 // A bounded window: no more inputs held than the taker is about to want.
                 changed_.wait(lock, [&] {
-                    return abandoned_ || next_ == results_.size() ||
-                           (next_ < taken_ + window_ && (held_ < budget_ || next_ == taken_));
+                    return abandoned_ || next_ == results_.size()
+                           || (next_ < taken_ + window_ && (held_ < budget_ || next_ == taken_));
                 });
                 if (abandoned_ || next_ == results_.size())
                     return;

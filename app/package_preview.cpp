@@ -14,11 +14,11 @@
 #include <QPainter>
 #include <QSaveFile>
 
-#include "app/review_commands.h"
 #include "app/qt_path.h"
+#include "app/review_commands.h"
 #include "output/input_file.h"
-#include "output/package_check.h"
 #include "output/output_folder.h"
+#include "output/package_check.h"
 #include "output/text_decoding.h"
 #include "output/text_pagination.h"
 
@@ -34,7 +34,7 @@ constexpr int kSheetWidth = 1024;
 constexpr int kHeaderHeight = 44;
 constexpr int kLabelHeight = 38;
 constexpr int kMinTileWidth = 150;
-constexpr int kZoomBox = 220;   // small pictures grow by whole pixels up to this
+constexpr int kZoomBox = 220;      // small pictures grow by whole pixels up to this
 constexpr int kLargestSide = 480;  // larger pictures shrink to this
 constexpr int kCellWidth = 20;
 constexpr int kCellHeight = 28;
@@ -148,17 +148,20 @@ Tile tileFor(const fs::path& folder, const output::PlaylistLine& line)
             tile.fault = QStringLiteral("size unclear");
         } else {
             tile.fault = picture.status == Status::BadDobLength ? QStringLiteral("bad length")
-                                                                 : QString::fromUtf8(statusText(picture.status));
+                                                                : QString::fromUtf8(statusText(picture.status));
         }
     } else {
         const output::InputBytes page = output::readInputFile(path, kPageBytesRead);
         const std::string bytes(page.bytes.begin(), page.bytes.end());
         bool overflow = false;
         tile.content = pageContent(bytes, overflow);
-        if (output::checkPage(bytes).status == Status::NotUtf8) tile.fault = QStringLiteral("not UTF-8");
-        if (overflow || page.truncated) tile.fault = QStringLiteral("more than 55 cells");
+        if (output::checkPage(bytes).status == Status::NotUtf8)
+            tile.fault = QStringLiteral("not UTF-8");
+        if (overflow || page.truncated)
+            tile.fault = QStringLiteral("more than 55 cells");
     }
-    if (tile.content.isNull()) tile.content = faultContent(tile.fault);
+    if (tile.content.isNull())
+        tile.content = faultContent(tile.fault);
     return tile;
 }
 
@@ -178,10 +181,12 @@ SheetItems itemsOf(const fs::path& folder)
         const std::size_t feed = std::min(text.find('\n', at), text.size());
         const output::PlaylistLine line = output::parsePlaylistLine(std::string_view(text).substr(at, feed - at));
         at = feed + 1;
-        if (!line.wellFormed) continue;
+        if (!line.wellFormed)
+            continue;
         ++items.items;
         items.loop += line.milliseconds;
-        if (items.tiles.size() >= kMostTiles || pixels >= kMostTilePixels) continue;
+        if (items.tiles.size() >= kMostTiles || pixels >= kMostTilePixels)
+            continue;
         Tile tile = tileFor(folder, line);
         pixels += static_cast<std::uint64_t>(tile.content.width()) * static_cast<std::uint64_t>(tile.content.height());
         items.tiles.push_back(std::move(tile));
@@ -198,7 +203,8 @@ QImage drawSheet(const QString& title, const SheetItems& items)
 {
     const std::vector<Tile>& tiles = items.tiles;
     int sheetWidth = kSheetWidth;
-    for (const Tile& tile : tiles) sheetWidth = std::max(sheetWidth, tile.content.width() + 2 * kMargin + 2);
+    for (const Tile& tile : tiles)
+        sheetWidth = std::max(sheetWidth, tile.content.width() + 2 * kMargin + 2);
     // Rows from left to right, each as tall as its tallest tile.
     std::vector<Placed> placed;
     int x = kMargin;
@@ -223,11 +229,13 @@ QImage drawSheet(const QString& title, const SheetItems& items)
     QPainter painter(&sheet);
     painter.setFont(fixedFont(18, true));
     painter.setPen(Qt::black);
-    QString header = title + QStringLiteral(": %1 item%2, loop %3 s")
-                                 .arg(items.items)
-                                 .arg(items.items == 1 ? "" : "s")
-                                 .arg(QString::fromStdString(secondsText(items.loop)));
-    if (tiles.size() < items.items) header += QStringLiteral(" (the first %1 shown)").arg(tiles.size());
+    QString header = title
+                     + QStringLiteral(": %1 item%2, loop %3 s")
+                               .arg(items.items)
+                               .arg(items.items == 1 ? "" : "s")
+                               .arg(QString::fromStdString(secondsText(items.loop)));
+    if (tiles.size() < items.items)
+        header += QStringLiteral(" (the first %1 shown)").arg(tiles.size());
     painter.drawText(QRect(kMargin, 0, sheetWidth - 2 * kMargin, kHeaderHeight), Qt::AlignVCenter | Qt::AlignLeft,
                      header);
     const QFont labelFont = fixedFont(12);
@@ -254,8 +262,7 @@ QImage drawSheet(const QString& title, const SheetItems& items)
 
 }  // namespace
 
-int previewPackage(const fs::path& folder, const fs::path& sheetPath, bool quiet, std::ostream& out,
-                   std::ostream& err)
+int previewPackage(const fs::path& folder, const fs::path& sheetPath, bool quiet, std::ostream& out, std::ostream& err)
 {
     std::error_code error;
     if (!fs::is_directory(folder, error)) {
@@ -263,8 +270,8 @@ int previewPackage(const fs::path& folder, const fs::path& sheetPath, bool quiet
         return 1;
     }
     if (!fs::is_regular_file(output::playlistPath(folder), error)) {
-        err << "pelkora: " << output::playlistPath(folder).string() << ": "
-            << statusText(Status::MissingFromPackage) << "\n";
+        err << "pelkora: " << output::playlistPath(folder).string() << ": " << statusText(Status::MissingFromPackage)
+            << "\n";
         return 1;
     }
     const SheetItems items = itemsOf(folder);
@@ -278,7 +285,8 @@ int previewPackage(const fs::path& folder, const fs::path& sheetPath, bool quiet
         err << "pelkora: " << sheetPath.string() << ": " << statusText(Status::CannotWrite) << "\n";
         return 1;
     }
-    if (!quiet) out << sheetPath.string() << " written: " << items.tiles.size() << " of " << items.items << " items\n";
+    if (!quiet)
+        out << sheetPath.string() << " written: " << items.tiles.size() << " of " << items.items << " items\n";
     return 0;
 }
 

@@ -9,13 +9,15 @@
 
 namespace pelkora::app {
 
-PictureView::PictureView(QWidget* parent) : QWidget(parent) {
+PictureView::PictureView(QWidget* parent) : QWidget(parent)
+{
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
 }
 
-void PictureView::setModel(picture::AnimatedPicture* model) {
+void PictureView::setModel(picture::AnimatedPicture* model)
+{
     model_ = model;
     if (model_ == nullptr) {
         return;
@@ -26,42 +28,44 @@ void PictureView::setModel(picture::AnimatedPicture* model) {
     picture::ViewCallbacks callbacks;
     callbacks.resized = [this](int width, int height) {
         QMetaObject::invokeMethod(
-            this, [this, width, height] { followPictureSize(width, height); },
-            Qt::QueuedConnection);
+                this, [this, width, height] { followPictureSize(width, height); }, Qt::QueuedConnection);
     };
     callbacks.repaint = [this] {
-        QMetaObject::invokeMethod(this, [this] { update(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+                this, [this] { update(); }, Qt::QueuedConnection);
     };
     model_->setViewCallbacks(std::move(callbacks));
 }
 
-void PictureView::forgetModel() {
+void PictureView::forgetModel()
+{
     model_ = nullptr;
     update();
 }
 
-void PictureView::setDeviceView(bool on) {
+void PictureView::setDeviceView(bool on)
+{
     deviceView_ = on;
     update();
 }
 
-void PictureView::showWritten(const QImage& image) {
+void PictureView::showWritten(const QImage& image)
+{
     QMetaObject::invokeMethod(
-        this,
-        [this, image] {
-            written_ = image;
-            if (deviceView_) {
-                update();
-            }
-        },
-        Qt::QueuedConnection);
+            this,
+            [this, image] {
+                written_ = image;
+                if (deviceView_) {
+                    update();
+                }
+            },
+            Qt::QueuedConnection);
 }
 
-void PictureView::followPictureSize(int width, int height) {
-    resize(std::max(width, 0), std::max(height, 0));
-}
+void PictureView::followPictureSize(int width, int height) { resize(std::max(width, 0), std::max(height, 0)); }
 
-void PictureView::paintEvent(QPaintEvent* /*event*/) {
+void PictureView::paintEvent(QPaintEvent* /*event*/)
+{
     QPainter painter(this);
     QImage image;
     if (deviceView_) {

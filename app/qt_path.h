@@ -9,11 +9,13 @@
 
 namespace pelkora::app {
 
-inline QString toQString(const std::filesystem::path& path) {
+inline QString toQString(const std::filesystem::path& path)
+{
     return QFile::decodeName(QByteArray::fromStdString(path.native()));
 }
 
-inline std::filesystem::path toPath(const QString& name) {
+inline std::filesystem::path toPath(const QString& name)
+{
     return std::filesystem::path(QFile::encodeName(name).toStdString());
 }
 

@@ -6,18 +6,18 @@
 #include <QtGlobal>
 
 // Q_INIT_RESOURCE must be used outside any namespace.
-static void registerPelkoraResources() {
-    Q_INIT_RESOURCE(pelkora);
-}
+static void registerPelkoraResources() { Q_INIT_RESOURCE(pelkora); }
 
 namespace pelkora::app {
 
-void ensureResources() {
+void ensureResources()
+{
     static std::once_flag once;
     std::call_once(once, registerPelkoraResources);
 }
 
-QIcon applicationIcon() {
+QIcon applicationIcon()
+{
     ensureResources();
     QIcon icon;
     icon.addPixmap(QPixmap(QStringLiteral(":/icons/pelkora-32.xpm")));

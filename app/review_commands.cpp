@@ -11,8 +11,8 @@
 
 #include "app/qt_path.h"
 #include "output/ascii.h"
-#include "output/package_check.h"
 #include "output/output_folder.h"
+#include "output/package_check.h"
 
 namespace pelkora::app {
 
@@ -25,7 +25,8 @@ std::string sizeText(output::DobSize size) { return std::to_string(size.width) +
 std::string candidatesText(const std::vector<output::DobSize>& sizes)
 {
     std::string text;
-    for (std::size_t i = 0; i < sizes.size(); ++i) text += (i == 0 ? "" : " or ") + sizeText(sizes[i]);
+    for (std::size_t i = 0; i < sizes.size(); ++i)
+        text += (i == 0 ? "" : " or ") + sizeText(sizes[i]);
     return text;
 }
 
@@ -41,7 +42,8 @@ void reportDobFailure(const fs::path& path, const output::DobPicture& picture, s
 bool saveWhole(const QImage& image, const fs::path& path)
 {
     QSaveFile file(toQString(path));
-    if (!file.open(QIODevice::WriteOnly)) return false;
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
     if (!image.save(&file, "PNG")) {
         file.cancelWriting();
         return false;
@@ -58,7 +60,8 @@ QImage deviceGreyImage(const output::DobPicture& picture)
     for (int y = 0; y < picture.size.height; ++y) {
         uchar* row = image.scanLine(y);
         const std::uint8_t* levels = picture.levels.data() + static_cast<std::size_t>(y) * width;
-        for (std::size_t x = 0; x < width; ++x) row[x] = static_cast<uchar>(255 - 17 * levels[x]);
+        for (std::size_t x = 0; x < width; ++x)
+            row[x] = static_cast<uchar>(255 - 17 * levels[x]);
     }
     return image;
 }
@@ -82,7 +85,8 @@ bool describeDob(const fs::path& path, std::optional<output::DobSize> size, std:
     const output::DobShape shape = output::inspectDobFile(path);
     if (shape.status != Status::Ok) {
         err << "pelkora: " << path.string() << ": " << statusText(shape.status);
-        if (shape.status == Status::BadDobLength) err << " (" << shape.length << " bytes)";
+        if (shape.status == Status::BadDobLength)
+            err << " (" << shape.length << " bytes)";
         err << "\n";
         return false;
     }
@@ -103,9 +107,11 @@ bool describeDob(const fs::path& path, std::optional<output::DobSize> size, std:
         out << candidatesText(shape.candidates) << " (choose with --size WxH)\n";
     }
     std::array<std::uint64_t, 16> counts{};
-    for (const std::uint8_t level : picture.levels) ++counts[level];
+    for (const std::uint8_t level : picture.levels)
+        ++counts[level];
     out << "levels 0 (white) to 15 (black):";
-    for (const std::uint64_t count : counts) out << " " << count;
+    for (const std::uint64_t count : counts)
+        out << " " << count;
     out << "\n";
     return true;
 }
@@ -134,7 +140,8 @@ int renderDobs(const std::vector<fs::path>& files, std::optional<output::DobSize
             allDrawn = false;
             continue;
         }
-        if (!quiet) out << png.string() << " written\n";
+        if (!quiet)
+            out << png.string() << " written\n";
     }
     return allDrawn ? 0 : 1;
 }
@@ -148,21 +155,24 @@ int checkPackage(const fs::path& folder, std::ostream& out, std::ostream& err)
     }
     std::size_t faults = 0;
     for (const output::Finding& finding : check.findings) {
-        if (!finding.note) ++faults;
-        if (finding.note) out << "note: ";
+        if (!finding.note)
+            ++faults;
+        if (finding.note)
+            out << "note: ";
         if (finding.name.empty()) {
             out << (folder / output::kPlaylistFileName).string() << ":" << finding.line << ": "
                 << statusText(finding.status) << ": \"" << finding.detail << "\"\n";
             continue;
         }
         out << (folder / finding.name).string() << ": " << statusText(finding.status);
-        if (!finding.detail.empty()) out << " (" << finding.detail << ")";
-        if (finding.line != 0) out << ", line " << finding.line;
+        if (!finding.detail.empty())
+            out << " (" << finding.detail << ")";
+        if (finding.line != 0)
+            out << ", line " << finding.line;
         out << "\n";
     }
-    out << folder.string() << ": " << check.files << " file" << (check.files == 1 ? "" : "s") << ", "
-        << check.lines << " line" << (check.lines == 1 ? "" : "s") << ", loop "
-        << secondsText(check.loopMilliseconds) << " s: ";
+    out << folder.string() << ": " << check.files << " file" << (check.files == 1 ? "" : "s") << ", " << check.lines
+        << " line" << (check.lines == 1 ? "" : "s") << ", loop " << secondsText(check.loopMilliseconds) << " s: ";
     if (faults == 0) {
         out << "sound\n";
     } else {

@@ -32,8 +32,7 @@ bool describeDob(const std::filesystem::path& path, std::optional<output::DobSiz
 // NAME.png for each file, 8-bit grey 255 - 17 * level, beside it or in
 // folder. Exit status: 0 when every file was drawn, 1 otherwise.
 int renderDobs(const std::vector<std::filesystem::path>& files, std::optional<output::DobSize> size,
-               const std::optional<std::filesystem::path>& folder, bool quiet, std::ostream& out,
-               std::ostream& err);
+               const std::optional<std::filesystem::path>& folder, bool quiet, std::ostream& out, std::ostream& err);
 
 // One sheet of the package in playlist order. Needs a QGuiApplication for
 // its fonts. Exit status 0 when the sheet was written.

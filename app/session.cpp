@@ -7,26 +7,28 @@
 namespace pelkora::app {
 
 Session::Session(std::filesystem::path workDirectory, ConversionOptions options)
-    : workDirectory_(std::move(workDirectory)),
-      picture_(workDirectory_),
-      converter_(picture_, workDirectory_, std::move(options), report_) {}
+        : workDirectory_(std::move(workDirectory)), picture_(workDirectory_),
+          converter_(picture_, workDirectory_, std::move(options), report_)
+{
+}
 
-Session::~Session() {
+Session::~Session()
+{
     // The rest of an animation is written while the lock is still ours.
     picture_.CompletePass();
 }
 
-CommandResult Session::begin() const {
+CommandResult Session::begin() const
+{
     CommandResult result;
     result.failuresBefore = report_.failures().size();
     return result;
 }
 
-int Session::filesWrittenSince(int before) const {
-    return report_.filesWritten() - before;
-}
+int Session::filesWrittenSince(int before) const { return report_.filesWritten() - before; }
 
-bool Session::takeWriteLock(bool create) {
+bool Session::takeWriteLock(bool create)
+{
     if (writeLock_ && writeLock_->held()) {
         return true;
     }
@@ -34,7 +36,8 @@ bool Session::takeWriteLock(bool create) {
     return writeLock_->held();
 }
 
-bool Session::releaseWriteLockWhenCaptured() {
+bool Session::releaseWriteLockWhenCaptured()
+{
     if (picture_.capturePending()) {
         return false;
     }
@@ -42,15 +45,12 @@ bool Session::releaseWriteLockWhenCaptured() {
     return true;
 }
 
-bool Session::writeLockHeld() const {
-    return writeLock_ && writeLock_->held();
-}
+bool Session::writeLockHeld() const { return writeLock_ && writeLock_->held(); }
 
-void Session::waitForCaptures() {
-    picture_.WaitForPass();
-}
+void Session::waitForCaptures() { picture_.WaitForPass(); }
 
-CommandResult Session::prepareStartup(const std::optional<std::filesystem::path>& sourceFolder) {
+CommandResult Session::prepareStartup(const std::optional<std::filesystem::path>& sourceFolder)
+{
     CommandResult result = begin();
     result.refused = sourceFolder && !converter_.checkSourceFolder(*sourceFolder);
     if (!result.refused) {
@@ -59,7 +59,8 @@ CommandResult Session::prepareStartup(const std::optional<std::filesystem::path>
     return result;
 }
 
-CommandResult Session::convertFolder(const std::filesystem::path& sourceFolder, const Progress& progress) {
+CommandResult Session::convertFolder(const std::filesystem::path& sourceFolder, const Progress& progress)
+{
     CommandResult result = begin();
     const int filesBefore = report_.filesWritten();
     if (!takeWriteLock(true)) {
@@ -72,7 +73,8 @@ CommandResult Session::convertFolder(const std::filesystem::path& sourceFolder, 
 }
 
 AddResult Session::addFile(const std::filesystem::path& file, Converter::AddRun run,
-                           const output::OutputOptions& outputOptions, const std::function<void()>& loading) {
+                           const output::OutputOptions& outputOptions, const std::function<void()>& loading)
+{
     // The animation before is written whole first (as the load would), so
     // that the options change only between pictures.
     picture_.CompletePass();
@@ -98,7 +100,8 @@ AddResult Session::addFile(const std::filesystem::path& file, Converter::AddRun 
     return result;
 }
 
-CommandResult Session::addFiles(const std::vector<std::filesystem::path>& files) {
+CommandResult Session::addFiles(const std::vector<std::filesystem::path>& files)
+{
     CommandResult result = begin();
     const int filesBefore = report_.filesWritten();
     if (!takeWriteLock(true)) {
@@ -110,7 +113,8 @@ CommandResult Session::addFiles(const std::vector<std::filesystem::path>& files)
     return result;
 }
 
-DeleteResult Session::deleteAll() {
+DeleteResult Session::deleteAll()
+{
     DeleteResult result;
     static_cast<CommandResult&>(result) = begin();
     // A missing folder is left missing, and there is nothing to lock.

@@ -19,7 +19,8 @@
 namespace pelkora::app {
 
 StartupProgress::StartupProgress(QWidget* parent)
-    : QWidget(parent, Qt::Window), label_(new QLabel(this)), bar_(new QProgressBar(this)) {
+        : QWidget(parent, Qt::Window), label_(new QLabel(this)), bar_(new QProgressBar(this))
+{
     // Not the dialog's own caption: anyone waiting for the dialog must not
     // mistake this window for it.
     setWindowTitle(QStringLiteral(PELKORA_NAME " - converting"));
@@ -32,7 +33,8 @@ StartupProgress::StartupProgress(QWidget* parent)
     setProgress(0, 0);
 }
 
-void StartupProgress::setProgress(int done, int found) {
+void StartupProgress::setProgress(int done, int found)
+{
     done_ = done;
     found_ = found;
     if (found > 0) {
@@ -44,12 +46,11 @@ void StartupProgress::setProgress(int done, int found) {
     }
 }
 
-void StartupProgress::closeEvent(QCloseEvent* event) {
-    event->ignore();
-}
+void StartupProgress::closeEvent(QCloseEvent* event) { event->ignore(); }
 
 bool runStartupBatch(MainDialog& dialog, const std::filesystem::path& sourceFolder,
-                     std::chrono::milliseconds progressDelay) {
+                     std::chrono::milliseconds progressDelay)
+{
     StartupProgress window;
     QEventLoop loop;
     QTimer showTimer;
@@ -63,14 +64,14 @@ bool runStartupBatch(MainDialog& dialog, const std::filesystem::path& sourceFold
     // until after the worker has been joined.
     Session& session = dialog.session();
     const std::optional<std::filesystem::path> source =
-        sourceFolder.empty() ? std::nullopt : std::optional<std::filesystem::path>(sourceFolder);
+            sourceFolder.empty() ? std::nullopt : std::optional<std::filesystem::path>(sourceFolder);
     std::thread worker([&dialog, &session, &source, &window, &loop] {
         const CommandResult prepared = session.prepareStartup(source);
         dialog.startupPrepared(prepared);
         if (source && !prepared.refused) {
             const CommandResult converted = session.convertFolder(*source, [&window](int done, int found) {
                 QMetaObject::invokeMethod(
-                    &window, [&window, done, found] { window.setProgress(done, found); }, Qt::QueuedConnection);
+                        &window, [&window, done, found] { window.setProgress(done, found); }, Qt::QueuedConnection);
             });
             dialog.startupConverted(*source, converted);
         }

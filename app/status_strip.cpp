@@ -4,38 +4,34 @@ namespace pelkora::app {
 
 namespace {
 
-std::string nameOf(const std::filesystem::path& path) {
+std::string nameOf(const std::filesystem::path& path)
+{
     const std::string name = path.filename().string();
     return name.empty() ? path.string() : name;
 }
 
-std::string counted(int count, const char* one, const char* many) {
+std::string counted(int count, const char* one, const char* many)
+{
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
 }  // namespace
 
-std::string pictureWrittenText(const std::filesystem::path& dobPath) {
-    return nameOf(dobPath) + " written";
-}
+std::string pictureWrittenText(const std::filesystem::path& dobPath) { return nameOf(dobPath) + " written"; }
 
-std::string framesWrittenText(const std::string& baseName, int frames) {
+std::string framesWrittenText(const std::string& baseName, int frames)
+{
     return baseName + ": " + counted(frames, "frame", "frames") + " written";
 }
 
-std::string pagesWrittenText(int pages) {
-    return counted(pages, "text page", "text pages") + " written";
-}
+std::string pagesWrittenText(int pages) { return counted(pages, "text page", "text pages") + " written"; }
 
-std::string filesDeletedText(int files) {
-    return "DeleteAll: " + counted(files, "file", "files") + " deleted";
-}
+std::string filesDeletedText(int files) { return "DeleteAll: " + counted(files, "file", "files") + " deleted"; }
 
-std::string failureText(const Failure& failure) {
-    return nameOf(failure.input) + ": " + failure.reason;
-}
+std::string failureText(const Failure& failure) { return nameOf(failure.input) + ": " + failure.reason; }
 
-std::string batchEndedText(const std::string& name, bool crashed, int exitStatus) {
+std::string batchEndedText(const std::string& name, bool crashed, int exitStatus)
+{
     if (crashed) {
         return name + " ended abnormally";
     }
@@ -45,14 +41,16 @@ std::string batchEndedText(const std::string& name, bool crashed, int exitStatus
     return name + " exited with status " + std::to_string(exitStatus);
 }
 
-void CommandStatus::set(std::string text) {
+void CommandStatus::set(std::string text)
+{
     std::lock_guard lock(mutex_);
     text_ = std::move(text);
     following_ = false;
     failures_.clear();
 }
 
-void CommandStatus::followAnimation(std::string baseName) {
+void CommandStatus::followAnimation(std::string baseName)
+{
     std::lock_guard lock(mutex_);
     following_ = true;
     baseName_ = std::move(baseName);
@@ -60,7 +58,8 @@ void CommandStatus::followAnimation(std::string baseName) {
     failures_.clear();
 }
 
-void CommandStatus::frameCaptured(const picture::CaptureEvent& event) {
+void CommandStatus::frameCaptured(const picture::CaptureEvent& event)
+{
     std::lock_guard lock(mutex_);
     if (!following_) {
         return;
@@ -72,7 +71,8 @@ void CommandStatus::frameCaptured(const picture::CaptureEvent& event) {
     }
 }
 
-std::string CommandStatus::text() const {
+std::string CommandStatus::text() const
+{
     std::lock_guard lock(mutex_);
     if (!following_) {
         return text_;

@@ -34,7 +34,7 @@ const Bytes& animation()
                 for (int x = 0; x < kWidth; ++x) {
                     const bool square = std::abs(x - (f * 3) % kWidth) < 20 && std::abs(y - (f * 2) % kHeight) < 20;
                     frame.indices[static_cast<std::size_t>(y) * kWidth + x] =
-                        static_cast<std::uint8_t>(square ? 255 : ((x + y + f) / 4) & 0x7F);
+                            static_cast<std::uint8_t>(square ? 255 : ((x + y + f) / 4) & 0x7F);
                 }
             frames.push_back(std::move(frame));
         }
@@ -52,7 +52,8 @@ long statusKilobytes(const char* key)
 {
     std::ifstream in("/proc/self/status");
     for (std::string line; std::getline(in, line);)
-        if (line.rfind(key, 0) == 0) return std::strtol(line.c_str() + std::string(key).size(), nullptr, 10);
+        if (line.rfind(key, 0) == 0)
+            return std::strtol(line.c_str() + std::string(key).size(), nullptr, 10);
     return -1;
 }
 
@@ -78,7 +79,8 @@ void ConvertAnimation(benchmark::State& state)
     const Bytes& gif = animation();
     TempDir dir;
     const auto work = makeWorkDirectory(dir);
-    for (auto _ : state) convert(gif, work);
+    for (auto _ : state)
+        convert(gif, work);
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kFrames);
     state.counters["gif_bytes"] = static_cast<double>(gif.size());
 }
@@ -107,7 +109,8 @@ void ConvertAnimationPeakMemory(benchmark::State& state)
     state.counters["peak_bytes"] = peak;
     state.counters["decoded_frame_bytes"] = decodedFrames;
     state.counters["peak_per_decoded"] = peak / decodedFrames;
-    if (peak > 2 * decodedFrames) state.SkipWithError("peak memory above twice the decoded frames");
+    if (peak > 2 * decodedFrames)
+        state.SkipWithError("peak memory above twice the decoded frames");
 }
 BENCHMARK(ConvertAnimationPeakMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
 

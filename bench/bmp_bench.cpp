@@ -39,9 +39,11 @@ const std::vector<Bytes>& batch(unsigned bits)
         recipe.height = 240;
         recipe.bits = bits;
         if (bits == 8)
-            for (int c = 0; c < 256; ++c) recipe.palette.push_back(random() & 0xFFFFFF);
+            for (int c = 0; c < 256; ++c)
+                recipe.palette.push_back(random() & 0xFFFFFF);
         recipe.pixels.resize(320 * 240);
-        for (auto& p : recipe.pixels) p = bits == 8 ? random() & 0xFF : random() & 0xFFFFFF;
+        for (auto& p : recipe.pixels)
+            p = bits == 8 ? random() & 0xFF : random() & 0xFFFFFF;
         out.push_back(pelkora::testing::buildBmp(recipe));
     }
     return out;
@@ -50,7 +52,7 @@ const std::vector<Bytes>& batch(unsigned bits)
 QImage throughToolkit(const Bytes& file)
 {
     const QByteArray bytes =
-        QByteArray::fromRawData(reinterpret_cast<const char*>(file.data()), static_cast<qsizetype>(file.size()));
+            QByteArray::fromRawData(reinterpret_cast<const char*>(file.data()), static_cast<qsizetype>(file.size()));
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
@@ -64,7 +66,8 @@ void BmpThroughToolkit(benchmark::State& state)
 {
     const auto& files = batch(static_cast<unsigned>(state.range(0)));
     for (auto _ : state)
-        for (const Bytes& file : files) benchmark::DoNotOptimize(throughToolkit(file).constBits());
+        for (const Bytes& file : files)
+            benchmark::DoNotOptimize(throughToolkit(file).constBits());
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kFiles);
 }
 

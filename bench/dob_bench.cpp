@@ -16,7 +16,8 @@ std::vector<std::uint32_t> noise(std::size_t count)
 {
     std::mt19937 random(1);
     std::vector<std::uint32_t> pixels(count);
-    for (auto& p : pixels) p = random();
+    for (auto& p : pixels)
+        p = random();
     return pixels;
 }
 

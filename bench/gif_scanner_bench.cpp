@@ -21,7 +21,8 @@ constexpr int kGct = 768;
 
 // About 51 KB of image data per frame in full 255-byte sub-blocks, the
 // size an encoder writes for a busy 8-bit 320x240 picture.
-const std::vector<std::uint8_t>& animation() {
+const std::vector<std::uint8_t>& animation()
+{
     static const std::vector<std::uint8_t> data = [] {
         GifBuilder b;
         b.header().screen(320, 240, 7).netscapeLoop();
@@ -36,7 +37,8 @@ const std::vector<std::uint8_t>& animation() {
     return data;
 }
 
-int walk(const std::vector<std::uint8_t>& data) {
+int walk(const std::vector<std::uint8_t>& data)
+{
     FrameWalker walker(data.data(), data.size(), kGct);
     int count = 0;
     while (const auto frame = walker.nextFrame()) {
@@ -46,31 +48,37 @@ int walk(const std::vector<std::uint8_t>& data) {
     return count;
 }
 
-int walkAndCut(const std::vector<std::uint8_t>& data) {
+int walkAndCut(const std::vector<std::uint8_t>& data)
+{
     FrameWalker walker(data.data(), data.size(), kGct);
     int cut = 0;
     while (const auto frame = walker.nextFrame()) {
         const auto stream = pelkora::gif::frameStream(data.data(), data.size(), kGct, *frame);
-        if (!stream) break;
+        if (!stream)
+            break;
         benchmark::DoNotOptimize(stream->data());
         ++cut;
     }
     return cut;
 }
 
-void BM_Walk(benchmark::State& state) {
+void BM_Walk(benchmark::State& state)
+{
     const auto& data = animation();
     for (auto _ : state) {
-        if (walk(data) != kFrames) state.SkipWithError("frames lost");
+        if (walk(data) != kFrames)
+            state.SkipWithError("frames lost");
     }
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(data.size()));
 }
 BENCHMARK(BM_Walk)->Unit(benchmark::kMillisecond);
 
-void BM_WalkAndCut(benchmark::State& state) {
+void BM_WalkAndCut(benchmark::State& state)
+{
     const auto& data = animation();
     for (auto _ : state) {
-        if (walkAndCut(data) != kFrames) state.SkipWithError("frames lost");
+        if (walkAndCut(data) != kFrames)
+            state.SkipWithError("frames lost");
     }
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(data.size()));
 }

@@ -29,10 +29,12 @@ constexpr int kHeight = 240;
 
 // A dithered gradient that moves from frame to frame, with a noisy patch:
 // strings of a few pixels, as a photograph reduced to 256 colours gives.
-const std::vector<std::uint8_t>& animation() {
+const std::vector<std::uint8_t>& animation()
+{
     static const std::vector<std::uint8_t> data = [] {
         std::vector<Rgb> palette;
-        for (int i = 0; i < 256; ++i) palette.push_back(static_cast<Rgb>(i * 0x010101));
+        for (int i = 0; i < 256; ++i)
+            palette.push_back(static_cast<Rgb>(i * 0x010101));
         GifBuilder b;
         b.header().screenWithColors(kWidth, kHeight, palette).netscapeLoop();
         std::uint32_t state = 12345;
@@ -48,7 +50,7 @@ const std::vector<std::uint8_t>& animation() {
                     const bool patch = x > 200 && y > 120;
                     const int dither = static_cast<int>((state >> 24) % (patch ? 64 : 3));
                     frame.indices[static_cast<std::size_t>(y) * kWidth + x] =
-                        static_cast<std::uint8_t>(((x + 2 * f) / 3 + y / 2 + dither) & 0xFF);
+                            static_cast<std::uint8_t>(((x + 2 * f) / 3 + y / 2 + dither) & 0xFF);
                 }
             }
             b.picture(frame);
@@ -59,7 +61,8 @@ const std::vector<std::uint8_t>& animation() {
 }
 
 // Seconds per code, shown with its prefix ("2.5n" is 2.5 ns).
-benchmark::Counter perCode(std::size_t codes) {
+benchmark::Counter perCode(std::size_t codes)
+{
     return benchmark::Counter(static_cast<double>(codes),
                               benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
@@ -70,35 +73,41 @@ struct OurPass {
 };
 
 OurPass decodeOurs(const std::vector<std::uint8_t>& data, std::vector<std::uint8_t>& indices,
-                   pelkora::gif::LzwDecoder& lzw) {
+                   pelkora::gif::LzwDecoder& lzw)
+{
     OurPass pass;
     pelkora::gif::FrameWalker walker(data.data(), data.size(), 768);
     while (const auto frame = walker.nextFrame()) {
         const auto image = pelkora::gif::locateFrameImage(data.data(), data.size(), *frame);
-        if (!image) continue;
+        if (!image)
+            continue;
         const auto result = lzw.decode(
-            pelkora::gif::LzwInput{data.data(), image->chainOffset, image->end, image->minCodeSize},
-            pelkora::gif::LzwOutput{indices.data(), image->rect.width, image->rect.height, image->interlaced});
-        if (result.status == pelkora::Status::Ok) ++pass.frames;
+                pelkora::gif::LzwInput{data.data(), image->chainOffset, image->end, image->minCodeSize},
+                pelkora::gif::LzwOutput{indices.data(), image->rect.width, image->rect.height, image->interlaced});
+        if (result.status == pelkora::Status::Ok)
+            ++pass.frames;
         pass.codes += result.codes;
     }
     return pass;
 }
 
-std::size_t codesOf(const std::vector<std::uint8_t>& data) {
+std::size_t codesOf(const std::vector<std::uint8_t>& data)
+{
     std::vector<std::uint8_t> indices(static_cast<std::size_t>(kWidth) * kHeight);
     pelkora::gif::LzwDecoder lzw;
     return decodeOurs(data, indices, lzw).codes;
 }
 
-void BM_OurLzw(benchmark::State& state) {
+void BM_OurLzw(benchmark::State& state)
+{
     const auto& data = animation();
     std::vector<std::uint8_t> indices(static_cast<std::size_t>(kWidth) * kHeight);
     pelkora::gif::LzwDecoder lzw;
     std::size_t codes = 0;
     for (auto _ : state) {
         const OurPass pass = decodeOurs(data, indices, lzw);
-        if (pass.frames != kFrames) state.SkipWithError("frames lost");
+        if (pass.frames != kFrames)
+            state.SkipWithError("frames lost");
         codes = pass.codes;
         benchmark::DoNotOptimize(indices.data());
     }
@@ -113,7 +122,8 @@ struct MemoryReader {
     std::size_t at;
 };
 
-int readMemory(GifFileType* gif, GifByteType* out, int wanted) {
+int readMemory(GifFileType* gif, GifByteType* out, int wanted)
+{
     auto* r = static_cast<MemoryReader*>(gif->UserData);
     const std::size_t n = std::min(static_cast<std::size_t>(wanted > 0 ? wanted : 0), r->size - r->at);
     std::memcpy(out, r->data + r->at, n);
@@ -121,7 +131,8 @@ int readMemory(GifFileType* gif, GifByteType* out, int wanted) {
     return static_cast<int>(n);
 }
 
-void BM_GiflibLzw(benchmark::State& state) {
+void BM_GiflibLzw(benchmark::State& state)
+{
     const auto& data = animation();
     const std::size_t codes = codesOf(data);
     for (auto _ : state) {

@@ -28,9 +28,15 @@ constexpr std::size_t kTextSize = 10 * 1000 * 1000;
 std::string noticeText()
 {
     const std::string pieces[] = {
-        "\xE4\xBB\x8A\xE6\x97\xA5\xE7\x89\xB9\xE4\xBB\xB7",  // four CJK characters
-        "Sale ", "\xEF\xBC\x8C", "2024 ", "\t", "\xE6\xAC\xA2\xE8\xBF\x8E\xE5\x85\x89\xE4\xB8\xB4",
-        "open 9-21h ", "\xE3\x80\x82", "\r\n",
+            "\xE4\xBB\x8A\xE6\x97\xA5\xE7\x89\xB9\xE4\xBB\xB7",  // four CJK characters
+            "Sale ",
+            "\xEF\xBC\x8C",
+            "2024 ",
+            "\t",
+            "\xE6\xAC\xA2\xE8\xBF\x8E\xE5\x85\x89\xE4\xB8\xB4",
+            "open 9-21h ",
+            "\xE3\x80\x82",
+            "\r\n",
     };
     std::string text = "\xEF\xBB\xBF";
     text.reserve(kTextSize + 64);

@@ -35,15 +35,15 @@ enum class Status {
     NamedTwice,          // a name given by more than one line: a note only
     NotUtf8,             // a text page that is not valid UTF-8
     PageTooLong,         // a text page of more than 55 cells
-    IsAFolder,         // a file was asked for, a folder stands there
-    NotARegularFile,   // neither a file nor a folder (a pipe, a device)
-    NoSuchFolder,      // a source folder that does not exist
-    NotAFolder,        // a source folder that is something else
-    CannotListFolder,  // a source folder that exists but cannot be listed
-    SourceInOutput,    // a source folder that is the output folder or inside it
+    IsAFolder,           // a file was asked for, a folder stands there
+    NotARegularFile,     // neither a file nor a folder (a pipe, a device)
+    NoSuchFolder,        // a source folder that does not exist
+    NotAFolder,          // a source folder that is something else
+    CannotListFolder,    // a source folder that exists but cannot be listed
+    SourceInOutput,      // a source folder that is the output folder or inside it
     CannotCreateFolder,  // the output folder could not be made
-    CannotDelete,      // a file of the output folder could not be deleted
-    CannotLock,        // the output folder could not be locked for writing
+    CannotDelete,        // a file of the output folder could not be deleted
+    CannotLock,          // the output folder could not be locked for writing
 };
 
 // Stable English text for a status; "Cant find file!" is the system's own
@@ -54,7 +54,7 @@ const char* statusText(Status status);
 // Built from a bare Status, so a step that has no such reason says just that.
 struct Outcome {
     Outcome(Status statusIn = Status::Ok, std::error_code causeIn = {})  // NOLINT: implicit on purpose
-        : status(statusIn), cause(causeIn)
+            : status(statusIn), cause(causeIn)
     {
     }
     bool ok() const { return status == Status::Ok; }

@@ -21,11 +21,14 @@ using namespace pelkora::gif;
 
 constexpr std::size_t kPixelLimit = std::size_t{1} << 22;
 
-void require(bool condition) {
-    if (!condition) std::abort();
+void require(bool condition)
+{
+    if (!condition)
+        std::abort();
 }
 
-void checkWalk(const std::uint8_t* data, std::size_t size, int gct) {
+void checkWalk(const std::uint8_t* data, std::size_t size, int gct)
+{
     const std::size_t head = 13 + static_cast<std::size_t>(gct);
     FrameWalker walker(data, size, gct);
     std::size_t previousEnd = head;
@@ -46,11 +49,13 @@ void checkWalk(const std::uint8_t* data, std::size_t size, int gct) {
         previousEnd = walker.cursor();
 
         const std::optional<FrameImage> image = locateFrameImage(data, size, *frame);
-        if (!image) continue;
+        if (!image)
+            continue;
         require(image->chainOffset <= image->end && image->end <= size);
         const std::size_t pixels =
-            static_cast<std::size_t>(image->rect.width) * static_cast<std::size_t>(image->rect.height);
-        if (pixels == 0 || pixels > kPixelLimit) continue;
+                static_cast<std::size_t>(image->rect.width) * static_cast<std::size_t>(image->rect.height);
+        if (pixels == 0 || pixels > kPixelLimit)
+            continue;
         indices.assign(pixels, 0);
         const DecodedRows rows = decoder.decode(data, *image, indices.data());
         require(rows.rowsComplete >= 0 && rows.rowsComplete <= image->rect.height);
@@ -61,11 +66,13 @@ void checkWalk(const std::uint8_t* data, std::size_t size, int gct) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
     // An exact-size copy, so that the address sanitizer sees a read of the
     // first byte past the end.
     std::unique_ptr<std::uint8_t[]> exact(new std::uint8_t[size ? size : 1]);
-    if (size) std::memcpy(exact.get(), data, size);
+    if (size)
+        std::memcpy(exact.get(), data, size);
 
     const auto screen = ReadLogicalScreen(exact.get(), size);
     if (screen) {
@@ -75,6 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require(walkFrames(exact.get(), size).empty());
     }
     // The text for the command line is built from the same walk.
-    if (const auto text = describeGif(exact.get(), size)) require(text->rfind("gif ", 0) == 0);
+    if (const auto text = describeGif(exact.get(), size))
+        require(text->rfind("gif ", 0) == 0);
     return 0;
 }

@@ -13,7 +13,7 @@ constexpr int kMaxMinCodeSize = 11;
 class RecordReader {
 public:
     RecordReader(const std::uint8_t* data, std::size_t at, std::size_t end, bool trailerAfter)
-        : data_(data), at_(at), end_(end), trailerAfter_(trailerAfter)
+            : data_(data), at_(at), end_(end), trailerAfter_(trailerAfter)
     {
     }
 

@@ -40,8 +40,8 @@ struct ColorTable {
 struct FrameImage {
     GifRect rect;
     bool interlaced = false;
-    int minCodeSize = 0;       // 0 to 11
-    ColorTable colors;         // the local table, else the global one
+    int minCodeSize = 0;  // 0 to 11
+    ColorTable colors;    // the local table, else the global one
     std::optional<int> transparentIndex;
     std::size_t chainOffset = 0;  // the image data's first sub-block
     std::size_t end = 0;          // of the bytes the image may be read from

@@ -8,21 +8,23 @@ namespace {
 
 constexpr std::size_t kHeaderAndScreen = 13;
 
-bool fits(std::size_t offset, std::size_t count, std::size_t size) {
-    return offset <= size && count <= size - offset;
-}
+bool fits(std::size_t offset, std::size_t count, std::size_t size) { return offset <= size && count <= size - offset; }
 
 }  // namespace
 
-std::size_t frameStreamLength(int globalColorTableSize, const GifFrame& frame) {
+std::size_t frameStreamLength(int globalColorTableSize, const GifFrame& frame)
+{
     return kHeaderAndScreen + static_cast<std::size_t>(globalColorTableSize) + frame.length + 1;
 }
 
 std::optional<std::vector<std::uint8_t>> frameStream(const std::uint8_t* data, std::size_t size,
-                                                     int globalColorTableSize, const GifFrame& frame) {
-    if (data == nullptr || globalColorTableSize < 0) return std::nullopt;
+                                                     int globalColorTableSize, const GifFrame& frame)
+{
+    if (data == nullptr || globalColorTableSize < 0)
+        return std::nullopt;
     const std::size_t head = kHeaderAndScreen + static_cast<std::size_t>(globalColorTableSize);
-    if (!fits(0, head, size) || !fits(frame.offset, frame.length, size)) return std::nullopt;
+    if (!fits(0, head, size) || !fits(frame.offset, frame.length, size))
+        return std::nullopt;
     // Reserved, then appended: the two copies are the only writes.
     std::vector<std::uint8_t> stream;
     try {

@@ -4,28 +4,27 @@ namespace pelkora::gif {
 
 namespace {
 
-int readWord(const std::uint8_t* at) {
-    return at[0] | (at[1] << 8);
+int readWord(const std::uint8_t* at) { return at[0] | (at[1] << 8); }
+
+bool isLeadingBlock(GifBlockKind k)
+{
+    return k == GifBlockKind::ApplicationExtension || k == GifBlockKind::CommentExtension
+           || k == GifBlockKind::UnknownExtension;
 }
 
-bool isLeadingBlock(GifBlockKind k) {
-    return k == GifBlockKind::ApplicationExtension || k == GifBlockKind::CommentExtension ||
-           k == GifBlockKind::UnknownExtension;
-}
-
-bool isFinalBlock(GifBlockKind k) {
+bool isFinalBlock(GifBlockKind k)
+{
     return k == GifBlockKind::ImageDescriptor || k == GifBlockKind::PlainTextExtension;
 }
 
-bool endsWalk(GifBlockKind k) {
-    return k == GifBlockKind::Unrecognised || k == GifBlockKind::Trailer;
-}
+bool endsWalk(GifBlockKind k) { return k == GifBlockKind::Unrecognised || k == GifBlockKind::Trailer; }
 
 // A graphic control extension that the scanner measured whole (eight bytes).
 // The first one of a frame gives its delay and disposal; each one replaces
 // the transparency, which counts only when the size byte announces the
 // packed byte, the delay and the index, as an image decoder reads it.
-void readGraphicControl(const std::uint8_t* block, GifFrame& frame, bool first) {
+void readGraphicControl(const std::uint8_t* block, GifFrame& frame, bool first)
+{
     if (first) {
         frame.delay = readWord(block + 4);
         frame.disposal = (block[3] >> 2) & 7;
@@ -39,34 +38,39 @@ void readGraphicControl(const std::uint8_t* block, GifFrame& frame, bool first) 
 }  // namespace
 
 FrameWalker::FrameWalker(const std::uint8_t* data, std::size_t size, int globalColorTableSize)
-    : scanner_(ScannerAtFirstBlock(data, size, globalColorTableSize)) {
+        : scanner_(ScannerAtFirstBlock(data, size, globalColorTableSize))
+{
     ended_ = data == nullptr || globalColorTableSize < 0;
 }
 
-std::size_t FrameWalker::cursor() const {
-    return scanner_.scanOffset;
-}
+std::size_t FrameWalker::cursor() const { return scanner_.scanOffset; }
 
-std::optional<GifFrame> FrameWalker::nextFrame() {
-    if (ended_) return std::nullopt;
+std::optional<GifFrame> FrameWalker::nextFrame()
+{
+    if (ended_)
+        return std::nullopt;
     // Whatever fails below ends the walk for good: the cursor stays where
     // the failed step left it and nothing after it is looked at again.
     ended_ = true;
     GifScanner& s = scanner_;
     GifBlockKind k = s.ClassifyBlock();
     while (isLeadingBlock(k)) {
-        if (!s.AdvanceBlock()) return std::nullopt;
+        if (!s.AdvanceBlock())
+            return std::nullopt;
         k = s.ClassifyBlock();
     }
-    if (endsWalk(k) || s.BlockLength() <= 0) return std::nullopt;
+    if (endsWalk(k) || s.BlockLength() <= 0)
+        return std::nullopt;
 
     GifFrame frame;
     frame.offset = s.scanOffset;
     bool firstControl = true;
     while (!isFinalBlock(k)) {
-        if (endsWalk(k)) return std::nullopt;
+        if (endsWalk(k))
+            return std::nullopt;
         const std::size_t at = s.scanOffset;
-        if (!s.AdvanceBlock()) return std::nullopt;
+        if (!s.AdvanceBlock())
+            return std::nullopt;
         if (k == GifBlockKind::GraphicControlExtension) {
             readGraphicControl(s.gifData + at, frame, firstControl);
             firstControl = false;
@@ -75,14 +79,16 @@ std::optional<GifFrame> FrameWalker::nextFrame() {
     }
 
     const std::size_t finalAt = s.scanOffset;
-    if (!s.AdvanceBlock()) return std::nullopt;
+    if (!s.AdvanceBlock())
+        return std::nullopt;
     if (k == GifBlockKind::ImageDescriptor) {
         // The advance measured the descriptor, so its ten bytes are inside.
         const std::uint8_t* d = s.gifData + finalAt;
         lastRect_ = GifRect{readWord(d + 1), readWord(d + 3), readWord(d + 5), readWord(d + 7)};
         frame.hasImage = true;
         frame.interlaced = (d[9] & 0x40) != 0;
-        if (d[9] & 0x80) frame.localColorTableSize = 3 * (1 << ((d[9] & 7) + 1));
+        if (d[9] & 0x80)
+            frame.localColorTableSize = 3 * (1 << ((d[9] & 7) + 1));
     }
     frame.rect = lastRect_;
     frame.length = s.scanOffset - frame.offset;
@@ -90,12 +96,15 @@ std::optional<GifFrame> FrameWalker::nextFrame() {
     return frame;
 }
 
-std::vector<GifFrame> walkFrames(const std::uint8_t* data, std::size_t size) {
+std::vector<GifFrame> walkFrames(const std::uint8_t* data, std::size_t size)
+{
     const std::optional<LogicalScreen> screen = ReadLogicalScreen(data, size);
-    if (!screen) return {};
+    if (!screen)
+        return {};
     std::vector<GifFrame> frames;
     FrameWalker walker(data, size, screen->globalColorTableSize);
-    while (std::optional<GifFrame> frame = walker.nextFrame()) frames.push_back(*frame);
+    while (std::optional<GifFrame> frame = walker.nextFrame())
+        frames.push_back(*frame);
     return frames;
 }
 

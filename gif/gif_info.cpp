@@ -11,16 +11,20 @@ namespace {
 
 // The descriptor's own fields, whether or not the colour table it announces
 // is there, so that a cut-short file still shows what it claims to be.
-LogicalScreen announcedScreen(const std::uint8_t* data, std::size_t size) {
+LogicalScreen announcedScreen(const std::uint8_t* data, std::size_t size)
+{
     LogicalScreen screen;
-    if (size < 13) return screen;
+    if (size < 13)
+        return screen;
     screen.width = data[6] | (data[7] << 8);
     screen.height = data[8] | (data[9] << 8);
-    if (data[10] & 0x80) screen.globalColorTableSize = 3 * (1 << ((data[10] & 7) + 1));
+    if (data[10] & 0x80)
+        screen.globalColorTableSize = 3 * (1 << ((data[10] & 7) + 1));
     return screen;
 }
 
-void appendField(std::string& out, std::string_view name, long long value) {
+void appendField(std::string& out, std::string_view name, long long value)
+{
     out += ' ';
     out += name;
     out += '=';
@@ -29,20 +33,25 @@ void appendField(std::string& out, std::string_view name, long long value) {
 
 }  // namespace
 
-std::optional<GifInfo> inspectGif(const std::uint8_t* data, std::size_t size) {
-    if (!HasGifSignature(data, size)) return std::nullopt;
+std::optional<GifInfo> inspectGif(const std::uint8_t* data, std::size_t size)
+{
+    if (!HasGifSignature(data, size))
+        return std::nullopt;
     GifInfo info;
     info.screen = announcedScreen(data, size);
     const std::optional<LogicalScreen> screen = ReadLogicalScreen(data, size);
     info.screenComplete = screen.has_value();
-    if (!screen) return info;
+    if (!screen)
+        return info;
     info.frames = walkFrames(data, size);
     return info;
 }
 
-std::optional<std::string> describeGif(const std::uint8_t* data, std::size_t size) {
+std::optional<std::string> describeGif(const std::uint8_t* data, std::size_t size)
+{
     const std::optional<GifInfo> info = inspectGif(data, size);
-    if (!info) return std::nullopt;
+    if (!info)
+        return std::nullopt;
     std::string out = "gif " + std::to_string(info->screen.width) + "x" + std::to_string(info->screen.height);
     appendField(out, "gct", info->screen.globalColorTableSize);
     appendField(out, "frames", static_cast<long long>(info->frames.size()));

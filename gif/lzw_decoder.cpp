@@ -38,7 +38,7 @@ inline void fillWord(BitCursor& c)
 class ChainBits {
 public:
     ChainBits(const std::uint8_t* data, std::size_t chainOffset, std::size_t end)
-        : data_(data), blockEnd_(chainOffset), end_(end)
+            : data_(data), blockEnd_(chainOffset), end_(end)
     {
         cursor_ = BitCursor{data + chainOffset, data + chainOffset, 0, 0};
     }
@@ -511,8 +511,8 @@ LzwResult runLinear(LzwDecoder::Span* span, ChainBits& chain, std::uint8_t* out,
 LzwResult LzwDecoder::decode(const LzwInput& input, const LzwOutput& output)
 {
     LzwResult result;
-    if (input.data == nullptr || output.indices == nullptr || input.minCodeSize < 0 ||
-        input.minCodeSize > kMaxMinCodeSize || output.width <= 0 || output.height <= 0)
+    if (input.data == nullptr || output.indices == nullptr || input.minCodeSize < 0
+        || input.minCodeSize > kMaxMinCodeSize || output.width <= 0 || output.height <= 0)
         return result;
     const unsigned clear = 1u << input.minCodeSize;
     ChainBits bits(input.data, input.chainOffset, input.end);

@@ -13,15 +13,18 @@ inline char asciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<cha
 inline std::string asciiUpper(std::string_view text)
 {
     std::string result(text);
-    for (char& c : result) c = asciiUpper(c);
+    for (char& c : result)
+        c = asciiUpper(c);
     return result;
 }
 
 inline bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
 {
-    if (a.size() != b.size()) return false;
+    if (a.size() != b.size())
+        return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (asciiUpper(a[i]) != asciiUpper(b[i])) return false;
+        if (asciiUpper(a[i]) != asciiUpper(b[i]))
+            return false;
     }
     return true;
 }

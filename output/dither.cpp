@@ -15,8 +15,8 @@ constexpr int kLightest = 15;
 
 int channelSum(std::uint32_t pixel)
 {
-    return static_cast<int>((pixel >> 16) & 0xFF) + static_cast<int>((pixel >> 8) & 0xFF) +
-           static_cast<int>(pixel & 0xFF);
+    return static_cast<int>((pixel >> 16) & 0xFF) + static_cast<int>((pixel >> 8) & 0xFF)
+           + static_cast<int>(pixel & 0xFF);
 }
 
 // The lightness step (0 black, 15 white) nearest to a value; halves go up.

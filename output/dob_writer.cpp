@@ -155,8 +155,8 @@ std::string headerWrapNote(int width, int height)
 {
     if (width < 256 && height < 256)
         return {};
-    return std::to_string(width) + "x" + std::to_string(height) + " is stored as " + std::to_string(width & 0xFF) +
-           "x" + std::to_string(height & 0xFF);
+    return std::to_string(width) + "x" + std::to_string(height) + " is stored as " + std::to_string(width & 0xFF) + "x"
+           + std::to_string(height & 0xFF);
 }
 
 Outcome writeDobFile(const DobTarget& target, const PixelView& pixels)
@@ -173,16 +173,13 @@ Outcome writeDobFile(const DobTarget& target, const PixelView& pixels)
         warnIfAny(target, dobPath.filename().string() + ": its header holds width and height modulo 256: " + wrap);
     const std::string line = playlistLine(target, dobPath.filename().string());
     const bool appended = target.playlist != nullptr
-                              ? target.playlist->append(line, cause)
-                              : appendPlaylistEntry(playlistPath(target.outputDirectory), line, cause);
+                                  ? target.playlist->append(line, cause)
+                                  : appendPlaylistEntry(playlistPath(target.outputDirectory), line, cause);
     if (!appended)
         return Outcome(Status::CannotWriteIndex, cause);
     return Status::Ok;
 }
 
-Status WriteDob(const DobTarget& target, const PixelView& pixels)
-{
-    return writeDobFile(target, pixels).status;
-}
+Status WriteDob(const DobTarget& target, const PixelView& pixels) { return writeDobFile(target, pixels).status; }
 
 }  // namespace pelkora::output

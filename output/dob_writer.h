@@ -35,7 +35,7 @@ enum class PlaylistLineForm {
 PlaylistLineForm lineFormFor(int countAnimationFrames, int currentFrame);
 
 struct DobTarget {
-    std::filesystem::path capturePath;    // ends in ".bmp"; the DOB path is derived from it
+    std::filesystem::path capturePath;  // ends in ".bmp"; the DOB path is derived from it
     std::filesystem::path outputDirectory;
     std::filesystem::path workDirectory;  // where advTimeSetting.ini lies
     PlaylistLineForm form = PlaylistLineForm::StillPicture;

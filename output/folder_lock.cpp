@@ -51,10 +51,7 @@ FolderLock::FolderLock(const std::filesystem::path& folder, const std::function<
 
 FolderLock::~FolderLock() { release(); }
 
-FolderLock::FolderLock(FolderLock&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), outcome_(other.outcome_)
-{
-}
+FolderLock::FolderLock(FolderLock&& other) noexcept : fd_(std::exchange(other.fd_, -1)), outcome_(other.outcome_) {}
 
 FolderLock& FolderLock::operator=(FolderLock&& other) noexcept
 {

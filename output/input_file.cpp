@@ -55,9 +55,9 @@ bool readUpTo(int fd, std::uint64_t limit, std::uint64_t expected, ReadBuffer& b
     while (buffer.size() < limit) {
         if (buffer.spareSize() == 0)
             buffer.reserve(static_cast<std::size_t>(
-                std::min<std::uint64_t>(limit, std::max<std::size_t>(kFirstRead, buffer.size() * 2))));
-        const std::size_t want = static_cast<std::size_t>(
-            std::min<std::uint64_t>(buffer.spareSize(), limit - buffer.size()));
+                    std::min<std::uint64_t>(limit, std::max<std::size_t>(kFirstRead, buffer.size() * 2))));
+        const std::size_t want =
+                static_cast<std::size_t>(std::min<std::uint64_t>(buffer.spareSize(), limit - buffer.size()));
         const ssize_t got = ::read(fd, buffer.spare(), want);
         if (got < 0 && errno == EINTR)
             continue;
@@ -93,7 +93,7 @@ ReadBuffer::~ReadBuffer()
 }
 
 ReadBuffer::ReadBuffer(ReadBuffer&& other) noexcept
-    : storage_(std::move(other.storage_)), capacity_(other.capacity_), size_(other.size_)
+        : storage_(std::move(other.storage_)), capacity_(other.capacity_), size_(other.size_)
 {
     other.capacity_ = 0;
     other.size_ = 0;

@@ -12,10 +12,17 @@ const char* hexDigits = "0123456789abcdef";
 void appendEscape(unsigned char c, std::string& out)
 {
     switch (c) {
-    case '\n': out += "\\n"; return;
-    case '\r': out += "\\r"; return;
-    case '\t': out += "\\t"; return;
-    default: break;
+    case '\n':
+        out += "\\n";
+        return;
+    case '\r':
+        out += "\\r";
+        return;
+    case '\t':
+        out += "\\t";
+        return;
+    default:
+        break;
     }
     out += "\\x";
     out += hexDigits[c >> 4];
@@ -43,11 +50,20 @@ std::string describeCharacter(char c)
         escaped.assign(1, c);
     const char* what = "a control character";
     switch (byte) {
-    case '\n': what = "a line feed"; break;
-    case '\r': what = "a carriage return"; break;
-    case '\t': what = "a tab"; break;
-    case ',': what = "a comma"; break;
-    default: break;
+    case '\n':
+        what = "a line feed";
+        break;
+    case '\r':
+        what = "a carriage return";
+        break;
+    case '\t':
+        what = "a tab";
+        break;
+    case ',':
+        what = "a comma";
+        break;
+    default:
+        break;
     }
     return std::string(what) + " (" + escaped + ")";
 }

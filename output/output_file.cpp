@@ -218,7 +218,7 @@ bool rewriteWithTail(const fs::path& path, std::string_view tail, std::error_cod
 }
 
 FolderWriter::FolderWriter(const fs::path& folder)
-    : prefix_((folder / "").string()), fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+        : prefix_((folder / "").string()), fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
 {
 }
 
@@ -259,8 +259,8 @@ int removeLeftoverTemporaries(const fs::path& folder)
         std::error_code ignored;
         // Only our own regular files: a folder or link under such a name is
         // none of ours.
-        if (isTemporaryName(it->path().filename().string()) && it->is_regular_file(ignored)
-            && !it->is_symlink(ignored) && fs::remove(it->path(), ignored))
+        if (isTemporaryName(it->path().filename().string()) && it->is_regular_file(ignored) && !it->is_symlink(ignored)
+            && fs::remove(it->path(), ignored))
             ++removed;
     }
     return removed;

@@ -15,25 +15,13 @@ namespace pelkora::output {
 
 namespace fs = std::filesystem;
 
-fs::path outputFolderPath(const fs::path& workDirectory)
-{
-    return workDirectory / kOutputFolderName;
-}
+fs::path outputFolderPath(const fs::path& workDirectory) { return workDirectory / kOutputFolderName; }
 
-fs::path playlistPath(const fs::path& outputDirectory)
-{
-    return outputDirectory / kPlaylistFileName;
-}
+fs::path playlistPath(const fs::path& outputDirectory) { return outputDirectory / kPlaylistFileName; }
 
-fs::path timingSettingsPath(const fs::path& workDirectory)
-{
-    return workDirectory / kTimingSettingsFileName;
-}
+fs::path timingSettingsPath(const fs::path& workDirectory) { return workDirectory / kTimingSettingsFileName; }
 
-fs::path batchFilePath(const fs::path& workDirectory)
-{
-    return workDirectory / kBatchFileName;
-}
+fs::path batchFilePath(const fs::path& workDirectory) { return workDirectory / kBatchFileName; }
 
 namespace {
 

@@ -45,8 +45,7 @@ struct DeletionCount {
 // playlist naming files already gone. A symbolic link is removed as a link
 // and never followed. The folder's listing is never held whole: files go as
 // they are listed. Every file that stays is reported through onFailure.
-DeletionCount deleteFolderContents(const std::filesystem::path& folder,
-                                   const DeleteFailureFunction& onFailure = {});
+DeletionCount deleteFolderContents(const std::filesystem::path& folder, const DeleteFailureFunction& onFailure = {});
 
 // Start-up: an existing folder is emptied, a missing one is created (one
 // level). A file named like the folder is left alone and reported.

@@ -141,8 +141,8 @@ Finding checkNamedFile(const fs::path& path, const std::string& name)
             finding.status = Status::PageTooLong;
             finding.detail = "more than " + std::to_string(kMaxPageBytes) + " bytes";
         } else {
-            const Finding content = checkPage(
-                std::string_view(reinterpret_cast<const char*>(page.bytes.data()), page.bytes.size()));
+            const Finding content =
+                    checkPage(std::string_view(reinterpret_cast<const char*>(page.bytes.data()), page.bytes.size()));
             finding.status = content.status;
             finding.detail = content.detail;
         }
@@ -182,9 +182,9 @@ PackageCheck checkPackage(const fs::path& folder)
     if (playlist.status != Status::Ok || playlist.truncated) {
         Finding finding;
         finding.name = std::string(kPlaylistFileName);
-        finding.status = playlist.truncated ? Status::PlaylistTooLarge
+        finding.status = playlist.truncated                        ? Status::PlaylistTooLarge
                          : playlist.status == Status::CantFindFile ? Status::MissingFromPackage
-                                                                    : playlist.status;
+                                                                   : playlist.status;
         check.findings.push_back(finding);
         // Without a playlist every file would be "unnamed": one finding says it all.
         if (playlist.status != Status::Ok)

@@ -15,17 +15,17 @@ namespace pelkora::output {
 
 struct Finding {
     Status status = Status::Ok;
-    std::string name;       // the file concerned; empty for a line that names none
-    std::size_t line = 0;   // 1-based playlist line, 0 when the finding is about a file alone
-    std::string detail;     // the offending text or a count, for the reader
-    bool note = false;      // worth knowing, but the package is sound for it
+    std::string name;      // the file concerned; empty for a line that names none
+    std::size_t line = 0;  // 1-based playlist line, 0 when the finding is about a file alone
+    std::string detail;    // the offending text or a count, for the reader
+    bool note = false;     // worth knowing, but the package is sound for it
 };
 
 struct PackageCheck {
     bool folderFound = false;
-    std::vector<Finding> findings;  // playlist order; then notes; then unnamed files by name
-    std::size_t files = 0;          // entries of the folder that are not folders, the playlist aside
-    std::size_t lines = 0;          // non-empty playlist lines
+    std::vector<Finding> findings;       // playlist order; then notes; then unnamed files by name
+    std::size_t files = 0;               // entries of the folder that are not folders, the playlist aside
+    std::size_t lines = 0;               // non-empty playlist lines
     std::uint64_t loopMilliseconds = 0;  // the sum of every well-formed line's time
 
     bool sound() const;

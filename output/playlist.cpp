@@ -63,10 +63,7 @@ std::string textPageFileName(std::string_view pageName, int pageNumber)
 
 std::string textPageEntry(std::string_view pageName, int pageNumber)
 {
-    return textPageFileName(pageName, pageNumber)
-        .append(",")
-        .append(std::to_string(kTextPageDisplayTime))
-        .append("\n");
+    return textPageFileName(pageName, pageNumber).append(",").append(std::to_string(kTextPageDisplayTime)).append("\n");
 }
 
 }  // namespace pelkora::output

@@ -20,8 +20,8 @@ bool appendPlaylistEntry(const std::filesystem::path& playlist, std::string_view
 
 // Entry texts, byte for byte.
 std::string stillPictureEntry(std::string_view fileName, std::string_view timeText);  // "%s,%s\n\n"
-std::string frameEntry(std::string_view fileName, int frameDisplayTime);             // "%s,%d\n"
-std::string textPageEntry(std::string_view pageName, int pageNumber);               // "%s-%.2d.txt,%d\n"
-std::string textPageFileName(std::string_view pageName, int pageNumber);            // "%s-%.2d.txt"
+std::string frameEntry(std::string_view fileName, int frameDisplayTime);              // "%s,%d\n"
+std::string textPageEntry(std::string_view pageName, int pageNumber);                 // "%s-%.2d.txt,%d\n"
+std::string textPageFileName(std::string_view pageName, int pageNumber);              // "%s-%.2d.txt"
 
 }  // namespace pelkora::output

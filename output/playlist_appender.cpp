@@ -106,8 +106,8 @@ bool PlaylistAppender::appendFresh(std::string_view entry, std::error_code& caus
     if (fd < 0) {
         const int openError = errno;
         struct stat entryInfo {};
-        const bool foreign = ::lstat(path_.c_str(), &entryInfo) == 0 && !S_ISREG(entryInfo.st_mode)
-                             && !S_ISDIR(entryInfo.st_mode);
+        const bool foreign =
+                ::lstat(path_.c_str(), &entryInfo) == 0 && !S_ISREG(entryInfo.st_mode) && !S_ISDIR(entryInfo.st_mode);
         // A link or a pipe under the playlist's name is replaced, never used.
         if (openError == ENOENT || foreign)
             return writeWholeFile(path_, entry, cause);

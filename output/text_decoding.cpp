@@ -56,8 +56,12 @@ void TextNormaliser::feed(std::string_view piece, std::string& out)
             ended_ = true;
             fed_ += i;
             return;
-        case '\t': out.append("    "); break;
-        default: heldCarriageReturn_ = true; break;
+        case '\t':
+            out.append("    ");
+            break;
+        default:
+            heldCarriageReturn_ = true;
+            break;
         }
         ++i;
     }
@@ -152,8 +156,8 @@ std::size_t TextDecoder::decodeWithIconv(std::string_view bytes, std::u16string&
     std::size_t inLeft = bytes.size();
     auto flush = [&](char* end) {
         for (const char* p = buffer; p + 1 < end; p += 2)
-            out.push_back(static_cast<char16_t>(static_cast<unsigned char>(p[0])
-                                                | (static_cast<unsigned char>(p[1]) << 8)));
+            out.push_back(
+                    static_cast<char16_t>(static_cast<unsigned char>(p[0]) | (static_cast<unsigned char>(p[1]) << 8)));
     };
     while (true) {
         char* outPointer = buffer;
@@ -161,9 +165,9 @@ std::size_t TextDecoder::decodeWithIconv(std::string_view bytes, std::u16string&
         const bool finishing = inLeft == 0;
         if (finishing && !last)
             break;
-        const std::size_t result = finishing
-            ? iconv(asIconv(iconv_), nullptr, nullptr, &outPointer, &outLeft)  // shift state back
-            : iconv(asIconv(iconv_), &in, &inLeft, &outPointer, &outLeft);
+        const std::size_t result =
+                finishing ? iconv(asIconv(iconv_), nullptr, nullptr, &outPointer, &outLeft)  // shift state back
+                          : iconv(asIconv(iconv_), &in, &inLeft, &outPointer, &outLeft);
         const int error = errno;
         flush(outPointer);
         if (result != static_cast<std::size_t>(-1)) {
@@ -207,8 +211,8 @@ void appendUtf8(std::u16string_view units, std::string& out)
 {
     for (std::size_t i = 0; i < units.size(); ++i) {
         char32_t codePoint = units[i];
-        if (codePoint >= 0xD800 && codePoint <= 0xDBFF && i + 1 < units.size()
-            && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
+        if (codePoint >= 0xD800 && codePoint <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00
+            && units[i + 1] <= 0xDFFF) {
             codePoint = 0x10000 + ((codePoint - 0xD800) << 10) + (units[i + 1] - 0xDC00);
             ++i;
         } else if (codePoint >= 0xD800 && codePoint <= 0xDFFF) {

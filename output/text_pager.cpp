@@ -37,10 +37,9 @@ File openForReading(const fs::path& path) { return File(std::fopen(path.c_str(),
 class PageWriter {
 public:
     PageWriter(const fs::path& workDirectory, std::string pageName, PlaylistAppender* playlist)
-        : folder_(outputFolderPath(workDirectory)),
-          ownPlaylist_(playlist != nullptr ? fs::path() : playlistPath(outputFolderPath(workDirectory))),
-          playlist_(playlist != nullptr ? *playlist : ownPlaylist_),
-          pageName_(std::move(pageName))
+            : folder_(outputFolderPath(workDirectory)),
+              ownPlaylist_(playlist != nullptr ? fs::path() : playlistPath(outputFolderPath(workDirectory))),
+              playlist_(playlist != nullptr ? *playlist : ownPlaylist_), pageName_(std::move(pageName))
     {
         bytes_.reserve(4 * kCellsPerPage);
     }
@@ -95,8 +94,7 @@ struct ReadOutcome {
 
 // ANSI and UTF-8 texts: the bytes after the mark, up to a zero byte,
 // normalised and decoded.
-ReadOutcome readNarrowText(const fs::path& path, long markLength, const std::string& charset,
-                           Paginator& paginator)
+ReadOutcome readNarrowText(const fs::path& path, long markLength, const std::string& charset, Paginator& paginator)
 {
     TextDecoder decoder(charset);
     if (!decoder.valid())
@@ -234,13 +232,10 @@ std::string pageNameOf(const fs::path& textPath)
     return name.substr(0, end);
 }
 
-bool isKnownCharset(const std::string& charset)
-{
-    return TextDecoder(charset).valid();
-}
+bool isKnownCharset(const std::string& charset) { return TextDecoder(charset).valid(); }
 
-PagerResult pageTextFile(const fs::path& textPath, const fs::path& workDirectory,
-                         const TextPagerOptions& options, PlaylistAppender* playlist)
+PagerResult pageTextFile(const fs::path& textPath, const fs::path& workDirectory, const TextPagerOptions& options,
+                         PlaylistAppender* playlist)
 {
     const TextEncoding encoding = detectTextEncoding(textPath);
     if (encoding == TextEncoding::Missing) {
@@ -253,10 +248,18 @@ PagerResult pageTextFile(const fs::path& textPath, const fs::path& workDirectory
     Paginator paginator([&writer](std::u16string_view units, PageRange) { writer.writeTextPage(units); });
     ReadOutcome outcome;
     switch (encoding) {
-    case TextEncoding::Utf16LE: outcome = readUtf16Text(textPath, false, paginator); break;
-    case TextEncoding::Utf16BE: outcome = readUtf16Text(textPath, true, paginator); break;
-    case TextEncoding::Utf8: outcome = readNarrowText(textPath, 3, "UTF-8", paginator); break;
-    default: outcome = readNarrowText(textPath, 0, ansiCharsetFor(options), paginator); break;
+    case TextEncoding::Utf16LE:
+        outcome = readUtf16Text(textPath, false, paginator);
+        break;
+    case TextEncoding::Utf16BE:
+        outcome = readUtf16Text(textPath, true, paginator);
+        break;
+    case TextEncoding::Utf8:
+        outcome = readNarrowText(textPath, 3, "UTF-8", paginator);
+        break;
+    default:
+        outcome = readNarrowText(textPath, 0, ansiCharsetFor(options), paginator);
+        break;
     }
     paginator.finish();
 

@@ -4,8 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -24,21 +24,19 @@ struct PagerResult {
     // written), CannotWriteIndex (pages written, an entry missing) or Ok.
     Status status = Status::Ok;
     int pagesWritten = 0;
-    int pagesSkipped = 0;        // page files that could not be created
-    int entriesMissing = 0;      // written pages whose playlist entry failed
+    int pagesSkipped = 0;    // page files that could not be created
+    int entriesMissing = 0;  // written pages whose playlist entry failed
     // An ANSI or UTF-8 text ends at its first zero byte; where that byte
     // lies in the file, so that a caller can say the rest was left out.
     std::optional<std::uint64_t> zeroByteOffset;
-    std::error_code cause;       // the system's reason for the first page or entry that failed
+    std::error_code cause;  // the system's reason for the first page or entry that failed
 };
 
 // Pages the whole text at textPath into workDirectory/adv. The entries go
 // through playlist when one is given (the run's, for that same folder),
 // else through one opened for this text.
-PagerResult pageTextFile(const std::filesystem::path& textPath,
-                         const std::filesystem::path& workDirectory,
-                         const TextPagerOptions& options = {},
-                         PlaylistAppender* playlist = nullptr);
+PagerResult pageTextFile(const std::filesystem::path& textPath, const std::filesystem::path& workDirectory,
+                         const TextPagerOptions& options = {}, PlaylistAppender* playlist = nullptr);
 
 TextEncoding detectTextEncoding(const std::filesystem::path& path);
 

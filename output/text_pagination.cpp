@@ -11,10 +11,7 @@ bool isLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 }  // namespace
 
-Paginator::Paginator(PageSink sink) : sink_(std::move(sink))
-{
-    page_.reserve(kCellsPerPage);
-}
+Paginator::Paginator(PageSink sink) : sink_(std::move(sink)) { page_.reserve(kCellsPerPage); }
 
 void Paginator::feed(std::u16string_view units)
 {

@@ -34,8 +34,7 @@ std::string_view trim(std::string_view text)
 
 std::string_view unquote(std::string_view value)
 {
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
-        && value.back() == value.front())
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
         return value.substr(1, value.size() - 2);
     return value;
 }
@@ -48,8 +47,7 @@ std::string_view firstCharacters(std::string_view value)
         return value;
     std::size_t end = kValueLength;
     std::size_t start = end;
-    while (start > 0 && (static_cast<unsigned char>(value[start]) & 0xC0) == 0x80
-           && end - start < 3)
+    while (start > 0 && (static_cast<unsigned char>(value[start]) & 0xC0) == 0x80 && end - start < 3)
         --start;
     const auto lead = static_cast<unsigned char>(value[start]);
     const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
@@ -156,10 +154,10 @@ TimingSetting readTimingSetting(const std::filesystem::path& settings, std::stri
         return {std::string(defaultValue), {}};
     TimingSetting setting{std::string(firstCharacters(*raw)), {}};
     if (!isPlainNumber(*raw)) {
-        setting.warning = escapedForTerminal(settings.string()) + ": [" + std::string(kTimingSection) + "] " +
-                          std::string(key) + " = \"" + escapedForTerminal(*raw) +
-                          "\" is not a plain number of 1 to 9 digits; copied as \"" +
-                          escapedForTerminal(setting.value) + "\"";
+        setting.warning = escapedForTerminal(settings.string()) + ": [" + std::string(kTimingSection) + "] "
+                          + std::string(key) + " = \"" + escapedForTerminal(*raw)
+                          + "\" is not a plain number of 1 to 9 digits; copied as \""
+                          + escapedForTerminal(setting.value) + "\"";
     }
     return setting;
 }

@@ -5,7 +5,7 @@
 namespace pelkora::picture {
 
 AnimatedPicture::AnimatedPicture(std::filesystem::path workDirectory)
-    : stage_(std::move(workDirectory)), player_(stage_)
+        : stage_(std::move(workDirectory)), player_(stage_)
 {
 }
 
@@ -62,8 +62,8 @@ LoadOutcome AnimatedPicture::Install(LoadResult loaded)
         return std::move(loaded.outcome);
 
     const int animationFrames = picture.isAnimation() ? static_cast<int>(picture.frames.size()) : 0;
-    const CapturePlan plan{baseName_, pictureWidth_, pictureHeight_, picture.backgroundColor, frameDisplayTime_,
-                           animationFrames};
+    const CapturePlan plan{baseName_,         pictureWidth_,  pictureHeight_, picture.backgroundColor,
+                           frameDisplayTime_, animationFrames};
     if (const Status prepared = stage_.prepare(plan); prepared != Status::Ok) {
         loaded.outcome.outcome = prepared;
         return std::move(loaded.outcome);

@@ -81,8 +81,17 @@ constexpr QRgb kOpaqueBlack = 0xFF000000;
 bool knownHeader(std::uint32_t header)
 {
     switch (header) {
-    case 12: case 16: case 40: case 52: case 56: case 64: case 108: case 124: return true;
-    default: return false;
+    case 12:
+    case 16:
+    case 40:
+    case 52:
+    case 56:
+    case 64:
+    case 108:
+    case 124:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -142,8 +151,8 @@ std::optional<Layout> readLayout(const Bytes& bytes, std::uint64_t surfaceBytes)
     }
     layout.topDown = height < 0;
     layout.rows = height < 0 ? -height : height;
-    if (planes != 1 || layout.width <= 0 || layout.rows == 0 || layout.rows > std::numeric_limits<int>::max() ||
-        checkSurfaceSize(layout.width, layout.rows, surfaceBytes) != Status::Ok)
+    if (planes != 1 || layout.width <= 0 || layout.rows == 0 || layout.rows > std::numeric_limits<int>::max()
+        || checkSurfaceSize(layout.width, layout.rows, surfaceBytes) != Status::Ok)
         return std::nullopt;
 
     std::size_t tableAt = kFileHeader + header;  // where masks or the palette begin
@@ -161,8 +170,7 @@ std::optional<Layout> readLayout(const Bytes& bytes, std::uint64_t surfaceBytes)
             if (alphaMask != 0 && alphaMask != 0xFF000000)
                 return std::nullopt;
             masks[3] = alphaMask;
-        } else if (layout.bits != 1 && layout.bits != 2 && layout.bits != 4 && layout.bits != 8 &&
-                   layout.bits != 24) {
+        } else if (layout.bits != 1 && layout.bits != 2 && layout.bits != 4 && layout.bits != 8 && layout.bits != 24) {
             return std::nullopt;
         }
         layout.packing = Packing::Plain;
@@ -184,7 +192,8 @@ std::optional<Layout> readLayout(const Bytes& bytes, std::uint64_t surfaceBytes)
                 return std::nullopt;
             tableAt += 4 * count;
         }
-        for (std::size_t i = 0; i < count; ++i) masks[i] = bytes.u32(kFileHeader + 40 + 4 * i);
+        for (std::size_t i = 0; i < count; ++i)
+            masks[i] = bytes.u32(kFileHeader + 40 + 4 * i);
         layout.packing = Packing::BitFields;
         break;
     }
@@ -225,8 +234,8 @@ std::uint32_t pixelAt(const std::uint8_t* from, unsigned bits)
 {
     if (bits == 16)
         return static_cast<std::uint32_t>(from[0] | from[1] << 8);
-    return std::uint32_t{from[0]} | std::uint32_t{from[1]} << 8 | std::uint32_t{from[2]} << 16 |
-           std::uint32_t{from[3]} << 24;
+    return std::uint32_t{from[0]} | std::uint32_t{from[1]} << 8 | std::uint32_t{from[2]} << 16
+           | std::uint32_t{from[3]} << 24;
 }
 
 void maskedRow(const std::uint8_t* from, QRgb* to, const Layout& layout, QRgb underneath)
@@ -252,7 +261,8 @@ void indexedRow(const std::uint8_t* from, QRgb* to, const Layout& layout)
 {
     const auto& palette = layout.palette;
     if (layout.bits == 8) {
-        for (std::int64_t x = 0; x < layout.width; ++x) to[x] = palette[from[x]];
+        for (std::int64_t x = 0; x < layout.width; ++x)
+            to[x] = palette[from[x]];
         return;
     }
     const unsigned bits = layout.bits;

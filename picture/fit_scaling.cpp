@@ -30,7 +30,8 @@ std::vector<std::vector<Share>> sharesAlong(int from, int to)
         for (std::int64_t i = begin / sourceUnit; i * sourceUnit < end; ++i) {
             const std::int64_t overlap = std::min(end, (i + 1) * sourceUnit) - std::max(begin, i * sourceUnit);
             if (overlap > 0)
-                shares[static_cast<std::size_t>(j)].push_back({static_cast<int>(i), static_cast<std::uint64_t>(overlap)});
+                shares[static_cast<std::size_t>(j)].push_back(
+                        {static_cast<int>(i), static_cast<std::uint64_t>(overlap)});
         }
     }
     return shares;
@@ -95,7 +96,8 @@ QImage scaleDownByArea(const QImage& input, QSize target)
         for (int j = 0; j < tw; ++j) {
             QRgb pixel = 0xFF000000;
             for (int c = 0; c < 3; ++c) {
-                const std::uint64_t value = (sum[static_cast<std::size_t>(j) * 3 + static_cast<std::size_t>(c)] + total / 2) / total;
+                const std::uint64_t value =
+                        (sum[static_cast<std::size_t>(j) * 3 + static_cast<std::size_t>(c)] + total / 2) / total;
                 pixel |= static_cast<QRgb>(std::min<std::uint64_t>(value, 255)) << (8 * c);
             }
             out[j] = pixel;

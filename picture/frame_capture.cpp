@@ -85,10 +85,8 @@ void restorePatch(QImage& surface, const QImage& patch, int left, int top)
 }  // namespace
 
 FrameCapture::FrameCapture(std::filesystem::path workDirectory)
-    : workDirectory_(std::move(workDirectory)),
-      outputDirectory_(output::outputFolderPath(workDirectory_)),
-      sink_(output::writeDobFile),
-      playlist_(output::playlistPath(outputDirectory_))
+        : workDirectory_(std::move(workDirectory)), outputDirectory_(output::outputFolderPath(workDirectory_)),
+          sink_(output::writeDobFile), playlist_(output::playlistPath(outputDirectory_))
 {
 }
 
@@ -209,8 +207,9 @@ std::vector<std::string> FrameCapture::plannedNames(const CapturePlan& plan,
     if (plan.animationFrames > 0) {
         for (std::size_t i = 0; i < frames.size(); ++i) {
             if (frames[i].width > 0 && frames[i].height > 0 && frames[i].source) {
-                names.push_back(
-                    output::dobPathFor(frameCapturePath(plan.baseName, static_cast<int>(i) + 1)).filename().string());
+                names.push_back(output::dobPathFor(frameCapturePath(plan.baseName, static_cast<int>(i) + 1))
+                                        .filename()
+                                        .string());
             }
         }
     } else if (plan.width > 0 && plan.height > 0) {
@@ -255,9 +254,9 @@ Outcome FrameCapture::captureRect(int left, int top, int width, int height, cons
             return Status::Ok;
         if (event.status == Status::Ok) {
             auto warn = [&event](std::string warning) { event.warnings.push_back(std::move(warning)); };
-            const output::DobTarget target{capturePath, outputDirectory_,       workDirectory_,
-                                           form,        plan_.frameDisplayTime, outputOptions_.dither,
-                                           warn,        &playlist_};
+            const output::DobTarget target{
+                    capturePath, outputDirectory_, workDirectory_, form, plan_.frameDisplayTime, outputOptions_.dither,
+                    warn,        &playlist_};
             const output::PixelView view{reinterpret_cast<const std::uint32_t*>(capture.constBits()), capture.width(),
                                          capture.height(), static_cast<std::ptrdiff_t>(capture.bytesPerLine() / 4)};
             const Outcome written = sink_(target, view);

@@ -26,9 +26,9 @@ namespace pelkora::picture {
 
 struct CaptureEvent {
     std::filesystem::path dobPath;
-    Status status = Status::Ok;  // Ok, CannotWrite or CannotWriteIndex
+    Status status = Status::Ok;         // Ok, CannotWrite or CannotWriteIndex
     std::vector<std::string> warnings;  // written, but perhaps not as meant
-    std::error_code cause;       // the system's reason for a failed write
+    std::error_code cause;              // the system's reason for a failed write
 };
 
 struct ViewCallbacks {

@@ -79,8 +79,8 @@ Status ExtractFrames(const std::uint8_t* data, std::size_t size, const std::vect
             continue;
         // Only a frame that is kept is charged.
         records += kFrameRecordBytes;
-        largestRect = std::max(largestRect, static_cast<std::uint64_t>(image->rect.width) *
-                                                static_cast<std::uint64_t>(image->rect.height));
+        largestRect = std::max(largestRect, static_cast<std::uint64_t>(image->rect.width)
+                                                    * static_cast<std::uint64_t>(image->rect.height));
         if (size + records + largestRect > limits.frameBytes)
             return Status::FramesTooLarge;
         loaded.frames.push_back(std::move(record));

@@ -24,7 +24,7 @@ namespace pelkora::picture {
 // (LZW expands up to about 2700:1), so every size is checked before it is
 // allocated.
 struct LoadLimits {
-    std::uint64_t fileBytes = std::uint64_t{1} << 30;     // the file read whole
+    std::uint64_t fileBytes = std::uint64_t{1} << 30;       // the file read whole
     std::uint64_t surfaceBytes = std::uint64_t{256} << 20;  // 4 bytes a pixel
     // What an animation holds: its file's bytes, its frame records and the
     // one buffer of its largest frame rectangle (a byte a pixel) that frames

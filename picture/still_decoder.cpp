@@ -25,10 +25,10 @@ struct Signature {
 // Formats whose first bytes say what they are. ICO's four bytes are weak on
 // their own, so its image count must not be 0 either (checked below).
 constexpr Signature kSignatures[] = {
-    {"bmp", "BM", 2},
-    {"png", "\x89PNG\r\n\x1a\n", 8},
-    {"jpeg", "\xFF\xD8\xFF", 3},
-    {"ico", "\x00\x00\x01\x00", 4},
+        {"bmp", "BM", 2},
+        {"png", "\x89PNG\r\n\x1a\n", 8},
+        {"jpeg", "\xFF\xD8\xFF", 3},
+        {"ico", "\x00\x00\x01\x00", 4},
 };
 
 bool startsWith(const std::uint8_t* data, std::size_t size, const Signature& signature)
@@ -45,8 +45,8 @@ Status checkSize(const QSize& size, std::uint64_t surfaceBytes)
 
 std::uint32_t u32At(const std::uint8_t* data, std::size_t at)
 {
-    return std::uint32_t{data[at]} | std::uint32_t{data[at + 1]} << 8 | std::uint32_t{data[at + 2]} << 16 |
-           std::uint32_t{data[at + 3]} << 24;
+    return std::uint32_t{data[at]} | std::uint32_t{data[at + 1]} << 8 | std::uint32_t{data[at + 2]} << 16
+           | std::uint32_t{data[at + 3]} << 24;
 }
 
 std::uint16_t u16At(const std::uint8_t* data, std::size_t at)
@@ -149,8 +149,8 @@ QImage flattened(const QImage& decoded, QRgb underneath)
     return out;
 }
 
-DecodedStill DecodeStillQuietly(const std::uint8_t* data, std::size_t size, std::uint64_t surfaceBytes,
-                                QRgb underneath, DecoderMessages& messages);
+DecodedStill DecodeStillQuietly(const std::uint8_t* data, std::size_t size, std::uint64_t surfaceBytes, QRgb underneath,
+                                DecoderMessages& messages);
 
 }  // namespace
 
@@ -170,8 +170,16 @@ bool IsRecognisablePicture(const std::uint8_t* data, std::size_t size)
     // BITMAPCOREHEADER, BITMAPINFOHEADER, the two Adobe forms, OS/2 2.x,
     // BITMAPV4HEADER and BITMAPV5HEADER.
     switch (u32At(data, 14)) {
-    case 12: case 40: case 52: case 56: case 64: case 108: case 124: return true;
-    default: return false;
+    case 12:
+    case 40:
+    case 52:
+    case 56:
+    case 64:
+    case 108:
+    case 124:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -211,8 +219,8 @@ DecodedStill DecodeStill(const std::uint8_t* data, std::size_t size, std::uint64
 
 namespace {
 
-DecodedStill DecodeStillQuietly(const std::uint8_t* data, std::size_t size, std::uint64_t surfaceBytes,
-                                QRgb underneath, DecoderMessages& messages)
+DecodedStill DecodeStillQuietly(const std::uint8_t* data, std::size_t size, std::uint64_t surfaceBytes, QRgb underneath,
+                                DecoderMessages& messages)
 {
     DecodedStill result;
     const char* format = StillFormatOf(data, size);

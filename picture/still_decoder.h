@@ -17,9 +17,9 @@ struct DecodedStill {
     // Ok, NotAPicture, BrokenPicture (recognised but not decoded),
     // EmptySurface or SurfaceTooLarge
     Status status = Status::NotAPicture;
-    QImage image;                         // RGB32, its decoded pixel size
-    std::string reason;                   // the decoder's own words on a failure, if any
-    std::vector<std::string> messages;    // what the decoder said on the way
+    QImage image;                       // RGB32, its decoded pixel size
+    std::string reason;                 // the decoder's own words on a failure, if any
+    std::vector<std::string> messages;  // what the decoder said on the way
 };
 
 // True for data that announces itself as a picture: a GIF, PNG or JPEG

@@ -29,7 +29,8 @@ namespace fs = std::filesystem;
 using testing::ModalAnswerer;
 using testing::TempDir;
 
-TEST(AddFileDialog, AllFilesListsNamesWithoutADot) {
+TEST(AddFileDialog, AllFilesListsNamesWithoutADot)
+{
     const auto files = makeAddFileDialog(nullptr);
     auto* types = files->findChild<QComboBox*>("fileTypeCombo");
     auto* model = files->findChild<QFileSystemModel*>();
@@ -47,7 +48,8 @@ TEST(AddFileDialog, AllFilesListsNamesWithoutADot) {
 
 // Put into the name field as a person does: a name key by key, a whole
 // path pasted at once.
-void typeName(QFileDialog& files, const QString& text) {
+void typeName(QFileDialog& files, const QString& text)
+{
     auto* name = files.findChild<QLineEdit*>("fileNameEdit");
     ASSERT_NE(name, nullptr);
     name->clear();
@@ -63,7 +65,8 @@ void typeName(QFileDialog& files, const QString& text) {
     }
 }
 
-TEST(AddFileDialog, ATypedNameOfAnExistingFileIsTakenWithoutTheSuffix) {
+TEST(AddFileDialog, ATypedNameOfAnExistingFileIsTakenWithoutTheSuffix)
+{
     TempDir folder;
     const fs::path notes = folder.write("notes", "A text without an extension.");
     struct Case {
@@ -72,9 +75,9 @@ TEST(AddFileDialog, ATypedNameOfAnExistingFileIsTakenWithoutTheSuffix) {
         bool accepted;
     };
     const std::vector<Case> cases = {
-        {"name in the folder", "notes", true},
-        {"whole path", toQString(notes), true},
-        {"missing name", "missing", false},
+            {"name in the folder", "notes", true},
+            {"whole path", toQString(notes), true},
+            {"missing name", "missing", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -88,7 +91,8 @@ TEST(AddFileDialog, ATypedNameOfAnExistingFileIsTakenWithoutTheSuffix) {
         EXPECT_EQ(buttons->button(QDialogButtonBox::Open)->isEnabled(), c.accepted);
         QString warning;
         ModalAnswerer answerer([&](QWidget* modal) {
-            if (auto* box = qobject_cast<QMessageBox*>(modal)) warning = box->text();
+            if (auto* box = qobject_cast<QMessageBox*>(modal))
+                warning = box->text();
         });
         // Enter in the name field, as a person confirms.
         QMetaObject::invokeMethod(files.get(), "accept");

@@ -8,9 +8,9 @@
 
 #include <QContextMenuEvent>
 #include <QFileDialog>
-#include <QLineEdit>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -36,7 +36,8 @@ using testing::TempDir;
 // A dialog on its own work folder, with every outside effect caught.
 class DialogCommands : public ::testing::Test {
 protected:
-    DialogCommands() : dialog(work.path()) {
+    DialogCommands() : dialog(work.path())
+    {
         fs::create_directories(work / "adv");
         dialog.session().picture().setRealtime(false);
         dialog.setMessageFunction([this](QWidget* owner, const QString& text) {
@@ -49,7 +50,8 @@ protected:
         });
     }
 
-    void addFile(const fs::path& path) {
+    void addFile(const fs::path& path)
+    {
         dialog.setFileChooser([path](QWidget*) { return std::vector<fs::path>{path}; });
         dialog.addFile();
         dialog.session().picture().WaitForPass();
@@ -64,14 +66,15 @@ protected:
     std::vector<std::string> links;
 };
 
-TEST_F(DialogCommands, CommandIdsOpenTheAboutBoxOnlyInTheirRange) {
+TEST_F(DialogCommands, CommandIdsOpenTheAboutBoxOnlyInTheirRange)
+{
     struct Case {
         int commandId;
         bool opens;
     };
     const std::vector<Case> cases = {
-        {0x0010, true}, {0x0015, true}, {0x001F, true}, {0x000F, false},
-        {0x0020, false}, {0x0000, false}, {0xF060, false}, {0x1010, false},
+            {0x0010, true},  {0x0015, true},  {0x001F, true},  {0x000F, false},
+            {0x0020, false}, {0x0000, false}, {0xF060, false}, {0x1010, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.commandId);
@@ -83,12 +86,14 @@ TEST_F(DialogCommands, CommandIdsOpenTheAboutBoxOnlyInTheirRange) {
     }
 }
 
-TEST_F(DialogCommands, AboutButtonOpensTheAboutBoxWithItsTexts) {
+TEST_F(DialogCommands, AboutButtonOpensTheAboutBoxWithItsTexts)
+{
     std::vector<std::string> texts;
     ModalAnswerer answerer([&](QWidget* modal) {
         texts.push_back(modal->windowTitle().toStdString());
         for (QLabel* label : modal->findChildren<QLabel*>()) {
-            if (!label->text().isEmpty()) texts.push_back(label->text().toStdString());
+            if (!label->text().isEmpty())
+                texts.push_back(label->text().toStdString());
         }
     });
     dialog.findChild<QPushButton*>("aboutButton")->click();
@@ -98,7 +103,8 @@ TEST_F(DialogCommands, AboutButtonOpensTheAboutBoxWithItsTexts) {
     EXPECT_EQ(texts, expected);
 }
 
-TEST_F(DialogCommands, F1EnterAndTheContextMenuReachTheAboutBox) {
+TEST_F(DialogCommands, F1EnterAndTheContextMenuReachTheAboutBox)
+{
     dialog.show();
     // F1 anywhere; Enter presses the default button, About.
     for (Qt::Key key : {Qt::Key_F1, Qt::Key_Return}) {
@@ -134,7 +140,8 @@ TEST_F(DialogCommands, F1EnterAndTheContextMenuReachTheAboutBox) {
     }
 }
 
-TEST(DialogAddFile, FileDialogOffersEveryPictureFormatWithBmpInForce) {
+TEST(DialogAddFile, FileDialogOffersEveryPictureFormatWithBmpInForce)
+{
     TempDir work;
     MainDialog dialog(work.path());
     // The real chooser: answered by closing it, which cancels the Add.
@@ -148,18 +155,19 @@ TEST(DialogAddFile, FileDialogOffersEveryPictureFormatWithBmpInForce) {
         filters = files->nameFilters();
         selectedFilter = files->selectedNameFilter();
         suffix = files->defaultSuffix();
-        oneExistingFile = files->fileMode() == QFileDialog::ExistingFiles &&
-                          files->acceptMode() == QFileDialog::AcceptOpen;
+        oneExistingFile =
+                files->fileMode() == QFileDialog::ExistingFiles && files->acceptMode() == QFileDialog::AcceptOpen;
         caseSensitive = files->filter().testFlag(QDir::CaseSensitive);
-        if (auto* edit = files->findChild<QLineEdit*>("fileNameEdit")) name = edit->text();
+        if (auto* edit = files->findChild<QLineEdit*>("fileNameEdit"))
+            name = edit->text();
         EXPECT_EQ(files->parentWidget(), &dialog);
     });
     dialog.addFile();
     ASSERT_EQ(answerer.count(), 1);
-    EXPECT_EQ(filters, (QStringList{"BMP Files(*.bmp)", "GIF Files(*.gif)", "PNG Files(*.png)",
-                                    "JPEG Files(*.jpg *.jpeg)", "ICO Files(*.ico)",
-                                    "All Pictures(*.bmp *.gif *.png *.jpg *.jpeg *.ico)", "TXT Files(*.txt)",
-                                    "All Files (*.*)"}));
+    EXPECT_EQ(filters,
+              (QStringList{"BMP Files(*.bmp)", "GIF Files(*.gif)", "PNG Files(*.png)", "JPEG Files(*.jpg *.jpeg)",
+                           "ICO Files(*.ico)", "All Pictures(*.bmp *.gif *.png *.jpg *.jpeg *.ico)", "TXT Files(*.txt)",
+                           "All Files (*.*)"}));
     EXPECT_EQ(selectedFilter, "BMP Files(*.bmp)");
     EXPECT_EQ(suffix, "Select Picture");
     EXPECT_EQ(name, "Gifpic");
@@ -168,7 +176,8 @@ TEST(DialogAddFile, FileDialogOffersEveryPictureFormatWithBmpInForce) {
     EXPECT_FALSE(fs::exists(work / "adv"));
 }
 
-TEST_F(DialogCommands, AddDrawsAStillPictureAndWritesItBeforeReturning) {
+TEST_F(DialogCommands, AddDrawsAStillPictureAndWritesItBeforeReturning)
+{
     const fs::path bmp = testing::writeBmp(sources, "Tiny.bmp", 7, 3);
     dialog.setFileChooser([&](QWidget*) { return std::vector<fs::path>{bmp}; });
     dialog.addFile();
@@ -179,19 +188,21 @@ TEST_F(DialogCommands, AddDrawsAStillPictureAndWritesItBeforeReturning) {
     EXPECT_TRUE(testing::waitUntil([&] { return dialog.pictureView()->size() == QSize(7, 3); }));
 }
 
-TEST_F(DialogCommands, AddPlaysAnAnimatedGifAndWritesEveryFrame) {
+TEST_F(DialogCommands, AddPlaysAnAnimatedGifAndWritesEveryFrame)
+{
     const fs::path gif = testing::testData("animation.gif");
     ASSERT_TRUE(fs::exists(gif)) << "no GIF test data at " << gif;
     addFile(gif);
     EXPECT_EQ(fileNames(work / "adv"),
-              (std::set<std::string>{"animation-01.dob", "animation-02.dob", "animation-03.dob",
-                                     "animation-04.dob", "advertising.index"}));
+              (std::set<std::string>{"animation-01.dob", "animation-02.dob", "animation-03.dob", "animation-04.dob",
+                                     "advertising.index"}));
     EXPECT_EQ(playlist(), "animation-01.dob,500\nanimation-02.dob,500\nanimation-03.dob,500\n"
                           "animation-04.dob,1500\n\n");
     EXPECT_TRUE(testing::waitUntil([&] { return dialog.pictureView()->size() == QSize(2, 2); }));
 }
 
-TEST_F(DialogCommands, AddPagesATextButRefusesADamagedGif) {
+TEST_F(DialogCommands, AddPagesATextButRefusesADamagedGif)
+{
     addFile(sources.write("note.txt", "Hello from the text pager."));
     EXPECT_TRUE(fs::is_regular_file(work / "adv" / "note-01.txt"));
     EXPECT_EQ(playlist(), "note-01.txt,6000\n");
@@ -199,15 +210,15 @@ TEST_F(DialogCommands, AddPagesATextButRefusesADamagedGif) {
 
     // A GIF signature with a screen but nothing decodable after it: a
     // damaged picture, said so, and never paged as text.
-    addFile(sources.write("broken.gif",
-                          std::string("GIF89a\x02\x00\x02\x00\x00\x00\x00", 13) + "not an image at all"));
+    addFile(sources.write("broken.gif", std::string("GIF89a\x02\x00\x02\x00\x00\x00\x00", 13) + "not an image at all"));
     EXPECT_EQ(fileNames(work / "adv"), (std::set<std::string>{"advertising.index", "note-01.txt"}));
     EXPECT_EQ(playlist(), "note-01.txt,6000\n");
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].rfind("broken.gif: ", 0), 0u) << messages[0];
 }
 
-TEST_F(DialogCommands, AddOfAMissingFileSaysSoAndCancelDoesNothing) {
+TEST_F(DialogCommands, AddOfAMissingFileSaysSoAndCancelDoesNothing)
+{
     dialog.setFileChooser([](QWidget*) { return std::vector<fs::path>(); });
     dialog.addFile();
     EXPECT_TRUE(messages.empty());
@@ -218,7 +229,8 @@ TEST_F(DialogCommands, AddOfAMissingFileSaysSoAndCancelDoesNothing) {
     EXPECT_EQ(fileNames(work / "adv"), std::set<std::string>{});
 }
 
-TEST_F(DialogCommands, DeleteAllEmptiesNestedFoldersAndKeepsThem) {
+TEST_F(DialogCommands, DeleteAllEmptiesNestedFoldersAndKeepsThem)
+{
     work.write("adv/advertising.index", "a.dob,3000\n\n");
     work.write("adv/a.dob", "x");
     work.write("adv/sub/b.dob", "x");
@@ -233,7 +245,8 @@ TEST_F(DialogCommands, DeleteAllEmptiesNestedFoldersAndKeepsThem) {
     EXPECT_TRUE(messages.empty());
 }
 
-TEST_F(DialogCommands, ConvertStartsTheBatchFileInTheWorkFolder) {
+TEST_F(DialogCommands, ConvertStartsTheBatchFileInTheWorkFolder)
+{
     struct Case {
         const char* name;
         std::string script;
@@ -241,10 +254,10 @@ TEST_F(DialogCommands, ConvertStartsTheBatchFileInTheWorkFolder) {
         const char* marker;
     };
     const std::vector<Case> cases = {
-        {"through the shell", "pwd > started-by-shell.txt\n", false, "started-by-shell.txt"},
-        {"run directly", "#!/bin/sh\npwd > started-directly.txt\n", true, "started-directly.txt"},
-        // Executable, but nothing tells the system how to run it.
-        {"executable without an interpreter line", "pwd > started-plain.txt\n", true, "started-plain.txt"},
+            {"through the shell", "pwd > started-by-shell.txt\n", false, "started-by-shell.txt"},
+            {"run directly", "#!/bin/sh\npwd > started-directly.txt\n", true, "started-directly.txt"},
+            // Executable, but nothing tells the system how to run it.
+            {"executable without an interpreter line", "pwd > started-plain.txt\n", true, "started-plain.txt"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -253,22 +266,22 @@ TEST_F(DialogCommands, ConvertStartsTheBatchFileInTheWorkFolder) {
         const fs::path marker = work / c.marker;
         dialog.findChild<QPushButton*>("convertButton")->click();
         EXPECT_TRUE(messages.empty());
-        ASSERT_TRUE(testing::waitUntil([&] {
-            return TempDir::read(marker).find('\n') != std::string::npos;
-        }));
+        ASSERT_TRUE(testing::waitUntil([&] { return TempDir::read(marker).find('\n') != std::string::npos; }));
         EXPECT_EQ(fs::path(TempDir::read(marker).substr(0, TempDir::read(marker).find('\n'))),
                   fs::canonical(work.path()));
     }
 }
 
-TEST_F(DialogCommands, ConvertWithoutABatchFileSaysItCouldNotStart) {
+TEST_F(DialogCommands, ConvertWithoutABatchFileSaysItCouldNotStart)
+{
     dialog.runBatchFile();
     fs::create_directory(work / "adv.bat");  // a folder is no batch file either
     dialog.runBatchFile();
     EXPECT_EQ(messages, (std::vector<std::string>{"启动出错!", "启动出错!"}));
 }
 
-TEST(DialogMessages, MessageBoxIsCaptionedWithTheProgramAndHasOnlyOk) {
+TEST(DialogMessages, MessageBoxIsCaptionedWithTheProgramAndHasOnlyOk)
+{
     TempDir work;
     MainDialog dialog(work.path());
     std::string caption;
@@ -289,7 +302,8 @@ TEST(DialogMessages, MessageBoxIsCaptionedWithTheProgramAndHasOnlyOk) {
     EXPECT_EQ(buttons, QMessageBox::Ok);
 }
 
-TEST_F(DialogCommands, PressesInsideThePictureOpenTheLinkAndTheCursorFollows) {
+TEST_F(DialogCommands, PressesInsideThePictureOpenTheLinkAndTheCursorFollows)
+{
     dialog.show();
     const QRect picture = dialog.pictureView()->geometry();
     struct Case {
@@ -299,12 +313,12 @@ TEST_F(DialogCommands, PressesInsideThePictureOpenTheLinkAndTheCursorFollows) {
         bool opens;
     };
     const std::vector<Case> cases = {
-        {picture.topLeft(), Qt::LeftButton, true, true},
-        {picture.bottomRight(), Qt::LeftButton, true, true},
-        {picture.bottomRight() + QPoint(1, 0), Qt::LeftButton, false, false},
-        {picture.topLeft() - QPoint(0, 1), Qt::LeftButton, false, false},
-        {picture.center(), Qt::RightButton, true, false},
-        {QPoint(500, 20), Qt::LeftButton, false, false},
+            {picture.topLeft(), Qt::LeftButton, true, true},
+            {picture.bottomRight(), Qt::LeftButton, true, true},
+            {picture.bottomRight() + QPoint(1, 0), Qt::LeftButton, false, false},
+            {picture.topLeft() - QPoint(0, 1), Qt::LeftButton, false, false},
+            {picture.center(), Qt::RightButton, true, false},
+            {QPoint(500, 20), Qt::LeftButton, false, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.point.x()) + "," + std::to_string(c.point.y()));
@@ -321,23 +335,24 @@ TEST_F(DialogCommands, PressesInsideThePictureOpenTheLinkAndTheCursorFollows) {
     }
     // A failure to open the address is ignored.
     dialog.setLinkOpener([](const QUrl&) { return false; });
-    QMouseEvent press(QEvent::MouseButtonPress, picture.center(), dialog.mapToGlobal(picture.center()),
-                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, picture.center(), dialog.mapToGlobal(picture.center()), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&dialog, &press);
     EXPECT_TRUE(messages.empty());
     EXPECT_TRUE(dialog.isVisible());
 }
 
-TEST_F(DialogCommands, WithoutItsCursorThePictureShowsTheDefaultOne) {
+TEST_F(DialogCommands, WithoutItsCursorThePictureShowsTheDefaultOne)
+{
     dialog.setHandCursor(std::nullopt);
     const QPoint inside = dialog.pictureView()->geometry().center();
-    QMouseEvent move(QEvent::MouseMove, inside, dialog.mapToGlobal(inside), Qt::NoButton, Qt::NoButton,
-                     Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, inside, dialog.mapToGlobal(inside), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(&dialog, &move);
     EXPECT_EQ(dialog.cursor().shape(), Qt::ArrowCursor);
 }
 
-TEST_F(DialogCommands, EscapeAndTheCloseBoxEndTheDialog) {
+TEST_F(DialogCommands, EscapeAndTheCloseBoxEndTheDialog)
+{
     for (bool escape : {true, false}) {
         SCOPED_TRACE(escape ? "Escape" : "close box");
         int result = -1;

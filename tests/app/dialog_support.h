@@ -21,8 +21,8 @@
 namespace pelkora::testing {
 
 // Writes a small BMP of the given size and returns its path.
-inline std::filesystem::path writeBmp(const TempDir& dir, const std::filesystem::path& name, int width,
-                                      int height) {
+inline std::filesystem::path writeBmp(const TempDir& dir, const std::filesystem::path& name, int width, int height)
+{
     QImage image(width, height, QImage::Format_RGB32);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
@@ -38,7 +38,8 @@ inline std::filesystem::path writeBmp(const TempDir& dir, const std::filesystem:
 }
 
 // The names of the files directly in a folder.
-inline std::set<std::string> fileNames(const std::filesystem::path& folder) {
+inline std::set<std::string> fileNames(const std::filesystem::path& folder)
+{
     std::set<std::string> names;
     std::error_code error;
     for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
@@ -51,7 +52,8 @@ inline std::set<std::string> fileNames(const std::filesystem::path& folder) {
 
 // Runs events until done() holds or the time is up; the result of done().
 inline bool waitUntil(const std::function<bool()>& done,
-                      std::chrono::milliseconds limit = std::chrono::milliseconds(10000)) {
+                      std::chrono::milliseconds limit = std::chrono::milliseconds(10000))
+{
     QElapsedTimer timer;
     timer.start();
     while (!done()) {
@@ -68,7 +70,8 @@ inline bool waitUntil(const std::function<bool()>& done,
 // event loops.
 class ModalAnswerer {
 public:
-    explicit ModalAnswerer(std::function<void(QWidget*)> seen) : seen_(std::move(seen)) {
+    explicit ModalAnswerer(std::function<void(QWidget*)> seen) : seen_(std::move(seen))
+    {
         QObject::connect(&timer_, &QTimer::timeout, [this] {
             if (QWidget* modal = QApplication::activeModalWidget()) {
                 ++count_;
@@ -86,7 +89,8 @@ private:
     int count_ = 0;
 };
 
-inline std::filesystem::path testData(const std::string& name) {
+inline std::filesystem::path testData(const std::string& name)
+{
     return std::filesystem::path(PELKORA_TESTDATA_DIR) / "gif-test-suite" / name;
 }
 

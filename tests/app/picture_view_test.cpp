@@ -14,7 +14,8 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TempDir;
 
-TEST(PictureView, PaintsBlackUntilAPictureAndThenThePicture) {
+TEST(PictureView, PaintsBlackUntilAPictureAndThenThePicture)
+{
     TempDir work;
     TempDir sources;
     MainDialog dialog(work.path());
@@ -39,7 +40,8 @@ TEST(PictureView, PaintsBlackUntilAPictureAndThenThePicture) {
     EXPECT_FALSE(dialog.isOverPictureControl(view->geometry().topLeft() + QPoint(5, 3)));
 }
 
-TEST(PictureView, ADialogClosedDuringAnAnimationEndsCleanly) {
+TEST(PictureView, ADialogClosedDuringAnAnimationEndsCleanly)
+{
     const fs::path gif = testing::testData("animation.gif");
     ASSERT_TRUE(fs::exists(gif)) << "no GIF test data at " << gif;
     TempDir work;

@@ -36,7 +36,8 @@ struct SourceFolder {
     int others = 0;
 };
 
-void fill(const TempDir& dir, const fs::path& folder, const SourceFolder& source) {
+void fill(const TempDir& dir, const fs::path& folder, const SourceFolder& source)
+{
     fs::create_directories(dir / folder);
     for (int i = 0; i < source.pictures; ++i) {
         testing::writeBmp(dir, folder / ("pic" + std::to_string(i) + ".bmp"), 3 + i, 2);
@@ -53,7 +54,8 @@ void fill(const TempDir& dir, const fs::path& folder, const SourceFolder& source
 }
 
 // Every file below adv/, by its path there, with its bytes.
-std::map<std::string, std::string> package(const fs::path& work) {
+std::map<std::string, std::string> package(const fs::path& work)
+{
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(work / "adv")) {
         if (entry.is_regular_file()) {
@@ -68,12 +70,13 @@ struct ProgressCase {
     SourceFolder source;
 };
 
-TEST(SessionStartup, ProgressCountsEachInputOnceAndOnlyForItsOwnCall) {
+TEST(SessionStartup, ProgressCountsEachInputOnceAndOnlyForItsOwnCall)
+{
     const std::vector<ProgressCase> cases = {
-        {"pictures and texts", {3, 0, 2, 1}},
-        {"damaged pictures count as done", {1, 2, 1, 0}},
-        {"texts only", {0, 0, 3, 2}},
-        {"nothing to convert", {0, 0, 0, 2}},
+            {"pictures and texts", {3, 0, 2, 1}},
+            {"damaged pictures count as done", {1, 2, 1, 0}},
+            {"texts only", {0, 0, 3, 2}},
+            {"nothing to convert", {0, 0, 0, 2}},
     };
     for (const ProgressCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -87,10 +90,11 @@ TEST(SessionStartup, ProgressCountsEachInputOnceAndOnlyForItsOwnCall) {
 
         std::vector<std::pair<int, int>> seen;
         const CommandResult converted =
-            session.convertFolder(sources / "in", [&seen](int done, int found) { seen.emplace_back(done, found); });
+                session.convertFolder(sources / "in", [&seen](int done, int found) { seen.emplace_back(done, found); });
         const int found = c.source.pictures + c.source.damaged + c.source.texts;
         std::vector<std::pair<int, int>> expected;
-        for (int done = 1; done <= found; ++done) expected.emplace_back(done, found);
+        for (int done = 1; done <= found; ++done)
+            expected.emplace_back(done, found);
         EXPECT_EQ(seen, expected);
         EXPECT_FALSE(converted.refused);
         EXPECT_EQ(converted.failuresBefore, 0u);
@@ -115,11 +119,12 @@ struct StatusCase {
     const char* tail;  // what follows the first failure, when there is one
 };
 
-TEST(SessionStartup, TheDialogTellsWhatTheBatchWroteOrWhatFailedFirst) {
+TEST(SessionStartup, TheDialogTellsWhatTheBatchWroteOrWhatFailedFirst)
+{
     const std::vector<StatusCase> cases = {
-        {"all written", {2, 0, 1, 1}, ""},
-        {"one failure", {2, 1, 0, 0}, "; 2 files written from my pics"},
-        {"two failures", {1, 2, 1, 0}, " (and 1 more); 2 files written from my pics"},
+            {"all written", {2, 0, 1, 1}, ""},
+            {"one failure", {2, 1, 0, 0}, "; 2 files written from my pics"},
+            {"two failures", {1, 2, 1, 0}, " (and 1 more); 2 files written from my pics"},
     };
     for (const StatusCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -133,10 +138,9 @@ TEST(SessionStartup, TheDialogTellsWhatTheBatchWroteOrWhatFailedFirst) {
 
         const std::vector<Failure> failures = dialog.report().failures();
         ASSERT_EQ(failures.size(), static_cast<std::size_t>(c.source.damaged));
-        const std::string expected = failures.empty()
-                                         ? std::to_string(c.source.pictures + c.source.texts) +
-                                               " files written from my pics"
-                                         : failureText(failures.front()) + c.tail;
+        const std::string expected =
+                failures.empty() ? std::to_string(c.source.pictures + c.source.texts) + " files written from my pics"
+                                 : failureText(failures.front()) + c.tail;
         EXPECT_EQ(dialog.statusLine().toStdString(), expected);
         EXPECT_EQ(dialog.findChild<QLabel*>("statusStrip")->text().toStdString(), expected);
         // The batch is over: nothing holds the output folder any longer.
@@ -146,21 +150,23 @@ TEST(SessionStartup, TheDialogTellsWhatTheBatchWroteOrWhatFailedFirst) {
 
 struct PackageCase {
     const char* name;
-    SourceFolder source;  // converted at start-up; nothing when empty
+    SourceFolder source;             // converted at start-up; nothing when empty
     std::vector<const char*> added;  // below the sources folder, or the GIF suite's
 };
 
-TEST(SessionPackages, TheDialogAndTheCommandLineWriteTheSameBytes) {
+TEST(SessionPackages, TheDialogAndTheCommandLineWriteTheSameBytes)
+{
     const std::vector<PackageCase> cases = {
-        {"start-up folder", {3, 1, 2, 1}, {}},
-        {"start-up then Add", {2, 0, 1, 0}, {"animation.gif", "extra/late.bmp", "extra/note.txt"}},
-        {"Add only, a name twice", {}, {"extra/late.bmp", "animation.gif", "extra/late.bmp"}},
+            {"start-up folder", {3, 1, 2, 1}, {}},
+            {"start-up then Add", {2, 0, 1, 0}, {"animation.gif", "extra/late.bmp", "extra/note.txt"}},
+            {"Add only, a name twice", {}, {"extra/late.bmp", "animation.gif", "extra/late.bmp"}},
     };
     for (const PackageCase& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir sources;
         const bool startup = c.source.pictures + c.source.damaged + c.source.texts + c.source.others > 0;
-        if (startup) fill(sources, "in", c.source);
+        if (startup)
+            fill(sources, "in", c.source);
         testing::writeBmp(sources, "extra/late.bmp", 5, 4);
         sources.write("extra/note.txt", "Added after the start-up batch.");
         std::vector<fs::path> added;
@@ -174,11 +180,12 @@ TEST(SessionPackages, TheDialogAndTheCommandLineWriteTheSameBytes) {
 
         TempDir headless;
         if (startup) {
-            const testing::ProgramRun batch = testing::runPelkora(headless.path(),
-                                                                  {"--quiet", "--batch", (sources / "in").string()});
+            const testing::ProgramRun batch =
+                    testing::runPelkora(headless.path(), {"--quiet", "--batch", (sources / "in").string()});
             EXPECT_EQ(batch.status, c.source.damaged > 0 ? 1 : 0) << batch.err;
         }
-        if (!added.empty()) testing::runPelkora(headless.path(), addArgs);
+        if (!added.empty())
+            testing::runPelkora(headless.path(), addArgs);
 
         TempDir shown;
         saveDialogSettings({});

@@ -26,13 +26,12 @@ struct StartupCase {
     std::set<std::string> expected;
 };
 
-void PrintTo(const StartupCase& c, std::ostream* out) {
-    *out << c.name;
-}
+void PrintTo(const StartupCase& c, std::ostream* out) { *out << c.name; }
 
 class StartupBatch : public ::testing::TestWithParam<StartupCase> {};
 
-TEST_P(StartupBatch, ConvertsBeforeTheWindowShows) {
+TEST_P(StartupBatch, ConvertsBeforeTheWindowShows)
+{
     const StartupCase& c = GetParam();
     TempDir work;
     TempDir sources;
@@ -59,19 +58,20 @@ TEST_P(StartupBatch, ConvertsBeforeTheWindowShows) {
     EXPECT_TRUE(messages.empty());
     if (c.sourceFolder) {
         // Pictures in name order, each before the texts.
-        EXPECT_EQ(TempDir::read(work / "adv" / "advertising.index"),
-                  "a.dob,3000\n\nb.dob,3000\n\nwords-01.txt,6000\n");
+        EXPECT_EQ(TempDir::read(work / "adv" / "advertising.index"), "a.dob,3000\n\nb.dob,3000\n\nwords-01.txt,6000\n");
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Folders, StartupBatch,
-    ::testing::Values(StartupCase{"plain", "pics", {"a.dob", "b.dob", "words-01.txt", "advertising.index"}},
-                      StartupCase{"spaces", "my pictures  folder", {"a.dob", "b.dob", "words-01.txt", "advertising.index"}},
-                      StartupCase{"none", nullptr, {}}),
-    [](const ::testing::TestParamInfo<StartupCase>& info) { return std::string(info.param.name); });
+        Folders, StartupBatch,
+        ::testing::Values(
+                StartupCase{"plain", "pics", {"a.dob", "b.dob", "words-01.txt", "advertising.index"}},
+                StartupCase{"spaces", "my pictures  folder", {"a.dob", "b.dob", "words-01.txt", "advertising.index"}},
+                StartupCase{"none", nullptr, {}}),
+        [](const ::testing::TestParamInfo<StartupCase>& info) { return std::string(info.param.name); });
 
-TEST(StartupBatchOutput, MissingOutputFolderIsCreated) {
+TEST(StartupBatchOutput, MissingOutputFolderIsCreated)
+{
     TempDir work;
     MainDialog dialog(work.path());
     std::vector<std::string> messages;
@@ -90,12 +90,13 @@ struct RefusedSource {
 
 // A source that cannot be converted is named in a message before anything is
 // emptied: the package of the last run stays as it was.
-TEST(StartupBatchOutput, ASourceThatCannotBeConvertedIsRefusedAndNothingEmptied) {
+TEST(StartupBatchOutput, ASourceThatCannotBeConvertedIsRefusedAndNothingEmptied)
+{
     const std::vector<RefusedSource> cases = {
-        {"missing", "no such folder", "no such folder"},
-        {"a file", "plain.txt", "is not a folder"},
-        {"the output folder", "adv", "is the output folder or lies inside it"},
-        {"inside the output folder", "adv/mine", "is the output folder or lies inside it"},
+            {"missing", "no such folder", "no such folder"},
+            {"a file", "plain.txt", "is not a folder"},
+            {"the output folder", "adv", "is the output folder or lies inside it"},
+            {"inside the output folder", "adv/mine", "is the output folder or lies inside it"},
     };
     for (const RefusedSource& c : cases) {
         SCOPED_TRACE(c.name);
@@ -115,7 +116,8 @@ TEST(StartupBatchOutput, ASourceThatCannotBeConvertedIsRefusedAndNothingEmptied)
     }
 }
 
-TEST(StartupBatchProgress, ALongBatchShowsItsProgressBeforeTheDialog) {
+TEST(StartupBatchProgress, ALongBatchShowsItsProgressBeforeTheDialog)
+{
     TempDir work;
     TempDir sources;
     for (int i = 0; i < 3; ++i) {
@@ -160,7 +162,8 @@ TEST(StartupBatchProgress, ALongBatchShowsItsProgressBeforeTheDialog) {
     EXPECT_FALSE(runStartupBatch(quick, fs::path(), std::chrono::milliseconds(60000)));
 }
 
-TEST(StartupBatchMessages, ATextThatCannotBeOpenedIsReportedOnTheUiThread) {
+TEST(StartupBatchMessages, ATextThatCannotBeOpenedIsReportedOnTheUiThread)
+{
     TempDir work;
     TempDir sources;
     // Listed like any text, but there is nothing behind the name.

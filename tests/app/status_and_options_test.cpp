@@ -32,7 +32,8 @@ using testing::TempDir;
 
 class DialogStatus : public ::testing::Test {
 protected:
-    DialogStatus() {
+    DialogStatus()
+    {
         saveDialogSettings({});
         fs::create_directories(work / "adv");
         dialog = std::make_unique<MainDialog>(work.path());
@@ -41,21 +42,25 @@ protected:
     }
     ~DialogStatus() override { saveDialogSettings({}); }
 
-    void add(const std::vector<fs::path>& files) {
+    void add(const std::vector<fs::path>& files)
+    {
         dialog->setFileChooser([files](QWidget*) { return files; });
         dialog->addFile();
         dialog->session().picture().WaitForPass();
     }
     // The strip as shown, once what the command posted has arrived.
-    std::string strip() {
+    std::string strip()
+    {
         QApplication::processEvents();
         const std::string shown = dialog->findChild<QLabel*>("statusStrip")->text().toStdString();
         EXPECT_EQ(shown, dialog->statusLine().toStdString());
         return shown;
     }
-    fs::path gif(const std::string& name, int frames) {
+    fs::path gif(const std::string& name, int frames)
+    {
         std::vector<testing::GifPictureFrame> list;
-        for (int i = 0; i < frames; ++i) list.push_back(testing::solidFrame(0, 0, 2, 2, i % 2 ? 0 : 1));
+        for (int i = 0; i < frames; ++i)
+            list.push_back(testing::solidFrame(0, 0, 2, 2, i % 2 ? 0 : 1));
         const testing::Bytes bytes = testing::makeGif(2, 2, {0x000000, 0xFFFFFF}, list);
         return sources.write(name, std::string(bytes.begin(), bytes.end()));
     }
@@ -66,11 +71,13 @@ protected:
     std::vector<std::string> messages;
 };
 
-TEST_F(DialogStatus, EveryCommandSaysWhatItWroteOrWhyNot) {
+TEST_F(DialogStatus, EveryCommandSaysWhatItWroteOrWhyNot)
+{
     const fs::path logo = testing::writeBmp(sources, "logo.bmp", 4, 3);
     const fs::path anim = gif("anim.gif", 6);
     std::string text;
-    for (int i = 0; i < 30; ++i) text += "Line number " + std::to_string(i) + " of a longer text.\n";
+    for (int i = 0; i < 30; ++i)
+        text += "Line number " + std::to_string(i) + " of a longer text.\n";
     const fs::path notes = sources.write("notes.txt", text);
     const fs::path broken = sources.write("broken.gif", std::string("GIF89a\x02\x00\x02\x00\x00\x00\x00", 13) + "zz");
     struct Case {
@@ -78,11 +85,11 @@ TEST_F(DialogStatus, EveryCommandSaysWhatItWroteOrWhyNot) {
         std::string expected;  // empty: worked out below
     };
     const std::vector<Case> cases = {
-        {logo, "logo.dob written"},
-        {anim, "anim: 6 frames written"},
-        {notes, ""},
-        {sources / "gone.txt", "gone.txt: Cant find file!"},
-        {broken, "broken.gif: a GIF without any frame that decodes"},
+            {logo, "logo.dob written"},
+            {anim, "anim: 6 frames written"},
+            {notes, ""},
+            {sources / "gone.txt", "gone.txt: Cant find file!"},
+            {broken, "broken.gif: a GIF without any frame that decodes"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file.filename().string());
@@ -102,39 +109,42 @@ TEST_F(DialogStatus, EveryCommandSaysWhatItWroteOrWhyNot) {
     EXPECT_EQ(strip(), "DeleteAll: " + std::to_string(inFolder) + " files deleted");
 }
 
-TEST_F(DialogStatus, DeleteAllCountsTheFilesAtEveryDepth) {
+TEST_F(DialogStatus, DeleteAllCountsTheFilesAtEveryDepth)
+{
     struct Case {
         std::vector<std::string> files;
         const char* expected;
     };
     const std::vector<Case> cases = {
-        {{"adv/a.dob", "adv/b.dob", "adv/sub/c.txt"}, "DeleteAll: 3 files deleted"},
-        {{"adv/only.dob"}, "DeleteAll: 1 file deleted"},
-        {{}, "DeleteAll: 0 files deleted"},
+            {{"adv/a.dob", "adv/b.dob", "adv/sub/c.txt"}, "DeleteAll: 3 files deleted"},
+            {{"adv/only.dob"}, "DeleteAll: 1 file deleted"},
+            {{}, "DeleteAll: 0 files deleted"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expected);
-        for (const std::string& file : c.files) work.write(file, "x");
+        for (const std::string& file : c.files)
+            work.write(file, "x");
         dialog->deleteAll();
         EXPECT_EQ(strip(), c.expected);
     }
 }
 
-TEST_F(DialogStatus, ABatchFileThatFailsShowsItsExitStatus) {
+TEST_F(DialogStatus, ABatchFileThatFailsShowsItsExitStatus)
+{
     struct Case {
         const char* script;
         const char* expected;
     };
     const std::vector<Case> cases = {
-        {"exit 3\n", "adv.bat exited with status 3"},
-        {"exit 0\n", "adv.bat finished"},
+            {"exit 3\n", "adv.bat exited with status 3"},
+            {"exit 0\n", "adv.bat finished"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expected);
         work.write("adv.bat", c.script);
         dialog->runBatchFile();
         EXPECT_TRUE(testing::waitUntil([&] { return dialog->statusLine() == c.expected; }))
-            << dialog->statusLine().toStdString();
+                << dialog->statusLine().toStdString();
         EXPECT_EQ(strip(), c.expected);
     }
     fs::remove(work / "adv.bat");
@@ -143,7 +153,8 @@ TEST_F(DialogStatus, ABatchFileThatFailsShowsItsExitStatus) {
     EXPECT_EQ(messages, std::vector<std::string>{kStartFailedText});
 }
 
-TEST_F(DialogStatus, SeveralFilesAreAddedInTheOrderChosenAndAFailureIsNamed) {
+TEST_F(DialogStatus, SeveralFilesAreAddedInTheOrderChosenAndAFailureIsNamed)
+{
     const fs::path b = testing::writeBmp(sources, "b.bmp", 1, 1);
     const fs::path a = testing::writeBmp(sources, "a.bmp", 1, 1);
     add({b, sources / "missing.txt", a});
@@ -151,7 +162,8 @@ TEST_F(DialogStatus, SeveralFilesAreAddedInTheOrderChosenAndAFailureIsNamed) {
     EXPECT_EQ(strip(), "missing.txt: Cant find file! (1 of 3 files failed)");
 }
 
-TEST_F(DialogStatus, DroppedFilesAndFoldersAreAddedInSortedOrder) {
+TEST_F(DialogStatus, DroppedFilesAndFoldersAreAddedInSortedOrder)
+{
     testing::writeBmp(sources, "folder/z.bmp", 1, 1);
     testing::writeBmp(sources, "folder/m.bmp", 1, 1);
     testing::writeBmp(sources, "folder/deeper/skipped.bmp", 1, 1);
@@ -179,12 +191,14 @@ TEST_F(DialogStatus, DroppedFilesAndFoldersAreAddedInSortedOrder) {
 }
 
 // Opens the right-click menu, toggles the item named, and lets it close.
-void toggleMenuItem(MainDialog& dialog, const QString& name) {
+void toggleMenuItem(MainDialog& dialog, const QString& name)
+{
     QTimer chooser;
     QObject::connect(&chooser, &QTimer::timeout, [&] {
         if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
             for (QAction* action : menu->actions()) {
-                if (action->text().startsWith(name)) action->trigger();
+                if (action->text().startsWith(name))
+                    action->trigger();
             }
             menu->close();
         }
@@ -194,7 +208,8 @@ void toggleMenuItem(MainDialog& dialog, const QString& name) {
     QApplication::sendEvent(&dialog, &event);
 }
 
-TEST_F(DialogStatus, MenuSettingsAreRememberedAndReachTheWriterAndTheAboutBox) {
+TEST_F(DialogStatus, MenuSettingsAreRememberedAndReachTheWriterAndTheAboutBox)
+{
     dialog->show();
     struct Case {
         const char* item;
@@ -203,14 +218,14 @@ TEST_F(DialogStatus, MenuSettingsAreRememberedAndReachTheWriterAndTheAboutBox) {
         const char* aboutLine;  // empty: no options line
     };
     const std::vector<Case> cases = {
-        {"Full frames", {true, false, std::nullopt}, false, "Options: full frames"},
-        {"Dither", {true, true, std::nullopt}, false, "Options: full frames, dither"},
-        {"Fit to 128x64", {true, true, output::Size{128, 64}}, false, "Options: full frames, dither, fit 128x64"},
-        {"Device view", {true, true, output::Size{128, 64}}, true, "Options: full frames, dither, fit 128x64"},
-        {"Full frames", {false, true, output::Size{128, 64}}, true, "Options: dither, fit 128x64"},
-        {"Dither", {false, false, output::Size{128, 64}}, true, "Options: fit 128x64"},
-        {"Fit to", {}, true, ""},
-        {"Device view", {}, false, ""},
+            {"Full frames", {true, false, std::nullopt}, false, "Options: full frames"},
+            {"Dither", {true, true, std::nullopt}, false, "Options: full frames, dither"},
+            {"Fit to 128x64", {true, true, output::Size{128, 64}}, false, "Options: full frames, dither, fit 128x64"},
+            {"Device view", {true, true, output::Size{128, 64}}, true, "Options: full frames, dither, fit 128x64"},
+            {"Full frames", {false, true, output::Size{128, 64}}, true, "Options: dither, fit 128x64"},
+            {"Dither", {false, false, output::Size{128, 64}}, true, "Options: fit 128x64"},
+            {"Fit to", {}, true, ""},
+            {"Device view", {}, false, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.item);
@@ -227,14 +242,16 @@ TEST_F(DialogStatus, MenuSettingsAreRememberedAndReachTheWriterAndTheAboutBox) {
 
         std::string line = "absent";
         testing::ModalAnswerer answerer([&](QWidget* modal) {
-            if (auto* label = modal->findChild<QLabel*>("optionsLabel")) line = label->text().toStdString();
+            if (auto* label = modal->findChild<QLabel*>("optionsLabel"))
+                line = label->text().toStdString();
         });
         dialog->openAboutBox();
         EXPECT_EQ(line, *c.aboutLine ? c.aboutLine : "absent");
     }
 }
 
-TEST_F(DialogStatus, OptionsChosenInTheMenuApplyToTheNextAdd) {
+TEST_F(DialogStatus, OptionsChosenInTheMenuApplyToTheNextAdd)
+{
     std::vector<testing::Rgb> pixels(300 * 10, 0x000000);
     const testing::Bytes bmp = testing::makeBmp(300, 10, pixels);
     const fs::path wide = sources.write("wide.bmp", std::string(bmp.begin(), bmp.end()));
@@ -247,7 +264,8 @@ TEST_F(DialogStatus, OptionsChosenInTheMenuApplyToTheNextAdd) {
     EXPECT_EQ(TempDir::read(work / "adv" / "wide.dob").size(), 2u + 500u);
 }
 
-TEST_F(DialogStatus, DeviceViewShowsEachWrittenFrameInTheDeviceGreys) {
+TEST_F(DialogStatus, DeviceViewShowsEachWrittenFrameInTheDeviceGreys)
+{
     DialogSettings on = dialog->settings();
     on.deviceView = true;
     dialog->applySettings(on);
@@ -271,7 +289,8 @@ TEST_F(DialogStatus, DeviceViewShowsEachWrittenFrameInTheDeviceGreys) {
     dialog->addFile();
     testing::waitUntil([&] {
         const QImage now = dialog->pictureView()->written();
-        if (seen.empty() || seen.back() != now) seen.push_back(now);
+        if (seen.empty() || seen.back() != now)
+            seen.push_back(now);
         return dialog->statusLine() == "steps: 3 frames written" && seen.size() >= 3;
     });
     dialog->session().picture().WaitForPass();
@@ -279,7 +298,8 @@ TEST_F(DialogStatus, DeviceViewShowsEachWrittenFrameInTheDeviceGreys) {
     EXPECT_GE(seen.size(), 3u);
 }
 
-TEST(DeviceImage, LevelsBecomeTheDeviceGreysAndBadLengthsNothing) {
+TEST(DeviceImage, LevelsBecomeTheDeviceGreysAndBadLengthsNothing)
+{
     const std::vector<std::uint8_t> dob = {3, 1, 0xF0, 0x07};
     const QImage image = deviceImage(dob, 3, 1);
     ASSERT_EQ(image.size(), QSize(3, 1));
@@ -291,22 +311,24 @@ TEST(DeviceImage, LevelsBecomeTheDeviceGreysAndBadLengthsNothing) {
     EXPECT_TRUE(deviceImage(dob, 0, 1).isNull());
 }
 
-TEST(StatusTexts, CountsAndNames) {
+TEST(StatusTexts, CountsAndNames)
+{
     struct Case {
         std::string got;
         const char* expected;
     };
     const std::vector<Case> cases = {
-        {pictureWrittenText("/w/adv/logo.dob"), "logo.dob written"},
-        {framesWrittenText("anim", 1), "anim: 1 frame written"},
-        {pagesWrittenText(12), "12 text pages written"},
-        {pagesWrittenText(1), "1 text page written"},
-        {filesDeletedText(31), "DeleteAll: 31 files deleted"},
-        {failureText({"/some/where/x.txt", "Cant find file!"}), "x.txt: Cant find file!"},
-        {batchEndedText("adv.bat", false, 7), "adv.bat exited with status 7"},
-        {batchEndedText("adv.bat", true, 0), "adv.bat ended abnormally"},
+            {pictureWrittenText("/w/adv/logo.dob"), "logo.dob written"},
+            {framesWrittenText("anim", 1), "anim: 1 frame written"},
+            {pagesWrittenText(12), "12 text pages written"},
+            {pagesWrittenText(1), "1 text page written"},
+            {filesDeletedText(31), "DeleteAll: 31 files deleted"},
+            {failureText({"/some/where/x.txt", "Cant find file!"}), "x.txt: Cant find file!"},
+            {batchEndedText("adv.bat", false, 7), "adv.bat exited with status 7"},
+            {batchEndedText("adv.bat", true, 0), "adv.bat ended abnormally"},
     };
-    for (const Case& c : cases) EXPECT_EQ(c.got, c.expected);
+    for (const Case& c : cases)
+        EXPECT_EQ(c.got, c.expected);
 
     CommandStatus status;
     status.followAnimation("anim");

@@ -33,13 +33,15 @@ struct Control {
 };
 
 // Dialog units at the template font's base units, 6 x 13 pixels.
-QRect toPixels(const QRect& units) {
+QRect toPixels(const QRect& units)
+{
     auto x = [](int v) { return static_cast<int>(std::lround(v * 1.5)); };
     auto y = [](int v) { return static_cast<int>(std::lround(v * 1.625)); };
     return {x(units.x()), y(units.y()), x(units.width()), y(units.height())};
 }
 
-void expectControls(const QWidget& dialog, const std::vector<Control>& controls) {
+void expectControls(const QWidget& dialog, const std::vector<Control>& controls)
+{
     for (const Control& expected : controls) {
         SCOPED_TRACE(expected.objectName);
         auto* widget = dialog.findChild<QWidget*>(expected.objectName);
@@ -50,15 +52,19 @@ void expectControls(const QWidget& dialog, const std::vector<Control>& controls)
         }
         if (expected.text != nullptr) {
             QString text;
-            if (auto* button = qobject_cast<QPushButton*>(widget)) text = button->text();
-            if (auto* label = qobject_cast<QLabel*>(widget)) text = label->text();
-            if (auto* box = qobject_cast<QGroupBox*>(widget)) text = box->title();
+            if (auto* button = qobject_cast<QPushButton*>(widget))
+                text = button->text();
+            if (auto* label = qobject_cast<QLabel*>(widget))
+                text = label->text();
+            if (auto* box = qobject_cast<QGroupBox*>(widget))
+                text = box->title();
             EXPECT_EQ(text.toStdString(), expected.text);
         }
     }
 }
 
-TEST(DialogTemplates, MainDialogHasTheTemplateControlsAtTheirPlaces) {
+TEST(DialogTemplates, MainDialogHasTheTemplateControlsAtTheirPlaces)
+{
     TempDir work;
     MainDialog dialog(work.path());
     EXPECT_EQ(dialog.windowTitle().toStdString(), "Pelkora");
@@ -73,11 +79,11 @@ TEST(DialogTemplates, MainDialogHasTheTemplateControlsAtTheirPlaces) {
     EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
 
     const std::vector<Control> controls = {
-        {"aboutButton", "QPushButton", "About", 139, {241, 215, 50, 16}},
-        {"pictureControl", "pelkora::app::PictureView", nullptr, 1000, {20, 16, 44, 36}},
-        {"addButton", "QPushButton", "Add", 140, {87, 216, 48, 15}},
-        {"convertButton", "QPushButton", "Convert", 1010, {189, 216, 48, 15}},
-        {"deleteAllButton", "QPushButton", "DeleteAll", 1011, {139, 216, 48, 15}},
+            {"aboutButton", "QPushButton", "About", 139, {241, 215, 50, 16}},
+            {"pictureControl", "pelkora::app::PictureView", nullptr, 1000, {20, 16, 44, 36}},
+            {"addButton", "QPushButton", "Add", 140, {87, 216, 48, 15}},
+            {"convertButton", "QPushButton", "Convert", 1010, {189, 216, 48, 15}},
+            {"deleteAllButton", "QPushButton", "DeleteAll", 1011, {139, 216, 48, 15}},
     };
     expectControls(dialog, controls);
     for (const Control& control : controls) {
@@ -88,7 +94,8 @@ TEST(DialogTemplates, MainDialogHasTheTemplateControlsAtTheirPlaces) {
     }
 }
 
-TEST(DialogTemplates, MainDialogButtonsTabInTemplateOrderWithAboutAsDefault) {
+TEST(DialogTemplates, MainDialogButtonsTabInTemplateOrderWithAboutAsDefault)
+{
     TempDir work;
     MainDialog dialog(work.path());
     auto* about = dialog.findChild<QPushButton*>("aboutButton");
@@ -117,7 +124,8 @@ TEST(DialogTemplates, MainDialogButtonsTabInTemplateOrderWithAboutAsDefault) {
     EXPECT_TRUE(view->testAttribute(Qt::WA_TransparentForMouseEvents));
 }
 
-TEST(DialogTemplates, AboutBoxHasItsTextsIconAndOkButton) {
+TEST(DialogTemplates, AboutBoxHasItsTextsIconAndOkButton)
+{
     AboutDialog about;
     EXPECT_EQ(about.windowTitle().toStdString(), "About Pelkora");
     EXPECT_EQ(about.property("templateId").toInt(), 100);
@@ -125,11 +133,11 @@ TEST(DialogTemplates, AboutBoxHasItsTextsIconAndOkButton) {
 
     const std::string versionLine = std::string("Pelkora ") + PELKORA_VERSION;
     const std::vector<Control> controls = {
-        {"iconLabel", "QLabel", "", 0, {7, 11, 20, 20}},
-        {"versionLabel", "QLabel", versionLine.c_str(), 0, {39, 20, 108, 8}},
-        {"okButton", "QPushButton", "OK", 1, {178, 7, 50, 14}},
-        {"descriptionLabel", "QLabel", "This Demo is used to change Gif to Gz", 0, {21, 54, 199, 8}},
-        {"groupBox", "QGroupBox", "", 0, {7, 42, 221, 37}},
+            {"iconLabel", "QLabel", "", 0, {7, 11, 20, 20}},
+            {"versionLabel", "QLabel", versionLine.c_str(), 0, {39, 20, 108, 8}},
+            {"okButton", "QPushButton", "OK", 1, {178, 7, 50, 14}},
+            {"descriptionLabel", "QLabel", "This Demo is used to change Gif to Gz", 0, {21, 54, 199, 8}},
+            {"groupBox", "QGroupBox", "", 0, {7, 42, 221, 37}},
     };
     expectControls(about, controls);
     for (const Control& control : controls) {
@@ -160,16 +168,18 @@ TEST(DialogTemplates, AboutBoxHasItsTextsIconAndOkButton) {
 
 // Every colour of an image is one of the sixteen of a 4-bit palette, or
 // transparent.
-void expectSixteenColours(const QImage& image) {
-    static const std::set<QRgb> palette = {
-        0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
-        0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
+void expectSixteenColours(const QImage& image)
+{
+    static const std::set<QRgb> palette = {0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080,
+                                           0x008080, 0xC0C0C0, 0x808080, 0xFF0000, 0x00FF00, 0xFFFF00,
+                                           0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
     const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
     std::set<QRgb> used;
     for (int y = 0; y < argb.height(); ++y) {
         for (int x = 0; x < argb.width(); ++x) {
             const QRgb pixel = argb.pixel(x, y);
-            if (qAlpha(pixel) == 0) continue;
+            if (qAlpha(pixel) == 0)
+                continue;
             EXPECT_EQ(qAlpha(pixel), 255);
             used.insert(pixel & 0xFFFFFF);
         }
@@ -180,7 +190,8 @@ void expectSixteenColours(const QImage& image) {
     }
 }
 
-TEST(DialogResources, IconHasBothSizesInSixteenColours) {
+TEST(DialogResources, IconHasBothSizesInSixteenColours)
+{
     TempDir work;
     MainDialog dialog(work.path());
     ASSERT_FALSE(dialog.dialogIcon().isNull());
@@ -196,7 +207,8 @@ TEST(DialogResources, IconHasBothSizesInSixteenColours) {
     EXPECT_FALSE(dialog.windowIcon().isNull());
 }
 
-TEST(DialogResources, HandCursorIsOursWithItsHotSpot) {
+TEST(DialogResources, HandCursorIsOursWithItsHotSpot)
+{
     TempDir work;
     MainDialog dialog(work.path());
     ASSERT_TRUE(dialog.handCursor().has_value());

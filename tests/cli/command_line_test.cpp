@@ -18,24 +18,24 @@ struct ParseCase {
 TEST(CommandLine, ParsesEveryForm)
 {
     const ParseCase cases[] = {
-        {{}, Mode::Dialog, "", 0},
-        {{"/pics"}, Mode::Dialog, "/pics", 0},
-        // The first argument is the folder, whole, and later words change nothing.
-        {{"/my pics", "extra", "words"}, Mode::Dialog, "/my pics", 0},
-        {{"--batch", "/pics"}, Mode::Batch, "/pics", 0},
-        {{"--quiet", "--batch", "src"}, Mode::Batch, "src", 0},
-        {{"--add", "a.bmp", "b.txt", "c.gif"}, Mode::Add, "", 3},
-        {{"--delete-all"}, Mode::DeleteAll, "", 0},
-        {{"--info", "x.gif"}, Mode::Info, "", 1},
-        {{"--add", "--", "--odd-name.txt"}, Mode::Add, "", 1},
-        {{"--version"}, Mode::Version, "", 0},
-        {{"--batch", "x", "--help"}, Mode::Help, "", 0},
-        {{"--render", "a.dob", "b.dob"}, Mode::Render, "", 2},
-        {{"--render", "a.dob", "--size", "300x20", "--to", "out"}, Mode::Render, "", 1},
-        {{"--info", "--size", "1x65535", "a.dob"}, Mode::Info, "", 1},
-        {{"--preview", "--to", "sheet.png"}, Mode::Preview, "", 0},
-        {{"--check"}, Mode::Check, "", 0},
-        {{"--check", "pkg"}, Mode::Check, "", 0},
+            {{}, Mode::Dialog, "", 0},
+            {{"/pics"}, Mode::Dialog, "/pics", 0},
+            // The first argument is the folder, whole, and later words change nothing.
+            {{"/my pics", "extra", "words"}, Mode::Dialog, "/my pics", 0},
+            {{"--batch", "/pics"}, Mode::Batch, "/pics", 0},
+            {{"--quiet", "--batch", "src"}, Mode::Batch, "src", 0},
+            {{"--add", "a.bmp", "b.txt", "c.gif"}, Mode::Add, "", 3},
+            {{"--delete-all"}, Mode::DeleteAll, "", 0},
+            {{"--info", "x.gif"}, Mode::Info, "", 1},
+            {{"--add", "--", "--odd-name.txt"}, Mode::Add, "", 1},
+            {{"--version"}, Mode::Version, "", 0},
+            {{"--batch", "x", "--help"}, Mode::Help, "", 0},
+            {{"--render", "a.dob", "b.dob"}, Mode::Render, "", 2},
+            {{"--render", "a.dob", "--size", "300x20", "--to", "out"}, Mode::Render, "", 1},
+            {{"--info", "--size", "1x65535", "a.dob"}, Mode::Info, "", 1},
+            {{"--preview", "--to", "sheet.png"}, Mode::Preview, "", 0},
+            {{"--check"}, Mode::Check, "", 0},
+            {{"--check", "pkg"}, Mode::Check, "", 0},
     };
     for (const ParseCase& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
@@ -52,35 +52,35 @@ TEST(CommandLine, ParsesEveryForm)
 TEST(CommandLine, RejectsWhatItCannotMean)
 {
     const std::vector<std::vector<std::string>> wrong = {
-        {"--frobnicate"},
-        {"--batch"},
-        {"--batch", "a", "b"},
-        {"--add"},
-        {"--info"},
-        {"--delete-all", "adv"},
-        {"--add", "x", "--batch", "y"},
-        {"--ansi-codepage"},
-        {"--ansi-codepage", "NO-SUCH-CHARSET-42", "--add", "x.txt"},
-        {"--fit"},
-        {"--add", "x.bmp", "--fit", "128"},
-        {"--add", "x.bmp", "--fit", "0x64"},
-        {"--batch", "src", "--fit", "128x64x2"},
-        {"--dither"},
-        {"--full-frames", "/pics"},
-        {"--delete-all", "--dither"},
-        {"--info", "x.gif", "--fit", "10x10"},
-        {"--render"},
-        {"--render", "a.dob", "--size"},
-        {"--render", "a.dob", "--size", "300"},
-        {"--render", "a.dob", "--size", "0x20"},
-        {"--render", "a.dob", "--size", "65536x1"},
-        {"--render", "a.dob", "--size", "2x-3"},
-        {"--render", "a.dob", "--to"},
-        {"--add", "a.bmp", "--size", "3x3"},
-        {"--check", "--to", "x"},
-        {"--check", "a", "b"},
-        {"--preview"},
-        {"--preview", "a", "b", "--to", "s.png"},
+            {"--frobnicate"},
+            {"--batch"},
+            {"--batch", "a", "b"},
+            {"--add"},
+            {"--info"},
+            {"--delete-all", "adv"},
+            {"--add", "x", "--batch", "y"},
+            {"--ansi-codepage"},
+            {"--ansi-codepage", "NO-SUCH-CHARSET-42", "--add", "x.txt"},
+            {"--fit"},
+            {"--add", "x.bmp", "--fit", "128"},
+            {"--add", "x.bmp", "--fit", "0x64"},
+            {"--batch", "src", "--fit", "128x64x2"},
+            {"--dither"},
+            {"--full-frames", "/pics"},
+            {"--delete-all", "--dither"},
+            {"--info", "x.gif", "--fit", "10x10"},
+            {"--render"},
+            {"--render", "a.dob", "--size"},
+            {"--render", "a.dob", "--size", "300"},
+            {"--render", "a.dob", "--size", "0x20"},
+            {"--render", "a.dob", "--size", "65536x1"},
+            {"--render", "a.dob", "--size", "2x-3"},
+            {"--render", "a.dob", "--to"},
+            {"--add", "a.bmp", "--size", "3x3"},
+            {"--check", "--to", "x"},
+            {"--check", "a", "b"},
+            {"--preview"},
+            {"--preview", "a", "b", "--to", "s.png"},
     };
     for (const auto& args : wrong) {
         SCOPED_TRACE(testing::PrintToString(args));
@@ -110,7 +110,7 @@ TEST(CommandLine, KeepsWhatTheInspectingCommandsAreGiven)
 TEST(CommandLine, KeepsOptions)
 {
     const CommandLine parsed =
-        parseCommandLine({"--ansi-codepage", "GBK", "--realtime", "--quiet", "--add", "notes.txt"});
+            parseCommandLine({"--ansi-codepage", "GBK", "--realtime", "--quiet", "--add", "notes.txt"});
     EXPECT_EQ(parsed.mode, Mode::Add);
     EXPECT_EQ(parsed.ansiCodepage, "GBK");
     EXPECT_TRUE(parsed.realtime);
@@ -125,11 +125,11 @@ TEST(CommandLine, KeepsOutputOptionsForTheConvertingCommands)
     };
     using pelkora::output::Size;
     const std::vector<Case> cases = {
-        {{"--add", "a.gif"}, {}},
-        {{"--add", "a.gif", "--full-frames"}, {true, false, std::nullopt}},
-        {{"--dither", "--batch", "src"}, {false, true, std::nullopt}},
-        {{"--batch", "src", "--fit", "128x64"}, {false, false, Size{128, 64}}},
-        {{"--fit", "96X32", "--dither", "--full-frames", "--add", "a.gif"}, {true, true, Size{96, 32}}},
+            {{"--add", "a.gif"}, {}},
+            {{"--add", "a.gif", "--full-frames"}, {true, false, std::nullopt}},
+            {{"--dither", "--batch", "src"}, {false, true, std::nullopt}},
+            {{"--batch", "src", "--fit", "128x64"}, {false, false, Size{128, 64}}},
+            {{"--fit", "96X32", "--dither", "--full-frames", "--add", "a.gif"}, {true, true, Size{96, 32}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));

@@ -25,7 +25,8 @@ void writeBmp(const fs::path& path, int width, int height, const std::vector<QRg
 {
     QImage image(width, height, QImage::Format_RGB32);
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) image.setPixel(x, y, pixels[static_cast<std::size_t>(y * width + x)]);
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, pixels[static_cast<std::size_t>(y * width + x)]);
     ASSERT_TRUE(image.convertToFormat(QImage::Format_RGB888).save(QString::fromStdString(path.string()), "BMP"));
 }
 
@@ -168,7 +169,8 @@ TEST(EndToEndOptions, FitAndDitherChangeOnlyWhatTheyAreAskedFor)
     TempDir work;
     std::vector<QRgb> wide;
     for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 300; ++x) wide.push_back(qRgb(x * 255 / 299, x * 255 / 299, x * 255 / 299));
+        for (int x = 0; x < 300; ++x)
+            wide.push_back(qRgb(x * 255 / 299, x * 255 / 299, x * 255 / 299));
     writeBmp(work / "wide.bmp", 300, 30, wide);
     writeBmp(work / "dot.bmp", 2, 1, {qRgb(0, 0, 0), qRgb(255, 255, 255)});
 
@@ -179,7 +181,7 @@ TEST(EndToEndOptions, FitAndDitherChangeOnlyWhatTheyAreAskedFor)
     EXPECT_EQ(plainWide.size(), 2u + 300u * 30u / 2u);
 
     const ProgramRun fitted =
-        runPelkora(work.path(), {"--quiet", "--fit", "128x64", "--dither", "--add", "wide.bmp", "dot.bmp"});
+            runPelkora(work.path(), {"--quiet", "--fit", "128x64", "--dither", "--add", "wide.bmp", "dot.bmp"});
     ASSERT_EQ(fitted.status, 0) << fitted.err;
     const std::string fittedWide = TempDir::read(work / "adv/wide.dob");
     EXPECT_EQ(fittedWide.size(), 2u + 128u * 64u / 2u);
@@ -187,8 +189,7 @@ TEST(EndToEndOptions, FitAndDitherChangeOnlyWhatTheyAreAskedFor)
     // Two device greys: nothing to diffuse, nothing to fit.
     EXPECT_EQ(TempDir::read(work / "adv/dot.dob"), plainDot);
 
-    const ProgramRun again =
-        runPelkora(work.path(), {"--quiet", "--fit", "128x64", "--dither", "--add", "wide.bmp"});
+    const ProgramRun again = runPelkora(work.path(), {"--quiet", "--fit", "128x64", "--dither", "--add", "wide.bmp"});
     ASSERT_EQ(again.status, 0) << again.err;
     EXPECT_EQ(TempDir::read(work / "adv/wide.dob"), fittedWide);
 

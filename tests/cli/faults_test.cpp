@@ -39,17 +39,21 @@ pid_t startPelkora(const fs::path& workDirectory, const std::vector<std::string>
                    bool asNobody = false)
 {
     const pid_t child = ::fork();
-    if (child != 0) return child;
-    if (::chdir(workDirectory.c_str()) != 0) ::_exit(126);
+    if (child != 0)
+        return child;
+    if (::chdir(workDirectory.c_str()) != 0)
+        ::_exit(126);
     const int in = ::open("/dev/null", O_RDONLY);
     const int out = ::open((logs / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
     const int err = ::open((logs / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    if (in < 0 || out < 0 || err < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(126);
-    if (asNobody && ::geteuid() == 0 &&
-        (::setgid(pelkora::testing::kNobody) != 0 || ::setuid(pelkora::testing::kNobody) != 0))
+    if (in < 0 || out < 0 || err < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0)
+        ::_exit(126);
+    if (asNobody && ::geteuid() == 0
+        && (::setgid(pelkora::testing::kNobody) != 0 || ::setuid(pelkora::testing::kNobody) != 0))
         ::_exit(126);
     std::vector<char*> argv{const_cast<char*>(PELKORA_BINARY)};
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
     ::execv(PELKORA_BINARY, argv.data());
     ::_exit(127);
@@ -59,7 +63,8 @@ pid_t startPelkora(const fs::path& workDirectory, const std::vector<std::string>
 int waitFor(pid_t child)
 {
     int raw = 0;
-    if (::waitpid(child, &raw, 0) != child) return -1000;
+    if (::waitpid(child, &raw, 0) != child)
+        return -1000;
     return WIFEXITED(raw) ? WEXITSTATUS(raw) : -WTERMSIG(raw);
 }
 
@@ -68,7 +73,8 @@ using pelkora::testing::ProgramRun;
 ProgramRun runPelkora(const fs::path& workDirectory, const std::vector<std::string>& args, bool asNobody = false)
 {
     const TempDir logs;
-    if (asNobody) pelkora::testing::handTreeToNobody(logs.path());
+    if (asNobody)
+        pelkora::testing::handTreeToNobody(logs.path());
     ProgramRun run;
     run.status = waitFor(startPelkora(workDirectory, args, logs.path(), asNobody));
     run.out = TempDir::read(logs / "out");
@@ -95,7 +101,8 @@ void writeBmp(const fs::path& path, int width, int height, int seed)
 {
     QImage image(width, height, QImage::Format_RGB32);
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) image.setPixel(x, y, qRgb((x * 37 + seed) & 255, (y * 11 + seed) & 255, seed & 255));
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb((x * 37 + seed) & 255, (y * 11 + seed) & 255, seed & 255));
     ASSERT_TRUE(image.convertToFormat(QImage::Format_RGB888).save(QString::fromStdString(path.string()), "BMP"));
 }
 
@@ -104,7 +111,8 @@ void writeBmp(const fs::path& path, int width, int height, int seed)
 void writeInputs(const TempDir& sources, int pictures, int texts, int size)
 {
     for (int i = 0; i < pictures; ++i)
-        writeBmp(sources / std::string("p").append(std::to_string(i)).append(".bmp"), size + i % 17, size / 2 + i % 13, i);
+        writeBmp(sources / std::string("p").append(std::to_string(i)).append(".bmp"), size + i % 17, size / 2 + i % 13,
+                 i);
     std::string words;
     for (int i = 0; i < texts; ++i) {
         words += "wörd€ ";
@@ -118,10 +126,16 @@ bool validUtf8(const std::string& text)
 {
     for (std::size_t i = 0; i < text.size();) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
-        if (length == 0 || i + length > text.size()) return false;
+        const std::size_t length = lead < 0x80         ? 1
+                                   : (lead >> 5) == 6  ? 2
+                                   : (lead >> 4) == 14 ? 3
+                                   : (lead >> 3) == 30 ? 4
+                                                       : 0;
+        if (length == 0 || i + length > text.size())
+            return false;
         for (std::size_t k = 1; k < length; ++k)
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+                return false;
         i += length;
     }
     return true;
@@ -135,8 +149,8 @@ void expectComplete(const std::string& name, const std::string& bytes)
     ASSERT_FALSE(bytes.empty());
     if (name.size() > 4 && name.substr(name.size() - 4) == ".dob") {
         ASSERT_GE(bytes.size(), 2u);
-        const std::size_t pixels = static_cast<std::size_t>(static_cast<unsigned char>(bytes[0])) *
-                                   static_cast<unsigned char>(bytes[1]);
+        const std::size_t pixels =
+                static_cast<std::size_t>(static_cast<unsigned char>(bytes[0])) * static_cast<unsigned char>(bytes[1]);
         EXPECT_EQ(bytes.size(), 2 + (pixels + 1) / 2);
     } else {
         EXPECT_TRUE(validUtf8(bytes));
@@ -148,7 +162,8 @@ std::vector<std::string> playlistNames(const std::string& playlist)
     std::vector<std::string> names;
     std::istringstream lines(playlist);
     for (std::string line; std::getline(lines, line);)
-        if (!line.empty()) names.push_back(line.substr(0, line.find(',')));
+        if (!line.empty())
+            names.push_back(line.substr(0, line.find(',')));
     return names;
 }
 
@@ -159,18 +174,21 @@ std::vector<std::string> playlistNames(const std::string& playlist)
 void expectSoundPackage(const Files& package, const Files& reference)
 {
     for (const auto& [name, bytes] : package) {
-        if (name.rfind(kTemporaryPrefix, 0) == 0 || name == "advertising.index") continue;
+        if (name.rfind(kTemporaryPrefix, 0) == 0 || name == "advertising.index")
+            continue;
         SCOPED_TRACE(name);
         const auto expected = reference.find(name);
         ASSERT_NE(expected, reference.end());
         EXPECT_TRUE(bytes == expected->second) << bytes.size() << " bytes, " << expected->second.size() << " expected";
     }
     const auto playlist = package.find("advertising.index");
-    if (playlist == package.end()) return;
+    if (playlist == package.end())
+        return;
     const std::string& whole = reference.at("advertising.index");
     EXPECT_EQ(whole.compare(0, playlist->second.size(), playlist->second), 0) << playlist->second;
     EXPECT_TRUE(!playlist->second.empty() && playlist->second.back() == '\n');
-    for (const std::string& name : playlistNames(playlist->second)) EXPECT_EQ(package.count(name), 1u) << name;
+    for (const std::string& name : playlistNames(playlist->second))
+        EXPECT_EQ(package.count(name), 1u) << name;
 }
 
 TEST(Faults, AKillAtAnyMomentLeavesOnlyCompleteFilesAndTrueLines)
@@ -184,7 +202,8 @@ TEST(Faults, AKillAtAnyMomentLeavesOnlyCompleteFilesAndTrueLines)
     ASSERT_EQ(whole.status, 0) << whole.err;
     const Files reference = snapshot(referenceWork / "adv");
     ASSERT_GT(reference.size(), 260u);
-    for (const auto& [name, bytes] : reference) expectComplete(name, bytes);
+    for (const auto& [name, bytes] : reference)
+        expectComplete(name, bytes);
 
     TempDir work;
     work.write("keep.txt", "beside the package");
@@ -198,7 +217,8 @@ TEST(Faults, AKillAtAnyMomentLeavesOnlyCompleteFilesAndTrueLines)
         std::this_thread::sleep_for(took * moment / (kMoments + 1));
         ::kill(child, SIGKILL);
         waitFor(child);
-        if (fs::exists(work / "adv")) expectSoundPackage(snapshot(work / "adv"), reference);
+        if (fs::exists(work / "adv"))
+            expectSoundPackage(snapshot(work / "adv"), reference);
         EXPECT_TRUE(snapshot(sources.path()) == sourcesBefore);
         EXPECT_TRUE(snapshot(work.path(), work / "adv") == workBefore);
     }
@@ -214,7 +234,8 @@ class TmpfsWork : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (::geteuid() != 0) GTEST_SKIP() << "mounting a small tmpfs needs root";
+        if (::geteuid() != 0)
+            GTEST_SKIP() << "mounting a small tmpfs needs root";
         mountPoint_ = base_ / "work";
         fs::create_directory(mountPoint_);
         if (::mount("tmpfs", mountPoint_.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=160k") != 0)
@@ -223,7 +244,8 @@ protected:
     }
     void TearDown() override
     {
-        if (mounted_) ::umount2(mountPoint_.c_str(), MNT_DETACH);
+        if (mounted_)
+            ::umount2(mountPoint_.c_str(), MNT_DETACH);
     }
     TempDir base_;
     fs::path mountPoint_;
@@ -242,7 +264,8 @@ TEST_F(TmpfsWork, AFullDiskIsNamedAndEveryLineStillNamesACompleteFile)
     int inPlace = 0;
     for (const auto& [name, bytes] : package) {
         EXPECT_NE(name.rfind(kTemporaryPrefix, 0), 0u) << "left behind: " << name;
-        if (name == "advertising.index") continue;
+        if (name == "advertising.index")
+            continue;
         expectComplete(name, bytes);
         ++inPlace;
     }
@@ -250,7 +273,8 @@ TEST_F(TmpfsWork, AFullDiskIsNamedAndEveryLineStillNamesACompleteFile)
     if (package.count("advertising.index") != 0) {
         const std::string& playlist = package.at("advertising.index");
         EXPECT_EQ(playlist.back(), '\n');
-        for (const std::string& name : playlistNames(playlist)) EXPECT_EQ(package.count(name), 1u) << name;
+        for (const std::string& name : playlistNames(playlist))
+            EXPECT_EQ(package.count(name), 1u) << name;
     }
     // The summary counts the files that are really there.
     EXPECT_NE(run.out.find(", " + std::to_string(inPlace) + " file"), std::string::npos) << run.out;
@@ -266,11 +290,11 @@ struct RefusedSource {
 TEST(FolderState, ABadSourceIsRefusedBeforeAnythingIsEmptied)
 {
     const std::vector<RefusedSource> cases = {
-        {"a typo", "pictrues", "pictrues: no such folder"},
-        {"a file in its place", "notes.txt", "notes.txt: is not a folder"},
-        {"the output folder", "adv", "adv: is the output folder or lies inside it"},
-        {"inside the output folder", "adv/mine", "adv/mine: is the output folder or lies inside it"},
-        {"the output folder spelled otherwise", "./adv/mine/..", "is the output folder or lies inside it"},
+            {"a typo", "pictrues", "pictrues: no such folder"},
+            {"a file in its place", "notes.txt", "notes.txt: is not a folder"},
+            {"the output folder", "adv", "adv: is the output folder or lies inside it"},
+            {"inside the output folder", "adv/mine", "adv/mine: is the output folder or lies inside it"},
+            {"the output folder spelled otherwise", "./adv/mine/..", "is the output folder or lies inside it"},
     };
     for (const RefusedSource& c : cases) {
         SCOPED_TRACE(c.name);
@@ -295,9 +319,9 @@ struct AddCase {
 TEST(FolderState, AnInputThatIsNoFileSaysWhatItIs)
 {
     const std::vector<AddCase> cases = {
-        {"a folder", "pics", "pics: is a folder, not a file"},
-        {"a missing file", "gone.txt", "gone.txt: Cant find file!"},
-        {"a pipe", "pipe.txt", "pipe.txt: is not a regular file"},
+            {"a folder", "pics", "pics: is a folder, not a file"},
+            {"a missing file", "gone.txt", "gone.txt: Cant find file!"},
+            {"a pipe", "pipe.txt", "pipe.txt: is not a regular file"},
     };
     for (const AddCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -334,7 +358,7 @@ TEST(FolderState, DeleteAllCountsWhatWentAndNamesWhatStays)
     EXPECT_EQ(stuck.status, 1);
     for (const char* file : {"adv/stuck/b.dob", "adv/stuck/c.dob"})
         EXPECT_NE(stuck.err.find(std::string(file) + ": cannot delete: Permission denied"), std::string::npos)
-            << stuck.err;
+                << stuck.err;
     EXPECT_NE(stuck.out.find("pelkora: 1 file deleted"), std::string::npos) << stuck.out;
     EXPECT_FALSE(fs::exists(work / "adv/a.dob"));
 }
@@ -345,7 +369,8 @@ TEST(FolderState, TwoRunsWritingOnePackageNeverInterleave)
 {
     TempDir work;
     std::string big;
-    for (int i = 0; big.size() < 200000; ++i) big += "line " + std::to_string(i) + " ";
+    for (int i = 0; big.size() < 200000; ++i)
+        big += "line " + std::to_string(i) + " ";
     const fs::path bigText = work.write("in/big.txt", big);
     const fs::path smallText = work.write("in/small.txt", std::string(200, 's'));
     fs::create_directory(work / "adv");
@@ -362,7 +387,8 @@ TEST(FolderState, TwoRunsWritingOnePackageNeverInterleave)
     ASSERT_GT(names.size(), 4u);
     std::size_t firstSmall = names.size();
     for (std::size_t i = 0; i < names.size(); ++i)
-        if (names[i].rfind("small-", 0) == 0 && firstSmall == names.size()) firstSmall = i;
+        if (names[i].rfind("small-", 0) == 0 && firstSmall == names.size())
+            firstSmall = i;
     ASSERT_LT(firstSmall, names.size());
     for (std::size_t i = 0; i < names.size(); ++i)
         EXPECT_EQ(names[i].rfind(i < firstSmall ? "big-" : "small-", 0), 0u) << i << ": " << names[i];

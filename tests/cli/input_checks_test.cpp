@@ -44,7 +44,8 @@ void expectLabelledLines(const std::string& err)
     std::string line;
     while (std::getline(lines, line)) {
         EXPECT_EQ(line.rfind("pelkora: ", 0), 0u) << line;
-        for (char c : line) EXPECT_FALSE(static_cast<unsigned char>(c) < 0x20 || c == 0x7F) << line;
+        for (char c : line)
+            EXPECT_FALSE(static_cast<unsigned char>(c) < 0x20 || c == 0x7F) << line;
     }
 }
 
@@ -55,7 +56,7 @@ struct Input {
 
 struct Case {
     const char* title;
-    std::vector<Input> inputs;    // added in one run, in this order
+    std::vector<Input> inputs;  // added in one run, in this order
     int status;
     std::vector<std::string> err;  // each must appear on stderr
     std::string playlist;
@@ -68,15 +69,19 @@ void runCases(const std::vector<Case>& cases)
         SCOPED_TRACE(c.title);
         TempDir work;
         std::vector<std::string> args{"--add"};
-        for (const Input& input : c.inputs) args.push_back(work.write("in/" + input.name, input.bytes).string());
+        for (const Input& input : c.inputs)
+            args.push_back(work.write("in/" + input.name, input.bytes).string());
         const ProgramRun run = pelkora(work, args);
         EXPECT_EQ(run.status, c.status) << run.err;
-        for (const std::string& expected : c.err) EXPECT_NE(run.err.find(expected), std::string::npos) << run.err;
+        for (const std::string& expected : c.err)
+            EXPECT_NE(run.err.find(expected), std::string::npos) << run.err;
         expectLabelledLines(run.err);
         EXPECT_EQ(TempDir::read(work / "adv/advertising.index"), c.playlist);
-        for (const std::string& name : c.absent) EXPECT_FALSE(fs::exists(work / "adv" / name)) << name;
+        for (const std::string& name : c.absent)
+            EXPECT_FALSE(fs::exists(work / "adv" / name)) << name;
         // What was refused left nothing behind that the device would trip on.
-        if (!c.playlist.empty()) pelkora::testing::expectSoundPackage(work.path());
+        if (!c.playlist.empty())
+            pelkora::testing::expectSoundPackage(work.path());
     }
 }
 
@@ -84,19 +89,35 @@ TEST(InputNames, RefusedOrKeptWhole)
 {
     const std::string bmp = encoded("bmp", 2, 2);
     runCases({
-        {"line feed", {{"a\nb.txt", "text"}}, 1, {"a\\nb", "a line feed (\\n)"}, "", {"a\nb-01.txt"}},
-        {"carriage return in a picture", {{"p\r.bmp", bmp}}, 1, {"p\\r.dob", "a carriage return (\\r)"}, "",
-         {"p\r.dob"}},
-        {"comma", {{"a,b.txt", "text"}}, 1, {"a comma (,)"}, "", {"a,b-01.txt"}},
-        {"other control character", {{"x\x01.bmp", bmp}}, 1, {"x\\x01", "(\\x01)"}, "", {"x\x01.dob"}},
-        {"same name in other case", {{"x.bmp", bmp}, {"x.BMP", bmp}}, 1, {"x.BMP: ", "in/x.bmp"},
-         "x.dob,3000\n\n", {}},
-        {"frame of an animation", {{"an.gif", animation()}, {"an-02.bmp", bmp}}, 1, {"an-02.bmp: ", "an-02.dob", "in/an.gif"},
-         "an-01.dob,500\nan-02.dob,500\nan-03.dob,500\nan-04.dob,500\nan-05.dob,500\nan-06.dob,1500\n\n", {}},
-        {"two texts of one page name", {{"t.txt", "one"}, {"t.TXT", "two"}}, 1, {"t-01.txt", "in/t.txt"},
-         "t-01.txt,6000\n", {}},
-        {"picture without a dot", {{"myphoto", bmp}}, 0, {}, "myphoto.dob,3000\n\n", {".dob"}},
-        {"text without a dot", {{"notes", "hello"}}, 0, {}, "notes-01.txt,6000\n", {"n-01.txt"}},
+            {"line feed", {{"a\nb.txt", "text"}}, 1, {"a\\nb", "a line feed (\\n)"}, "", {"a\nb-01.txt"}},
+            {"carriage return in a picture",
+             {{"p\r.bmp", bmp}},
+             1,
+             {"p\\r.dob", "a carriage return (\\r)"},
+             "",
+             {"p\r.dob"}},
+            {"comma", {{"a,b.txt", "text"}}, 1, {"a comma (,)"}, "", {"a,b-01.txt"}},
+            {"other control character", {{"x\x01.bmp", bmp}}, 1, {"x\\x01", "(\\x01)"}, "", {"x\x01.dob"}},
+            {"same name in other case",
+             {{"x.bmp", bmp}, {"x.BMP", bmp}},
+             1,
+             {"x.BMP: ", "in/x.bmp"},
+             "x.dob,3000\n\n",
+             {}},
+            {"frame of an animation",
+             {{"an.gif", animation()}, {"an-02.bmp", bmp}},
+             1,
+             {"an-02.bmp: ", "an-02.dob", "in/an.gif"},
+             "an-01.dob,500\nan-02.dob,500\nan-03.dob,500\nan-04.dob,500\nan-05.dob,500\nan-06.dob,1500\n\n",
+             {}},
+            {"two texts of one page name",
+             {{"t.txt", "one"}, {"t.TXT", "two"}},
+             1,
+             {"t-01.txt", "in/t.txt"},
+             "t-01.txt,6000\n",
+             {}},
+            {"picture without a dot", {{"myphoto", bmp}}, 0, {}, "myphoto.dob,3000\n\n", {".dob"}},
+            {"text without a dot", {{"notes", "hello"}}, 0, {}, "notes-01.txt,6000\n", {"n-01.txt"}},
     });
 }
 
@@ -132,22 +153,39 @@ TEST(BrokenPictures, AreFailuresNeverPages)
     std::string bomb = "GIF89a\xFF\xFF\xFF\xFF\x00\x00\x00"s;
     bomb += "\x2C\x00\x00\x00\x00\xFF\xFF\xFF\xFF\x00\x02\x02\x4C\x01\x00\x3B"s;
     runCases({
-        {"truncated png", {{"cut.png", png.substr(0, png.size() / 2)}}, 1, {"cut.png: a damaged picture", "libpng"}, "",
-         {"cut-01.txt", "cut.dob"}},
-        {"bmp cut by one byte", {{"cut.bmp", bmp.substr(0, bmp.size() - 1)}}, 1, {"cut.bmp: a damaged picture"}, "",
-         {"cut-01.txt", "cut.dob"}},
-        {"jpeg header only", {{"cut.jpg", jpeg.substr(0, 30)}}, 1, {"cut.jpg: a damaged picture"}, "", {"cut-01.txt"}},
-        {"gif bomb", {{"bomb.gif", bomb}}, 1, {"bomb.gif: the picture is too large"}, "", {"bomb-01.txt"}},
-        {"text that begins BM", {{"bm.txt", "BMW is a car"}}, 0, {}, "bm-01.txt,6000\n", {}},
+            {"truncated png",
+             {{"cut.png", png.substr(0, png.size() / 2)}},
+             1,
+             {"cut.png: a damaged picture", "libpng"},
+             "",
+             {"cut-01.txt", "cut.dob"}},
+            {"bmp cut by one byte",
+             {{"cut.bmp", bmp.substr(0, bmp.size() - 1)}},
+             1,
+             {"cut.bmp: a damaged picture"},
+             "",
+             {"cut-01.txt", "cut.dob"}},
+            {"jpeg header only",
+             {{"cut.jpg", jpeg.substr(0, 30)}},
+             1,
+             {"cut.jpg: a damaged picture"},
+             "",
+             {"cut-01.txt"}},
+            {"gif bomb", {{"bomb.gif", bomb}}, 1, {"bomb.gif: the picture is too large"}, "", {"bomb-01.txt"}},
+            {"text that begins BM", {{"bm.txt", "BMW is a car"}}, 0, {}, "bm-01.txt,6000\n", {}},
     });
 }
 
 TEST(Texts, BigEndianAndZeroBytes)
 {
     runCases({
-        {"utf16be", {{"be.txt", "\xFE\xFF\x00h\x00i"s}}, 0, {}, "be-01.txt,6000\n", {}},
-        {"zero byte", {{"z.txt", "ab\0cd"s}}, 0, {"pelkora: warning: ", "z.txt: a zero byte at offset 2"},
-         "z-01.txt,6000\n", {}},
+            {"utf16be", {{"be.txt", "\xFE\xFF\x00h\x00i"s}}, 0, {}, "be-01.txt,6000\n", {}},
+            {"zero byte",
+             {{"z.txt", "ab\0cd"s}},
+             0,
+             {"pelkora: warning: ", "z.txt: a zero byte at offset 2"},
+             "z-01.txt,6000\n",
+             {}},
     });
     TempDir work;
     const ProgramRun run = pelkora(work, {"--add", work.write("in/be.txt", "\xFE\xFF\x00h\x00\xE9"s).string()});
@@ -165,25 +203,36 @@ TEST(Settings, OddValuesAndWideHeadersAreWrittenWithAWarning)
         std::string line;
         std::vector<std::string> err;
     } cases[] = {
-        {"word", "[IntervalTime]\nStaticGifPlayTime=fast\n", 2, 2, "x.dob,fast\n\n",
-         {"advTimeSetting.ini", "StaticGifPlayTime", "\"fast\""}},
-        {"eleven digits", "[IntervalTime]\nStaticGifPlayTime=12345678901\n", 2, 2, "x.dob,123456789\n\n",
-         {"\"12345678901\"", "copied as \"123456789\""}},
-        {"empty", "[IntervalTime]\nStaticGifPlayTime=\n", 2, 2, "x.dob,\n\n", {"StaticGifPlayTime = \"\""}},
-        {"plain number", "[IntervalTime]\nStaticGifPlayTime=2500\n", 2, 2, "x.dob,2500\n\n", {}},
-        {"wide picture", "", 400, 300, "x.dob,3000\n\n", {"x.dob", "400x300 is stored as 144x44"}},
-        {"256 high", "", 2, 256, "x.dob,3000\n\n", {"2x256 is stored as 2x0"}},
+            {"word",
+             "[IntervalTime]\nStaticGifPlayTime=fast\n",
+             2,
+             2,
+             "x.dob,fast\n\n",
+             {"advTimeSetting.ini", "StaticGifPlayTime", "\"fast\""}},
+            {"eleven digits",
+             "[IntervalTime]\nStaticGifPlayTime=12345678901\n",
+             2,
+             2,
+             "x.dob,123456789\n\n",
+             {"\"12345678901\"", "copied as \"123456789\""}},
+            {"empty", "[IntervalTime]\nStaticGifPlayTime=\n", 2, 2, "x.dob,\n\n", {"StaticGifPlayTime = \"\""}},
+            {"plain number", "[IntervalTime]\nStaticGifPlayTime=2500\n", 2, 2, "x.dob,2500\n\n", {}},
+            {"wide picture", "", 400, 300, "x.dob,3000\n\n", {"x.dob", "400x300 is stored as 144x44"}},
+            {"256 high", "", 2, 256, "x.dob,3000\n\n", {"2x256 is stored as 2x0"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.title);
         TempDir work;
-        if (!c.settings.empty()) work.write("advTimeSetting.ini", c.settings);
+        if (!c.settings.empty())
+            work.write("advTimeSetting.ini", c.settings);
         const fs::path input = work.write("in/x.bmp", encoded("bmp", c.width, c.height));
         const ProgramRun run = pelkora(work, {"--add", input.string()});
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(TempDir::read(work / "adv/advertising.index"), c.line);
-        EXPECT_EQ(TempDir::read(work / "adv/x.dob").size(), 2u + (static_cast<std::size_t>(c.width) * c.height + 1) / 2);
-        for (const std::string& expected : c.err) EXPECT_NE(run.err.find(expected), std::string::npos) << run.err;
+        EXPECT_EQ(TempDir::read(work / "adv/x.dob").size(),
+                  2u + (static_cast<std::size_t>(c.width) * c.height + 1) / 2);
+        for (const std::string& expected : c.err)
+            EXPECT_NE(run.err.find(expected), std::string::npos) << run.err;
         if (c.err.empty()) {
             EXPECT_EQ(run.err, "");
         }

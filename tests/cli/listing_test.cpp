@@ -10,7 +10,8 @@ using pelkora::testing::TempDir;
 std::vector<std::string> names(const std::vector<std::filesystem::path>& paths)
 {
     std::vector<std::string> result;
-    for (const auto& path : paths) result.push_back(path.filename().string());
+    for (const auto& path : paths)
+        result.push_back(path.filename().string());
     return result;
 }
 

@@ -29,8 +29,8 @@ std::vector<Rgb> patternOf(int width, int height, int seed)
     std::vector<Rgb> pixels;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            pixels.push_back(static_cast<Rgb>((((x + seed) * 53) & 0xFF) << 16 | ((y * 97) & 0xFF) << 8 |
-                                              ((x + y + seed) * 31 & 0xFF)));
+            pixels.push_back(static_cast<Rgb>((((x + seed) * 53) & 0xFF) << 16 | ((y * 97) & 0xFF) << 8
+                                              | ((x + y + seed) * 31 & 0xFF)));
     return pixels;
 }
 
@@ -51,7 +51,8 @@ struct MixedInputs {
             const int width = 3 + i % 7;
             const int height = 2 + i % 5;
             const auto depth = i % 3 == 0 ? BmpDepth::Rgb32 : BmpDepth::Rgb24;
-            add("p" + std::to_string(10 + i) + ".bmp", asText(makeBmp(width, height, patternOf(width, height, i), depth)));
+            add("p" + std::to_string(10 + i) + ".bmp",
+                asText(makeBmp(width, height, patternOf(width, height, i), depth)));
         }
         add("still.bmp", asText(makeGif(2, 2, {0, 0xFFFFFF}, {solidFrame(0, 0, 2, 1, 1)})));
         add("anim.bmp", asText(animationOf(5)));
@@ -81,8 +82,10 @@ std::string describe(const ConversionReport& report)
 {
     std::ostringstream text;
     text << report.inputsConverted() << " converted, " << report.filesWritten() << " written\n";
-    for (const Failure& failure : report.failures()) text << "failed " << failure.input << ": " << failure.reason << "\n";
-    for (const Failure& warning : report.warnings()) text << "warned " << warning.input << ": " << warning.reason << "\n";
+    for (const Failure& failure : report.failures())
+        text << "failed " << failure.input << ": " << failure.reason << "\n";
+    for (const Failure& warning : report.warnings())
+        text << "warned " << warning.input << ": " << warning.reason << "\n";
     return text.str();
 }
 
@@ -119,13 +122,16 @@ TEST(ParallelConversion, AnyNumberOfWorkersWritesTheOneThreadPackage)
         Command command;
         std::vector<std::string> mustHold;  // what shows the run took every path it should
     } cases[] = {
-        {"batch", Command::Batch, {"p10.dob", "anim-02.dob", "movie.gif-03.dob", "notes-03.txt", "p10-01.txt", "advertising.index"}},
-        {"add", Command::Add, {"p33.dob", "anim-05.dob", "still.dob", "more-01.txt", "advertising.index"}},
+            {"batch",
+             Command::Batch,
+             {"p10.dob", "anim-02.dob", "movie.gif-03.dob", "notes-03.txt", "p10-01.txt", "advertising.index"}},
+            {"add", Command::Add, {"p33.dob", "anim-05.dob", "still.dob", "more-01.txt", "advertising.index"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const RunResult sequential = convert(c.command, inputs, 1);
-        for (const std::string& name : c.mustHold) EXPECT_EQ(sequential.package.count(name), 1u) << name;
+        for (const std::string& name : c.mustHold)
+            EXPECT_EQ(sequential.package.count(name), 1u) << name;
         // The refusals and failures are part of what must not move.
         EXPECT_NE(sequential.report.find("broken.bmp"), std::string::npos) << sequential.report;
         EXPECT_NE(sequential.report.find("anim-02.dob"), std::string::npos) << sequential.report;
@@ -152,21 +158,22 @@ TEST(OrderedWorkTest, ResultsInOrderWithinTheWindow)
         std::mutex started;
         std::vector<std::size_t> startedOn;
         OrderedWork<std::string> work(
-            c.inputs,
-            [&](std::size_t i) {
-                const std::size_t ahead = i - std::min(i, taken.load());
-                std::size_t seen = furthestAhead.load();
-                while (ahead > seen && !furthestAhead.compare_exchange_weak(seen, ahead)) {
-                }
-                {
-                    std::lock_guard lock(started);
-                    startedOn.push_back(i);
-                }
-                // Later inputs finish first now and then.
-                if (i % 3 == 0) std::this_thread::sleep_for(std::chrono::microseconds(300));
-                return std::string(i + 1, static_cast<char>('a' + i % 26));
-            },
-            c.workers);
+                c.inputs,
+                [&](std::size_t i) {
+                    const std::size_t ahead = i - std::min(i, taken.load());
+                    std::size_t seen = furthestAhead.load();
+                    while (ahead > seen && !furthestAhead.compare_exchange_weak(seen, ahead)) {
+                    }
+                    {
+                        std::lock_guard lock(started);
+                        startedOn.push_back(i);
+                    }
+                    // Later inputs finish first now and then.
+                    if (i % 3 == 0)
+                        std::this_thread::sleep_for(std::chrono::microseconds(300));
+                    return std::string(i + 1, static_cast<char>('a' + i % 26));
+                },
+                c.workers);
         for (std::size_t i = 0; i < c.inputs; ++i) {
             EXPECT_EQ(work.take(i), std::string(i + 1, static_cast<char>('a' + i % 26)));
             taken = i + 1;
@@ -187,19 +194,20 @@ TEST(OrderedWorkTest, HeldResultsStayWithinTheirWeight)
         std::size_t mostStartedUntaken;
         bool reachesIt;  // the workers run ahead to the bound, not short of it
     } cases[] = {
-        {"no budget: the whole window", std::numeric_limits<std::uint64_t>::max(), kWorkers + 2, true},
-        {"one result's worth", 10, kWorkers, false},
+            {"no budget: the whole window", std::numeric_limits<std::uint64_t>::max(), kWorkers + 2, true},
+            {"one result's worth", 10, kWorkers, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::atomic<std::size_t> started{0};
         OrderedWork<std::string> work(
-            20,
-            [&](std::size_t) {
-                ++started;
-                return std::string(10, 'x');
-            },
-            kWorkers, [](const std::string& result) { return static_cast<std::uint64_t>(result.size()); }, c.budget);
+                20,
+                [&](std::size_t) {
+                    ++started;
+                    return std::string(10, 'x');
+                },
+                kWorkers, [](const std::string& result) { return static_cast<std::uint64_t>(result.size()); },
+                c.budget);
         // Nothing is taken for a while: the workers go as far as they may.
         const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(c.reachesIt ? 2000 : 200);
         while (started < c.mostStartedUntaken && std::chrono::steady_clock::now() < until)
@@ -209,7 +217,8 @@ TEST(OrderedWorkTest, HeldResultsStayWithinTheirWeight)
         if (c.reachesIt) {
             EXPECT_EQ(started, c.mostStartedUntaken);
         }
-        for (std::size_t i = 0; i < 20; ++i) EXPECT_EQ(work.take(i).size(), 10u);
+        for (std::size_t i = 0; i < 20; ++i)
+            EXPECT_EQ(work.take(i).size(), 10u);
         EXPECT_EQ(started, 20u);
     }
 }
@@ -219,11 +228,12 @@ TEST(OrderedWorkTest, DroppingItEarlyWaitsForTheJobsAndRunsNoMore)
     std::atomic<int> ran{0};
     {
         OrderedWork<int> work(
-            100, [&](std::size_t i) {
-                ++ran;
-                return static_cast<int>(i);
-            },
-            4);
+                100,
+                [&](std::size_t i) {
+                    ++ran;
+                    return static_cast<int>(i);
+                },
+                4);
         EXPECT_EQ(work.take(0), 0);
     }
     // The one taken and at most the window beyond it; not the hundred.

@@ -127,12 +127,11 @@ TEST(PackageCheckCommand, PrintsOneLineAFindingAndASummary)
     work.write("adv/advertising.index", "a.dob,3000\n\nb.dob,250\nnonsense\na.dob,3000\n");
     const ProgramRun run = runPelkora(work.path(), {"--check"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out,
-              "adv/b.dob: named by the playlist, but no such file, line 3\n"
-              "adv/advertising.index:4: not NAME,MS (MS a number of 1 to 9 digits): \"nonsense\"\n"
-              "note: adv/a.dob: named by more than one line (lines 1 5)\n"
-              "adv/stray.txt: no playlist line names it\n"
-              "adv: 2 files, 4 lines, loop 6.250 s: 3 faults\n");
+    EXPECT_EQ(run.out, "adv/b.dob: named by the playlist, but no such file, line 3\n"
+                       "adv/advertising.index:4: not NAME,MS (MS a number of 1 to 9 digits): \"nonsense\"\n"
+                       "note: adv/a.dob: named by more than one line (lines 1 5)\n"
+                       "adv/stray.txt: no playlist line names it\n"
+                       "adv: 2 files, 4 lines, loop 6.250 s: 3 faults\n");
 
     const ProgramRun missing = runPelkora(work.path(), {"--check", "elsewhere"});
     EXPECT_EQ(missing.status, 1);
@@ -146,8 +145,10 @@ bool holdsSquareOf(const QImage& sheet, QRgb colour, int side)
         for (int x = 0; x + side <= sheet.width(); ++x) {
             bool all = true;
             for (int dy = 0; dy < side && all; ++dy)
-                for (int dx = 0; dx < side && all; ++dx) all = sheet.pixel(x + dx, y + dy) == colour;
-            if (all) return true;
+                for (int dx = 0; dx < side && all; ++dx)
+                    all = sheet.pixel(x + dx, y + dy) == colour;
+            if (all)
+                return true;
         }
     }
     return false;
@@ -168,7 +169,8 @@ TEST(PreviewSheet, ShowsEveryLevelAndIsTheSameEachTime)
     EXPECT_FALSE(bytes.empty());
     EXPECT_EQ(bytes, TempDir::read(work / "two.png"));
 
-    const QImage sheet = QImage(QString::fromStdString((work / "one.png").string())).convertToFormat(QImage::Format_RGB32);
+    const QImage sheet =
+            QImage(QString::fromStdString((work / "one.png").string())).convertToFormat(QImage::Format_RGB32);
     ASSERT_FALSE(sheet.isNull());
     for (int level = 0; level < 16; ++level) {
         const int grey = 255 - 17 * level;
@@ -190,7 +192,8 @@ TEST(PreviewSheet, StaysBoundedForAPlaylistOfAnyLength)
     TempDir work;
     work.write("adv/dot.dob", std::string("\x01\x01\x0F", 3));
     std::string index;
-    for (int i = 0; i < 1000; ++i) index += "dot.dob,10\n";
+    for (int i = 0; i < 1000; ++i)
+        index += "dot.dob,10\n";
     work.write("adv/advertising.index", index);
     const ProgramRun run = runPelkora(work.path(), {"--preview", "--to", "sheet.png"});
     ASSERT_EQ(run.status, 0) << run.err;

@@ -21,7 +21,8 @@ using namespace pelkora::gif::testing;
 const std::filesystem::path& kSuite = pelkora::testing::kGifSuite;
 
 // Both passes agree, and every stream cut is well formed.
-void walk(const Bytes& data) {
+void walk(const Bytes& data)
+{
     const std::optional<int> gct = gctOf(data);
     if (!gct) {
         EXPECT_TRUE(walkFrames(data.data(), data.size()).empty());
@@ -35,7 +36,8 @@ void walk(const Bytes& data) {
 
 class GifConformanceSuite : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(std::filesystem::exists(kSuite / "TESTS")) << "no conformance suite at " << kSuite;
         names = pelkora::testing::gifSuiteCases();
         ASSERT_FALSE(names.empty());
@@ -43,7 +45,8 @@ protected:
     std::vector<std::string> names;
 };
 
-TEST_F(GifConformanceSuite, EveryFileWalksWholeAndCutShort) {
+TEST_F(GifConformanceSuite, EveryFileWalksWholeAndCutShort)
+{
     for (const std::string& name : names) {
         SCOPED_TRACE(name);
         const Bytes data = readFile((kSuite / (name + ".gif")).string());
@@ -59,7 +62,8 @@ TEST_F(GifConformanceSuite, EveryFileWalksWholeAndCutShort) {
 }
 
 // The suite documents these as four frames of one image each.
-TEST_F(GifConformanceSuite, FourFrameAnimationsCountFour) {
+TEST_F(GifConformanceSuite, FourFrameAnimationsCountFour)
+{
     for (const char* name : {"animation", "animation-speed", "animation-no-delays", "animation-zero-delays",
                              "dispose-none", "dispose-keep", "dispose-restore-background"}) {
         SCOPED_TRACE(name);
@@ -70,14 +74,16 @@ TEST_F(GifConformanceSuite, FourFrameAnimationsCountFour) {
     }
 }
 
-TEST_F(GifConformanceSuite, DelaysAsTheSuiteStatesThem) {
+TEST_F(GifConformanceSuite, DelaysAsTheSuiteStatesThem)
+{
     const Bytes data = readFile((kSuite / "animation-speed.gif").string());
     const std::optional<int> gct = gctOf(data);
     ASSERT_TRUE(gct);
     const auto frames = extractPass(data, *gct);
     ASSERT_EQ(frames.size(), 4u);
     const int delays[] = {25, 50, 100, 200};
-    for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(frames[i].delay, delays[i]);
+    for (std::size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(frames[i].delay, delays[i]);
 }
 
 }  // namespace

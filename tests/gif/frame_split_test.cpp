@@ -18,11 +18,10 @@ using pelkora::testing::GifBuilder;
 using namespace pelkora::gif::testing;
 
 // A two-colour GIF: header, descriptor and a 6-byte global colour table.
-GifBuilder twoColour() {
-    return std::move(GifBuilder().header().screen(16, 16, 0));
-}
+GifBuilder twoColour() { return std::move(GifBuilder().header().screen(16, 16, 0)); }
 
-TEST(GifFrameSplit, SmallestAnimationFrame) {
+TEST(GifFrameSplit, SmallestAnimationFrame)
+{
     const Bytes data = twoColour().graphicControl(0x00, 7).image(0, 0, 16, 16, 0x00, {3}).trailer().bytes();
     ASSERT_EQ(data.size(), 13u + 6 + 8 + 16 + 1);
     EXPECT_EQ(countPass(data, 6), 1);
@@ -44,7 +43,8 @@ TEST(GifFrameSplit, SmallestAnimationFrame) {
     EXPECT_EQ(walker.cursor(), 43u);
 }
 
-TEST(GifFrameSplit, LeadingExtensionsAreNotPartOfTheFrame) {
+TEST(GifFrameSplit, LeadingExtensionsAreNotPartOfTheFrame)
+{
     GifBuilder b = twoColour();
     b.netscapeLoop().comment("made by hand");
     const std::size_t first = b.offset();
@@ -66,7 +66,8 @@ TEST(GifFrameSplit, LeadingExtensionsAreNotPartOfTheFrame) {
     EXPECT_EQ(frames[1].stream[19], 0x2C);
 }
 
-TEST(GifFrameSplit, BlocksBetweenControlAndImageBelongToTheFrameOnce) {
+TEST(GifFrameSplit, BlocksBetweenControlAndImageBelongToTheFrameOnce)
+{
     GifBuilder b = twoColour();
     b.graphicControl(0x00, 1).comment("inside").graphicControl(0x08, 2).netscapeLoop();
     const std::size_t image = b.offset();
@@ -85,15 +86,16 @@ TEST(GifFrameSplit, BlocksBetweenControlAndImageBelongToTheFrameOnce) {
     EXPECT_EQ(countPass(data, 6), 1);
 }
 
-TEST(GifFrameSplit, DelayAndDisposalFromTheControlExtension) {
+TEST(GifFrameSplit, DelayAndDisposalFromTheControlExtension)
+{
     struct Case {
         std::uint8_t packed;
         int delay;
         int disposal;
     };
     const Case cases[] = {
-        {0x00, 0, 0}, {0x04, 1, 1}, {0x08, 25, 2}, {0x0C, 65535, 3},
-        {0x1C, 300, 7}, {0x1F, 4, 7}, {0xE3, 9, 0}, {0x10, 256, 4},
+            {0x00, 0, 0},   {0x04, 1, 1}, {0x08, 25, 2}, {0x0C, 65535, 3},
+            {0x1C, 300, 7}, {0x1F, 4, 7}, {0xE3, 9, 0},  {0x10, 256, 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.packed));
@@ -105,7 +107,8 @@ TEST(GifFrameSplit, DelayAndDisposalFromTheControlExtension) {
     }
 }
 
-TEST(GifFrameSplit, FrameWithoutControlExtension) {
+TEST(GifFrameSplit, FrameWithoutControlExtension)
+{
     const Bytes data = twoColour().image(0, 0, 1, 1, 0, {1}).trailer().bytes();
     FrameWalker walker(data.data(), data.size(), 6);
     const std::optional<GifFrame> frame = walker.nextFrame();
@@ -114,13 +117,14 @@ TEST(GifFrameSplit, FrameWithoutControlExtension) {
     EXPECT_EQ(frame->disposal, 0);
 }
 
-TEST(GifFrameSplit, SizeAndPositionFromTheImageDescriptor) {
+TEST(GifFrameSplit, SizeAndPositionFromTheImageDescriptor)
+{
     const Bytes data = twoColour()
-                           .image(0, 0, 16, 16, 0x00, {3})
-                           .graphicControl(0, 0)
-                           .image(300, 65535, 1, 513, 0x87, {255, 10})
-                           .trailer()
-                           .bytes();
+                               .image(0, 0, 16, 16, 0x00, {3})
+                               .graphicControl(0, 0)
+                               .image(300, 65535, 1, 513, 0x87, {255, 10})
+                               .trailer()
+                               .bytes();
     const auto frames = extractPass(data, 6);
     ASSERT_EQ(frames.size(), 2u);
     expectStreamsWellFormed(data, 6, frames);
@@ -131,15 +135,16 @@ TEST(GifFrameSplit, SizeAndPositionFromTheImageDescriptor) {
     EXPECT_EQ(frames[1].length, 19 + 8 + 11 + 768 + 256 + 11 + 1 + 1);
 }
 
-TEST(GifFrameSplit, PlainTextFrameKeepsSizeAndPosition) {
+TEST(GifFrameSplit, PlainTextFrameKeepsSizeAndPosition)
+{
     const Bytes data = twoColour()
-                           .graphicControl(0, 3)
-                           .image(2, 3, 10, 11, 0, {4})
-                           .graphicControl(0x08, 50)
-                           .plainText(0, 0, 64, 8, "hello")
-                           .plainText(1, 1, 8, 8, "bare")
-                           .trailer()
-                           .bytes();
+                               .graphicControl(0, 3)
+                               .image(2, 3, 10, 11, 0, {4})
+                               .graphicControl(0x08, 50)
+                               .plainText(0, 0, 64, 8, "hello")
+                               .plainText(1, 1, 8, 8, "bare")
+                               .trailer()
+                               .bytes();
     EXPECT_EQ(countPass(data, 6), 3);
     const auto frames = extractPass(data, 6);
     ASSERT_EQ(frames.size(), 3u);
@@ -155,7 +160,8 @@ TEST(GifFrameSplit, PlainTextFrameKeepsSizeAndPosition) {
     EXPECT_EQ(frames[2].delay, -1);
 }
 
-TEST(GifFrameSplit, PassesEndAtTheFirstFrameThatCannotBeWalked) {
+TEST(GifFrameSplit, PassesEndAtTheFirstFrameThatCannotBeWalked)
+{
     struct Case {
         const char* name;
         Bytes data;
@@ -167,23 +173,31 @@ TEST(GifFrameSplit, PassesEndAtTheFirstFrameThatCannotBeWalked) {
         return head;
     };
     const Case cases[] = {
-        {"empty GIF", twoColour().trailer().bytes(), 0},
-        {"nothing after the colour table", twoColour().bytes(), 0},
-        {"control extension then trailer",
-         twoColour().image(0, 0, 1, 1, 0, {1}).graphicControl(0, 1).trailer().bytes(), 1},
-        {"cut inside the second image's sub-blocks",
-         twoColour().image(0, 0, 1, 1, 0, {1}).graphicControl(0, 1).image(0, 0, 1, 1, 0, {200, 200})
-             .image(0, 0, 1, 1, 0, {1}).trailer().dropLast(200).bytes(), 1},
-        {"cut inside the first image's sub-blocks", Bytes(two.begin(), two.end() - 3), 0},
-        {"no trailer, last frame ends at the end", two, 1},
-        {"cut inside an unknown extension", extend(two, {0x21, 0x02, 0x03, 1}), 1},
-        {"unknown extension inside a frame, cut short",
-         extend(extend(twoColour().graphicControl(0, 1).bytes(), {0x21, 0xCE, 0x05, 1, 2}),
-                {0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 0, 0x3B}), 0},
-        {"trailer between control and image",
-         extend(twoColour().graphicControl(0, 1).trailer().bytes(), {0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 0}), 0},
-        {"stray byte after a frame", extend(two, {0x00, 0x3B}), 1},
-        {"cut inside a leading comment", extend(two, {0x21, 0xFE, 0x05, 'a'}), 1},
+            {"empty GIF", twoColour().trailer().bytes(), 0},
+            {"nothing after the colour table", twoColour().bytes(), 0},
+            {"control extension then trailer",
+             twoColour().image(0, 0, 1, 1, 0, {1}).graphicControl(0, 1).trailer().bytes(), 1},
+            {"cut inside the second image's sub-blocks",
+             twoColour()
+                     .image(0, 0, 1, 1, 0, {1})
+                     .graphicControl(0, 1)
+                     .image(0, 0, 1, 1, 0, {200, 200})
+                     .image(0, 0, 1, 1, 0, {1})
+                     .trailer()
+                     .dropLast(200)
+                     .bytes(),
+             1},
+            {"cut inside the first image's sub-blocks", Bytes(two.begin(), two.end() - 3), 0},
+            {"no trailer, last frame ends at the end", two, 1},
+            {"cut inside an unknown extension", extend(two, {0x21, 0x02, 0x03, 1}), 1},
+            {"unknown extension inside a frame, cut short",
+             extend(extend(twoColour().graphicControl(0, 1).bytes(), {0x21, 0xCE, 0x05, 1, 2}),
+                    {0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 0, 0x3B}),
+             0},
+            {"trailer between control and image",
+             extend(twoColour().graphicControl(0, 1).trailer().bytes(), {0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 0}), 0},
+            {"stray byte after a frame", extend(two, {0x00, 0x3B}), 1},
+            {"cut inside a leading comment", extend(two, {0x21, 0xFE, 0x05, 'a'}), 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -196,7 +210,8 @@ TEST(GifFrameSplit, PassesEndAtTheFirstFrameThatCannotBeWalked) {
 
 // Extensions the scanner does not know, and application blocks whose
 // identifier is not the usual 11 bytes, are stepped over by their lengths.
-TEST(GifFrameSplit, UnknownLabelsAndApplicationSizesAreSteppedOver) {
+TEST(GifFrameSplit, UnknownLabelsAndApplicationSizesAreSteppedOver)
+{
     struct Case {
         const char* name;
         std::initializer_list<std::uint8_t> before;   // ahead of the frames
@@ -204,13 +219,18 @@ TEST(GifFrameSplit, UnknownLabelsAndApplicationSizesAreSteppedOver) {
         int streamExtra;                              // bytes of between in the first stream
     };
     const Case cases[] = {
-        {"label 0xCE ahead", {0x21, 0xCE, 0x02, 1, 2, 0x00}, {}, 0},
-        {"label 0x00 ahead, empty", {0x21, 0x00, 0x00}, {}, 0},
-        {"application of size 9 ahead", {0x21, 0xFF, 9, 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 0x02, 1, 1, 0x00}, {}, 0},
-        {"application of size 0 ahead", {0x21, 0xFF, 0, 0x01, 7, 0x00}, {}, 0},
-        {"label 0xFA between", {}, {0x21, 0xFA, 0x01, 9, 0x00}, 5},
-        {"application of size 13 between",
-         {}, {0x21, 0xFF, 13, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 0x00}, 17},
+            {"label 0xCE ahead", {0x21, 0xCE, 0x02, 1, 2, 0x00}, {}, 0},
+            {"label 0x00 ahead, empty", {0x21, 0x00, 0x00}, {}, 0},
+            {"application of size 9 ahead",
+             {0x21, 0xFF, 9, 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 0x02, 1, 1, 0x00},
+             {},
+             0},
+            {"application of size 0 ahead", {0x21, 0xFF, 0, 0x01, 7, 0x00}, {}, 0},
+            {"label 0xFA between", {}, {0x21, 0xFA, 0x01, 9, 0x00}, 5},
+            {"application of size 13 between",
+             {},
+             {0x21, 0xFF, 13, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 0x00},
+             17},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -228,7 +248,8 @@ TEST(GifFrameSplit, UnknownLabelsAndApplicationSizesAreSteppedOver) {
     }
 }
 
-TEST(GifFrameSplit, NoTrailerLastFrameEndsAtDataSize) {
+TEST(GifFrameSplit, NoTrailerLastFrameEndsAtDataSize)
+{
     const Bytes data = twoColour().image(0, 0, 1, 1, 0, {1}).bytes();
     FrameWalker walker(data.data(), data.size(), 6);
     ASSERT_TRUE(walker.nextFrame());
@@ -236,7 +257,8 @@ TEST(GifFrameSplit, NoTrailerLastFrameEndsAtDataSize) {
     EXPECT_FALSE(walker.nextFrame());
 }
 
-TEST(GifFrameSplit, NoDataFailsAtOnce) {
+TEST(GifFrameSplit, NoDataFailsAtOnce)
+{
     FrameWalker walker(nullptr, 100, 6);
     EXPECT_FALSE(walker.nextFrame());
     EXPECT_EQ(walker.cursor(), 19u);
@@ -244,23 +266,25 @@ TEST(GifFrameSplit, NoDataFailsAtOnce) {
 }
 
 // The blocks are cut short where a careless reader would look past the end.
-TEST(GifFrameSplit, TruncatedFixedPartsFailWithoutReadingPastTheEnd) {
+TEST(GifFrameSplit, TruncatedFixedPartsFailWithoutReadingPastTheEnd)
+{
     struct Case {
         const char* name;
         Bytes data;
     };
     const Case cases[] = {
-        {"control extension without delay", twoColour().raw({0x21, 0xF9, 0x04, 0x08}).bytes()},
-        {"control extension without terminator", twoColour().graphicControl(0x08, 3).dropLast(1).bytes()},
-        {"image descriptor after control, no size", twoColour().graphicControl(0, 3).raw({0x2C, 1, 0, 2, 0, 3}).bytes()},
-        {"image descriptor after control, no packed byte",
-         twoColour().graphicControl(0, 3).imageDescriptor(1, 2, 3, 4, 0x80).dropLast(1).bytes()},
-        {"image descriptor alone, no packed byte", twoColour().raw({0x2C, 1, 0, 2, 0, 3, 0, 4, 0}).bytes()},
-        {"local colour table cut", twoColour().imageDescriptor(0, 0, 1, 1, 0x87).raw({1, 2, 3}).bytes()},
-        {"introducer in the last byte", twoColour().raw({0x21}).bytes()},
-        {"introducer in the last byte after control", twoColour().graphicControl(0, 3).raw({0x21}).bytes()},
-        {"application fixed part cut", twoColour().raw({0x21, 0xFF, 0x0B, 'N', 'E'}).bytes()},
-        {"plain text fixed part cut", twoColour().graphicControl(0, 3).raw({0x21, 0x01, 0x0C, 0, 0}).bytes()},
+            {"control extension without delay", twoColour().raw({0x21, 0xF9, 0x04, 0x08}).bytes()},
+            {"control extension without terminator", twoColour().graphicControl(0x08, 3).dropLast(1).bytes()},
+            {"image descriptor after control, no size",
+             twoColour().graphicControl(0, 3).raw({0x2C, 1, 0, 2, 0, 3}).bytes()},
+            {"image descriptor after control, no packed byte",
+             twoColour().graphicControl(0, 3).imageDescriptor(1, 2, 3, 4, 0x80).dropLast(1).bytes()},
+            {"image descriptor alone, no packed byte", twoColour().raw({0x2C, 1, 0, 2, 0, 3, 0, 4, 0}).bytes()},
+            {"local colour table cut", twoColour().imageDescriptor(0, 0, 1, 1, 0x87).raw({1, 2, 3}).bytes()},
+            {"introducer in the last byte", twoColour().raw({0x21}).bytes()},
+            {"introducer in the last byte after control", twoColour().graphicControl(0, 3).raw({0x21}).bytes()},
+            {"application fixed part cut", twoColour().raw({0x21, 0xFF, 0x0B, 'N', 'E'}).bytes()},
+            {"plain text fixed part cut", twoColour().graphicControl(0, 3).raw({0x21, 0x01, 0x0C, 0, 0}).bytes()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -274,14 +298,16 @@ TEST(GifFrameSplit, TruncatedFixedPartsFailWithoutReadingPastTheEnd) {
     }
 }
 
-TEST(GifFrameSplit, TruncatedControlExtensionIsNotRead) {
+TEST(GifFrameSplit, TruncatedControlExtensionIsNotRead)
+{
     const Bytes data = twoColour().raw({0x21, 0xF9, 0x04, 0x1C, 0x10}).bytes();
     FrameWalker walker(data.data(), data.size(), 6);
     EXPECT_FALSE(walker.nextFrame());
     EXPECT_EQ(walker.cursor(), 19u);
 }
 
-TEST(GifFrameSplit, HeadAnnouncedBeyondTheDataIsNotCopied) {
+TEST(GifFrameSplit, HeadAnnouncedBeyondTheDataIsNotCopied)
+{
     // A scanner told of a colour table longer than the file cuts nothing.
     const Bytes data = GifBuilder().header().screen(1, 1).image(0, 0, 1, 1, 0, {1}).trailer().bytes();
     const std::optional<GifFrame> frame = FrameWalker(data.data(), data.size(), 0).nextFrame();
@@ -294,7 +320,8 @@ TEST(GifFrameSplit, HeadAnnouncedBeyondTheDataIsNotCopied) {
     EXPECT_FALSE(frameStream(data.data(), data.size(), 0, beyond));
 }
 
-TEST(GifFrameSplit, NoGlobalColourTable) {
+TEST(GifFrameSplit, NoGlobalColourTable)
+{
     const Bytes data = GifBuilder().header("GIF87a").screen(2, 2).image(0, 0, 2, 2, 0x81, {4}).trailer().bytes();
     const auto frames = extractPass(data, 0);
     ASSERT_EQ(frames.size(), 1u);

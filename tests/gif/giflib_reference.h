@@ -36,13 +36,15 @@ inline std::optional<std::vector<DecodedIndices>> giflibImages(const std::uint8_
     const auto read = [](GifFileType* gif, GifByteType* out, int wanted) -> int {
         auto* r = static_cast<Reader*>(gif->UserData);
         const std::size_t n = wanted <= 0 ? 0 : std::min(static_cast<std::size_t>(wanted), r->size - r->at);
-        if (n) std::memcpy(out, r->data + r->at, n);
+        if (n)
+            std::memcpy(out, r->data + r->at, n);
         r->at += n;
         return static_cast<int>(n);
     };
     int error = 0;
     GifFileType* gif = DGifOpen(&reader, read, &error);
-    if (gif == nullptr) return std::nullopt;
+    if (gif == nullptr)
+        return std::nullopt;
     std::optional<std::vector<DecodedIndices>> images;
     if (DGifSlurp(gif) == GIF_OK) {
         images.emplace();
@@ -51,7 +53,8 @@ inline std::optional<std::vector<DecodedIndices>> giflibImages(const std::uint8_
             const GifImageDesc& d = saved.ImageDesc;
             DecodedIndices image{true, GifRect{d.Left, d.Top, d.Width, d.Height}, {}};
             const std::size_t count = static_cast<std::size_t>(d.Width) * static_cast<std::size_t>(d.Height);
-            if (saved.RasterBits != nullptr) image.indices.assign(saved.RasterBits, saved.RasterBits + count);
+            if (saved.RasterBits != nullptr)
+                image.indices.assign(saved.RasterBits, saved.RasterBits + count);
             images->push_back(std::move(image));
         }
     }
@@ -67,13 +70,14 @@ inline std::vector<DecodedIndices> ourImages(const std::uint8_t* data, std::size
     std::vector<DecodedIndices> images;
     FrameImageDecoder decoder;
     for (const GifFrame& frame : walkFrames(data, size)) {
-        if (!frame.hasImage) continue;
+        if (!frame.hasImage)
+            continue;
         DecodedIndices out;
         const std::optional<FrameImage> image = locateFrameImage(data, size, frame);
         if (image) {
             out.rect = image->rect;
             const std::size_t count =
-                static_cast<std::size_t>(image->rect.width) * static_cast<std::size_t>(image->rect.height);
+                    static_cast<std::size_t>(image->rect.width) * static_cast<std::size_t>(image->rect.height);
             if (count > 0 && count <= pixelLimit) {
                 out.indices.assign(count, 0);
                 out.whole = decoder.decode(data, *image, out.indices.data()).status == Status::Ok;
@@ -97,16 +101,19 @@ struct RecordSurvey {
 inline RecordSurvey surveyRecords(const std::uint8_t* data, std::size_t size)
 {
     RecordSurvey survey;
-    if (size < 13) return survey;
+    if (size < 13)
+        return survey;
     std::size_t p = 13 + ((data[10] & 0x80) ? 3u << ((data[10] & 7) + 1) : 0u);
     std::size_t& largest = survey.largestArea;
     const auto skipChain = [&](std::size_t at) -> std::size_t {
-        while (at < size && data[at] != 0) at += data[at] + 1u;
+        while (at < size && data[at] != 0)
+            at += data[at] + 1u;
         return at + 1;
     };
     while (p < size) {
         if (data[p] == 0x21) {
-            if (p + 2 < size && data[p + 2] == 0) survey.emptyExtension = true;
+            if (p + 2 < size && data[p + 2] == 0)
+                survey.emptyExtension = true;
             p = skipChain(p + 2);
         } else if (data[p] == 0x2C && size - p >= 10) {
             const std::size_t w = data[p + 5] | (data[p + 6] << 8);
@@ -130,25 +137,30 @@ inline Comparison compareWithGiflib(const std::uint8_t* data, std::size_t size,
 {
     Comparison result;
     const RecordSurvey survey = surveyRecords(data, size);
-    if (survey.largestArea > pixelLimit || survey.emptyExtension) return result;
+    if (survey.largestArea > pixelLimit || survey.emptyExtension)
+        return result;
     const std::optional<std::vector<DecodedIndices>> theirs = giflibImages(data, size);
-    if (!theirs) return result;
+    if (!theirs)
+        return result;
     const std::vector<DecodedIndices> ours = ourImages(data, size, pixelLimit);
     // Both accept the file: every image read whole by each, as many by
     // both. Where giflib steps over a damaged extension differently, its
     // images are not ours to pair up.
-    if (ours.size() != theirs->size()) return result;
+    if (ours.size() != theirs->size())
+        return result;
     for (const DecodedIndices& image : ours)
-        if (!image.whole) return result;
+        if (!image.whole)
+            return result;
     std::string& difference = result.difference;
     for (std::size_t i = 0; i < ours.size() && i < theirs->size(); ++i) {
         const DecodedIndices& a = ours[i];
         const DecodedIndices& b = (*theirs)[i];
-        if (!a.whole || !b.whole) continue;
+        if (!a.whole || !b.whole)
+            continue;
         ++result.compared;
         const std::string which = "image " + std::to_string(i + 1);
-        if (a.rect.left != b.rect.left || a.rect.top != b.rect.top || a.rect.width != b.rect.width ||
-            a.rect.height != b.rect.height) {
+        if (a.rect.left != b.rect.left || a.rect.top != b.rect.top || a.rect.width != b.rect.width
+            || a.rect.height != b.rect.height) {
             difference = which + ": rectangles differ";
             return result;
         }

@@ -18,8 +18,8 @@ namespace {
 
 using namespace pelkora::gif::testing;
 using pelkora::testing::GifBuilder;
-using pelkora::testing::LzwOptions;
 using pelkora::testing::lzwEncode;
+using pelkora::testing::LzwOptions;
 
 constexpr std::uint8_t kUntouched = 0xEE;
 
@@ -39,7 +39,8 @@ Bytes gifAround(const Image& image, const std::vector<std::uint8_t>& codes, bool
     b.imageDescriptor(0, 0, image.width, image.height, image.interlaced ? 0x40 : 0x00);
     b.byte(static_cast<std::uint8_t>(image.minCodeSize));
     b.dataSubBlocks(codes);
-    if (!terminated) b.dropLast(1);
+    if (!terminated)
+        b.dropLast(1);
     return b.bytes();
 }
 
@@ -53,7 +54,8 @@ Decoded decode(const Bytes& data, const Image& image)
 {
     Decoded out;
     const std::optional<FrameImage> found = locateFirstImage(data.data(), data.size());
-    if (!found) return out;
+    if (!found)
+        return out;
     out.indices.assign(static_cast<std::size_t>(image.width) * image.height, kUntouched);
     FrameImageDecoder decoder;
     const DecodedRows rows = decoder.decode(data.data(), *found, out.indices.data());
@@ -65,7 +67,8 @@ Decoded decode(const Bytes& data, const Image& image)
 std::vector<std::uint16_t> ramp(std::size_t count, unsigned modulo)
 {
     std::vector<std::uint16_t> values;
-    for (std::size_t i = 0; i < count; ++i) values.push_back(static_cast<std::uint16_t>((i * 7 + i / 5) % modulo));
+    for (std::size_t i = 0; i < count; ++i)
+        values.push_back(static_cast<std::uint16_t>((i * 7 + i / 5) % modulo));
     return values;
 }
 
@@ -84,7 +87,8 @@ std::vector<std::uint8_t> packCodes(const std::vector<std::pair<unsigned, int>>&
             count -= 8;
         }
     }
-    if (count > 0) out.push_back(static_cast<std::uint8_t>(bits));
+    if (count > 0)
+        out.push_back(static_cast<std::uint8_t>(bits));
     return out;
 }
 
@@ -118,13 +122,13 @@ TEST(LzwDecoder, DamagedStreamsKeepTheRowsBeforeTheDamage)
     };
     // clear 4, end 5; codes grow to 4 bits once code 7 is defined.
     const Case cases[] = {
-        {"end code after one row", {{4, 3}, {1, 3}, {1, 3}, {1, 3}, {1, 4}, {5, 4}}, 1, 4},
-        {"end code in the middle of a row", {{4, 3}, {1, 3}, {2, 3}, {3, 3}, {5, 3}}, 0, 3},
-        {"a code not yet defined", {{4, 3}, {1, 3}, {7, 3}}, 0, 1},
-        {"a string code first after a clear", {{4, 3}, {6, 3}}, 0, 0},
-        {"the code being defined first after a clear", {{4, 3}, {1, 3}, {4, 3}, {6, 3}}, 0, 1},
-        {"an end code first", {{5, 3}}, 0, 0},
-        {"codes that run out", {{4, 3}, {0, 3}, {6, 3}, {6, 3}, {7, 4}}, 2, 8},
+            {"end code after one row", {{4, 3}, {1, 3}, {1, 3}, {1, 3}, {1, 4}, {5, 4}}, 1, 4},
+            {"end code in the middle of a row", {{4, 3}, {1, 3}, {2, 3}, {3, 3}, {5, 3}}, 0, 3},
+            {"a code not yet defined", {{4, 3}, {1, 3}, {7, 3}}, 0, 1},
+            {"a string code first after a clear", {{4, 3}, {6, 3}}, 0, 0},
+            {"the code being defined first after a clear", {{4, 3}, {1, 3}, {4, 3}, {6, 3}}, 0, 1},
+            {"an end code first", {{5, 3}}, 0, 0},
+            {"codes that run out", {{4, 3}, {0, 3}, {6, 3}, {6, 3}, {7, 4}}, 2, 8},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -132,7 +136,8 @@ TEST(LzwDecoder, DamagedStreamsKeepTheRowsBeforeTheDamage)
         EXPECT_EQ(d.status, Status::BrokenPicture);
         EXPECT_EQ(d.rows, c.rows);
         std::size_t written = 0;
-        while (written < d.indices.size() && d.indices[written] != kUntouched) ++written;
+        while (written < d.indices.size() && d.indices[written] != kUntouched)
+            ++written;
         EXPECT_EQ(written, c.pixels);
     }
 }
@@ -162,17 +167,18 @@ TEST(LzwDecoder, ChainEndsAsALineReaderFindsThem)
     std::vector<std::uint16_t> extra = values;
     extra.insert(extra.end(), 40, 3);
     const Case cases[] = {
-        {"whole", gifAround(image, codes), Status::Ok, 6},
-        {"no terminator after the last pixel", gifAround(image, codes, false), Status::BrokenPicture, 5},
-        {"more pixels than the image holds", gifAround(image, lzwEncode(extra, options)), Status::Ok, 6},
-        {"no leading clear", gifAround(image, lzwEncode(values, LzwOptions{3, false})), Status::Ok, 6},
+            {"whole", gifAround(image, codes), Status::Ok, 6},
+            {"no terminator after the last pixel", gifAround(image, codes, false), Status::BrokenPicture, 5},
+            {"more pixels than the image holds", gifAround(image, lzwEncode(extra, options)), Status::Ok, 6},
+            {"no leading clear", gifAround(image, lzwEncode(values, LzwOptions{3, false})), Status::Ok, 6},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const Decoded d = decode(c.data, image);
         EXPECT_EQ(d.status, c.status);
         EXPECT_EQ(d.rows, c.rows);
-        for (int p = 0; p < c.rows * image.width; ++p) ASSERT_EQ(d.indices[p], values[p]) << p;
+        for (int p = 0; p < c.rows * image.width; ++p)
+            ASSERT_EQ(d.indices[p], values[p]) << p;
     }
 }
 
@@ -198,7 +204,8 @@ TEST(LzwDecoder, ASubBlockCutShortCountsAsAbsent)
         EXPECT_EQ(d.rows, reference.rows);
         EXPECT_EQ(d.indices, reference.indices);
     }
-    for (int p = 0; p < reference.rows * 64; ++p) ASSERT_EQ(reference.indices[p], values[p]) << p;
+    for (int p = 0; p < reference.rows * 64; ++p)
+        ASSERT_EQ(reference.indices[p], values[p]) << p;
 }
 
 TEST(LzwDecoder, LiteralsAboveAByteStopTheDecode)
@@ -221,7 +228,8 @@ Bytes gifInBlocks(const Image& image, const std::vector<std::uint8_t>& codes, st
     for (std::size_t at = 0; at < codes.size(); at += blockSize) {
         const std::size_t n = std::min(blockSize, codes.size() - at);
         b.byte(static_cast<std::uint8_t>(n));
-        for (std::size_t i = 0; i < n; ++i) b.byte(codes[at + i]);
+        for (std::size_t i = 0; i < n; ++i)
+            b.byte(codes[at + i]);
     }
     b.byte(0);
     return b.bytes();
@@ -230,7 +238,8 @@ Bytes gifInBlocks(const Image& image, const std::vector<std::uint8_t>& codes, st
 std::vector<std::uint16_t> runsOf(std::size_t count, std::size_t run, unsigned modulo)
 {
     std::vector<std::uint16_t> values;
-    for (std::size_t i = 0; i < count; ++i) values.push_back(static_cast<std::uint16_t>((i / run) % modulo));
+    for (std::size_t i = 0; i < count; ++i)
+        values.push_back(static_cast<std::uint16_t>((i / run) % modulo));
     return values;
 }
 
@@ -244,22 +253,22 @@ TEST(LzwDecoder, StringsAndCodesAtEveryBoundaryDecodeAsWritten)
         std::size_t blockSize;
     };
     const Case cases[] = {
-        // Codes of 9 to 12 bits straddle every sub-block end, and no block
-        // holds the 8 bytes a whole-word read wants.
-        {"one-byte sub-blocks", {64, 64, 8}, ramp(64 * 64, 256), LzwOptions{8}, 1},
-        {"seven-byte sub-blocks", {64, 64, 8}, ramp(64 * 64, 256), LzwOptions{8}, 7},
-        {"nine-byte sub-blocks", {61, 37, 5}, ramp(61 * 37, 32), LzwOptions{5}, 9},
-        // Long strings whose last byte is the image's last pixel, or that
-        // end just before the last 16.
-        {"a long run to the last byte", {40, 1, 2}, runsOf(40, 40, 4), LzwOptions{2}, 255},
-        {"runs ending 16 before the end", {48, 3, 3}, runsOf(144, 16, 8), LzwOptions{3}, 255},
-        {"runs of 17 to the end", {17, 9, 4}, runsOf(153, 17, 16), LzwOptions{4}, 255},
-        {"one pixel", {1, 1, 2}, {3}, LzwOptions{2}, 255},
-        {"sixteen pixels", {16, 1, 2}, runsOf(16, 3, 4), LzwOptions{2}, 255},
-        // A full table at twelve bits, kept (no clear) for thousands of codes.
-        {"a full table kept", {200, 150, 8}, ramp(200 * 150, 256), LzwOptions{8, true, false}, 255},
-        {"a full table cleared", {200, 150, 8}, ramp(200 * 150, 256), LzwOptions{8}, 255},
-        {"a full table from two literals", {300, 100, 1}, ramp(300 * 100, 2), LzwOptions{1, true, false}, 255},
+            // Codes of 9 to 12 bits straddle every sub-block end, and no block
+            // holds the 8 bytes a whole-word read wants.
+            {"one-byte sub-blocks", {64, 64, 8}, ramp(64 * 64, 256), LzwOptions{8}, 1},
+            {"seven-byte sub-blocks", {64, 64, 8}, ramp(64 * 64, 256), LzwOptions{8}, 7},
+            {"nine-byte sub-blocks", {61, 37, 5}, ramp(61 * 37, 32), LzwOptions{5}, 9},
+            // Long strings whose last byte is the image's last pixel, or that
+            // end just before the last 16.
+            {"a long run to the last byte", {40, 1, 2}, runsOf(40, 40, 4), LzwOptions{2}, 255},
+            {"runs ending 16 before the end", {48, 3, 3}, runsOf(144, 16, 8), LzwOptions{3}, 255},
+            {"runs of 17 to the end", {17, 9, 4}, runsOf(153, 17, 16), LzwOptions{4}, 255},
+            {"one pixel", {1, 1, 2}, {3}, LzwOptions{2}, 255},
+            {"sixteen pixels", {16, 1, 2}, runsOf(16, 3, 4), LzwOptions{2}, 255},
+            // A full table at twelve bits, kept (no clear) for thousands of codes.
+            {"a full table kept", {200, 150, 8}, ramp(200 * 150, 256), LzwOptions{8, true, false}, 255},
+            {"a full table cleared", {200, 150, 8}, ramp(200 * 150, 256), LzwOptions{8}, 255},
+            {"a full table from two literals", {300, 100, 1}, ramp(300 * 100, 2), LzwOptions{1, true, false}, 255},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -277,23 +286,26 @@ TEST(LzwDecoder, InterlacedRowsLieInTheirPasses)
         std::vector<int> rows;
     };
     const Case cases[] = {
-        {1, {0}},
-        {2, {0, 1}},
-        {5, {0, 4, 2, 1, 3}},
-        {10, {0, 8, 4, 2, 6, 1, 3, 5, 7, 9}},
+            {1, {0}},
+            {2, {0, 1}},
+            {5, {0, 4, 2, 1, 3}},
+            {10, {0, 8, 4, 2, 6, 1, 3, 5, 7, 9}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.height);
         std::vector<int> rows;
-        for (int n = 0; n < c.height; ++n) rows.push_back(imageRowAt(n, c.height, true));
+        for (int n = 0; n < c.height; ++n)
+            rows.push_back(imageRowAt(n, c.height, true));
         EXPECT_EQ(rows, c.rows);
         // Row n of the data filled with n: each picture row holds its data row.
         const Image image{3, c.height, 4, true};
         std::vector<std::uint16_t> values;
-        for (int n = 0; n < c.height; ++n) values.insert(values.end(), 3, static_cast<std::uint16_t>(n));
+        for (int n = 0; n < c.height; ++n)
+            values.insert(values.end(), 3, static_cast<std::uint16_t>(n));
         const Decoded d = decode(gifAround(image, lzwEncode(values, LzwOptions{4})), image);
         ASSERT_EQ(d.status, Status::Ok);
-        for (int n = 0; n < c.height; ++n) EXPECT_EQ(d.indices[static_cast<std::size_t>(c.rows[n]) * 3], n);
+        for (int n = 0; n < c.height; ++n)
+            EXPECT_EQ(d.indices[static_cast<std::size_t>(c.rows[n]) * 3], n);
     }
     EXPECT_EQ(imageRowAt(7, 10, false), 7);
 }

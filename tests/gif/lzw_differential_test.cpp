@@ -34,7 +34,9 @@ std::vector<std::uint8_t> pixels(int width, int height, int colours, Pattern pat
     for (std::size_t i = 0; i < out.size(); ++i) {
         state = state * 1664525u + 1013904223u;
         switch (pattern) {
-        case Pattern::Noise: out[i] = static_cast<std::uint8_t>((state >> 16) % colours); break;
+        case Pattern::Noise:
+            out[i] = static_cast<std::uint8_t>((state >> 16) % colours);
+            break;
         case Pattern::Runs:
             if (run-- <= 0) {
                 run = static_cast<int>((state >> 8) % 300);
@@ -53,7 +55,8 @@ std::vector<std::uint8_t> pixels(int width, int height, int colours, Pattern pat
 std::vector<Rgb> grey(int colours)
 {
     std::vector<Rgb> palette;
-    for (int i = 0; i < colours; ++i) palette.push_back(static_cast<Rgb>(i * 0x010101));
+    for (int i = 0; i < colours; ++i)
+        palette.push_back(static_cast<Rgb>(i * 0x010101));
     return palette;
 }
 
@@ -99,7 +102,8 @@ Bytes generate(const Generated& c, std::vector<std::vector<std::uint8_t>>& truth
         frame.indices = pixels(c.width, c.height, colours, c.pattern, static_cast<std::uint32_t>(f + c.codeBits));
         frame.interlaced = c.interlaced;
         frame.clearWhenFull = c.clearWhenFull;
-        if (c.local) frame.localPalette = grey(colours);
+        if (c.local)
+            frame.localPalette = grey(colours);
         truth.push_back(frame.indices);
         b.picture(frame);
     }

@@ -30,12 +30,14 @@ struct CutFrame {
 };
 
 // One walk over the frames, each also cut out as a stand-alone stream.
-inline std::vector<CutFrame> extractPass(const Bytes& data, int gct) {
+inline std::vector<CutFrame> extractPass(const Bytes& data, int gct)
+{
     FrameWalker walker(data.data(), data.size(), gct);
     std::vector<CutFrame> frames;
     while (const std::optional<GifFrame> frame = walker.nextFrame()) {
         std::optional<std::vector<std::uint8_t>> stream = frameStream(data.data(), data.size(), gct, *frame);
-        if (!stream) break;
+        if (!stream)
+            break;
         CutFrame f;
         f.stream = std::move(*stream);
         f.start = frame->offset;
@@ -48,23 +50,28 @@ inline std::vector<CutFrame> extractPass(const Bytes& data, int gct) {
     return frames;
 }
 
-inline int countPass(const Bytes& data, int gct) {
+inline int countPass(const Bytes& data, int gct)
+{
     FrameWalker walker(data.data(), data.size(), gct);
     int count = 0;
-    while (walker.nextFrame()) ++count;
+    while (walker.nextFrame())
+        ++count;
     return count;
 }
 
 // Frames of a GIF whose logical screen is whole; empty otherwise.
-inline std::optional<int> gctOf(const Bytes& data) {
+inline std::optional<int> gctOf(const Bytes& data)
+{
     const auto screen = ReadLogicalScreen(data.data(), data.size());
-    if (!screen) return std::nullopt;
+    if (!screen)
+        return std::nullopt;
     return screen->globalColorTableSize;
 }
 
 // The stream is the source head, the frame's bytes from its first block,
 // and the trailer; the frames follow one another without overlapping.
-inline void expectStreamsWellFormed(const Bytes& data, int gct, const std::vector<CutFrame>& frames) {
+inline void expectStreamsWellFormed(const Bytes& data, int gct, const std::vector<CutFrame>& frames)
+{
     const std::size_t head = 13 + static_cast<std::size_t>(gct);
     std::size_t previousEnd = head;
     for (std::size_t i = 0; i < frames.size(); ++i) {
@@ -84,7 +91,8 @@ inline void expectStreamsWellFormed(const Bytes& data, int gct, const std::vecto
     }
 }
 
-inline Bytes readFile(const std::string& path) {
+inline Bytes readFile(const std::string& path)
+{
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }

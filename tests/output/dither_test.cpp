@@ -105,7 +105,8 @@ TEST(DitherDeterminism, SameBytesWhateverTheRowLayout)
     Pixels padded(static_cast<std::size_t>(stride * height), 0xDEADBEEF);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            padded[static_cast<std::size_t>(y * stride + x)] = pixels[static_cast<std::size_t>(y * width + x)] | 0xFF000000;
+            padded[static_cast<std::size_t>(y * stride + x)] =
+                    pixels[static_cast<std::size_t>(y * width + x)] | 0xFF000000;
     EXPECT_EQ(first, EncodeDobDithered(PixelView{padded.data(), width, height, stride}));
 
     // Header and length as the plain encoder makes them.
@@ -169,10 +170,9 @@ TEST(OutputOptionsText, SizesParseAndOptionsDescribeThemselves)
         std::optional<Size> size;
     };
     const std::vector<Case> cases = {
-        {"128x64", Size{128, 64}}, {"1X1", Size{1, 1}}, {"65535x2", Size{65535, 2}},
-        {"0x64", std::nullopt},    {"65536x1", std::nullopt}, {"128", std::nullopt},
-        {"x64", std::nullopt},     {"12x", std::nullopt},     {"-5x5", std::nullopt},
-        {"1 x2", std::nullopt},    {"000001x1", std::nullopt}, {"4x4x4", std::nullopt},
+            {"128x64", Size{128, 64}}, {"1X1", Size{1, 1}},    {"65535x2", Size{65535, 2}}, {"0x64", std::nullopt},
+            {"65536x1", std::nullopt}, {"128", std::nullopt},  {"x64", std::nullopt},       {"12x", std::nullopt},
+            {"-5x5", std::nullopt},    {"1 x2", std::nullopt}, {"000001x1", std::nullopt},  {"4x4x4", std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);

@@ -37,20 +37,20 @@ TEST(DobSizes, FollowFromTheHeaderAndTheLength)
         std::uint64_t length;
         std::vector<DobSize> expected;
     } cases[] = {
-        {1, 1, 3, {{1, 1}}},
-        {3, 1, 4, {{3, 1}}},
-        {3, 3, 7, {{3, 3}}},
-        {1, 2, 3, {{1, 2}}},
-        {0x2C, 0x14, 3002, {{300, 20}}},         // 300 x 20: the width wrapped
-        {0, 0, 32770, {{256, 256}}},             // both wrapped to 0
-        {0, 0, 65538, {{256, 512}, {512, 256}}}, // two sizes fit
-        {3, 3, 8, {}},                           // one byte too many
-        {3, 3, 6, {}},                           // one byte short
-        {1, 1, 2, {}},                           // a header alone
-        {0, 0, 0, {}},
-        {0xFF, 0xFF, dobLength(65535, 65535), {{65535, 65535}}},
-        {0xFF, 0xFF, dobLength(65535, 65535) + 1, {}},
-        {7, 9, std::uint64_t{1} << 40, {}},      // longer than any picture
+            {1, 1, 3, {{1, 1}}},
+            {3, 1, 4, {{3, 1}}},
+            {3, 3, 7, {{3, 3}}},
+            {1, 2, 3, {{1, 2}}},
+            {0x2C, 0x14, 3002, {{300, 20}}},          // 300 x 20: the width wrapped
+            {0, 0, 32770, {{256, 256}}},              // both wrapped to 0
+            {0, 0, 65538, {{256, 512}, {512, 256}}},  // two sizes fit
+            {3, 3, 8, {}},                            // one byte too many
+            {3, 3, 6, {}},                            // one byte short
+            {1, 1, 2, {}},                            // a header alone
+            {0, 0, 0, {}},
+            {0xFF, 0xFF, dobLength(65535, 65535), {{65535, 65535}}},
+            {0xFF, 0xFF, dobLength(65535, 65535) + 1, {}},
+            {7, 9, std::uint64_t{1} << 40, {}},  // longer than any picture
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.byte0) + "," + std::to_string(c.byte1) + " length " + std::to_string(c.length));
@@ -121,15 +121,15 @@ TEST(DobDecoding, SaysWhyItCannotChooseASize)
         Status expected;
         DobSize chosen;
     } cases[] = {
-        {"one size", &square, 7, std::nullopt, Status::Ok, {3, 3}},
-        {"the one size, asked for", &square, 7, DobSize{3, 3}, Status::Ok, {3, 3}},
-        {"a size that does not fit", &square, 7, DobSize{9, 1}, Status::DobSizeUnfit, {}},
-        {"cut short", &square, 6, std::nullopt, Status::BadDobLength, {}},
-        {"header only", &square, 2, std::nullopt, Status::BadDobLength, {}},
-        {"one byte", &square, 1, std::nullopt, Status::BadDobLength, {}},
-        {"nothing", &square, 0, std::nullopt, Status::BadDobLength, {}},
-        {"two sizes, none chosen", &twoSizes, twoSizes.size(), std::nullopt, Status::DobSizeAmbiguous, {}},
-        {"two sizes, one chosen", &twoSizes, twoSizes.size(), DobSize{512, 256}, Status::Ok, {512, 256}},
+            {"one size", &square, 7, std::nullopt, Status::Ok, {3, 3}},
+            {"the one size, asked for", &square, 7, DobSize{3, 3}, Status::Ok, {3, 3}},
+            {"a size that does not fit", &square, 7, DobSize{9, 1}, Status::DobSizeUnfit, {}},
+            {"cut short", &square, 6, std::nullopt, Status::BadDobLength, {}},
+            {"header only", &square, 2, std::nullopt, Status::BadDobLength, {}},
+            {"one byte", &square, 1, std::nullopt, Status::BadDobLength, {}},
+            {"nothing", &square, 0, std::nullopt, Status::BadDobLength, {}},
+            {"two sizes, none chosen", &twoSizes, twoSizes.size(), std::nullopt, Status::DobSizeAmbiguous, {}},
+            {"two sizes, one chosen", &twoSizes, twoSizes.size(), DobSize{512, 256}, Status::Ok, {512, 256}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

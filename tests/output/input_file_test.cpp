@@ -31,14 +31,14 @@ TEST(InputFile, ReadsUpToTheLimit)
         std::size_t kept;
         bool truncated;
     } cases[] = {
-        {"empty", "", 10, 0, false},
-        {"below the limit", "abc", 10, 3, false},
-        {"at the limit", "abcdefghij", 10, 10, false},
-        {"one past the limit", "abcdefghijk", 10, 10, true},
-        {"a limit of nothing", "abc", 0, 0, true},
-        {"large, whole", large, large.size(), large.size(), false},
-        {"large, cut", large, 200 * 1024, 200 * 1024, true},
-        {"large, far below the limit", large, std::uint64_t{1} << 40, large.size(), false},
+            {"empty", "", 10, 0, false},
+            {"below the limit", "abc", 10, 3, false},
+            {"at the limit", "abcdefghij", 10, 10, false},
+            {"one past the limit", "abcdefghijk", 10, 10, true},
+            {"a limit of nothing", "abc", 0, 0, true},
+            {"large, whole", large, large.size(), large.size(), false},
+            {"large, cut", large, 200 * 1024, 200 * 1024, true},
+            {"large, far below the limit", large, std::uint64_t{1} << 40, large.size(), false},
     };
     const TempDir dir;
     for (const auto& c : cases) {
@@ -64,10 +64,10 @@ TEST(InputFile, OnlyPlainFilesAreRead)
         Status status;
         std::string content;
     } cases[] = {
-        {"missing", dir / "missing", Status::CantFindFile, ""},
-        {"a folder", dir / "folder", Status::CantFindFile, ""},
-        {"a pipe", dir / "pipe", Status::CantFindFile, ""},
-        {"a link to a file", dir / "link", Status::Ok, "xyz"},
+            {"missing", dir / "missing", Status::CantFindFile, ""},
+            {"a folder", dir / "folder", Status::CantFindFile, ""},
+            {"a pipe", dir / "pipe", Status::CantFindFile, ""},
+            {"a link to a file", dir / "link", Status::Ok, "xyz"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

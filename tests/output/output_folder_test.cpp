@@ -141,7 +141,7 @@ TEST(OutputFolder, AFolderOfManyFilesIsEmptiedAndCounted)
 
 struct StuckCase {
     const char* name;
-    std::vector<std::string> files;        // below adv
+    std::vector<std::string> files;                     // below adv
     std::vector<std::pair<std::string, mode_t>> modes;  // folders below adv ("" is adv), set last
     int deleted;
     // The failures in the order they are reported when ordered is set, else
@@ -167,11 +167,19 @@ TEST(OutputFolder, EmptyingReportsEveryFileThatStays)
     for (const std::string& name : manyFiles("a", 30))
         allStuck.emplace_back(name, Status::CannotDelete);
     const std::vector<StuckCase> cases = {
-        {"a folder that may not change", {"a.dob", "keep/x.dob", "keep/y.txt"}, {{"keep", 0555}}, 1,
-         {{"keep/x.dob", Status::CannotDelete}, {"keep/y.txt", Status::CannotDelete}}, false},
-        {"a folder that cannot be listed", {"a.dob", "hidden/x.dob"}, {{"hidden", 0}}, 1,
-         {{"hidden", Status::CannotListFolder}}, false},
-        {"nothing may go: the playlist is tried first", manyFiles("a", 30), {{"", 0555}}, 0, allStuck, true},
+            {"a folder that may not change",
+             {"a.dob", "keep/x.dob", "keep/y.txt"},
+             {{"keep", 0555}},
+             1,
+             {{"keep/x.dob", Status::CannotDelete}, {"keep/y.txt", Status::CannotDelete}},
+             false},
+            {"a folder that cannot be listed",
+             {"a.dob", "hidden/x.dob"},
+             {{"hidden", 0}},
+             1,
+             {{"hidden", Status::CannotListFolder}},
+             false},
+            {"nothing may go: the playlist is tried first", manyFiles("a", 30), {{"", 0555}}, 0, allStuck, true},
     };
     for (const StuckCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -186,8 +194,8 @@ TEST(OutputFolder, EmptyingReportsEveryFileThatStays)
         const auto reported = testing::runUnprivileged([&] {
             std::string text;
             const DeletionCount count = deleteFolderContents(adv, [&](const fs::path& path, const Outcome& o) {
-                text += path.lexically_relative(adv).string() + "|" + std::to_string(static_cast<int>(o.status)) +
-                        "|" + (o.cause == std::errc::permission_denied ? "denied" : o.cause.message()) + "\n";
+                text += path.lexically_relative(adv).string() + "|" + std::to_string(static_cast<int>(o.status)) + "|"
+                        + (o.cause == std::errc::permission_denied ? "denied" : o.cause.message()) + "\n";
             });
             return std::to_string(count.deleted) + " " + std::to_string(count.failed) + "\n" + text;
         });
@@ -233,16 +241,23 @@ struct EnsureCase {
 TEST(OutputFolder, EnsuringMakesOneMissingLevelAndRefusesEverythingElse)
 {
     const std::vector<EnsureCase> cases = {
-        {"missing", [](const TempDir& d) { return d / "adv"; }, Status::Ok, std::errc{}},
-        {"there already", [](const TempDir& d) { fs::create_directory(d / "adv"); return d / "adv"; },
-         Status::Ok, std::errc{}},
-        {"a file in its place", [](const TempDir& d) { return d.write("adv", "x"); }, Status::CannotCreateFolder,
-         std::errc::not_a_directory},
-        {"a dangling link in its place",
-         [](const TempDir& d) { fs::create_symlink(d / "nowhere", d / "adv"); return d / "adv"; },
-         Status::CannotCreateFolder, std::errc::no_such_file_or_directory},
-        {"two levels missing", [](const TempDir& d) { return d / "missing/adv"; }, Status::CannotCreateFolder,
-         std::errc::no_such_file_or_directory},
+            {"missing", [](const TempDir& d) { return d / "adv"; }, Status::Ok, std::errc{}},
+            {"there already",
+             [](const TempDir& d) {
+                 fs::create_directory(d / "adv");
+                 return d / "adv";
+             },
+             Status::Ok, std::errc{}},
+            {"a file in its place", [](const TempDir& d) { return d.write("adv", "x"); }, Status::CannotCreateFolder,
+             std::errc::not_a_directory},
+            {"a dangling link in its place",
+             [](const TempDir& d) {
+                 fs::create_symlink(d / "nowhere", d / "adv");
+                 return d / "adv";
+             },
+             Status::CannotCreateFolder, std::errc::no_such_file_or_directory},
+            {"two levels missing", [](const TempDir& d) { return d / "missing/adv"; }, Status::CannotCreateFolder,
+             std::errc::no_such_file_or_directory},
     };
     for (const EnsureCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -269,30 +284,36 @@ struct SourceCase {
 TEST(SourceFolder, OnlyAFolderOutsideTheOutputFolderIsConverted)
 {
     const std::vector<SourceCase> cases = {
-        {"a folder of its own", [](const TempDir& d) { return d.write("pics/a.bmp", "x").parent_path(); },
-         Status::Ok},
-        {"the work folder around the output", [](const TempDir& d) { return d.path(); }, Status::Ok},
-        {"a sibling with a longer name", [](const TempDir& d) { return d.write("adv2/a.bmp", "x").parent_path(); },
-         Status::Ok},
-        {"missing", [](const TempDir& d) { return d / "no such folder"; }, Status::NoSuchFolder},
-        {"below a file", [](const TempDir& d) { return d.write("plain", "x") / "sub"; }, Status::NoSuchFolder},
-        {"a file in its place", [](const TempDir& d) { return d.write("pics", "x"); }, Status::NotAFolder},
-        {"the output folder", [](const TempDir& d) { return d / "adv"; }, Status::SourceInOutput},
-        {"inside the output folder", [](const TempDir& d) { return d.write("adv/sub/a.bmp", "x").parent_path(); },
-         Status::SourceInOutput},
-        {"the output folder spelled otherwise",
-         [](const TempDir& d) { fs::create_directories(d / "adv/sub"); return d / "adv/sub/.././"; },
-         Status::SourceInOutput},
-        {"a link to the output folder",
-         [](const TempDir& d) { fs::create_directory_symlink(d / "adv", d / "link"); return d / "link"; },
-         Status::SourceInOutput},
-        {"a link into the output folder",
-         [](const TempDir& d) {
-             fs::create_directories(d / "adv/deep/er");
-             fs::create_directory_symlink(d / "adv/deep/er", d / "elsewhere");
-             return d / "elsewhere";
-         },
-         Status::SourceInOutput},
+            {"a folder of its own", [](const TempDir& d) { return d.write("pics/a.bmp", "x").parent_path(); },
+             Status::Ok},
+            {"the work folder around the output", [](const TempDir& d) { return d.path(); }, Status::Ok},
+            {"a sibling with a longer name", [](const TempDir& d) { return d.write("adv2/a.bmp", "x").parent_path(); },
+             Status::Ok},
+            {"missing", [](const TempDir& d) { return d / "no such folder"; }, Status::NoSuchFolder},
+            {"below a file", [](const TempDir& d) { return d.write("plain", "x") / "sub"; }, Status::NoSuchFolder},
+            {"a file in its place", [](const TempDir& d) { return d.write("pics", "x"); }, Status::NotAFolder},
+            {"the output folder", [](const TempDir& d) { return d / "adv"; }, Status::SourceInOutput},
+            {"inside the output folder", [](const TempDir& d) { return d.write("adv/sub/a.bmp", "x").parent_path(); },
+             Status::SourceInOutput},
+            {"the output folder spelled otherwise",
+             [](const TempDir& d) {
+                 fs::create_directories(d / "adv/sub");
+                 return d / "adv/sub/.././";
+             },
+             Status::SourceInOutput},
+            {"a link to the output folder",
+             [](const TempDir& d) {
+                 fs::create_directory_symlink(d / "adv", d / "link");
+                 return d / "link";
+             },
+             Status::SourceInOutput},
+            {"a link into the output folder",
+             [](const TempDir& d) {
+                 fs::create_directories(d / "adv/deep/er");
+                 fs::create_directory_symlink(d / "adv/deep/er", d / "elsewhere");
+                 return d / "elsewhere";
+             },
+             Status::SourceInOutput},
     };
     for (const SourceCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -315,8 +336,8 @@ TEST(SourceFolder, AFolderThatCannotBeListedIsRefusedWithTheCause)
     });
     fs::permissions(source, fs::perms::owner_all);
     ASSERT_TRUE(checked.has_value());
-    EXPECT_EQ(*checked, std::to_string(static_cast<int>(Status::CannotListFolder)) +
-                            " cannot list the folder: Permission denied");
+    EXPECT_EQ(*checked, std::to_string(static_cast<int>(Status::CannotListFolder))
+                                + " cannot list the folder: Permission denied");
 }
 
 }  // namespace

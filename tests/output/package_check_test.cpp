@@ -55,32 +55,34 @@ TEST(PackageCheck, ReportsEachKindOfDamageOnce)
         std::size_t line;  // of the finding
         bool note;
     } cases[] = {
-        {"a line that is no entry", [](const TempDir& w) { w.write("adv/advertising.index", kSoundIndex + "junk\n"); },
-         Status::BadPlaylistLine, "", 7, false},
-        {"a time of ten digits",
-         [](const TempDir& w) { w.write("adv/advertising.index", kSoundIndex + "a.dob,1234567890\n"); },
-         Status::BadPlaylistLine, "", 7, false},
-        {"a time that is a word",
-         [](const TempDir& w) { w.write("adv/advertising.index", "a.dob,fast\n\n" + kSoundIndex); },
-         Status::BadPlaylistLine, "", 1, false},
-        {"a torn last line",
-         [](const TempDir& w) { w.write("adv/advertising.index", kSoundIndex.substr(0, kSoundIndex.size() - 1)); },
-         Status::TornPlaylistLine, "", 6, false},
-        {"a named file missing", [](const TempDir& w) { fs::remove(w / "adv/anim-02.dob"); },
-         Status::MissingFromPackage, "anim-02.dob", 4, false},
-        {"a picture of a length no size fits", [](const TempDir& w) { w.write("adv/a.dob", std::string("\x03\x03\x00", 3)); },
-         Status::BadDobLength, "a.dob", 1, false},
-        {"a page that is not UTF-8", [](const TempDir& w) { w.write("adv/notes-01.txt", "caf\xC3"); },
-         Status::NotUtf8, "notes-01.txt", 6, false},
-        {"a page of 56 cells", [](const TempDir& w) { w.write("adv/notes-01.txt", std::string(56, 'x')); },
-         Status::PageTooLong, "notes-01.txt", 6, false},
-        {"a file no line names", [](const TempDir& w) { w.write("adv/stray.dob", std::string("\x01\x01\x00", 3)); },
-         Status::NotInPlaylist, "stray.dob", 0, false},
-        {"no playlist", [](const TempDir& w) { fs::remove(w / "adv/advertising.index"); },
-         Status::MissingFromPackage, "advertising.index", 0, false},
-        {"a picture added twice",
-         [](const TempDir& w) { w.write("adv/advertising.index", kSoundIndex + "a.dob,3000\n\n"); },
-         Status::NamedTwice, "a.dob", 0, true},
+            {"a line that is no entry",
+             [](const TempDir& w) { w.write("adv/advertising.index", kSoundIndex + "junk\n"); },
+             Status::BadPlaylistLine, "", 7, false},
+            {"a time of ten digits",
+             [](const TempDir& w) { w.write("adv/advertising.index", kSoundIndex + "a.dob,1234567890\n"); },
+             Status::BadPlaylistLine, "", 7, false},
+            {"a time that is a word",
+             [](const TempDir& w) { w.write("adv/advertising.index", "a.dob,fast\n\n" + kSoundIndex); },
+             Status::BadPlaylistLine, "", 1, false},
+            {"a torn last line",
+             [](const TempDir& w) { w.write("adv/advertising.index", kSoundIndex.substr(0, kSoundIndex.size() - 1)); },
+             Status::TornPlaylistLine, "", 6, false},
+            {"a named file missing", [](const TempDir& w) { fs::remove(w / "adv/anim-02.dob"); },
+             Status::MissingFromPackage, "anim-02.dob", 4, false},
+            {"a picture of a length no size fits",
+             [](const TempDir& w) { w.write("adv/a.dob", std::string("\x03\x03\x00", 3)); }, Status::BadDobLength,
+             "a.dob", 1, false},
+            {"a page that is not UTF-8", [](const TempDir& w) { w.write("adv/notes-01.txt", "caf\xC3"); },
+             Status::NotUtf8, "notes-01.txt", 6, false},
+            {"a page of 56 cells", [](const TempDir& w) { w.write("adv/notes-01.txt", std::string(56, 'x')); },
+             Status::PageTooLong, "notes-01.txt", 6, false},
+            {"a file no line names", [](const TempDir& w) { w.write("adv/stray.dob", std::string("\x01\x01\x00", 3)); },
+             Status::NotInPlaylist, "stray.dob", 0, false},
+            {"no playlist", [](const TempDir& w) { fs::remove(w / "adv/advertising.index"); },
+             Status::MissingFromPackage, "advertising.index", 0, false},
+            {"a picture added twice",
+             [](const TempDir& w) { w.write("adv/advertising.index", kSoundIndex + "a.dob,3000\n\n"); },
+             Status::NamedTwice, "a.dob", 0, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -117,7 +119,8 @@ TEST(PackageCheck, NamesEveryLineItCannotReadWhateverThePlaylistHolds)
         TempDir work;
         writeSoundPackage(work);
         std::string index;
-        for (int i = 0; i < 40; ++i) index += pieces[pick(random)];
+        for (int i = 0; i < 40; ++i)
+            index += pieces[pick(random)];
         work.write("adv/advertising.index", index);
         SCOPED_TRACE(::testing::PrintToString(index));
 
@@ -129,10 +132,12 @@ TEST(PackageCheck, NamesEveryLineItCannotReadWhateverThePlaylistHolds)
             const std::size_t feed = std::min(index.find('\n', at), index.size());
             const std::string line = index.substr(at, feed - at);
             at = feed + 1;
-            if (line.empty()) continue;
+            if (line.empty())
+                continue;
             ++lines;
             const PlaylistLine parsed = parsePlaylistLine(line);
-            if (!parsed.wellFormed || feed == index.size()) ++unreadable;
+            if (!parsed.wellFormed || feed == index.size())
+                ++unreadable;
             loop += parsed.milliseconds;
         }
         const PackageCheck check = checkPackage(work / "adv");
@@ -156,19 +161,19 @@ TEST(PlaylistLines, AreNameCommaDigits)
         std::string name;
         std::uint64_t milliseconds;
     } cases[] = {
-        {"logo.dob,3000", true, "logo.dob", 3000},
-        {"anim-100.dob,0", true, "anim-100.dob", 0},
-        {"a,b.dob,999999999", true, "a,b.dob", 999999999},  // the time follows the last comma
-        {"x.txt,1234567890", false, "", 0},
-        {"x.txt,", false, "", 0},
-        {",3000", false, "", 0},
-        {"x.txt", false, "", 0},
-        {"x.txt,-10", false, "", 0},
-        {"x.txt,30 ", false, "", 0},
-        {"x.txt,3000\r", false, "", 0},
-        {"sub/x.dob,3000", false, "", 0},
-        {"..\\x.dob,3000", false, "", 0},
-        {std::string("x\0.dob,1", 8), false, "", 0},
+            {"logo.dob,3000", true, "logo.dob", 3000},
+            {"anim-100.dob,0", true, "anim-100.dob", 0},
+            {"a,b.dob,999999999", true, "a,b.dob", 999999999},  // the time follows the last comma
+            {"x.txt,1234567890", false, "", 0},
+            {"x.txt,", false, "", 0},
+            {",3000", false, "", 0},
+            {"x.txt", false, "", 0},
+            {"x.txt,-10", false, "", 0},
+            {"x.txt,30 ", false, "", 0},
+            {"x.txt,3000\r", false, "", 0},
+            {"sub/x.dob,3000", false, "", 0},
+            {"..\\x.dob,3000", false, "", 0},
+            {std::string("x\0.dob,1", 8), false, "", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
@@ -183,26 +188,27 @@ TEST(PageCells, AreCountedAsThePagerCountsThem)
 {
     const std::string emoji = "\xF0\x9F\x98\x80";  // outside the BMP: two cells
     std::string twentySevenEmoji;
-    for (int i = 0; i < 27; ++i) twentySevenEmoji += emoji;
+    for (int i = 0; i < 27; ++i)
+        twentySevenEmoji += emoji;
     const struct {
         std::string page;
         int cells;  // -1: not UTF-8
     } cases[] = {
-        {"", 0},
-        {std::string(55, 'x'), 55},
-        {std::string(56, 'x'), 56},
-        {"abc\n", 4},
-        {"abcdefghij\nabcdefghij\nabcdefghij\n", 55},  // a line feed on the last cell
-        {"abcdefghij\nabcdefghij\nabcdefghij\nz", 67},  // the whole blank line it adds
-        {"\n\n\n\n\n", 45},
-        {twentySevenEmoji + "x", 55},
-        {twentySevenEmoji + emoji, 56},
-        {"\xE4\xB8\xAD", 1},
-        {"\xC0\xAF", -1},              // overlong
-        {"\xED\xA0\x80", -1},          // a surrogate
-        {"\xF4\x90\x80\x80", -1},      // above U+10FFFF
-        {"ok\xE4\xB8", -1},            // cut short
-        {"\xFF", -1},
+            {"", 0},
+            {std::string(55, 'x'), 55},
+            {std::string(56, 'x'), 56},
+            {"abc\n", 4},
+            {"abcdefghij\nabcdefghij\nabcdefghij\n", 55},   // a line feed on the last cell
+            {"abcdefghij\nabcdefghij\nabcdefghij\nz", 67},  // the whole blank line it adds
+            {"\n\n\n\n\n", 45},
+            {twentySevenEmoji + "x", 55},
+            {twentySevenEmoji + emoji, 56},
+            {"\xE4\xB8\xAD", 1},
+            {"\xC0\xAF", -1},          // overlong
+            {"\xED\xA0\x80", -1},      // a surrogate
+            {"\xF4\x90\x80\x80", -1},  // above U+10FFFF
+            {"ok\xE4\xB8", -1},        // cut short
+            {"\xFF", -1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.page));
@@ -219,9 +225,11 @@ TEST(PageCells, PassEveryPageThePagerCuts)
     std::uniform_int_distribution<std::size_t> pick(0, std::size(pieces) - 1);
     for (int round = 0; round < 50; ++round) {
         std::u16string text;
-        for (int i = 0; i < 300; ++i) text += pieces[pick(random)];
+        for (int i = 0; i < 300; ++i)
+            text += pieces[pick(random)];
         for (const PageRange range : paginate(text)) {
-            const std::string page = utf16ToUtf8(std::u16string_view(text).substr(range.begin, range.end - range.begin));
+            const std::string page =
+                    utf16ToUtf8(std::u16string_view(text).substr(range.begin, range.end - range.begin));
             const Finding finding = checkPage(page);
             ASSERT_EQ(finding.status, Status::Ok) << finding.detail;
         }

@@ -57,33 +57,33 @@ struct BetweenLines {
 TEST(PlaylistAppender, SecondLineFollowsTheName)
 {
     const BetweenLines cases[] = {
-        {"nothing", [](const TempDir&, const fs::path&) { return fs::path(); }, "z.dob,0\na.dob,1\nb.dob,2\n"},
-        {"the folder emptied",
-         [](const TempDir& d, const fs::path&) {
-             deleteFolderContents(d / "adv");
-             return fs::path();
-         },
-         "b.dob,2\n"},
-        {"another file renamed over it",
-         [](const TempDir& d, const fs::path& playlist) {
-             fs::rename(d.write("other", "x.dob,9\n"), playlist);
-             return fs::path();
-         },
-         "x.dob,9\nb.dob,2\n"},
-        {"a hard link made to it",
-         [](const TempDir& d, const fs::path& playlist) {
-             fs::create_hard_link(playlist, d / "shared.index");
-             return d / "shared.index";
-         },
-         "z.dob,0\na.dob,1\nb.dob,2\n"},
-        {"a link to a file outside put in its place",
-         [](const TempDir& d, const fs::path& playlist) {
-             const fs::path outside = d.write("outside.txt", "o.dob,3000\n\n");
-             fs::remove(playlist);
-             fs::create_symlink(outside, playlist);
-             return outside;
-         },
-         "b.dob,2\n"},
+            {"nothing", [](const TempDir&, const fs::path&) { return fs::path(); }, "z.dob,0\na.dob,1\nb.dob,2\n"},
+            {"the folder emptied",
+             [](const TempDir& d, const fs::path&) {
+                 deleteFolderContents(d / "adv");
+                 return fs::path();
+             },
+             "b.dob,2\n"},
+            {"another file renamed over it",
+             [](const TempDir& d, const fs::path& playlist) {
+                 fs::rename(d.write("other", "x.dob,9\n"), playlist);
+                 return fs::path();
+             },
+             "x.dob,9\nb.dob,2\n"},
+            {"a hard link made to it",
+             [](const TempDir& d, const fs::path& playlist) {
+                 fs::create_hard_link(playlist, d / "shared.index");
+                 return d / "shared.index";
+             },
+             "z.dob,0\na.dob,1\nb.dob,2\n"},
+            {"a link to a file outside put in its place",
+             [](const TempDir& d, const fs::path& playlist) {
+                 const fs::path outside = d.write("outside.txt", "o.dob,3000\n\n");
+                 fs::remove(playlist);
+                 fs::create_symlink(outside, playlist);
+                 return outside;
+             },
+             "b.dob,2\n"},
     };
     for (const BetweenLines& c : cases) {
         SCOPED_TRACE(c.name);
@@ -114,14 +114,14 @@ TEST(PlaylistAppender, HoldsOneDescriptorForTheRun)
         const char* name;
         std::function<void(const TempDir&, const fs::path& playlist)> before;
     } cases[] = {
-        {"a missing playlist", [](const TempDir&, const fs::path&) {}},
-        {"an existing playlist",
-         [](const TempDir& d, const fs::path&) { d.write("adv/advertising.index", "z.dob,1\n"); }},
-        {"a hard-linked playlist",
-         [](const TempDir& d, const fs::path& playlist) {
-             d.write("adv/advertising.index", "z.dob,1\n");
-             fs::create_hard_link(playlist, d / "shared.index");
-         }},
+            {"a missing playlist", [](const TempDir&, const fs::path&) {}},
+            {"an existing playlist",
+             [](const TempDir& d, const fs::path&) { d.write("adv/advertising.index", "z.dob,1\n"); }},
+            {"a hard-linked playlist",
+             [](const TempDir& d, const fs::path& playlist) {
+                 d.write("adv/advertising.index", "z.dob,1\n");
+                 fs::create_hard_link(playlist, d / "shared.index");
+             }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -161,10 +161,11 @@ TEST(PlaylistAppender, ALineThatDoesNotFitIsTakenBack)
         const char* name;
         rlim_t room;  // bytes the limit leaves after the playlist
     } cases[] = {{"none of it", 0}, {"part of it", 5}};
-    struct sigaction ignore {}, previous {};
+    struct sigaction ignore {
+    }, previous{};
     ignore.sa_handler = SIG_IGN;
     ASSERT_EQ(::sigaction(SIGXFSZ, &ignore, &previous), 0);
-    rlimit limit {};
+    rlimit limit{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

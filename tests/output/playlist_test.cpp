@@ -21,21 +21,21 @@ TEST(PlaylistEntries, AreTheFormatsByteForByte)
         std::string entry;
         std::string expected;
     } cases[] = {
-        {stillPictureEntry("logo.dob", "3000"), "logo.dob,3000\n\n"},
-        {stillPictureEntry("logo.dob", "fast"), "logo.dob,fast\n\n"},
-        {stillPictureEntry("logo.dob", ""), "logo.dob,\n\n"},
-        {stillPictureEntry("a.dob.dob", "2500"), "a.dob.dob,2500\n\n"},
-        {frameEntry("anim-01.dob", 500), "anim-01.dob,500\n"},
-        {frameEntry("anim-100.dob", 0), "anim-100.dob,0\n"},
-        {frameEntry("anim-02.dob", -10), "anim-02.dob,-10\n"},
-        {textPageEntry("notes", 1), "notes-01.txt,6000\n"},
-        {textPageEntry("notes", 9), "notes-09.txt,6000\n"},
-        {textPageEntry("notes", 10), "notes-10.txt,6000\n"},
-        {textPageEntry("notes", 100), "notes-100.txt,6000\n"},
-        {textPageEntry("readme.", 2), "readme.-02.txt,6000\n"},
-        {textPageEntry("", 3), "-03.txt,6000\n"},
-        {textPageFileName("notes", 7), "notes-07.txt"},
-        {textPageFileName("notes", 12345), "notes-12345.txt"},
+            {stillPictureEntry("logo.dob", "3000"), "logo.dob,3000\n\n"},
+            {stillPictureEntry("logo.dob", "fast"), "logo.dob,fast\n\n"},
+            {stillPictureEntry("logo.dob", ""), "logo.dob,\n\n"},
+            {stillPictureEntry("a.dob.dob", "2500"), "a.dob.dob,2500\n\n"},
+            {frameEntry("anim-01.dob", 500), "anim-01.dob,500\n"},
+            {frameEntry("anim-100.dob", 0), "anim-100.dob,0\n"},
+            {frameEntry("anim-02.dob", -10), "anim-02.dob,-10\n"},
+            {textPageEntry("notes", 1), "notes-01.txt,6000\n"},
+            {textPageEntry("notes", 9), "notes-09.txt,6000\n"},
+            {textPageEntry("notes", 10), "notes-10.txt,6000\n"},
+            {textPageEntry("notes", 100), "notes-100.txt,6000\n"},
+            {textPageEntry("readme.", 2), "readme.-02.txt,6000\n"},
+            {textPageEntry("", 3), "-03.txt,6000\n"},
+            {textPageFileName("notes", 7), "notes-07.txt"},
+            {textPageFileName("notes", 12345), "notes-12345.txt"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.entry, c.expected);
@@ -46,15 +46,13 @@ TEST(PlaylistAppend, BuildsTheWorkedExample)
     const TempDir dir;
     const auto playlist = playlistPath(dir.path());
     const std::string entries[] = {
-        stillPictureEntry("logo.dob", "3000"), frameEntry("anim-01.dob", 500),
-        frameEntry("anim-02.dob", 500),       stillPictureEntry("anim-03.dob", "1500"),
-        textPageEntry("notes", 1),            textPageEntry("notes", 2),
+            stillPictureEntry("logo.dob", "3000"),    frameEntry("anim-01.dob", 500), frameEntry("anim-02.dob", 500),
+            stillPictureEntry("anim-03.dob", "1500"), textPageEntry("notes", 1),      textPageEntry("notes", 2),
     };
     for (const auto& entry : entries)
         EXPECT_TRUE(appendPlaylistEntry(playlist, entry));
-    EXPECT_EQ(TempDir::read(playlist),
-              "logo.dob,3000\n\nanim-01.dob,500\nanim-02.dob,500\nanim-03.dob,1500\n\n"
-              "notes-01.txt,6000\nnotes-02.txt,6000\n");
+    EXPECT_EQ(TempDir::read(playlist), "logo.dob,3000\n\nanim-01.dob,500\nanim-02.dob,500\nanim-03.dob,1500\n\n"
+                                       "notes-01.txt,6000\nnotes-02.txt,6000\n");
 }
 
 TEST(PlaylistAppend, FailsWithoutItsFolder)

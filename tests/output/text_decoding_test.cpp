@@ -23,17 +23,19 @@ TEST(TextEncodingDetection, ReadsTheByteOrderMark)
         std::string bytes;
         TextEncoding expected;
     } cases[] = {
-        {"", TextEncoding::Ansi},
-        {"abc", TextEncoding::Ansi},
-        {"\xFF\xFE", TextEncoding::Utf16LE},
-        {"\xFF\xFE" "a\0"s, TextEncoding::Utf16LE},
-        {"\xEF\xBB\xBF", TextEncoding::Utf8},
-        {"\xEF\xBB\xBFtext", TextEncoding::Utf8},
-        {"\xEF\xBB", TextEncoding::Ansi},
-        {"\xFE\xFF\0a"s, TextEncoding::Utf16BE},
-        {"\xFE\xFF"s, TextEncoding::Utf16BE},
-        {"\xFE"s, TextEncoding::Ansi},
-        {"\xFF", TextEncoding::Ansi},
+            {"", TextEncoding::Ansi},
+            {"abc", TextEncoding::Ansi},
+            {"\xFF\xFE", TextEncoding::Utf16LE},
+            {"\xFF\xFE"
+             "a\0"s,
+             TextEncoding::Utf16LE},
+            {"\xEF\xBB\xBF", TextEncoding::Utf8},
+            {"\xEF\xBB\xBFtext", TextEncoding::Utf8},
+            {"\xEF\xBB", TextEncoding::Ansi},
+            {"\xFE\xFF\0a"s, TextEncoding::Utf16BE},
+            {"\xFE\xFF"s, TextEncoding::Utf16BE},
+            {"\xFE"s, TextEncoding::Ansi},
+            {"\xFF", TextEncoding::Ansi},
     };
     int index = 0;
     for (const auto& c : cases) {
@@ -51,17 +53,17 @@ TEST(TextNormalisation, ExpandsTabsAndJoinsLineEnds)
         std::string raw;
         std::string expected;
     } cases[] = {
-        {"", ""},
-        {"a\tb", "a    b"},
-        {"\t\t", "        "},
-        {"a\r\nb\r\n", "a\nb\n"},
-        {"a\rb", "a\rb"},
-        {"a\r", "a\r"},
-        {"\r\r\n", "\r\n"},
-        {"\n\r", "\n\r"},
-        {"ab\0cd"s, "ab"},
-        {"\0abc"s, ""},
-        {"\xC3\xA9\t", "\xC3\xA9    "},
+            {"", ""},
+            {"a\tb", "a    b"},
+            {"\t\t", "        "},
+            {"a\r\nb\r\n", "a\nb\n"},
+            {"a\rb", "a\rb"},
+            {"a\r", "a\r"},
+            {"\r\r\n", "\r\n"},
+            {"\n\r", "\n\r"},
+            {"ab\0cd"s, "ab"},
+            {"\0abc"s, ""},
+            {"\xC3\xA9\t", "\xC3\xA9    "},
     };
     for (const auto& c : cases)
         EXPECT_EQ(normaliseText(c.raw), c.expected) << "raw of size " << c.raw.size();
@@ -86,20 +88,26 @@ TEST(TextDecoding, Utf8BecomesCodeUnitsAndBadBytesReplacements)
         std::string bytes;
         std::u16string expected;
     } cases[] = {
-        {"abc", u"abc"},
-        {"\xC3\xA9", u"\u00E9"},
-        {"\xE4\xBD\xA0", u"\u4F60"},
-        {"\xF0\x9F\x98\x80", u"\U0001F600"},
-        {"\xF4\x8F\xBF\xBF", u"\U0010FFFF"},
-        {"a\xFF" "b", u"a\uFFFDb"},
-        {"\x80", u"\uFFFD"},
-        {"\xC3", u"\uFFFD"},                          // cut at the end
-        {"\xE2\x82" "a", u"\uFFFDa"},                 // one replacement for the cut sequence
-        {"\xC0\xAF", u"\uFFFD\uFFFD"},                // overlong
-        {"\xE0\x80\x80", u"\uFFFD\uFFFD\uFFFD"},      // overlong
-        {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},      // an encoded surrogate
-        {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // beyond U+10FFFF
-        {"\xF0\x9F\x98" "x", u"\uFFFDx"},
+            {"abc", u"abc"},
+            {"\xC3\xA9", u"\u00E9"},
+            {"\xE4\xBD\xA0", u"\u4F60"},
+            {"\xF0\x9F\x98\x80", u"\U0001F600"},
+            {"\xF4\x8F\xBF\xBF", u"\U0010FFFF"},
+            {"a\xFF"
+             "b",
+             u"a\uFFFDb"},
+            {"\x80", u"\uFFFD"},
+            {"\xC3", u"\uFFFD"},  // cut at the end
+            {"\xE2\x82"
+             "a",
+             u"\uFFFDa"},                                       // one replacement for the cut sequence
+            {"\xC0\xAF", u"\uFFFD\uFFFD"},                      // overlong
+            {"\xE0\x80\x80", u"\uFFFD\uFFFD\uFFFD"},            // overlong
+            {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},            // an encoded surrogate
+            {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // beyond U+10FFFF
+            {"\xF0\x9F\x98"
+             "x",
+             u"\uFFFDx"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(decodeText(c.bytes, "UTF-8"), c.expected) << "bytes of size " << c.bytes.size();
@@ -125,9 +133,17 @@ TEST(TextDecoding, NamedCharacterSets)
 {
     EXPECT_EQ(decodeText("caf\xE9 \x80", "CP1252"), u"caf\u00E9 \u20AC");
     EXPECT_EQ(decodeText("\xC4\xE3\xBA\xC3", "GBK"), u"\u4F60\u597D");
-    EXPECT_EQ(decodeText("a\xC4", "GBK"), u"a\uFFFD");        // cut at the end
-    EXPECT_EQ(decodeText("\x81\x7F" "b", "GBK").back(), u'b');  // decoding goes on after bad bytes
-    EXPECT_EQ(decodeText("\x81\x7F" "b", "GBK").front(), u'\uFFFD');
+    EXPECT_EQ(decodeText("a\xC4", "GBK"), u"a\uFFFD");  // cut at the end
+    EXPECT_EQ(decodeText("\x81\x7F"
+                         "b",
+                         "GBK")
+                      .back(),
+              u'b');  // decoding goes on after bad bytes
+    EXPECT_EQ(decodeText("\x81\x7F"
+                         "b",
+                         "GBK")
+                      .front(),
+              u'\uFFFD');
     EXPECT_EQ(decodeText("a\xFF", "utf8"), u"a\uFFFD");
 }
 
@@ -152,13 +168,14 @@ TEST(TextDecoding, CodeUnitsBecomeUtf8)
         std::u16string units;
         std::string expected;
     } cases[] = {
-        {u"abc", "abc"},
-        {std::u16string(1, u'\0'), "\0"s},
-        {u"\u007F\u0080\u07FF\u0800\uFFFF", "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF"},
-        {u"\U0001F600", "\xF0\x9F\x98\x80"},
-        {std::u16string{0xD83D}, "\xEF\xBF\xBD"},            // high surrogate alone
-        {std::u16string{0xDE00, u'a'}, "\xEF\xBF\xBD" "a"},  // low surrogate alone
-        {std::u16string{0xD83D, 0xD83D, 0xDE00}, "\xEF\xBF\xBD\xF0\x9F\x98\x80"},
+            {u"abc", "abc"},
+            {std::u16string(1, u'\0'), "\0"s},
+            {u"\u007F\u0080\u07FF\u0800\uFFFF", "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF"},
+            {u"\U0001F600", "\xF0\x9F\x98\x80"},
+            {std::u16string{0xD83D}, "\xEF\xBF\xBD"},  // high surrogate alone
+            {std::u16string{0xDE00, u'a'}, "\xEF\xBF\xBD"
+                                           "a"},  // low surrogate alone
+            {std::u16string{0xD83D, 0xD83D, 0xDE00}, "\xEF\xBF\xBD\xF0\x9F\x98\x80"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(utf16ToUtf8(c.units), c.expected);

@@ -32,15 +32,12 @@ protected:
     {
         return TempDir::read(outputFolderPath(work.path()) / fileName);
     }
-    bool pageExists(const std::string& fileName) const
-    {
-        return fs::exists(outputFolderPath(work.path()) / fileName);
-    }
+    bool pageExists(const std::string& fileName) const { return fs::exists(outputFolderPath(work.path()) / fileName); }
     std::string playlist() const { return TempDir::read(playlistPath(outputFolderPath(work.path()))); }
     std::size_t filesInOutput() const
     {
-        return static_cast<std::size_t>(std::distance(fs::directory_iterator(outputFolderPath(work.path())),
-                                                      fs::directory_iterator()));
+        return static_cast<std::size_t>(
+                std::distance(fs::directory_iterator(outputFolderPath(work.path())), fs::directory_iterator()));
     }
 
     TempDir work;
@@ -67,20 +64,46 @@ TEST_F(TextPagerTest, PagesAreUtf8WithoutMarkInEveryEncoding)
         TextPagerOptions options;
         std::string page;
     } cases[] = {
-        {"utf8 mark, tab and CR LF", "\xEF\xBB\xBF\xC3\xA9\r\n\tx", {}, "\xC3\xA9\n    x"},
-        {"ansi in the C locale reads UTF-8", "caf\xC3\xA9\r", {}, "caf\xC3\xA9\r"},
-        {"ansi bad bytes", "a\xFF" "b", {}, "a\xEF\xBF\xBD" "b"},
-        {"ansi named set", "caf\xE9\t!", {"CP1252"}, "caf\xC3\xA9    !"},
-        {"ansi zero byte ends the text", "ab\0cd"s, {}, "ab"},
-        {"utf8 zero byte ends the text", "\xEF\xBB\xBF" "ab\0cd"s, {}, "ab"},
-        {"utf16be", "\xFE\xFF\0a\0\r\0\n\x00\xE9"s, {}, "a\r\n\xC3\xA9"},
-        {"utf16be pair and zero unit", "\xFE\xFF\xD8\x3D\xDE\x00\0\0\0b"s, {}, "\xF0\x9F\x98\x80\0b"s},
-        {"utf16be odd last byte dropped", "\xFE\xFF\0a\0"s, {}, "a"},
-        {"utf16 keeps CR and tab", "\xFF\xFE" "a\0\r\0\n\0\t\0b\0"s, {}, "a\r\n\tb"},
-        {"utf16 odd last byte dropped", "\xFF\xFE" "a\0b"s, {}, "a"},
-        {"utf16 pair", "\xFF\xFE\x3D\xD8\x00\xDE"s, {}, "\xF0\x9F\x98\x80"},
-        {"utf16 lone surrogate", "\xFF\xFE\x3D\xD8" "a\0"s, {}, "\xEF\xBF\xBD" "a"},
-        {"utf16 zero unit stays", "\xFF\xFE" "a\0\0\0b\0"s, {}, "a\0b"s},
+            {"utf8 mark, tab and CR LF", "\xEF\xBB\xBF\xC3\xA9\r\n\tx", {}, "\xC3\xA9\n    x"},
+            {"ansi in the C locale reads UTF-8", "caf\xC3\xA9\r", {}, "caf\xC3\xA9\r"},
+            {"ansi bad bytes",
+             "a\xFF"
+             "b",
+             {},
+             "a\xEF\xBF\xBD"
+             "b"},
+            {"ansi named set", "caf\xE9\t!", {"CP1252"}, "caf\xC3\xA9    !"},
+            {"ansi zero byte ends the text", "ab\0cd"s, {}, "ab"},
+            {"utf8 zero byte ends the text",
+             "\xEF\xBB\xBF"
+             "ab\0cd"s,
+             {},
+             "ab"},
+            {"utf16be", "\xFE\xFF\0a\0\r\0\n\x00\xE9"s, {}, "a\r\n\xC3\xA9"},
+            {"utf16be pair and zero unit", "\xFE\xFF\xD8\x3D\xDE\x00\0\0\0b"s, {}, "\xF0\x9F\x98\x80\0b"s},
+            {"utf16be odd last byte dropped", "\xFE\xFF\0a\0"s, {}, "a"},
+            {"utf16 keeps CR and tab",
+             "\xFF\xFE"
+             "a\0\r\0\n\0\t\0b\0"s,
+             {},
+             "a\r\n\tb"},
+            {"utf16 odd last byte dropped",
+             "\xFF\xFE"
+             "a\0b"s,
+             {},
+             "a"},
+            {"utf16 pair", "\xFF\xFE\x3D\xD8\x00\xDE"s, {}, "\xF0\x9F\x98\x80"},
+            {"utf16 lone surrogate",
+             "\xFF\xFE\x3D\xD8"
+             "a\0"s,
+             {},
+             "\xEF\xBF\xBD"
+             "a"},
+            {"utf16 zero unit stays",
+             "\xFF\xFE"
+             "a\0\0\0b\0"s,
+             {},
+             "a\0b"s},
     };
     for (const auto& c : cases) {
         const auto result = page(source("case.txt", c.bytes), c.options);
@@ -99,14 +122,20 @@ TEST_F(TextPagerTest, ReportsWhereAZeroByteEndedTheText)
         std::string bytes;
         std::optional<std::uint64_t> offset;
     } cases[] = {
-        {"ansi", "ab\0cd"s, 2},
-        {"ansi first byte", "\0abc"s, 0},
-        {"utf8 after its mark", "\xEF\xBB\xBF" "abc\0"s, 6},
-        {"tab and CR LF before it count as in the file", "\t\r\nx\0y"s, 4},
-        {"beyond the first read piece", std::string(70000, 'x') + "\0tail"s, 70000},
-        {"no zero", "abc"s, std::nullopt},
-        {"utf16 keeps zero units", "\xFF\xFE" "a\0\0\0"s, std::nullopt},
-        {"utf16be keeps zero units", "\xFE\xFF\0a\0\0"s, std::nullopt},
+            {"ansi", "ab\0cd"s, 2},
+            {"ansi first byte", "\0abc"s, 0},
+            {"utf8 after its mark",
+             "\xEF\xBB\xBF"
+             "abc\0"s,
+             6},
+            {"tab and CR LF before it count as in the file", "\t\r\nx\0y"s, 4},
+            {"beyond the first read piece", std::string(70000, 'x') + "\0tail"s, 70000},
+            {"no zero", "abc"s, std::nullopt},
+            {"utf16 keeps zero units",
+             "\xFF\xFE"
+             "a\0\0\0"s,
+             std::nullopt},
+            {"utf16be keeps zero units", "\xFE\xFF\0a\0\0"s, std::nullopt},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(page(source("zero.txt", c.bytes)).zeroByteOffset, c.offset) << c.name;
@@ -115,7 +144,10 @@ TEST_F(TextPagerTest, ReportsWhereAZeroByteEndedTheText)
 
 TEST_F(TextPagerTest, TextsWithoutCharactersGiveNoPages)
 {
-    for (const std::string& bytes : {""s, "\xFF\xFE"s, "\xEF\xBB\xBF"s, "\0abc"s, "\xFF\xFE" "a"s, "\xFE\xFF"s}) {
+    for (const std::string& bytes : {""s, "\xFF\xFE"s, "\xEF\xBB\xBF"s, "\0abc"s,
+                                     "\xFF\xFE"
+                                     "a"s,
+                                     "\xFE\xFF"s}) {
         const auto result = page(source("empty.txt", bytes));
         EXPECT_EQ(result.status, Status::EmptyText) << "bytes of size " << bytes.size();
         EXPECT_EQ(result.pagesWritten, 0);
@@ -180,9 +212,12 @@ TEST_F(TextPagerTest, MissingEntriesAreReported)
 
 TEST_F(TextPagerTest, SurrogatePairIsNeverSplitAcrossPages)
 {
-    page(source("emoji.txt", std::string(54, 'a') + "\xF0\x9F\x98\x80" "b"));
+    page(source("emoji.txt", std::string(54, 'a')
+                                     + "\xF0\x9F\x98\x80"
+                                       "b"));
     EXPECT_EQ(pageBytes("emoji-01.txt"), std::string(54, 'a'));
-    EXPECT_EQ(pageBytes("emoji-02.txt"), "\xF0\x9F\x98\x80" "b");
+    EXPECT_EQ(pageBytes("emoji-02.txt"), "\xF0\x9F\x98\x80"
+                                         "b");
 }
 
 TEST(TextPageName, DropsTheLastFourCharacters)
@@ -191,18 +226,19 @@ TEST(TextPageName, DropsTheLastFourCharacters)
         const char* path;
         const char* name;
     } cases[] = {
-        {"/in/notes.txt", "notes"},
-        {"/in/readme.text", "readme."},
-        {"/in/notes", "notes"},  // no dot: nothing to take off
-        {"/in/abcd", "abcd"},
-        {"/in/ab.d", ""},
-        {"/in/abc", "abc"},
-        {"/in/a", "a"},
-        {"/in/a.b/c.txt", "c"},
-        {"/in/\xE6\x97\xA5\xE6\x9C\xAC.txt", "\xE6\x97\xA5\xE6\x9C\xAC"},
-        {"/in/\xE6\x96\x87\xE6\x9C\xAC", "\xE6\x96\x87\xE6\x9C\xAC"},     // two characters
-        {"/in/x\xE6\x96\x87.\xE6\x9C\xAC\xF0\x9F\x98\x80\xC3\xA9", "x\xE6\x96\x87"},  // three multi-byte characters and a dot
-        {"/in/\xFF.\xFD\xFC\xFB", "\xFF"},                                 // not UTF-8: bytes
+            {"/in/notes.txt", "notes"},
+            {"/in/readme.text", "readme."},
+            {"/in/notes", "notes"},  // no dot: nothing to take off
+            {"/in/abcd", "abcd"},
+            {"/in/ab.d", ""},
+            {"/in/abc", "abc"},
+            {"/in/a", "a"},
+            {"/in/a.b/c.txt", "c"},
+            {"/in/\xE6\x97\xA5\xE6\x9C\xAC.txt", "\xE6\x97\xA5\xE6\x9C\xAC"},
+            {"/in/\xE6\x96\x87\xE6\x9C\xAC", "\xE6\x96\x87\xE6\x9C\xAC"},  // two characters
+            {"/in/x\xE6\x96\x87.\xE6\x9C\xAC\xF0\x9F\x98\x80\xC3\xA9",
+             "x\xE6\x96\x87"},                  // three multi-byte characters and a dot
+            {"/in/\xFF.\xFD\xFC\xFB", "\xFF"},  // not UTF-8: bytes
     };
     for (const auto& c : cases)
         EXPECT_EQ(pageNameOf(c.path), c.name) << c.path;

@@ -36,21 +36,22 @@ struct PaginationCase {
 TEST(TextPagination, CutsPagesByCells)
 {
     const std::vector<PaginationCase> cases = {
-        {"empty text", u"", {}},
-        {"120 characters on one line", repeat(u'x', 120), {55, 55, 10}},
-        {"exactly 55 characters: no empty second page", repeat(u'x', 55), {55}},
-        {"56 characters", repeat(u'x', 56), {55, 1}},
-        {"abc and a line feed", u"abc\n", {4}},
-        {"12 line feeds", repeat(u'\n', 12), {5, 5, 2}},
-        {"six lines of two characters", ascii("L1\nL2\nL3\nL4\nL5\nL6\n"), {15, 3}},
-        // 9 characters and a line feed: one line; the 44 after fill the page
-        // with one to spare.
-        {"9 characters and a line feed take one line", ascii("123456789\n") + repeat(u'x', 45), {54, 1}},
-        {"10 characters and a line feed take two lines", ascii("0123456789\n") + repeat(u'x', 34), {44, 1}},
-        {"11 characters and a line feed take two lines", ascii("0123456789A\n") + repeat(u'x', 34), {45, 1}},
-        {"line feed on the last cell carries a line over",
-         repeat(u'x', 54) + u"\n" + repeat(u'y', 60), {55, 44, 16}},
-        {"carriage returns and tabs take one cell each", ascii("a\r\n\tb") + repeat(u'x', 50), {47, 8}},
+            {"empty text", u"", {}},
+            {"120 characters on one line", repeat(u'x', 120), {55, 55, 10}},
+            {"exactly 55 characters: no empty second page", repeat(u'x', 55), {55}},
+            {"56 characters", repeat(u'x', 56), {55, 1}},
+            {"abc and a line feed", u"abc\n", {4}},
+            {"12 line feeds", repeat(u'\n', 12), {5, 5, 2}},
+            {"six lines of two characters", ascii("L1\nL2\nL3\nL4\nL5\nL6\n"), {15, 3}},
+            // 9 characters and a line feed: one line; the 44 after fill the page
+            // with one to spare.
+            {"9 characters and a line feed take one line", ascii("123456789\n") + repeat(u'x', 45), {54, 1}},
+            {"10 characters and a line feed take two lines", ascii("0123456789\n") + repeat(u'x', 34), {44, 1}},
+            {"11 characters and a line feed take two lines", ascii("0123456789A\n") + repeat(u'x', 34), {45, 1}},
+            {"line feed on the last cell carries a line over",
+             repeat(u'x', 54) + u"\n" + repeat(u'y', 60),
+             {55, 44, 16}},
+            {"carriage returns and tabs take one cell each", ascii("a\r\n\tb") + repeat(u'x', 50), {47, 8}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(pageLengths(c.text), c.pages) << c.name;
@@ -59,14 +60,11 @@ TEST(TextPagination, CutsPagesByCells)
 TEST(TextPagination, KeepsSurrogatePairsTogether)
 {
     const std::vector<PaginationCase> cases = {
-        {"pair on the 55th and 56th cell moves to the next page",
-         repeat(u'a', 54) + kHigh + kLow + u"b", {54, 3}},
-        {"pair on the 54th and 55th cell stays", repeat(u'a', 53) + kHigh + kLow + u"b", {55, 1}},
-        {"lone high surrogate ending the text fills the page", repeat(u'a', 54) + kHigh, {55}},
-        {"high surrogate not followed by a low one fills the page",
-         repeat(u'a', 54) + kHigh + u"x", {55, 1}},
-        {"pair after a carried line", repeat(u'a', 54) + u"\n" + repeat(u'b', 43) + kHigh + kLow,
-         {55, 43, 2}},
+            {"pair on the 55th and 56th cell moves to the next page", repeat(u'a', 54) + kHigh + kLow + u"b", {54, 3}},
+            {"pair on the 54th and 55th cell stays", repeat(u'a', 53) + kHigh + kLow + u"b", {55, 1}},
+            {"lone high surrogate ending the text fills the page", repeat(u'a', 54) + kHigh, {55}},
+            {"high surrogate not followed by a low one fills the page", repeat(u'a', 54) + kHigh + u"x", {55, 1}},
+            {"pair after a carried line", repeat(u'a', 54) + u"\n" + repeat(u'b', 43) + kHigh + kLow, {55, 43, 2}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(pageLengths(c.text), c.pages) << c.name;

@@ -48,20 +48,18 @@ struct WholeFileWriter {
 };
 
 const WholeFileWriter kWriters[] = {
-    {"by path",
-     [](const fs::path& path, std::string_view bytes, std::error_code& cause) {
-         return writeWholeFile(path, bytes, cause);
-     }},
-    {"in the folder held open",
-     [](const fs::path& path, std::string_view bytes, std::error_code& cause) {
-         FolderWriter folder(path.parent_path());
-         const fs::path first = path.string() + ".first";
-         std::error_code ignored;
-         if (folder.writeWholeFile(first.filename().string(), "first", ignored)
-             && (TempDir::read(first) != "first" || !fs::remove(first, ignored)))
-             return false;
-         return folder.writeWholeFile(path.filename().string(), bytes, cause);
-     }},
+        {"by path", [](const fs::path& path, std::string_view bytes,
+                       std::error_code& cause) { return writeWholeFile(path, bytes, cause); }},
+        {"in the folder held open",
+         [](const fs::path& path, std::string_view bytes, std::error_code& cause) {
+             FolderWriter folder(path.parent_path());
+             const fs::path first = path.string() + ".first";
+             std::error_code ignored;
+             if (folder.writeWholeFile(first.filename().string(), "first", ignored)
+                 && (TempDir::read(first) != "first" || !fs::remove(first, ignored)))
+                 return false;
+             return folder.writeWholeFile(path.filename().string(), bytes, cause);
+         }},
 };
 
 struct NameTaken {
@@ -75,41 +73,45 @@ struct NameTaken {
 TEST(WholeFile, ReplacesWhateverHadTheNameWithoutWritingThroughIt)
 {
     const std::vector<NameTaken> cases = {
-        {"nothing", [](const TempDir& d) { return d.write("outside.txt", "keep me"); }},
-        {"an old file", [](const TempDir& d) { d.write("adv/x.dob", "old and longer"); return d.write("outside.txt", "keep me"); }},
-        {"a hard link to a file outside",
-         [](const TempDir& d) {
-             const fs::path outside = d.write("outside.txt", "keep me");
-             fs::create_hard_link(outside, d / "adv/x.dob");
-             return outside;
-         }},
-        {"a link to a file outside",
-         [](const TempDir& d) {
-             const fs::path outside = d.write("outside.txt", "keep me");
-             fs::create_symlink(outside, d / "adv/x.dob");
-             return outside;
-         }},
-        {"a pipe",
-         [](const TempDir& d) {
-             EXPECT_EQ(::mkfifo((d / "adv/x.dob").c_str(), 0600), 0);
-             return d.write("outside.txt", "keep me");
-         }},
+            {"nothing", [](const TempDir& d) { return d.write("outside.txt", "keep me"); }},
+            {"an old file",
+             [](const TempDir& d) {
+                 d.write("adv/x.dob", "old and longer");
+                 return d.write("outside.txt", "keep me");
+             }},
+            {"a hard link to a file outside",
+             [](const TempDir& d) {
+                 const fs::path outside = d.write("outside.txt", "keep me");
+                 fs::create_hard_link(outside, d / "adv/x.dob");
+                 return outside;
+             }},
+            {"a link to a file outside",
+             [](const TempDir& d) {
+                 const fs::path outside = d.write("outside.txt", "keep me");
+                 fs::create_symlink(outside, d / "adv/x.dob");
+                 return outside;
+             }},
+            {"a pipe",
+             [](const TempDir& d) {
+                 EXPECT_EQ(::mkfifo((d / "adv/x.dob").c_str(), 0600), 0);
+                 return d.write("outside.txt", "keep me");
+             }},
     };
     for (const WholeFileWriter& writer : kWriters)
-    for (const NameTaken& c : cases) {
-        SCOPED_TRACE(std::string(writer.name) + ", " + c.name);
-        const TempDir dir;
-        fs::create_directory(dir / "adv");
-        const fs::path outside = c.setUp(dir);
-        std::error_code cause;
-        ASSERT_TRUE(writer.write(dir / "adv/x.dob", "new", cause)) << cause.message();
-        EXPECT_FALSE(cause);
-        EXPECT_EQ(TempDir::read(outside), "keep me");
-        EXPECT_EQ(TempDir::read(dir / "adv/x.dob"), "new");
-        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir / "adv/x.dob")));
-        EXPECT_EQ(linkCount(dir / "adv/x.dob"), 1u);
-        EXPECT_EQ(temporariesIn(dir / "adv"), 0);
-    }
+        for (const NameTaken& c : cases) {
+            SCOPED_TRACE(std::string(writer.name) + ", " + c.name);
+            const TempDir dir;
+            fs::create_directory(dir / "adv");
+            const fs::path outside = c.setUp(dir);
+            std::error_code cause;
+            ASSERT_TRUE(writer.write(dir / "adv/x.dob", "new", cause)) << cause.message();
+            EXPECT_FALSE(cause);
+            EXPECT_EQ(TempDir::read(outside), "keep me");
+            EXPECT_EQ(TempDir::read(dir / "adv/x.dob"), "new");
+            EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir / "adv/x.dob")));
+            EXPECT_EQ(linkCount(dir / "adv/x.dob"), 1u);
+            EXPECT_EQ(temporariesIn(dir / "adv"), 0);
+        }
 }
 
 struct CannotWrite {
@@ -121,25 +123,29 @@ struct CannotWrite {
 TEST(WholeFile, AFailedWriteSaysWhyAndLeavesNoTemporaryFile)
 {
     const std::vector<CannotWrite> cases = {
-        {"a folder under the name",
-         [](const TempDir& d) {
-             fs::create_directories(d / "adv/x.dob/inner");
-             return d / "adv/x.dob";
-         },
-         std::errc::is_a_directory},
-        {"a missing folder", [](const TempDir& d) { fs::create_directory(d / "adv"); return d / "adv/gone/x.dob"; },
-         std::errc::no_such_file_or_directory},
+            {"a folder under the name",
+             [](const TempDir& d) {
+                 fs::create_directories(d / "adv/x.dob/inner");
+                 return d / "adv/x.dob";
+             },
+             std::errc::is_a_directory},
+            {"a missing folder",
+             [](const TempDir& d) {
+                 fs::create_directory(d / "adv");
+                 return d / "adv/gone/x.dob";
+             },
+             std::errc::no_such_file_or_directory},
     };
     for (const WholeFileWriter& writer : kWriters)
-    for (const CannotWrite& c : cases) {
-        SCOPED_TRACE(std::string(writer.name) + ", " + c.name);
-        const TempDir dir;
-        const fs::path target = c.setUp(dir);
-        std::error_code cause;
-        EXPECT_FALSE(writer.write(target, "bytes", cause));
-        EXPECT_EQ(cause, c.cause) << cause.message();
-        EXPECT_EQ(temporariesIn(dir / "adv"), 0);
-    }
+        for (const CannotWrite& c : cases) {
+            SCOPED_TRACE(std::string(writer.name) + ", " + c.name);
+            const TempDir dir;
+            const fs::path target = c.setUp(dir);
+            std::error_code cause;
+            EXPECT_FALSE(writer.write(target, "bytes", cause));
+            EXPECT_EQ(cause, c.cause) << cause.message();
+            EXPECT_EQ(temporariesIn(dir / "adv"), 0);
+        }
     const TempDir dir;
     fs::create_directories(dir / "adv/x.dob/inner");
     std::error_code cause;
@@ -150,9 +156,9 @@ TEST(WholeFile, AFailedWriteSaysWhyAndLeavesNoTemporaryFile)
 TEST(WholeFile, TemporaryNamesAreRecognisedExactly)
 {
     const std::vector<std::pair<std::string, bool>> cases = {
-        {".pelkora-tmp-aZ09xy", true},   {".pelkora-tmp-000000", true},  {".pelkora-tmp-abcde", false},
-        {".pelkora-tmp-abcdefg", false}, {"x.pelkora-tmp-abcdef", false}, {".pelkora-tmp-abc.ef", false},
-        {"pelkora-tmp-abcdef", false},   {"advertising.index", false},    {"", false},
+            {".pelkora-tmp-aZ09xy", true},   {".pelkora-tmp-000000", true},   {".pelkora-tmp-abcde", false},
+            {".pelkora-tmp-abcdefg", false}, {"x.pelkora-tmp-abcdef", false}, {".pelkora-tmp-abc.ef", false},
+            {"pelkora-tmp-abcdef", false},   {"advertising.index", false},    {"", false},
     };
     for (const auto& [name, temporary] : cases)
         EXPECT_EQ(isTemporaryName(name), temporary) << name;
@@ -193,24 +199,27 @@ struct PlaylistBefore {
 TEST(PlaylistAppend, ArrivesWholeWithoutWritingThroughALink)
 {
     const std::vector<PlaylistBefore> cases = {
-        {"no playlist yet", [](const TempDir&) { return fs::path(); }, "b.dob,1\n"},
-        {"a playlist of its own",
-         [](const TempDir& d) { d.write("adv/advertising.index", "a.dob,3000\n\n"); return fs::path(); },
-         "a.dob,3000\n\nb.dob,1\n"},
-        {"a hard link to a file outside",
-         [](const TempDir& d) {
-             const fs::path outside = d.write("outside.txt", "a.dob,3000\n\n");
-             fs::create_hard_link(outside, d / "adv/advertising.index");
-             return outside;
-         },
-         "a.dob,3000\n\nb.dob,1\n"},
-        {"a link to a file outside",
-         [](const TempDir& d) {
-             const fs::path outside = d.write("outside.txt", "a.dob,3000\n\n");
-             fs::create_symlink(outside, d / "adv/advertising.index");
-             return outside;
-         },
-         "b.dob,1\n"},
+            {"no playlist yet", [](const TempDir&) { return fs::path(); }, "b.dob,1\n"},
+            {"a playlist of its own",
+             [](const TempDir& d) {
+                 d.write("adv/advertising.index", "a.dob,3000\n\n");
+                 return fs::path();
+             },
+             "a.dob,3000\n\nb.dob,1\n"},
+            {"a hard link to a file outside",
+             [](const TempDir& d) {
+                 const fs::path outside = d.write("outside.txt", "a.dob,3000\n\n");
+                 fs::create_hard_link(outside, d / "adv/advertising.index");
+                 return outside;
+             },
+             "a.dob,3000\n\nb.dob,1\n"},
+            {"a link to a file outside",
+             [](const TempDir& d) {
+                 const fs::path outside = d.write("outside.txt", "a.dob,3000\n\n");
+                 fs::create_symlink(outside, d / "adv/advertising.index");
+                 return outside;
+             },
+             "b.dob,1\n"},
     };
     for (const PlaylistBefore& c : cases) {
         SCOPED_TRACE(c.name);

@@ -35,7 +35,8 @@ std::vector<std::uint32_t> values(std::size_t count, std::uint64_t modulo, std::
 {
     std::mt19937 random(seed);
     std::vector<std::uint32_t> out(count);
-    for (auto& v : out) v = modulo == 0 ? random() : static_cast<std::uint32_t>(random() % modulo);
+    for (auto& v : out)
+        v = modulo == 0 ? random() : static_cast<std::uint32_t>(random() % modulo);
     return out;
 }
 
@@ -74,8 +75,8 @@ BmpRecipe withCodes(BmpRecipe r, Bytes codes)
 // bitmaps read over index 0, alpha flattened with the one integer formula.
 QImage toolkitRead(const Bytes& bytes, QRgb underneath, int megabytes = 64)
 {
-    const QByteArray array = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
-                                                     static_cast<qsizetype>(bytes.size()));
+    const QByteArray array =
+            QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
     QBuffer buffer;
     buffer.setData(array);
     buffer.open(QIODevice::ReadOnly);
@@ -100,9 +101,10 @@ QImage toolkitRead(const Bytes& bytes, QRgb underneath, int megabytes = 64)
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) {
             const QRgb c = image.pixel(x, y);
-            out.setPixel(x, y, qRgb(blend(qRed(c), qRed(underneath), qAlpha(c)),
-                                    blend(qGreen(c), qGreen(underneath), qAlpha(c)),
-                                    blend(qBlue(c), qBlue(underneath), qAlpha(c))));
+            out.setPixel(x, y,
+                         qRgb(blend(qRed(c), qRed(underneath), qAlpha(c)),
+                              blend(qGreen(c), qGreen(underneath), qAlpha(c)),
+                              blend(qBlue(c), qBlue(underneath), qAlpha(c))));
         }
     return out;
 }
@@ -111,7 +113,8 @@ std::vector<QRgb> pixelsOf(const QImage& image)
 {
     std::vector<QRgb> out;
     for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) out.push_back(image.pixel(x, y));
+        for (int x = 0; x < image.width(); ++x)
+            out.push_back(image.pixel(x, y));
     return out;
 }
 
@@ -145,32 +148,32 @@ TEST(BmpDecoder, ReadsWhatTheToolkitReadsRightToTheSameBytes)
     const std::array<std::uint32_t, 4> rgba = {0xFF0000, 0xFF00, 0xFF, 0xFF000000};
     const std::array<std::uint32_t, 4> argb = {0xFF00, 0xFF0000, 0xFF000000, 0xFF};
     const Named cases[] = {
-        {"24 bits, bottom-up", recipe(40, 7, 5, 24)},
-        {"24 bits, top-down", recipe(40, 5, -3, 24)},
-        {"24 bits, one pixel", recipe(40, 1, 1, 24)},
-        {"24 bits, core header", recipe(12, 6, 4, 24)},
-        {"24 bits, version 4 header", recipe(108, 3, 3, 24)},
-        {"24 bits, version 5 header with an alpha mask", withMasks(recipe(124, 3, 2, 24), rgba)},
-        {"32 bits, its top byte ignored", recipe(40, 4, 3, 32)},
-        {"32 bits, top-down", recipe(40, 3, -4, 32)},
-        {"32 bits, version 5 header, alpha in the top byte", withMasks(recipe(124, 5, 3, 32), rgba)},
-        {"32 bits, version 4 header, alpha in the top byte", withMasks(recipe(108, 5, 3, 32), rgba)},
-        {"32 bits, version 5 header, masks ignored", withMasks(recipe(124, 4, 2, 32), bgr)},
-        {"32 bit fields, blue and red swapped", withMasks(recipe(40, 4, 3, 32, 3), bgr)},
-        {"32 bit fields, a mask of 0", withMasks(recipe(40, 4, 3, 32, 3), {0xFF0000, 0, 0xFF, 0})},
-        {"32 bit fields, version 5, alpha low", withMasks(recipe(124, 4, 3, 32, 3), argb)},
-        {"32 bit fields, version 4, alpha high", withMasks(recipe(108, 4, -3, 32, 3), rgba)},
-        {"1 bit, two colours", withPalette(recipe(40, 13, 3, 1), 2)},
-        {"1 bit, one colour", withPalette(recipe(40, 9, 2, 1), 1)},
-        {"1 bit, core header", withPalette(recipe(12, 17, 2, 1), 2)},
-        {"4 bits, full palette", withPalette(recipe(40, 7, 3, 4), 16)},
-        {"4 bits, short palette", withPalette(recipe(40, 9, 3, 4), 5)},
-        {"4 bits, top-down", withPalette(recipe(40, 3, -3, 4), 16)},
-        {"8 bits, full palette", withPalette(recipe(40, 6, 4, 8), 256)},
-        {"8 bits, short palette", withPalette(recipe(40, 6, 4, 8), 100)},
-        {"8 bits, core header", withPalette(recipe(12, 5, 3, 8), 256)},
-        {"8 bits, OS/2 2.x header", withPalette(recipe(64, 5, 3, 8), 200)},
-        {"8 bits, version 5 header", withPalette(recipe(124, 5, 3, 8), 256)},
+            {"24 bits, bottom-up", recipe(40, 7, 5, 24)},
+            {"24 bits, top-down", recipe(40, 5, -3, 24)},
+            {"24 bits, one pixel", recipe(40, 1, 1, 24)},
+            {"24 bits, core header", recipe(12, 6, 4, 24)},
+            {"24 bits, version 4 header", recipe(108, 3, 3, 24)},
+            {"24 bits, version 5 header with an alpha mask", withMasks(recipe(124, 3, 2, 24), rgba)},
+            {"32 bits, its top byte ignored", recipe(40, 4, 3, 32)},
+            {"32 bits, top-down", recipe(40, 3, -4, 32)},
+            {"32 bits, version 5 header, alpha in the top byte", withMasks(recipe(124, 5, 3, 32), rgba)},
+            {"32 bits, version 4 header, alpha in the top byte", withMasks(recipe(108, 5, 3, 32), rgba)},
+            {"32 bits, version 5 header, masks ignored", withMasks(recipe(124, 4, 2, 32), bgr)},
+            {"32 bit fields, blue and red swapped", withMasks(recipe(40, 4, 3, 32, 3), bgr)},
+            {"32 bit fields, a mask of 0", withMasks(recipe(40, 4, 3, 32, 3), {0xFF0000, 0, 0xFF, 0})},
+            {"32 bit fields, version 5, alpha low", withMasks(recipe(124, 4, 3, 32, 3), argb)},
+            {"32 bit fields, version 4, alpha high", withMasks(recipe(108, 4, -3, 32, 3), rgba)},
+            {"1 bit, two colours", withPalette(recipe(40, 13, 3, 1), 2)},
+            {"1 bit, one colour", withPalette(recipe(40, 9, 2, 1), 1)},
+            {"1 bit, core header", withPalette(recipe(12, 17, 2, 1), 2)},
+            {"4 bits, full palette", withPalette(recipe(40, 7, 3, 4), 16)},
+            {"4 bits, short palette", withPalette(recipe(40, 9, 3, 4), 5)},
+            {"4 bits, top-down", withPalette(recipe(40, 3, -3, 4), 16)},
+            {"8 bits, full palette", withPalette(recipe(40, 6, 4, 8), 256)},
+            {"8 bits, short palette", withPalette(recipe(40, 6, 4, 8), 100)},
+            {"8 bits, core header", withPalette(recipe(12, 5, 3, 8), 256)},
+            {"8 bits, OS/2 2.x header", withPalette(recipe(64, 5, 3, 8), 200)},
+            {"8 bits, version 5 header", withPalette(recipe(124, 5, 3, 8), 256)},
     };
     for (const Named& c : cases) {
         SCOPED_TRACE(c.name);
@@ -194,16 +197,19 @@ TEST(BmpDecoder, RunLengthCodesDrawLikeTheToolkitOverTheFirstColour)
     const BmpRecipe eight = withPalette(recipe(40, 6, 4, 8, 1), 9);
     const BmpRecipe four = withPalette(recipe(40, 7, 3, 4, 2), 16);
     const Named cases[] = {
-        {"8: runs and ends of line", withCodes(eight, {6, 1, 0, 0, 2, 2, 4, 3, 0, 0, 3, 4, 0, 0, 1, 8, 0, 1})},
-        {"8: absolute runs, odd and even", withCodes(eight, {0, 3, 5, 6, 7, 0, 0, 0, 0, 4, 1, 2, 3, 4, 2, 5, 0, 1})},
-        {"8: a move right and up", withCodes(eight, {1, 2, 0, 2, 3, 2, 2, 7, 0, 1})},
-        {"8: stops early", withCodes(eight, {3, 3, 0, 1})},
-        {"8: no end code", withCodes(eight, {6, 1, 0, 0, 6, 2})},
-        {"8: indices past the palette", withCodes(eight, {3, 200, 2, 9, 0, 0, 0, 3, 255, 1, 128, 0, 0, 1})},
-        {"8: end of line after the last row", withCodes(eight, {6, 1, 0, 0, 6, 2, 0, 0, 6, 3, 0, 0, 6, 4, 0, 0, 0, 1})},
-        {"4: runs alternate their two indices", withCodes(four, {7, 0x12, 0, 0, 4, 0x3F, 0, 0, 0, 1})},
-        {"4: absolute runs", withCodes(four, {0, 5, 0x12, 0x34, 0x50, 0, 0, 0, 0, 7, 0xAB, 0xCD, 0xEF, 0x10, 0, 1})},
-        {"4: a move, then a run", withCodes(four, {2, 0x55, 0, 2, 2, 1, 3, 0x67, 0, 1})},
+            {"8: runs and ends of line", withCodes(eight, {6, 1, 0, 0, 2, 2, 4, 3, 0, 0, 3, 4, 0, 0, 1, 8, 0, 1})},
+            {"8: absolute runs, odd and even",
+             withCodes(eight, {0, 3, 5, 6, 7, 0, 0, 0, 0, 4, 1, 2, 3, 4, 2, 5, 0, 1})},
+            {"8: a move right and up", withCodes(eight, {1, 2, 0, 2, 3, 2, 2, 7, 0, 1})},
+            {"8: stops early", withCodes(eight, {3, 3, 0, 1})},
+            {"8: no end code", withCodes(eight, {6, 1, 0, 0, 6, 2})},
+            {"8: indices past the palette", withCodes(eight, {3, 200, 2, 9, 0, 0, 0, 3, 255, 1, 128, 0, 0, 1})},
+            {"8: end of line after the last row",
+             withCodes(eight, {6, 1, 0, 0, 6, 2, 0, 0, 6, 3, 0, 0, 6, 4, 0, 0, 0, 1})},
+            {"4: runs alternate their two indices", withCodes(four, {7, 0x12, 0, 0, 4, 0x3F, 0, 0, 0, 1})},
+            {"4: absolute runs",
+             withCodes(four, {0, 5, 0x12, 0x34, 0x50, 0, 0, 0, 0, 7, 0xAB, 0xCD, 0xEF, 0x10, 0, 1})},
+            {"4: a move, then a run", withCodes(four, {2, 0x55, 0, 2, 2, 1, 3, 0x67, 0, 1})},
     };
     for (const Named& c : cases) {
         SCOPED_TRACE(c.name);
@@ -227,19 +233,26 @@ TEST(BmpDecoder, ScalesMasksOfAnyWidthWithRounding)
         return r;
     };
     const PixelCase cases[] = {
-        {"10-bit masks",
-         row(40, 32, 3, {0x3FF00000, 0xFFC00, 0x3FF, 0}, {0x3FFFFFFF, 512u << 20 | 3u << 10 | 2, 1023u << 10}),
-         {0xFFFFFFFF, 0xFF800100, 0xFF00FF00}},
-        {"2-bit masks", row(40, 32, 3, {0x30, 0xC, 0x3, 0}, {0x3F, 0x1B, 0x24}), {0xFFFFFFFF, 0xFF55AAFF, 0xFFAA5500}},
-        {"16 bits 5-6-5", row(40, 16, 3, {0xF800, 0x7E0, 0x1F, 0}, {0xFFFF, 0x8410, 0x0821}),
-         {0xFFFFFFFF, 0xFF848284, 0xFF080408}},
-        {"16 bits, plain 5-5-5", row(40, 16, 0, {}, {0x7FFF, 0x4210, 0x0421}), {0xFFFFFFFF, 0xFF848484, 0xFF080808}},
-        {"16 bits 4-6-6", row(40, 16, 3, {0xF000, 0xFC0, 0x3F, 0}, {0x1234, 0xF000}), {0xFF1120D2, 0xFFFF0000}},
-        {"32 bits, a 16-bit red", row(40, 32, 3, {0xFFFF0000, 0xFF00, 0xFF, 0}, {0x80000000, 0xFFFF0102}),
-         {0xFF800000, 0xFFFF0102}},
-        // 1-bit alpha: set means opaque, clear means the colour underneath.
-        {"16 bits 1-5-5-5 alpha", row(108, 16, 3, {0x7C00, 0x3E0, 0x1F, 0x8000}, {0xFFFF, 0x7FFF}),
-         {0xFFFFFFFF, kUnder}},
+            {"10-bit masks",
+             row(40, 32, 3, {0x3FF00000, 0xFFC00, 0x3FF, 0}, {0x3FFFFFFF, 512u << 20 | 3u << 10 | 2, 1023u << 10}),
+             {0xFFFFFFFF, 0xFF800100, 0xFF00FF00}},
+            {"2-bit masks",
+             row(40, 32, 3, {0x30, 0xC, 0x3, 0}, {0x3F, 0x1B, 0x24}),
+             {0xFFFFFFFF, 0xFF55AAFF, 0xFFAA5500}},
+            {"16 bits 5-6-5",
+             row(40, 16, 3, {0xF800, 0x7E0, 0x1F, 0}, {0xFFFF, 0x8410, 0x0821}),
+             {0xFFFFFFFF, 0xFF848284, 0xFF080408}},
+            {"16 bits, plain 5-5-5",
+             row(40, 16, 0, {}, {0x7FFF, 0x4210, 0x0421}),
+             {0xFFFFFFFF, 0xFF848484, 0xFF080808}},
+            {"16 bits 4-6-6", row(40, 16, 3, {0xF000, 0xFC0, 0x3F, 0}, {0x1234, 0xF000}), {0xFF1120D2, 0xFFFF0000}},
+            {"32 bits, a 16-bit red",
+             row(40, 32, 3, {0xFFFF0000, 0xFF00, 0xFF, 0}, {0x80000000, 0xFFFF0102}),
+             {0xFF800000, 0xFFFF0102}},
+            // 1-bit alpha: set means opaque, clear means the colour underneath.
+            {"16 bits 1-5-5-5 alpha",
+             row(108, 16, 3, {0x7C00, 0x3E0, 0x1F, 0x8000}, {0xFFFF, 0x7FFF}),
+             {0xFFFFFFFF, kUnder}},
     };
     expectPixels(cases);
 }
@@ -257,18 +270,22 @@ TEST(BmpDecoder, ReadsTheFormsTheToolkitRefuses)
     };
     const std::vector<std::uint32_t> four = {0x102030, 0x405060, 0x708090, 0xA0B0C0};
     const PixelCase cases[] = {
-        {"2 bits a pixel", two(40, 2, 0, {}, {0, 1, 2, 3, 3}, four),
-         {0xFF102030, 0xFF405060, 0xFF708090, 0xFFA0B0C0, 0xFFA0B0C0}},
-        {"2 bits, short palette", two(40, 2, 0, {}, {1, 3}, {0x111111, 0x222222}), {0xFF222222, 0xFF000000}},
-        {"version 2 header", two(52, 24, 0, {}, {0x123456}), {0xFF123456}},
-        {"version 2 header, bit fields", two(52, 32, 3, {0xFF, 0xFF00, 0xFF0000, 0}, {0x123456}), {0xFF563412}},
-        {"version 3 header, alpha", two(56, 32, 3, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}, {0xFF123456, 0x00123456}),
-         {0xFF123456, kUnder}},
-        {"alpha bit fields", two(40, 32, 6, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}, {0x80FFFFFF}),
-         {qRgb((255 * 128 + 0x33 * 127 + 127) / 255, (255 * 128 + 0x66 * 127 + 127) / 255,
-               (255 * 128 + 0x99 * 127 + 127) / 255)}},
-        {"OS/2 2.x short header", two(16, 8, 0, {}, {3, 0}, std::vector<std::uint32_t>(256, 0x0A0B0C)),
-         {0xFF0A0B0C, 0xFF0A0B0C}},
+            {"2 bits a pixel",
+             two(40, 2, 0, {}, {0, 1, 2, 3, 3}, four),
+             {0xFF102030, 0xFF405060, 0xFF708090, 0xFFA0B0C0, 0xFFA0B0C0}},
+            {"2 bits, short palette", two(40, 2, 0, {}, {1, 3}, {0x111111, 0x222222}), {0xFF222222, 0xFF000000}},
+            {"version 2 header", two(52, 24, 0, {}, {0x123456}), {0xFF123456}},
+            {"version 2 header, bit fields", two(52, 32, 3, {0xFF, 0xFF00, 0xFF0000, 0}, {0x123456}), {0xFF563412}},
+            {"version 3 header, alpha",
+             two(56, 32, 3, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}, {0xFF123456, 0x00123456}),
+             {0xFF123456, kUnder}},
+            {"alpha bit fields",
+             two(40, 32, 6, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}, {0x80FFFFFF}),
+             {qRgb((255 * 128 + 0x33 * 127 + 127) / 255, (255 * 128 + 0x66 * 127 + 127) / 255,
+                   (255 * 128 + 0x99 * 127 + 127) / 255)}},
+            {"OS/2 2.x short header",
+             two(16, 8, 0, {}, {3, 0}, std::vector<std::uint32_t>(256, 0x0A0B0C)),
+             {0xFF0A0B0C, 0xFF0A0B0C}},
     };
     expectPixels(cases);
 }
@@ -285,7 +302,8 @@ TEST(BmpDecoder, LeavesIrregularFilesToTheToolkitsReading)
     const BmpRecipe eight = withPalette(recipe(40, 6, 4, 8, 1), 9);
     auto patched = [](BmpRecipe r, std::size_t at, std::uint32_t value) {
         Bytes bytes = buildBmp(r);
-        for (int k = 0; k < 4; ++k) bytes[at + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(value >> (8 * k));
+        for (int k = 0; k < 4; ++k)
+            bytes[at + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(value >> (8 * k));
         return bytes;
     };
     BmpRecipe offsetPast = recipe(40, 4, 4, 24);
@@ -294,30 +312,32 @@ TEST(BmpDecoder, LeavesIrregularFilesToTheToolkitsReading)
     intoPalette.pixelOffset = 60;
     BmpRecipe manyColours = withPalette(recipe(40, 4, 4, 4), 17);
     const Case cases[] = {
-        {"masks not one run of bits", buildBmp(withMasks(recipe(40, 4, 2, 32, 3), {0xF0F00000, 0x0F0F00, 0xFF, 0})),
-         Status::Ok},
-        {"overlapping masks", buildBmp(withMasks(recipe(40, 4, 2, 32, 3), {0xFFFF00, 0xFFFF, 0xFF, 0})), Status::Ok},
-        {"run past the row end", buildBmp(withCodes(eight, {9, 1, 0, 0, 2, 2, 0, 1})), Status::Ok},
-        {"absolute run past the row end", buildBmp(withCodes(eight, {0, 8, 1, 2, 3, 4, 5, 6, 7, 8, 0, 1})), Status::Ok},
-        {"move past the row end", buildBmp(withCodes(eight, {1, 1, 0, 2, 9, 0, 1, 3, 0, 1})), Status::Ok},
-        {"move past the last row", buildBmp(withCodes(eight, {1, 1, 0, 2, 1, 9, 1, 3, 0, 1})), Status::Ok},
-        {"absolute run cut short", buildBmp(withCodes(eight, {6, 1, 0, 0, 0, 5, 3, 4})), Status::BrokenPicture},
-        {"top-down run-length rows", buildBmp(withCodes(withPalette(recipe(40, 6, -4, 8, 1), 9), {6, 1, 0, 1})),
-         Status::BrokenPicture},
-        {"run-length codes at 4 bits a pixel, RLE8", buildBmp(withCodes(withPalette(recipe(40, 6, 4, 4, 1), 9), {6, 1})),
-         Status::BrokenPicture},
-        {"JPEG inside", buildBmp(recipe(40, 4, 4, 24, 4)), Status::BrokenPicture},
-        {"PNG inside", buildBmp(recipe(40, 4, 4, 24, 5)), Status::BrokenPicture},
-        {"bit fields at 24 bits", buildBmp(withMasks(recipe(40, 4, 4, 24, 3), {0xFF0000, 0xFF00, 0xFF, 0})),
-         Status::BrokenPicture},
-        {"pixels past the end", buildBmp(offsetPast), Status::BrokenPicture},
-        {"pixels inside the palette", buildBmp(intoPalette), Status::Ok},
-        {"more colours than the depth has", buildBmp(manyColours), Status::Ok},
-        {"huge width", patched(recipe(40, 4, 1, 24), 18, 0x7FFFFFFF), Status::BrokenPicture},
-        {"huge width and height, run-length", patched(withCodes(eight, {0, 1}), 18, 0x10000000),
-         Status::BrokenPicture},
-        {"no width", patched(recipe(40, 4, 4, 24), 18, 0), Status::BrokenPicture},
-        {"no height", patched(recipe(40, 4, 4, 24), 22, 0), Status::BrokenPicture},
+            {"masks not one run of bits", buildBmp(withMasks(recipe(40, 4, 2, 32, 3), {0xF0F00000, 0x0F0F00, 0xFF, 0})),
+             Status::Ok},
+            {"overlapping masks", buildBmp(withMasks(recipe(40, 4, 2, 32, 3), {0xFFFF00, 0xFFFF, 0xFF, 0})),
+             Status::Ok},
+            {"run past the row end", buildBmp(withCodes(eight, {9, 1, 0, 0, 2, 2, 0, 1})), Status::Ok},
+            {"absolute run past the row end", buildBmp(withCodes(eight, {0, 8, 1, 2, 3, 4, 5, 6, 7, 8, 0, 1})),
+             Status::Ok},
+            {"move past the row end", buildBmp(withCodes(eight, {1, 1, 0, 2, 9, 0, 1, 3, 0, 1})), Status::Ok},
+            {"move past the last row", buildBmp(withCodes(eight, {1, 1, 0, 2, 1, 9, 1, 3, 0, 1})), Status::Ok},
+            {"absolute run cut short", buildBmp(withCodes(eight, {6, 1, 0, 0, 0, 5, 3, 4})), Status::BrokenPicture},
+            {"top-down run-length rows", buildBmp(withCodes(withPalette(recipe(40, 6, -4, 8, 1), 9), {6, 1, 0, 1})),
+             Status::BrokenPicture},
+            {"run-length codes at 4 bits a pixel, RLE8",
+             buildBmp(withCodes(withPalette(recipe(40, 6, 4, 4, 1), 9), {6, 1})), Status::BrokenPicture},
+            {"JPEG inside", buildBmp(recipe(40, 4, 4, 24, 4)), Status::BrokenPicture},
+            {"PNG inside", buildBmp(recipe(40, 4, 4, 24, 5)), Status::BrokenPicture},
+            {"bit fields at 24 bits", buildBmp(withMasks(recipe(40, 4, 4, 24, 3), {0xFF0000, 0xFF00, 0xFF, 0})),
+             Status::BrokenPicture},
+            {"pixels past the end", buildBmp(offsetPast), Status::BrokenPicture},
+            {"pixels inside the palette", buildBmp(intoPalette), Status::Ok},
+            {"more colours than the depth has", buildBmp(manyColours), Status::Ok},
+            {"huge width", patched(recipe(40, 4, 1, 24), 18, 0x7FFFFFFF), Status::BrokenPicture},
+            {"huge width and height, run-length", patched(withCodes(eight, {0, 1}), 18, 0x10000000),
+             Status::BrokenPicture},
+            {"no width", patched(recipe(40, 4, 4, 24), 18, 0), Status::BrokenPicture},
+            {"no height", patched(recipe(40, 4, 4, 24), 22, 0), Status::BrokenPicture},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -357,11 +377,12 @@ bool toolkitReadsRight(const Bytes& b)
 TEST(BmpDecoder, CutFilesAreLeftOrReadUpToTheCut)
 {
     const Named cases[] = {
-        {"24 bits", recipe(40, 5, 3, 24)},
-        {"8 bits, core header", withPalette(recipe(12, 5, 3, 8), 256)},
-        {"16 bit fields, version 5", withMasks(recipe(124, 3, 3, 16, 3), {0xF800, 0x7E0, 0x1F, 0})},
-        {"2 bits", withPalette(recipe(40, 9, 2, 2), 4)},
-        {"run-length 4", withCodes(withPalette(recipe(40, 7, 3, 4, 2), 16), {7, 0x12, 0, 0, 0, 5, 1, 2, 3, 0, 0, 1})},
+            {"24 bits", recipe(40, 5, 3, 24)},
+            {"8 bits, core header", withPalette(recipe(12, 5, 3, 8), 256)},
+            {"16 bit fields, version 5", withMasks(recipe(124, 3, 3, 16, 3), {0xF800, 0x7E0, 0x1F, 0})},
+            {"2 bits", withPalette(recipe(40, 9, 2, 2), 4)},
+            {"run-length 4",
+             withCodes(withPalette(recipe(40, 7, 3, 4, 2), 16), {7, 0x12, 0, 0, 0, 5, 1, 2, 3, 0, 0, 1})},
     };
     for (const Named& c : cases) {
         SCOPED_TRACE(c.name);
@@ -385,13 +406,14 @@ TEST(BmpDecoder, CutFilesAreLeftOrReadUpToTheCut)
 TEST(BmpDecoder, DamagedHeadersReadLikeTheToolkitOrAreLeftToIt)
 {
     const Named cases[] = {
-        {"24 bits", recipe(40, 5, 3, 24)},
-        {"32 bits, version 5 alpha", withMasks(recipe(124, 3, 2, 32), {0xFF0000, 0xFF00, 0xFF, 0xFF000000})},
-        {"32 bit fields", withMasks(recipe(40, 4, 3, 32, 3), {0xFF, 0xFF00, 0xFF0000, 0})},
-        {"8 bits, core header", withPalette(recipe(12, 5, 3, 8), 256)},
-        {"4 bits, short palette", withPalette(recipe(40, 9, 3, 4), 5)},
-        {"1 bit", withPalette(recipe(40, 13, 2, 1), 2)},
-        {"run-length 8", withCodes(withPalette(recipe(40, 6, 4, 8, 1), 9), {6, 1, 0, 0, 0, 3, 5, 6, 7, 0, 2, 2, 0, 1})},
+            {"24 bits", recipe(40, 5, 3, 24)},
+            {"32 bits, version 5 alpha", withMasks(recipe(124, 3, 2, 32), {0xFF0000, 0xFF00, 0xFF, 0xFF000000})},
+            {"32 bit fields", withMasks(recipe(40, 4, 3, 32, 3), {0xFF, 0xFF00, 0xFF0000, 0})},
+            {"8 bits, core header", withPalette(recipe(12, 5, 3, 8), 256)},
+            {"4 bits, short palette", withPalette(recipe(40, 9, 3, 4), 5)},
+            {"1 bit", withPalette(recipe(40, 13, 2, 1), 2)},
+            {"run-length 8",
+             withCodes(withPalette(recipe(40, 6, 4, 8, 1), 9), {6, 1, 0, 0, 0, 3, 5, 6, 7, 0, 2, 2, 0, 1})},
     };
     constexpr int kRounds = 300;
     int compared = 0;
@@ -402,7 +424,8 @@ TEST(BmpDecoder, DamagedHeadersReadLikeTheToolkitOrAreLeftToIt)
         for (int round = 0; round < kRounds; ++round) {
             Bytes damaged = whole;
             for (int flips = 0; flips < 2; ++flips)
-                damaged[random() % std::min<std::size_t>(damaged.size(), 70)] ^= static_cast<std::uint8_t>(1u << (random() % 8));
+                damaged[random() % std::min<std::size_t>(damaged.size(), 70)] ^=
+                        static_cast<std::uint8_t>(1u << (random() % 8));
             // Flipped sizes can ask for much: neither reader makes more than 1 MB here.
             const auto direct = DecodeBmp(damaged.data(), damaged.size(), std::uint64_t{1} << 20, kUnder);
             if (!direct || direct->status != Status::Ok || !toolkitReadsRight(damaged))

@@ -64,8 +64,8 @@ protected:
 
 TEST_F(Composition, PartialFramesCapturedAtTheirRectangles)
 {
-    play("anim.gif", makeGif(4, 4, kPalette,
-                             {solidFrame(0, 0, 4, 4, kW), solidFrame(1, 1, 2, 2, kB), solidFrame(3, 3, 1, 1, kR)}));
+    play("anim.gif",
+         makeGif(4, 4, kPalette, {solidFrame(0, 0, 4, 4, kW), solidFrame(1, 1, 2, 2, kB), solidFrame(3, 3, 1, 1, kR)}));
     EXPECT_EQ(greys("anim-01.dob", 16), std::vector<int>(16, 0));
     EXPECT_EQ(greys("anim-02.dob", 4), std::vector<int>(4, 15));
     EXPECT_EQ(greys("anim-03.dob", 1), std::vector<int>{10});
@@ -85,19 +85,22 @@ TEST_F(Composition, DisposalAndTransparency)
     GifPictureFrame local = solidFrame(0, 0, 2, 2, 0);
     local.localPalette = {kWhite, kBlack};
     const std::vector<Case> cases = {
-        // Disposal 2 leaves the frame's rectangle in the background colour.
-        {"dispose2", {solidFrame(0, 0, 2, 2, kB), solidFrame(0, 0, 1, 2, kR, 0, 2), transparentFrame(2, 2)},
-         {0, 15, 0, 15}},
-        // Disposal 3 restores what lay under the frame.
-        {"dispose3", {solidFrame(0, 0, 2, 2, kB), solidFrame(0, 0, 1, 2, kR, 0, 3), transparentFrame(2, 2)},
-         {15, 15, 15, 15}},
-        // Disposal 0 and 1 keep the frame.
-        {"dispose1", {solidFrame(0, 0, 2, 2, kB), solidFrame(0, 0, 1, 2, kR, 0, 1), transparentFrame(2, 2)},
-         {10, 15, 10, 15}},
-        // Transparent pixels leave what lies beneath.
-        {"transparent", {solidFrame(0, 0, 2, 2, kR), checker}, {0, 10, 10, 0}},
-        // A local colour table is the frame's own.
-        {"local", {solidFrame(0, 0, 2, 2, kW), local}, {0, 0, 0, 0}},
+            // Disposal 2 leaves the frame's rectangle in the background colour.
+            {"dispose2",
+             {solidFrame(0, 0, 2, 2, kB), solidFrame(0, 0, 1, 2, kR, 0, 2), transparentFrame(2, 2)},
+             {0, 15, 0, 15}},
+            // Disposal 3 restores what lay under the frame.
+            {"dispose3",
+             {solidFrame(0, 0, 2, 2, kB), solidFrame(0, 0, 1, 2, kR, 0, 3), transparentFrame(2, 2)},
+             {15, 15, 15, 15}},
+            // Disposal 0 and 1 keep the frame.
+            {"dispose1",
+             {solidFrame(0, 0, 2, 2, kB), solidFrame(0, 0, 1, 2, kR, 0, 1), transparentFrame(2, 2)},
+             {10, 15, 10, 15}},
+            // Transparent pixels leave what lies beneath.
+            {"transparent", {solidFrame(0, 0, 2, 2, kR), checker}, {0, 10, 10, 0}},
+            // A local colour table is the frame's own.
+            {"local", {solidFrame(0, 0, 2, 2, kW), local}, {0, 0, 0, 0}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -110,7 +113,8 @@ TEST_F(Composition, DisposalAndTransparency)
 TEST_F(Composition, TwelveFramesNumberedAndListed)
 {
     std::vector<GifPictureFrame> frames;
-    for (int i = 0; i < 12; ++i) frames.push_back(solidFrame(0, 0, 1, 1, static_cast<std::uint8_t>(i % 3), 75));
+    for (int i = 0; i < 12; ++i)
+        frames.push_back(solidFrame(0, 0, 1, 1, static_cast<std::uint8_t>(i % 3), 75));
     play("anim.gif", makeGif(1, 1, kPalette, frames));
     std::string expected;
     for (int n = 1; n <= 12; ++n) {
@@ -125,7 +129,8 @@ TEST_F(Composition, TwelveFramesNumberedAndListed)
 TEST_F(Composition, HundredthFrameHasThreeDigits)
 {
     std::vector<GifPictureFrame> frames;
-    for (int i = 0; i < 100; ++i) frames.push_back(solidFrame(0, 0, 1, 1, static_cast<std::uint8_t>(i % 2)));
+    for (int i = 0; i < 100; ++i)
+        frames.push_back(solidFrame(0, 0, 1, 1, static_cast<std::uint8_t>(i % 2)));
     dir.write("advTimeSetting.ini", "[IntervalTime]\nDynamicGifLastPicPlayTime=2222\n");
     play("anim.gif", makeGif(1, 1, kPalette, frames));
     for (const char* name : {"anim-01.dob", "anim-09.dob", "anim-10.dob", "anim-99.dob", "anim-100.dob"})
@@ -160,17 +165,17 @@ TEST_F(Composition, DottedNamesReplacedInTheFileNameOnly)
 TEST_F(Composition, OneDecodableFrameIsAStillPicture)
 {
     const Bytes gif = GifBuilder()
-                          .header()
-                          .screen(3, 3, 0)
-                          .graphicControl(0, 10)
-                          .image(0, 0, 0, 1, 0, {3})
-                          .graphicControl(0, 10)
-                          .imageDescriptor(1, 1, 1, 1, 0)
-                          .raw({2, 2, 0x4C, 0x01, 0})  // LZW: clear, index 1, end
-                          .graphicControl(0, 10)
-                          .image(0, 0, 1, 0, 0, {3})
-                          .trailer()
-                          .bytes();
+                              .header()
+                              .screen(3, 3, 0)
+                              .graphicControl(0, 10)
+                              .image(0, 0, 0, 1, 0, {3})
+                              .graphicControl(0, 10)
+                              .imageDescriptor(1, 1, 1, 1, 0)
+                              .raw({2, 2, 0x4C, 0x01, 0})  // LZW: clear, index 1, end
+                              .graphicControl(0, 10)
+                              .image(0, 0, 1, 0, 0, {3})
+                              .trailer()
+                              .bytes();
     play("one.gif", gif);
     EXPECT_EQ(picture.CountAnimationFrames(), 0);
     EXPECT_EQ(shown.shown, Shown::Still);
@@ -188,8 +193,8 @@ TEST_F(Composition, DobThatCannotBeCreatedGetsNoLine)
     play("logo.gif", makeGif(1, 1, kPalette, {solidFrame(0, 0, 1, 1, kB)}));
     EXPECT_EQ(shown.shown, Shown::Still);
     EXPECT_EQ(shown.outcome.status, Status::CannotWrite);
-    play("anim.gif", makeGif(1, 1, kPalette,
-                             {solidFrame(0, 0, 1, 1, kB), solidFrame(0, 0, 1, 1, kW), solidFrame(0, 0, 1, 1, kB)}));
+    play("anim.gif",
+         makeGif(1, 1, kPalette, {solidFrame(0, 0, 1, 1, kB), solidFrame(0, 0, 1, 1, kW), solidFrame(0, 0, 1, 1, kB)}));
     EXPECT_EQ(playlistOf(work), "anim-01.dob,500\nanim-03.dob,1500\n\n");
     ASSERT_EQ(events.size(), 4u);
     EXPECT_EQ(events[0].status, Status::CannotWrite);
@@ -202,7 +207,8 @@ TEST_F(Composition, DobThatCannotBeCreatedGetsNoLine)
 TEST_F(Composition, CaptureOutsideTheSurfaceReadsBackground)
 {
     play("out.gif", makeGif(2, 2, kPalette, {solidFrame(0, 0, 2, 2, kW), solidFrame(1, 1, 2, 2, kB)}));
-    EXPECT_EQ(greys("out-02.dob", 4), std::vector<int>({15, greyOfRgb(kSurface), greyOfRgb(kSurface), greyOfRgb(kSurface)}));
+    EXPECT_EQ(greys("out-02.dob", 4),
+              std::vector<int>({15, greyOfRgb(kSurface), greyOfRgb(kSurface), greyOfRgb(kSurface)}));
     // Wholly outside: all background.
     play("far.gif", makeGif(2, 2, kPalette, {solidFrame(0, 0, 2, 2, kB), solidFrame(5, 5, 1, 1, kB)}));
     EXPECT_EQ(greys("far-02.dob", 1), std::vector<int>{0});
@@ -212,7 +218,8 @@ TEST_F(Composition, LongNamesAndPaths)
 {
     TempDir deep;
     auto folder = deep.path();
-    for (int i = 0; i < 3; ++i) folder /= std::string(120, static_cast<char>('a' + i));
+    for (int i = 0; i < 3; ++i)
+        folder /= std::string(120, static_cast<char>('a' + i));
     std::filesystem::create_directories(folder / "adv");
     AnimatedPicture longPicture(folder);
     longPicture.setRealtime(false);

@@ -27,17 +27,17 @@ const fs::path& kSuite = kGifSuite;
 // Cases where this system differs from a viewer on purpose; they are still
 // loaded and played, only not compared.
 const std::map<std::string, std::string> kNotCompared = {
-    {"images-combine", "the suite shows four images as one frame; each image is a file of its own here"},
-    {"images-overlap", "the suite shows two images as one frame; each image is a file of its own here"},
-    {"animation-multi-image", "images without delays are one displayed frame there, a file each here"},
-    {"animation-multi-image-explicit-zero-delay", "as animation-multi-image"},
-    {"high-color", "the suite shows many images as one frame; each image is a file of its own here"},
-    {"dispose-restore-previous", "a first image without delay joins the next frame there, a file of its own here"},
-    {"no-data", "a GIF without any image is refused here (no frame to write)"},
-    {"max-size", "a 65535 x 65535 screen is refused (256 MiB surface limit)"},
-    {"image-zero-width", "an image of width 0 does not decode; the load is refused"},
-    {"image-zero-height", "an image of height 0 does not decode; the load is refused"},
-    {"image-zero-size", "an image of size 0 does not decode; the load is refused"},
+        {"images-combine", "the suite shows four images as one frame; each image is a file of its own here"},
+        {"images-overlap", "the suite shows two images as one frame; each image is a file of its own here"},
+        {"animation-multi-image", "images without delays are one displayed frame there, a file each here"},
+        {"animation-multi-image-explicit-zero-delay", "as animation-multi-image"},
+        {"high-color", "the suite shows many images as one frame; each image is a file of its own here"},
+        {"dispose-restore-previous", "a first image without delay joins the next frame there, a file of its own here"},
+        {"no-data", "a GIF without any image is refused here (no frame to write)"},
+        {"max-size", "a 65535 x 65535 screen is refused (256 MiB surface limit)"},
+        {"image-zero-width", "an image of width 0 does not decode; the load is refused"},
+        {"image-zero-height", "an image of height 0 does not decode; the load is refused"},
+        {"image-zero-size", "an image of size 0 does not decode; the load is refused"},
 };
 
 std::map<std::string, std::map<std::string, std::string>> readConf(const fs::path& file)
@@ -52,13 +52,15 @@ std::map<std::string, std::map<std::string, std::string>> readConf(const fs::pat
     };
     while (std::getline(in, line)) {
         line = trim(line);
-        if (line.empty() || line[0] == '#') continue;
+        if (line.empty() || line[0] == '#')
+            continue;
         if (line.front() == '[') {
             section = line.substr(1, line.size() - 2);
             continue;
         }
         const auto eq = line.find('=');
-        if (eq != std::string::npos) sections[section][trim(line.substr(0, eq))] = trim(line.substr(eq + 1));
+        if (eq != std::string::npos)
+            sections[section][trim(line.substr(0, eq))] = trim(line.substr(eq + 1));
     }
     return sections;
 }
@@ -68,7 +70,8 @@ std::vector<std::string> splitList(const std::string& text)
     std::vector<std::string> items;
     std::stringstream in(text);
     for (std::string item; std::getline(in, item, ',');)
-        if (!item.empty()) items.push_back(item);
+        if (!item.empty())
+            items.push_back(item);
     return items;
 }
 
@@ -128,7 +131,8 @@ bool checkCase(const std::string& name)
     picture.WaitForPass();
 
     const auto expectedFrames = splitList(config.count("frames") ? config.at("frames") : "");
-    if (expectedFrames.empty() || kNotCompared.count(name)) return false;
+    if (expectedFrames.empty() || kNotCompared.count(name))
+        return false;
     EXPECT_TRUE(loaded.ok()) << loaded.reason();
     const int width = std::stoi(config.at("width"));
     const int height = std::stoi(config.at("height"));
@@ -136,13 +140,15 @@ bool checkCase(const std::string& name)
     const std::size_t written = animated == 0 ? 1u : static_cast<std::size_t>(animated);
     EXPECT_EQ(written, expectedFrames.size());
     const std::vector<Rect> rects = animated == 0 ? std::vector<Rect>{{0, 0, width, height}} : frameRects(gif);
-    if (!loaded.ok() || written != expectedFrames.size() || rects.size() != written) return false;
+    if (!loaded.ok() || written != expectedFrames.size() || rects.size() != written)
+        return false;
     const std::string base = input.stem().string();
     for (std::size_t k = 0; k < expectedFrames.size(); ++k) {
         const std::string rgba = TempDir::read(kSuite / conf[expectedFrames[k]].at("pixels"));
         EXPECT_EQ(rgba.size(), static_cast<std::size_t>(width) * height * 4);
         std::string dobName = base + ".dob";
-        if (animated != 0) dobName = base + (k < 9 ? "-0" : "-") + std::to_string(k + 1) + ".dob";
+        if (animated != 0)
+            dobName = base + (k < 9 ? "-0" : "-") + std::to_string(k + 1) + ".dob";
         const Rect& r = rects[k];
         const auto dob = readDob(work / "adv" / dobName, static_cast<std::size_t>(r.width) * r.height);
         EXPECT_TRUE(dob) << dobName;

@@ -25,7 +25,8 @@ std::vector<std::uint8_t> encode(const std::vector<std::uint32_t>& pixels, int w
 std::vector<std::uint8_t> bytesOf(std::initializer_list<int> values)
 {
     std::vector<std::uint8_t> out;
-    for (int v : values) out.push_back(static_cast<std::uint8_t>(v));
+    for (int v : values)
+        out.push_back(static_cast<std::uint8_t>(v));
     return out;
 }
 
@@ -38,12 +39,16 @@ TEST(DobEncoding, WorkedExamples)
         std::vector<std::uint8_t> expected;
     };
     const std::vector<Case> cases = {
-        {"black white black", 3, 1, {kBlack, kWhite, kBlack}, bytesOf({0x03, 0x01, 0x0F, 0x0F})},
-        {"white over black", 1, 2, {kWhite, kBlack}, bytesOf({0x01, 0x02, 0xF0})},
-        {"one white", 1, 1, {kWhite}, bytesOf({0x01, 0x01, 0x00})},
-        {"one black", 1, 1, {kBlack}, bytesOf({0x01, 0x01, 0x0F})},
-        // Pixel 3 starts the second row and shares a byte with the end of the first.
-        {"rows joined", 3, 2, {kWhite, kWhite, kBlack, kBlack, kWhite, kWhite}, bytesOf({0x03, 0x02, 0x00, 0xFF, 0x00})},
+            {"black white black", 3, 1, {kBlack, kWhite, kBlack}, bytesOf({0x03, 0x01, 0x0F, 0x0F})},
+            {"white over black", 1, 2, {kWhite, kBlack}, bytesOf({0x01, 0x02, 0xF0})},
+            {"one white", 1, 1, {kWhite}, bytesOf({0x01, 0x01, 0x00})},
+            {"one black", 1, 1, {kBlack}, bytesOf({0x01, 0x01, 0x0F})},
+            // Pixel 3 starts the second row and shares a byte with the end of the first.
+            {"rows joined",
+             3,
+             2,
+             {kWhite, kWhite, kBlack, kBlack, kWhite, kWhite},
+             bytesOf({0x03, 0x02, 0x00, 0xFF, 0x00})},
     };
     for (const Case& c : cases)
         EXPECT_EQ(encode(c.pixels, c.width, c.height), c.expected) << c.name;
@@ -87,7 +92,8 @@ TEST(DobEncoding, MatchesPixelFormulaOnRandomPictures)
         const int height = 5;
         const int stride = width + 3;
         std::vector<std::uint32_t> pixels(static_cast<std::size_t>(stride) * height);
-        for (auto& p : pixels) p = random();
+        for (auto& p : pixels)
+            p = random();
         const auto dob = EncodeDob(PixelView{pixels.data(), width, height, stride});
         ASSERT_EQ(dob.size(), 2 + (static_cast<std::size_t>(width) * height + 1) / 2);
         for (int i = 0; i < width * height; ++i) {
@@ -104,7 +110,8 @@ TEST(DobEncoding, EveryNibbleSum)
     std::vector<std::uint32_t> pixels;
     for (std::uint32_t r = 0; r < 16; ++r)
         for (std::uint32_t g = 0; g < 16; ++g)
-            for (std::uint32_t b = 0; b < 16; ++b) pixels.push_back(r << 20 | g << 12 | b << 4 | 0x0F0F0F);
+            for (std::uint32_t b = 0; b < 16; ++b)
+                pixels.push_back(r << 20 | g << 12 | b << 4 | 0x0F0F0F);
     const auto dob = encode(pixels, 64, 64);
     for (std::size_t i = 0; i < pixels.size(); ++i) {
         const int nibble = i % 2 == 0 ? dob[2 + i / 2] & 0xF : dob[2 + i / 2] >> 4;
@@ -119,12 +126,9 @@ TEST(DobPaths, ReplacementInFileNameOnly)
         const char* dob;
     };
     const Case cases[] = {
-        {"/w/adv/logo.bmp", "/w/adv/logo.dob"},
-        {"/w/adv/a.bmp.bmp", "/w/adv/a.dob.dob"},
-        {"/w/adv/a.bmp-01.bmp", "/w/adv/a.dob-01.dob"},
-        {"/w/my.bmp.files/adv/x.bmp", "/w/my.bmp.files/adv/x.dob"},
-        {"/w/adv/A.BMP.bmp", "/w/adv/A.BMP.dob"},
-        {"/w/adv/.bmpbmp.bmp", "/w/adv/.dobbmp.dob"},
+            {"/w/adv/logo.bmp", "/w/adv/logo.dob"},         {"/w/adv/a.bmp.bmp", "/w/adv/a.dob.dob"},
+            {"/w/adv/a.bmp-01.bmp", "/w/adv/a.dob-01.dob"}, {"/w/my.bmp.files/adv/x.bmp", "/w/my.bmp.files/adv/x.dob"},
+            {"/w/adv/A.BMP.bmp", "/w/adv/A.BMP.dob"},       {"/w/adv/.bmpbmp.bmp", "/w/adv/.dobbmp.dob"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(dobPathFor(c.capture).string(), c.dob) << c.capture;
@@ -184,8 +188,13 @@ TEST_F(DobWriting, SettingsReadAfreshForEachLine)
 
 TEST_F(DobWriting, FileThatCannotBeCreatedGetsNoLine)
 {
-    const DobTarget missingFolder{dir.path() / "gone" / "logo.bmp", dir.path() / "adv", dir.path(),
-                                  PlaylistLineForm::StillPicture, 0, false, {}};
+    const DobTarget missingFolder{dir.path() / "gone" / "logo.bmp",
+                                  dir.path() / "adv",
+                                  dir.path(),
+                                  PlaylistLineForm::StillPicture,
+                                  0,
+                                  false,
+                                  {}};
     EXPECT_EQ(WriteDob(missingFolder, view), Status::CannotWrite);
     EXPECT_EQ(playlist(), "");
 }
@@ -201,8 +210,13 @@ TEST_F(DobWriting, ExistingFileOverwrittenPlaylistAppended)
 
 TEST_F(DobWriting, MissingPlaylistFolderReported)
 {
-    const DobTarget noIndex{dir.path() / "adv" / "logo.bmp", dir.path() / "nowhere", dir.path(),
-                            PlaylistLineForm::StillPicture, 0, false, {}};
+    const DobTarget noIndex{dir.path() / "adv" / "logo.bmp",
+                            dir.path() / "nowhere",
+                            dir.path(),
+                            PlaylistLineForm::StillPicture,
+                            0,
+                            false,
+                            {}};
     EXPECT_EQ(WriteDob(noIndex, view), Status::CannotWriteIndex);
     EXPECT_EQ(TempDir::read(dir.path() / "adv" / "logo.dob").size(), 3u);
 }

@@ -10,8 +10,8 @@
 #include <QImage>
 #include <QImageWriter>
 
-#include "support/gif_builder.h"
 #include "support/encoded_picture.h"
+#include "support/gif_builder.h"
 #include "support/picture_fixtures.h"
 #include "support/temp_dir.h"
 
@@ -48,7 +48,8 @@ std::vector<Rgb> patternOf(int width, int height)
     std::vector<Rgb> pixels;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            pixels.push_back(static_cast<Rgb>(((x * 53) & 0xFF) << 16 | ((y * 97) & 0xFF) << 8 | ((x + y) * 31 & 0xFF)));
+            pixels.push_back(
+                    static_cast<Rgb>(((x * 53) & 0xFF) << 16 | ((y * 97) & 0xFF) << 8 | ((x + y) * 31 & 0xFF)));
     return pixels;
 }
 
@@ -59,16 +60,17 @@ TEST_F(Loading, BmpVariantsDecodeToTheirPixels)
         bool topDown;
         int width, height;
     };
-    const Case cases[] = {{BmpDepth::Rgb24, false, 4, 3},  {BmpDepth::Rgb24, false, 3, 2},
-                          {BmpDepth::Rgb24, true, 5, 3},   {BmpDepth::Rgb32, false, 7, 2},
-                          {BmpDepth::Rgb32, true, 2, 2},   {BmpDepth::Palette8, false, 3, 3},
+    const Case cases[] = {{BmpDepth::Rgb24, false, 4, 3},   {BmpDepth::Rgb24, false, 3, 2},
+                          {BmpDepth::Rgb24, true, 5, 3},    {BmpDepth::Rgb32, false, 7, 2},
+                          {BmpDepth::Rgb32, true, 2, 2},    {BmpDepth::Palette8, false, 3, 3},
                           {BmpDepth::Palette8, true, 1, 4}, {BmpDepth::Rgb24, false, 300, 2}};
     int n = 0;
     std::string expectedPlaylist;
     for (const Case& c : cases) {
         std::vector<Rgb> pixels = patternOf(c.width, c.height);
         if (c.depth == BmpDepth::Palette8)
-            for (auto& p : pixels) p &= 0xC0C0C0;  // few enough colours for a palette
+            for (auto& p : pixels)
+                p &= 0xC0C0C0;  // few enough colours for a palette
         const std::string name = "bmp" + std::to_string(++n);
         const auto file = write(name + ".bmp", makeBmp(c.width, c.height, pixels, c.depth, c.topDown));
         SCOPED_TRACE(name);
@@ -135,7 +137,8 @@ Bytes runLengthBmp(int width, int height, const Bytes& codes)
     }
     out.insert(out.end(), codes.begin(), codes.end());
     auto put32 = [&](std::size_t at, std::uint32_t v) {
-        for (int k = 0; k < 4; ++k) out[at + k] = static_cast<std::uint8_t>(v >> (8 * k));
+        for (int k = 0; k < 4; ++k)
+            out[at + k] = static_cast<std::uint8_t>(v >> (8 * k));
     };
     put32(2, static_cast<std::uint32_t>(out.size()));
     put32(10, static_cast<std::uint32_t>(offset));
@@ -164,9 +167,9 @@ TEST_F(Loading, PixelsARunLengthBitmapSkipsTakeTheFirstColour)
         const char* name;
         Bytes codes;
     } cases[] = {
-        {"early-end.bmp", {10, 5, 0, 1}},
-        {"delta.bmp", {10, 5, 0, 2, 3, 2, 4, 7, 0, 1}},
-        {"cut-short.bmp", {10, 5}},
+            {"early-end.bmp", {10, 5, 0, 1}},
+            {"delta.bmp", {10, 5, 0, 2, 3, 2, 4, 7, 0, 1}},
+            {"cut-short.bmp", {10, 5}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -178,9 +181,11 @@ TEST_F(Loading, PixelsARunLengthBitmapSkipsTakeTheFirstColour)
         const auto dob = readDob(work / "adv" / (base + ".dob"), 64 * 64);
         ASSERT_TRUE(dob);
         std::vector<int> expected(64 * 64, 15);
-        for (int x = 0; x < 10; ++x) expected[63 * 64 + x] = 0;
+        for (int x = 0; x < 10; ++x)
+            expected[63 * 64 + x] = 0;
         if (std::string(c.name) == "delta.bmp")
-            for (int x = 13; x < 17; ++x) expected[(63 - 2) * 64 + x] = 0;
+            for (int x = 13; x < 17; ++x)
+                expected[(63 - 2) * 64 + x] = 0;
         EXPECT_EQ(dob->greys, expected);
     }
 }
@@ -193,14 +198,14 @@ TEST_F(Loading, WhatIsNoPictureIsRefused)
         Status status;
     };
     const Case cases[] = {
-        {"text.txt", "BMW is not a bitmap, and this is a text file.\n", Status::NotAPicture},
-        {"plain.txt", "hello world\n", Status::NotAPicture},
-        {"version.gif", "GIF88a\x01\x00\x01\x00\x00\x00\x00;", Status::NotAPicture},
-        {"short.gif", "GIF89a\x01\x00", Status::BrokenPicture},
-        {"empty.bmp", "", Status::NotAPicture},
-        {"cut.bmp", asText(makeBmp(4, 4, patternOf(4, 4))).substr(0, 60), Status::BrokenPicture},
-        {"odd-header.bmp", asText(makeBmp(4, 4, patternOf(4, 4))).replace(14, 1, 1, '\x29'), Status::NotAPicture},
-        {"only-trailer.gif", asText(GifBuilder().header().screen(2, 2, 0).trailer().bytes()), Status::NoFrames},
+            {"text.txt", "BMW is not a bitmap, and this is a text file.\n", Status::NotAPicture},
+            {"plain.txt", "hello world\n", Status::NotAPicture},
+            {"version.gif", "GIF88a\x01\x00\x01\x00\x00\x00\x00;", Status::NotAPicture},
+            {"short.gif", "GIF89a\x01\x00", Status::BrokenPicture},
+            {"empty.bmp", "", Status::NotAPicture},
+            {"cut.bmp", asText(makeBmp(4, 4, patternOf(4, 4))).substr(0, 60), Status::BrokenPicture},
+            {"odd-header.bmp", asText(makeBmp(4, 4, patternOf(4, 4))).replace(14, 1, 1, '\x29'), Status::NotAPicture},
+            {"only-trailer.gif", asText(GifBuilder().header().screen(2, 2, 0).trailer().bytes()), Status::NoFrames},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(picture.LoadFile(dir.write(c.name, c.bytes)).status(), c.status) << c.name;
@@ -233,16 +238,22 @@ TEST_F(Loading, BrokenPicturesAreRefusedWithTheirReason)
         std::string bytes;
         Status status;
     } cases[] = {
-        {"png cut in half", png.substr(0, png.size() / 2), Status::BrokenPicture},
-        {"png signature only", png.substr(0, 8), Status::BrokenPicture},
-        {"png with a damaged chunk", badCrc, Status::BrokenPicture},
-        {"jpeg cut after its header", jpeg.substr(0, 20), Status::BrokenPicture},
-        {"bmp one byte short", bmp.substr(0, bmp.size() - 1), Status::BrokenPicture},
-        {"gif screen larger than a load may hold",
-         asText(GifBuilder().header().screen(65535, 65535, 0).graphicControl(0, 0).image(0, 0, 1, 1, 0, {1})
-                    .trailer().bytes()), Status::SurfaceTooLarge},
-        {"gif cut inside its colour table", asText(GifBuilder().header().screen(2, 2, 0x87).bytes()).substr(0, 40),
-         Status::BrokenPicture},
+            {"png cut in half", png.substr(0, png.size() / 2), Status::BrokenPicture},
+            {"png signature only", png.substr(0, 8), Status::BrokenPicture},
+            {"png with a damaged chunk", badCrc, Status::BrokenPicture},
+            {"jpeg cut after its header", jpeg.substr(0, 20), Status::BrokenPicture},
+            {"bmp one byte short", bmp.substr(0, bmp.size() - 1), Status::BrokenPicture},
+            {"gif screen larger than a load may hold",
+             asText(GifBuilder()
+                            .header()
+                            .screen(65535, 65535, 0)
+                            .graphicControl(0, 0)
+                            .image(0, 0, 1, 1, 0, {1})
+                            .trailer()
+                            .bytes()),
+             Status::SurfaceTooLarge},
+            {"gif cut inside its colour table", asText(GifBuilder().header().screen(2, 2, 0x87).bytes()).substr(0, 40),
+             Status::BrokenPicture},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -289,12 +300,12 @@ TEST_F(Loading, SizesRefusedBeforeAllocation)
     };
     const std::vector<Rgb> palette = {0x000000, 0xFFFFFF};
     const Case cases[] = {
-        {"huge.gif", makeGif(65535, 65535, palette, {solidFrame(0, 0, 1, 1, 1)}), Status::SurfaceTooLarge},
-        {"huge-animation.gif",
-         makeGif(65535, 65535, palette, {solidFrame(0, 0, 1, 1, 1), solidFrame(0, 0, 1, 1, 0)}),
-         Status::SurfaceTooLarge},
-        {"zero-width.gif", makeGif(0, 5, palette, {solidFrame(0, 0, 1, 1, 1)}), Status::EmptySurface},
-        {"zero-height.gif", makeGif(5, 0, palette, {solidFrame(0, 0, 1, 1, 1)}), Status::EmptySurface},
+            {"huge.gif", makeGif(65535, 65535, palette, {solidFrame(0, 0, 1, 1, 1)}), Status::SurfaceTooLarge},
+            {"huge-animation.gif",
+             makeGif(65535, 65535, palette, {solidFrame(0, 0, 1, 1, 1), solidFrame(0, 0, 1, 1, 0)}),
+             Status::SurfaceTooLarge},
+            {"zero-width.gif", makeGif(0, 5, palette, {solidFrame(0, 0, 1, 1, 1)}), Status::EmptySurface},
+            {"zero-height.gif", makeGif(5, 0, palette, {solidFrame(0, 0, 1, 1, 1)}), Status::EmptySurface},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(picture.LoadFile(write(c.name, c.bytes)).status(), c.status) << c.name;
@@ -315,7 +326,8 @@ TEST_F(Loading, SizesRefusedBeforeAllocation)
     limits.frameBytes = 1 << 16;
     picture.setLimits(limits);
     const auto tinyFrames = [&](int count) {
-        return makeGif(1, 1, palette, std::vector<GifPictureFrame>(static_cast<std::size_t>(count), solidFrame(0, 0, 1, 1, 1)));
+        return makeGif(1, 1, palette,
+                       std::vector<GifPictureFrame>(static_cast<std::size_t>(count), solidFrame(0, 0, 1, 1, 1)));
     };
     EXPECT_TRUE(picture.LoadFile(write("few.gif", tinyFrames(100))).ok());
     EXPECT_EQ(picture.frameCount(), 100);
@@ -340,7 +352,8 @@ TEST_F(Loading, FrameDisplayTimeFromLastExtractedFrame)
         std::vector<int> delays;  // -1: no graphic control extension
         int displayTime;
     };
-    const Case cases[] = {{{4, 50, 0}, 500}, {{10, 20, 75}, 750}, {{-1, -1}, 500}, {{75, 10}, 500}, {{100, 3000}, 30000}};
+    const Case cases[] = {
+            {{4, 50, 0}, 500}, {{10, 20, 75}, 750}, {{-1, -1}, 500}, {{75, 10}, 500}, {{100, 3000}, 30000}};
     for (const Case& c : cases) {
         std::vector<GifPictureFrame> frames;
         for (int delay : c.delays) {
@@ -362,7 +375,7 @@ TEST(FrameTiming, WaitsAndDisplayTimes)
         long long waitMs;
         int displayTime;
     };
-    const Case cases[] = {{-1, 100, 500}, {0, 100, 500}, {4, 100, 500},   {5, 50, 500},
+    const Case cases[] = {{-1, 100, 500}, {0, 100, 500},  {4, 100, 500},  {5, 50, 500},
                           {10, 100, 500}, {50, 500, 500}, {75, 750, 750}, {65535, 655350, 655350}};
     for (const Case& c : cases) {
         EXPECT_EQ(frameWait(c.delay).count(), c.waitMs) << c.delay;
@@ -374,16 +387,16 @@ TEST_F(Loading, FrameThatDoesNotDecodeIsLeftOut)
 {
     // The middle frame's rectangle is empty: nothing of it can decode.
     const Bytes gif = GifBuilder()
-                          .header()
-                          .screen(2, 2, 0)
-                          .graphicControl(0, 10)
-                          .image(0, 0, 2, 2, 0, {3})
-                          .graphicControl(0, 20)
-                          .image(0, 0, 0, 2, 0, {3})
-                          .graphicControl(0, 75)
-                          .image(0, 0, 2, 2, 0, {3})
-                          .trailer()
-                          .bytes();
+                              .header()
+                              .screen(2, 2, 0)
+                              .graphicControl(0, 10)
+                              .image(0, 0, 2, 2, 0, {3})
+                              .graphicControl(0, 20)
+                              .image(0, 0, 0, 2, 0, {3})
+                              .graphicControl(0, 75)
+                              .image(0, 0, 2, 2, 0, {3})
+                              .trailer()
+                              .bytes();
     ASSERT_TRUE(picture.LoadFile(write("gap.gif", gif)).ok());
     EXPECT_EQ(picture.frameCount(), 2);
     EXPECT_EQ(picture.frameDisplayTime(), 750);

@@ -42,21 +42,69 @@ TEST(Loader, WhatEachKindOfInputBecomes)
         std::size_t frames;
         std::optional<int> displayTime;
     } cases[] = {
-        {"bmp", asText(makeBmp(5, 3, std::vector<Rgb>(15, 0x336699))), {}, Status::Ok, false, 5, 3, true, 0, {}},
-        {"one-frame gif", asText(makeGif(4, 4, kPalette, {solidFrame(1, 2, 2, 1, 1, 30)})), {}, Status::Ok, true, 4, 4,
-         true, 0, {}},
-        {"animation", asText(makeGif(3, 2, kPalette, {solidFrame(0, 0, 3, 2, 0, 10), solidFrame(0, 0, 1, 1, 1, 80)})),
-         {}, Status::Ok, true, 3, 2, false, 2, 800},
-        {"animation of one frame that decodes",
-         asText(GifBuilder().header().screen(3, 3, 0).graphicControl(0, 10).image(0, 0, 0, 1, 0, {3})
-                    .graphicControl(0, 10).imageDescriptor(1, 1, 1, 1, 0).raw({2, 2, 0x4C, 0x01, 0})
-                    .graphicControl(0, 90).image(0, 0, 1, 0, 0, {3}).trailer().bytes()),
-         {}, Status::Ok, true, 3, 3, true, 0, 900},
-        {"gif screen over the limit", asText(makeGif(9, 9, kPalette, {solidFrame(0, 0, 1, 1, 1)})), small,
-         Status::SurfaceTooLarge, true, 9, 9, false, 0, {}},
-        {"bmp over the limit", asText(makeBmp(9, 9, std::vector<Rgb>(81, 0))), small, Status::SurfaceTooLarge, false,
-         {}, {}, false, 0, {}},
-        {"text", "plain words\n", {}, Status::NotAPicture, false, {}, {}, false, 0, {}},
+            {"bmp", asText(makeBmp(5, 3, std::vector<Rgb>(15, 0x336699))), {}, Status::Ok, false, 5, 3, true, 0, {}},
+            {"one-frame gif",
+             asText(makeGif(4, 4, kPalette, {solidFrame(1, 2, 2, 1, 1, 30)})),
+             {},
+             Status::Ok,
+             true,
+             4,
+             4,
+             true,
+             0,
+             {}},
+            {"animation",
+             asText(makeGif(3, 2, kPalette, {solidFrame(0, 0, 3, 2, 0, 10), solidFrame(0, 0, 1, 1, 1, 80)})),
+             {},
+             Status::Ok,
+             true,
+             3,
+             2,
+             false,
+             2,
+             800},
+            {"animation of one frame that decodes",
+             asText(GifBuilder()
+                            .header()
+                            .screen(3, 3, 0)
+                            .graphicControl(0, 10)
+                            .image(0, 0, 0, 1, 0, {3})
+                            .graphicControl(0, 10)
+                            .imageDescriptor(1, 1, 1, 1, 0)
+                            .raw({2, 2, 0x4C, 0x01, 0})
+                            .graphicControl(0, 90)
+                            .image(0, 0, 1, 0, 0, {3})
+                            .trailer()
+                            .bytes()),
+             {},
+             Status::Ok,
+             true,
+             3,
+             3,
+             true,
+             0,
+             900},
+            {"gif screen over the limit",
+             asText(makeGif(9, 9, kPalette, {solidFrame(0, 0, 1, 1, 1)})),
+             small,
+             Status::SurfaceTooLarge,
+             true,
+             9,
+             9,
+             false,
+             0,
+             {}},
+            {"bmp over the limit",
+             asText(makeBmp(9, 9, std::vector<Rgb>(81, 0))),
+             small,
+             Status::SurfaceTooLarge,
+             false,
+             {},
+             {},
+             false,
+             0,
+             {}},
+            {"text", "plain words\n", {}, Status::NotAPicture, false, {}, {}, false, 0, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -84,10 +132,10 @@ TEST(Loader, FromAFileKeepsItsNameEvenWhenNotRead)
         bool decoded;
         const char* baseName;
     } cases[] = {
-        {dir.write("logo.final.bmp", asText(makeBmp(1, 1, {0}))), Status::Ok, true, "logo.final"},
-        {dir.write("empty.gif", ""), Status::NotAPicture, false, "empty"},
-        {dir / "missing.bmp", Status::CantFindFile, false, "missing"},
-        {dir.write("notes", "words"), Status::NotAPicture, true, "notes"},
+            {dir.write("logo.final.bmp", asText(makeBmp(1, 1, {0}))), Status::Ok, true, "logo.final"},
+            {dir.write("empty.gif", ""), Status::NotAPicture, false, "empty"},
+            {dir / "missing.bmp", Status::CantFindFile, false, "missing"},
+            {dir.write("notes", "words"), Status::NotAPicture, true, "notes"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path.string());
@@ -107,9 +155,13 @@ TEST(Loader, ThreadsLoadingSideBySideGetWhatOneThreadGets)
     damagedPng[png.size() - 20] = static_cast<char>(damagedPng[png.size() - 20] ^ 0x55);
     const std::string bmp = asText(makeBmp(7, 5, std::vector<Rgb>(35, 0x804020)));
     const std::vector<std::string> inputs = {
-        png, damagedPng, bmp, bmp.substr(0, bmp.size() - 1), png.substr(0, png.size() / 2),
-        asText(makeGif(3, 2, kPalette, {solidFrame(0, 0, 3, 2, 0, 10), solidFrame(1, 1, 1, 1, 1, 20)})),
-        "just a text\n",
+            png,
+            damagedPng,
+            bmp,
+            bmp.substr(0, bmp.size() - 1),
+            png.substr(0, png.size() / 2),
+            asText(makeGif(3, 2, kPalette, {solidFrame(0, 0, 3, 2, 0, 10), solidFrame(1, 1, 1, 1, 1, 20)})),
+            "just a text\n",
     };
     struct Seen {
         Status status;
@@ -133,7 +185,8 @@ TEST(Loader, ThreadsLoadingSideBySideGetWhatOneThreadGets)
         return Seen{result.outcome.status(), result.outcome.reason(), result.outcome.messages, picture, layout};
     };
     std::vector<Seen> alone;
-    for (const std::string& input : inputs) alone.push_back(see(input));
+    for (const std::string& input : inputs)
+        alone.push_back(see(input));
     EXPECT_EQ(alone[1].status, Status::BrokenPicture);
     EXPECT_GT(alone[1].reason.size(), std::string(statusText(Status::BrokenPicture)).size());
 
@@ -150,15 +203,16 @@ TEST(Loader, ThreadsLoadingSideBySideGetWhatOneThreadGets)
                         together[t].push_back(see(inputs[(i + static_cast<std::size_t>(t)) % inputs.size()]));
             });
         }
-        for (std::thread& thread : threads) thread.join();
+        for (std::thread& thread : threads)
+            thread.join();
     }
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
     for (int t = 0; t < kThreads; ++t) {
         ASSERT_EQ(together[t].size(), inputs.size() * kRounds);
         for (std::size_t k = 0; k < together[t].size(); ++k) {
             const std::size_t input = (k % inputs.size() + static_cast<std::size_t>(t)) % inputs.size();
-            EXPECT_TRUE(together[t][k] == alone[input]) << "thread " << t << ", input " << input << ": "
-                                                        << together[t][k].reason;
+            EXPECT_TRUE(together[t][k] == alone[input])
+                    << "thread " << t << ", input " << input << ": " << together[t][k].reason;
         }
     }
 }
@@ -169,7 +223,7 @@ TEST(ShowPicture, SaysWhatItDid)
     const auto work = makeWorkDirectory(dir);
     const auto still = dir.write("still.gif", asText(makeGif(1, 1, kPalette, {solidFrame(0, 0, 1, 1, 1)})));
     const auto animation = dir.write(
-        "anim.gif", asText(makeGif(1, 1, kPalette, {solidFrame(0, 0, 1, 1, 1), solidFrame(0, 0, 1, 1, 0)})));
+            "anim.gif", asText(makeGif(1, 1, kPalette, {solidFrame(0, 0, 1, 1, 1), solidFrame(0, 0, 1, 1, 0)})));
     const auto text = dir.write("words.gif", "no picture");
     const auto blocked = dir.write("blocked.gif", asText(makeGif(1, 1, kPalette, {solidFrame(0, 0, 1, 1, 0)})));
     std::filesystem::create_directories(work / "adv" / "blocked.dob");
@@ -178,17 +232,18 @@ TEST(ShowPicture, SaysWhatItDid)
         Shown shown;
         Status status;
     } cases[] = {
-        {std::nullopt, Shown::Nothing, Status::EmptySurface},
-        {still, Shown::Still, Status::Ok},
-        {animation, Shown::Animation, Status::Ok},
-        {text, Shown::Nothing, Status::EmptySurface},
-        {blocked, Shown::Still, Status::CannotWrite},
+            {std::nullopt, Shown::Nothing, Status::EmptySurface},
+            {still, Shown::Still, Status::Ok},
+            {animation, Shown::Animation, Status::Ok},
+            {text, Shown::Nothing, Status::EmptySurface},
+            {blocked, Shown::Still, Status::CannotWrite},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.load ? c.load->string() : "nothing loaded");
         AnimatedPicture picture(work);
         picture.setRealtime(false);
-        if (c.load) picture.LoadFile(*c.load);
+        if (c.load)
+            picture.LoadFile(*c.load);
         const ShowResult result = picture.ShowPicture();
         picture.WaitForPass();
         EXPECT_EQ(result.shown, c.shown);

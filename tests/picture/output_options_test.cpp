@@ -30,14 +30,13 @@ TEST(FitSizes, LargePicturesShrinkWithTheirAspectSmallOnesStay)
         QSize expected;
     };
     const std::vector<Case> cases = {
-        {{300, 100}, {128, 64}, {128, 43}},  // width limits: 100 * 128 / 300 = 42.7
-        {{100, 300}, {128, 64}, {21, 64}},   // height limits: 100 * 64 / 300 = 21.3
-        {{256, 128}, {128, 64}, {128, 64}},  // exactly the aspect
-        {{128, 64}, {128, 64}, {128, 64}},   // fits exactly
-        {{20, 10}, {128, 64}, {20, 10}},     // smaller: unchanged
-        {{129, 1}, {128, 64}, {128, 1}},     // a side never reaches 0
-        {{10000, 3}, {128, 64}, {128, 1}},
-        {{64, 65}, {128, 64}, {63, 64}},     // only one side too large
+            {{300, 100}, {128, 64}, {128, 43}},  // width limits: 100 * 128 / 300 = 42.7
+            {{100, 300}, {128, 64}, {21, 64}},   // height limits: 100 * 64 / 300 = 21.3
+            {{256, 128}, {128, 64}, {128, 64}},  // exactly the aspect
+            {{128, 64}, {128, 64}, {128, 64}},   // fits exactly
+            {{20, 10}, {128, 64}, {20, 10}},     // smaller: unchanged
+            {{129, 1}, {128, 64}, {128, 1}},     // a side never reaches 0
+            {{10000, 3}, {128, 64}, {128, 1}},  {{64, 65}, {128, 64}, {63, 64}},  // only one side too large
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.picture.width()) + "x" + std::to_string(c.picture.height()));
@@ -84,10 +83,14 @@ TEST(AreaScaling, EveryPixelIsTheMeanOfTheAreaItCovers)
         QSize target;
     };
     const std::vector<Case> cases = {
-        {"halves", imageOf(4, 2, [](int x, int y) { return qRgb(x * 60, y * 200, 255 - x * 30); }), {2, 1}},
-        {"thirds into two", imageOf(3, 3, [](int x, int y) { return qRgb(x * 100, y * 100, (x + y) * 40); }), {2, 2}},
-        {"odd factors", imageOf(17, 11, [](int x, int y) { return qRgb(x * 15, (y * 23) % 256, (x * y) % 256); }), {5, 4}},
-        {"one row", imageOf(9, 1, [](int x, int) { return qRgb(x * 31, 0, 255); }), {4, 1}},
+            {"halves", imageOf(4, 2, [](int x, int y) { return qRgb(x * 60, y * 200, 255 - x * 30); }), {2, 1}},
+            {"thirds into two",
+             imageOf(3, 3, [](int x, int y) { return qRgb(x * 100, y * 100, (x + y) * 40); }),
+             {2, 2}},
+            {"odd factors",
+             imageOf(17, 11, [](int x, int y) { return qRgb(x * 15, (y * 23) % 256, (x * y) % 256); }),
+             {5, 4}},
+            {"one row", imageOf(9, 1, [](int x, int) { return qRgb(x * 31, 0, 255); }), {4, 1}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -138,8 +141,8 @@ TEST_F(Options, FitCentresALargePictureOnTheSurfaceAndLeavesASmallOne)
         QSize scaled;  // the picture's part inside the written bounds
     };
     const std::vector<Case> cases = {
-        {"wide", 300, 100, {128, 64}, {128, 43}},
-        {"tall", 90, 200, {60, 40}, {18, 40}},
+            {"wide", 300, 100, {128, 64}, {128, 43}},
+            {"tall", 90, 200, {60, 40}, {18, 40}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -158,7 +161,7 @@ TEST_F(Options, FitCentresALargePictureOnTheSurfaceAndLeavesASmallOne)
                 const bool inside = x >= left && x < left + c.scaled.width() && y >= top && y < top + c.scaled.height();
                 ASSERT_EQ(dob->greys[static_cast<std::size_t>(y * c.bounds.width + x)],
                           inside ? greyOfRgb(kBlack) : greyOfRgb(kSurface))
-                    << x << "," << y;
+                        << x << "," << y;
             }
         }
     }
@@ -187,7 +190,8 @@ std::vector<std::vector<int>> composedGreys(int width, int height, const std::ve
                 const int index = f.indices[static_cast<std::size_t>(y * f.width + x)];
                 if (index == f.transparent)
                     continue;
-                canvas[static_cast<std::size_t>((f.top + y) * width + f.left + x)] = palette[static_cast<std::size_t>(index)];
+                canvas[static_cast<std::size_t>((f.top + y) * width + f.left + x)] =
+                        palette[static_cast<std::size_t>(index)];
             }
         }
         shown.push_back(greysOf(canvas));
@@ -207,10 +211,10 @@ TEST_F(Options, FullFramesWriteTheComposedCanvasOfAnOptimisedGif)
     patchWithHole.indices[4] = 3;  // its middle shows what lies beneath
     patchWithHole.transparent = 3;
     const std::vector<GifPictureFrame> frames = {
-        solidFrame(0, 0, 5, 4, 1),             // the whole screen, white
-        solidFrame(1, 1, 2, 2, 2, 0, 2),       // a red patch, cleared afterwards
-        patchWithHole,                         // a black patch with a hole
-        solidFrame(4, 3, 1, 1, 0),             // one pixel
+            solidFrame(0, 0, 5, 4, 1),        // the whole screen, white
+            solidFrame(1, 1, 2, 2, 2, 0, 2),  // a red patch, cleared afterwards
+            patchWithHole,                    // a black patch with a hole
+            solidFrame(4, 3, 1, 1, 0),        // one pixel
     };
     picture.setOutputOptions({true, false, std::nullopt});
     play("opt.gif", makeGif(5, 4, palette, frames));

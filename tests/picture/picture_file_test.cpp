@@ -24,12 +24,12 @@ TEST(PictureFile, IsReadWholeWithinTheLimit)
         Status status;
         std::size_t size;
     } cases[] = {
-        {"below the limit", file, 100000, Status::Ok, 70000},
-        {"at the limit", file, 70000, Status::Ok, 70000},
-        {"one byte over", file, 69999, Status::FileTooLarge, 0},
-        {"empty", dir.write("empty.bmp", ""), 100, Status::Ok, 0},
-        {"missing", dir / "missing.bmp", 100, Status::CantFindFile, 0},
-        {"a folder", dir / "folder", 100, Status::CantFindFile, 0},
+            {"below the limit", file, 100000, Status::Ok, 70000},
+            {"at the limit", file, 70000, Status::Ok, 70000},
+            {"one byte over", file, 69999, Status::FileTooLarge, 0},
+            {"empty", dir.write("empty.bmp", ""), 100, Status::Ok, 0},
+            {"missing", dir / "missing.bmp", 100, Status::CantFindFile, 0},
+            {"a folder", dir / "folder", 100, Status::CantFindFile, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

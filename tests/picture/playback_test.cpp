@@ -52,7 +52,8 @@ private:
 Bytes animation(int frames, int delay)
 {
     std::vector<GifPictureFrame> list;
-    for (int i = 0; i < frames; ++i) list.push_back(solidFrame(0, 0, 2, 2, static_cast<std::uint8_t>(i % 2), delay));
+    for (int i = 0; i < frames; ++i)
+        list.push_back(solidFrame(0, 0, 2, 2, static_cast<std::uint8_t>(i % 2), delay));
     return makeGif(2, 2, kPalette, list);
 }
 
@@ -157,7 +158,7 @@ TEST_F(PlaybackLoad, SecondShowAfterThePassWritesNothing)
 TEST_F(PlaybackLoad, RealtimeWritesWhatHeadlessWrites)
 {
     std::vector<GifPictureFrame> frames = {solidFrame(0, 0, 2, 2, 0, 5), solidFrame(0, 0, 1, 1, 1, 0),
-                                    solidFrame(1, 1, 1, 1, 1, 0, 2)};
+                                           solidFrame(1, 1, 1, 1, 1, 0, 2)};
     frames[2].control = false;
     const auto gif = file("anim.gif", makeGif(2, 2, kPalette, frames));
     std::string packages[2];

@@ -16,7 +16,7 @@ struct BmpRecipe {
     int height = 1;  // negative: the rows are stored top row first
     unsigned bits = 24;
     std::uint32_t compression = 0;
-    std::vector<std::uint32_t> palette;       // 0xRRGGBB
+    std::vector<std::uint32_t> palette;        // 0xRRGGBB
     std::optional<std::uint32_t> coloursUsed;  // the header's count; the palette's size if not set
     // Red, green, blue, alpha: written into the header where it has room
     // (52 bytes and up), else after a 40-byte header for bit-field bitmaps.
@@ -44,7 +44,8 @@ inline void put32(std::vector<std::uint8_t>& out, std::uint32_t value)
 
 inline void set32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value)
 {
-    for (int k = 0; k < 4; ++k) out[at + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(value >> (8 * k));
+    for (int k = 0; k < 4; ++k)
+        out[at + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(value >> (8 * k));
 }
 
 inline std::vector<std::uint8_t> rowsOf(const BmpRecipe& r)
@@ -56,14 +57,15 @@ inline std::vector<std::uint8_t> rowsOf(const BmpRecipe& r)
         const int y = r.height < 0 ? row : rows - 1 - row;
         std::vector<std::uint8_t> line(rowBytes, 0);
         for (int x = 0; x < r.width; ++x) {
-            const std::size_t i = static_cast<std::size_t>(y) * static_cast<std::size_t>(r.width) +
-                                  static_cast<std::size_t>(x);
+            const std::size_t i =
+                    static_cast<std::size_t>(y) * static_cast<std::size_t>(r.width) + static_cast<std::size_t>(x);
             const std::uint32_t v = i < r.pixels.size() ? r.pixels[i] : 0;
             const std::size_t bit = static_cast<std::size_t>(x) * r.bits;
             if (r.bits < 8)
                 line[bit / 8] |= static_cast<std::uint8_t>(v << (8 - r.bits - bit % 8));
             else
-                for (unsigned k = 0; k < r.bits / 8; ++k) line[bit / 8 + k] = static_cast<std::uint8_t>(v >> (8 * k));
+                for (unsigned k = 0; k < r.bits / 8; ++k)
+                    line[bit / 8 + k] = static_cast<std::uint8_t>(v >> (8 * k));
         }
         out.insert(out.end(), line.begin(), line.end());
     }
@@ -99,12 +101,14 @@ inline std::vector<std::uint8_t> buildBmp(const BmpRecipe& r)
             put32(out, 0);
         }
         if (r.header >= 52 && r.header != 64)
-            for (std::size_t i = 0; i < (r.header >= 56 ? 4u : 3u); ++i) put32(out, r.masks[i]);
+            for (std::size_t i = 0; i < (r.header >= 56 ? 4u : 3u); ++i)
+                put32(out, r.masks[i]);
         out.resize(14 + r.header, 0);
         if (r.header >= 108)
             set32(out, 14 + 56, 0x73524742);  // colour space "sRGB"
         if (r.header == 40 && (r.compression == 3 || r.compression == 6))
-            for (std::size_t i = 0; i < (r.compression == 6 ? 4u : 3u); ++i) put32(out, r.masks[i]);
+            for (std::size_t i = 0; i < (r.compression == 6 ? 4u : 3u); ++i)
+                put32(out, r.masks[i]);
     }
     for (std::uint32_t c : r.palette) {
         out.push_back(static_cast<std::uint8_t>(c));

@@ -69,46 +69,51 @@ public:
     using Bytes = std::vector<std::uint8_t>;
 
     // Bytes of a colour table announced by a packed field's low three bits.
-    static std::size_t colorTableBytes(int sizeBits) {
-        return 3u * (std::size_t{1} << ((sizeBits & 7) + 1));
-    }
+    static std::size_t colorTableBytes(int sizeBits) { return 3u * (std::size_t{1} << ((sizeBits & 7) + 1)); }
 
-    GifBuilder& header(std::string_view signature = "GIF89a") {
-        for (char c : signature) byte(static_cast<std::uint8_t>(c));
+    GifBuilder& header(std::string_view signature = "GIF89a")
+    {
+        for (char c : signature)
+            byte(static_cast<std::uint8_t>(c));
         return *this;
     }
 
     // Logical screen descriptor; with gctBits set it announces and writes a
     // global colour table of 2^(gctBits+1) entries.
-    GifBuilder& screen(int width, int height, std::optional<int> gctBits = std::nullopt,
-                       std::uint8_t background = 0, std::uint8_t aspect = 0) {
+    GifBuilder& screen(int width, int height, std::optional<int> gctBits = std::nullopt, std::uint8_t background = 0,
+                       std::uint8_t aspect = 0)
+    {
         word(width);
         word(height);
         byte(gctBits ? static_cast<std::uint8_t>(0x80 | (*gctBits & 7)) : std::uint8_t{0});
         byte(background);
         byte(aspect);
-        if (gctBits) colorTable(*gctBits);
+        if (gctBits)
+            colorTable(*gctBits);
         return *this;
     }
 
     // Logical screen descriptor with the colours given as its global table,
     // padded with black to a power of two of at least 2 entries; none for an
     // empty list.
-    GifBuilder& screenWithColors(int width, int height, const std::vector<Rgb>& palette) {
+    GifBuilder& screenWithColors(int width, int height, const std::vector<Rgb>& palette)
+    {
         word(width);
         word(height);
         const int bits = tableBits(palette.size());
         byte(static_cast<std::uint8_t>(0x70 | (palette.empty() ? 0 : 0x80 | (bits - 1))));
         byte(0);
         byte(0);
-        if (!palette.empty()) colors(palette);
+        if (!palette.empty())
+            colors(palette);
         globalBits_ = palette.empty() ? 0 : bits;
         return *this;
     }
 
     // A logical screen descriptor with a packed byte as given and no table
     // written, for files that announce more than they hold.
-    GifBuilder& screenPacked(int width, int height, std::uint8_t packed) {
+    GifBuilder& screenPacked(int width, int height, std::uint8_t packed)
+    {
         word(width);
         word(height);
         byte(packed);
@@ -117,13 +122,16 @@ public:
         return *this;
     }
 
-    GifBuilder& colorTable(int sizeBits) {
+    GifBuilder& colorTable(int sizeBits)
+    {
         const std::size_t n = colorTableBytes(sizeBits);
-        for (std::size_t i = 0; i < n; ++i) byte(static_cast<std::uint8_t>(i * 37 + 11));
+        for (std::size_t i = 0; i < n; ++i)
+            byte(static_cast<std::uint8_t>(i * 37 + 11));
         return *this;
     }
 
-    GifBuilder& graphicControl(std::uint8_t packed, int delay, std::uint8_t transparent = 0) {
+    GifBuilder& graphicControl(std::uint8_t packed, int delay, std::uint8_t transparent = 0)
+    {
         byte(0x21);
         byte(0xF9);
         byte(4);
@@ -137,21 +145,24 @@ public:
     // Image descriptor, local colour table when packed bit 7 is set, LZW
     // minimum code size and a filler sub-block chain of the given sizes.
     GifBuilder& image(int left, int top, int width, int height, std::uint8_t packed,
-                      std::initializer_list<std::size_t> subBlockSizes, std::uint8_t minCodeSize = 2) {
-        return image(left, top, width, height, packed, std::vector<std::size_t>(subBlockSizes),
-                     minCodeSize);
+                      std::initializer_list<std::size_t> subBlockSizes, std::uint8_t minCodeSize = 2)
+    {
+        return image(left, top, width, height, packed, std::vector<std::size_t>(subBlockSizes), minCodeSize);
     }
 
     GifBuilder& image(int left, int top, int width, int height, std::uint8_t packed,
-                      const std::vector<std::size_t>& subBlockSizes, std::uint8_t minCodeSize = 2) {
+                      const std::vector<std::size_t>& subBlockSizes, std::uint8_t minCodeSize = 2)
+    {
         imageDescriptor(left, top, width, height, packed);
-        if (packed & 0x80) colorTable(packed & 7);
+        if (packed & 0x80)
+            colorTable(packed & 7);
         byte(minCodeSize);
         return subBlocks(subBlockSizes);
     }
 
     // The ten bytes of an image descriptor alone.
-    GifBuilder& imageDescriptor(int left, int top, int width, int height, std::uint8_t packed) {
+    GifBuilder& imageDescriptor(int left, int top, int width, int height, std::uint8_t packed)
+    {
         byte(0x2C);
         word(left);
         word(top);
@@ -163,7 +174,8 @@ public:
 
     // An image with real LZW data, after its graphic control extension when
     // the frame asks for one. Indices are masked to the colour table in use.
-    GifBuilder& picture(const GifPictureFrame& frame) {
+    GifBuilder& picture(const GifPictureFrame& frame)
+    {
         if (frame.control) {
             const int flags = ((frame.disposal & 7) << 2) | (frame.transparent >= 0 ? 1 : 0);
             graphicControl(static_cast<std::uint8_t>(flags), frame.delay,
@@ -171,9 +183,11 @@ public:
         }
         const int localBits = frame.localPalette.empty() ? 0 : tableBits(frame.localPalette.size());
         std::uint8_t packed = frame.interlaced ? 0x40 : 0x00;
-        if (localBits) packed |= static_cast<std::uint8_t>(0x80 | (localBits - 1));
+        if (localBits)
+            packed |= static_cast<std::uint8_t>(0x80 | (localBits - 1));
         imageDescriptor(frame.left, frame.top, frame.width, frame.height, packed);
-        if (localBits) colors(frame.localPalette);
+        if (localBits)
+            colors(frame.localPalette);
         const int bits = localBits ? localBits : (globalBits_ ? globalBits_ : 8);
         LzwOptions options;
         options.minCodeSize = frame.minCodeSize > 0 ? frame.minCodeSize : (bits < 2 ? 2 : bits);
@@ -192,7 +206,8 @@ public:
     }
 
     // Bytes cut into sub-blocks of at most 255, then the terminator.
-    GifBuilder& dataSubBlocks(const std::vector<std::uint8_t>& data) {
+    GifBuilder& dataSubBlocks(const std::vector<std::uint8_t>& data)
+    {
         for (std::size_t at = 0; at < data.size(); at += 255) {
             const std::size_t n = data.size() - at < 255 ? data.size() - at : 255;
             byte(static_cast<std::uint8_t>(n));
@@ -203,27 +218,32 @@ public:
     }
 
     // The rows of an image in the order its data holds them.
-    static std::vector<int> rowOrder(int height, bool interlaced) {
+    static std::vector<int> rowOrder(int height, bool interlaced)
+    {
         std::vector<int> rows;
         if (!interlaced) {
-            for (int y = 0; y < height; ++y) rows.push_back(y);
+            for (int y = 0; y < height; ++y)
+                rows.push_back(y);
             return rows;
         }
         const int start[4] = {0, 4, 2, 1};
         const int step[4] = {8, 8, 4, 2};
         for (int pass = 0; pass < 4; ++pass)
-            for (int y = start[pass]; y < height; y += step[pass]) rows.push_back(y);
+            for (int y = start[pass]; y < height; y += step[pass])
+                rows.push_back(y);
         return rows;
     }
 
-    GifBuilder& comment(std::string_view text) {
+    GifBuilder& comment(std::string_view text)
+    {
         byte(0x21);
         byte(0xFE);
         return textSubBlocks(text);
     }
 
     // Application extension: size byte 11, 8-byte identifier, 3-byte code.
-    GifBuilder& application(std::string_view identifierAndCode, std::initializer_list<std::size_t> subBlockSizes) {
+    GifBuilder& application(std::string_view identifierAndCode, std::initializer_list<std::size_t> subBlockSizes)
+    {
         byte(0x21);
         byte(0xFF);
         byte(11);
@@ -232,7 +252,8 @@ public:
         return subBlocks(std::vector<std::size_t>(subBlockSizes));
     }
 
-    GifBuilder& netscapeLoop(int count = 0) {
+    GifBuilder& netscapeLoop(int count = 0)
+    {
         byte(0x21);
         byte(0xFF);
         byte(11);
@@ -246,7 +267,8 @@ public:
 
     // Plain text extension: size byte 12, grid position and size, cell size,
     // colours, then the text as sub-blocks.
-    GifBuilder& plainText(int left, int top, int width, int height, std::string_view text) {
+    GifBuilder& plainText(int left, int top, int width, int height, std::string_view text)
+    {
         byte(0x21);
         byte(0x01);
         byte(12);
@@ -262,10 +284,12 @@ public:
     }
 
     // Size byte, n filler bytes for each size (1 to 255), then the terminator.
-    GifBuilder& subBlocks(const std::vector<std::size_t>& sizes) {
+    GifBuilder& subBlocks(const std::vector<std::size_t>& sizes)
+    {
         for (std::size_t n : sizes) {
             byte(static_cast<std::uint8_t>(n));
-            for (std::size_t i = 0; i < n; ++i) byte(static_cast<std::uint8_t>(i + n));
+            for (std::size_t i = 0; i < n; ++i)
+                byte(static_cast<std::uint8_t>(i + n));
         }
         byte(0);
         return *this;
@@ -273,23 +297,27 @@ public:
 
     GifBuilder& trailer() { return byte(0x3B); }
 
-    GifBuilder& raw(std::initializer_list<std::uint8_t> values) {
+    GifBuilder& raw(std::initializer_list<std::uint8_t> values)
+    {
         out_.insert(out_.end(), values);
         return *this;
     }
 
-    GifBuilder& byte(std::uint8_t value) {
+    GifBuilder& byte(std::uint8_t value)
+    {
         out_.push_back(value);
         return *this;
     }
 
-    GifBuilder& word(int value) {
+    GifBuilder& word(int value)
+    {
         byte(static_cast<std::uint8_t>(value & 0xFF));
         return byte(static_cast<std::uint8_t>((value >> 8) & 0xFF));
     }
 
     // Drops bytes from the end, to cut a file short.
-    GifBuilder& dropLast(std::size_t count) {
+    GifBuilder& dropLast(std::size_t count)
+    {
         out_.resize(count < out_.size() ? out_.size() - count : 0);
         return *this;
     }
@@ -300,13 +328,16 @@ public:
 
 private:
     // Bits of the smallest table of at least 2 entries that holds count colours.
-    static int tableBits(std::size_t count) {
+    static int tableBits(std::size_t count)
+    {
         int bits = 1;
-        while ((std::size_t{1} << bits) < count) ++bits;
+        while ((std::size_t{1} << bits) < count)
+            ++bits;
         return bits;
     }
 
-    GifBuilder& colors(const std::vector<Rgb>& palette) {
+    GifBuilder& colors(const std::vector<Rgb>& palette)
+    {
         const std::size_t entries = std::size_t{1} << tableBits(palette.size());
         for (std::size_t i = 0; i < entries; ++i) {
             const Rgb c = i < palette.size() ? palette[i] : 0;
@@ -317,11 +348,13 @@ private:
         return *this;
     }
 
-    GifBuilder& textSubBlocks(std::string_view text) {
+    GifBuilder& textSubBlocks(std::string_view text)
+    {
         while (!text.empty()) {
             const std::size_t n = text.size() < 255 ? text.size() : 255;
             byte(static_cast<std::uint8_t>(n));
-            for (std::size_t i = 0; i < n; ++i) byte(static_cast<std::uint8_t>(text[i]));
+            for (std::size_t i = 0; i < n; ++i)
+                byte(static_cast<std::uint8_t>(text[i]));
             text.remove_prefix(n);
         }
         byte(0);
@@ -334,10 +367,12 @@ private:
 
 // A GIF89a of real images; globalPalette empty: no global table.
 inline std::vector<std::uint8_t> makeGif(int width, int height, const std::vector<Rgb>& globalPalette,
-                                         const std::vector<GifPictureFrame>& frames) {
+                                         const std::vector<GifPictureFrame>& frames)
+{
     GifBuilder b;
     b.header().screenWithColors(width, height, globalPalette);
-    for (const GifPictureFrame& frame : frames) b.picture(frame);
+    for (const GifPictureFrame& frame : frames)
+        b.picture(frame);
     return b.trailer().bytes();
 }
 

@@ -53,16 +53,19 @@ inline std::vector<std::uint8_t> lzwEncode(const std::vector<std::uint16_t>& val
             decoderFresh = true;
             return;
         }
-        if (!decoderFresh && decoderNext < 4096) ++decoderNext;
+        if (!decoderFresh && decoderNext < 4096)
+            ++decoderNext;
         decoderFresh = false;
-        if (decoderNext >= (1u << width) && width < 12) ++width;
+        if (decoderNext >= (1u << width) && width < 12)
+            ++width;
     };
     const auto reset = [&] {
         table.clear();
         next = clear + 2;
     };
 
-    if (options.leadingClear) putCode(clear);
+    if (options.leadingClear)
+        putCode(clear);
     if (!values.empty()) {
         unsigned current = values[0];
         for (std::size_t i = 1; i < values.size(); ++i) {
@@ -85,7 +88,8 @@ inline std::vector<std::uint8_t> lzwEncode(const std::vector<std::uint16_t>& val
         putCode(current);
     }
     putCode(endCode);
-    if (count > 0) out.push_back(static_cast<std::uint8_t>(bits & 0xFF));
+    if (count > 0)
+        out.push_back(static_cast<std::uint8_t>(bits & 0xFF));
     return out;
 }
 

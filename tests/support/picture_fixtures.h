@@ -34,9 +34,12 @@ inline Bytes makeBmp(int width, int height, const std::vector<Rgb>& pixels, BmpD
     if (depth == BmpDepth::Palette8) {
         for (Rgb c : pixels) {
             std::size_t i = 0;
-            while (i < palette.size() && palette[i] != c) ++i;
-            if (i == palette.size()) palette.push_back(c);
-            if (palette.size() > 256) throw std::invalid_argument("more than 256 colours");
+            while (i < palette.size() && palette[i] != c)
+                ++i;
+            if (i == palette.size())
+                palette.push_back(c);
+            if (palette.size() > 256)
+                throw std::invalid_argument("more than 256 colours");
             indices.push_back(static_cast<std::uint8_t>(i));
         }
     }
@@ -44,8 +47,14 @@ inline Bytes makeBmp(int width, int height, const std::vector<Rgb>& pixels, BmpD
     const std::size_t offset = 14 + 40 + paletteBytes;
     const std::size_t fileSize = offset + rowBytes * static_cast<std::size_t>(height);
     Bytes out;
-    auto u16 = [&](unsigned v) { out.push_back(v & 0xFF); out.push_back((v >> 8) & 0xFF); };
-    auto u32 = [&](std::uint32_t v) { for (int s = 0; s < 32; s += 8) out.push_back((v >> s) & 0xFF); };
+    auto u16 = [&](unsigned v) {
+        out.push_back(v & 0xFF);
+        out.push_back((v >> 8) & 0xFF);
+    };
+    auto u32 = [&](std::uint32_t v) {
+        for (int s = 0; s < 32; s += 8)
+            out.push_back((v >> s) & 0xFF);
+    };
     out.push_back('B');
     out.push_back('M');
     u32(static_cast<std::uint32_t>(fileSize));
@@ -62,7 +71,8 @@ inline Bytes makeBmp(int width, int height, const std::vector<Rgb>& pixels, BmpD
     u32(2835);
     u32(static_cast<std::uint32_t>(palette.size()));
     u32(0);
-    for (Rgb c : palette) u32(c);  // blue, green, red, 0
+    for (Rgb c : palette)
+        u32(c);  // blue, green, red, 0
     for (int row = 0; row < height; ++row) {
         const int y = topDown ? row : height - 1 - row;
         const std::size_t start = out.size();
@@ -75,7 +85,8 @@ inline Bytes makeBmp(int width, int height, const std::vector<Rgb>& pixels, BmpD
             out.push_back(pixels[i] & 0xFF);
             out.push_back((pixels[i] >> 8) & 0xFF);
             out.push_back((pixels[i] >> 16) & 0xFF);
-            if (depth == BmpDepth::Rgb32) out.push_back(0);
+            if (depth == BmpDepth::Rgb32)
+                out.push_back(0);
         }
         out.resize(start + rowBytes, 0);
     }
@@ -92,12 +103,13 @@ inline Bytes makeBmp(int width, int height, const std::vector<Rgb>& pixels, BmpD
 // The grey level the DOB writer gives a colour (0 white, 15 black).
 inline int greyOfRgb(Rgb c)
 {
-    return 15 - (static_cast<int>((c >> 20) & 0xF) + static_cast<int>((c >> 12) & 0xF) +
-                 static_cast<int>((c >> 4) & 0xF)) / 3;
+    return 15
+           - (static_cast<int>((c >> 20) & 0xF) + static_cast<int>((c >> 12) & 0xF) + static_cast<int>((c >> 4) & 0xF))
+                     / 3;
 }
 
 struct DobPicture {
-    int width = 0;   // header bytes, modulo 256
+    int width = 0;  // header bytes, modulo 256
     int height = 0;
     std::vector<int> greys;  // every pixel, top row first
 };
@@ -106,7 +118,8 @@ struct DobPicture {
 inline std::optional<DobPicture> readDob(const std::filesystem::path& file, std::size_t pixelCount)
 {
     const std::string bytes = TempDir::read(file);
-    if (bytes.size() != 2 + (pixelCount + 1) / 2) return std::nullopt;
+    if (bytes.size() != 2 + (pixelCount + 1) / 2)
+        return std::nullopt;
     DobPicture dob;
     dob.width = static_cast<std::uint8_t>(bytes[0]);
     dob.height = static_cast<std::uint8_t>(bytes[1]);
@@ -121,7 +134,8 @@ inline std::optional<DobPicture> readDob(const std::filesystem::path& file, std:
 inline std::vector<int> greysOf(const std::vector<Rgb>& colors)
 {
     std::vector<int> greys;
-    for (Rgb c : colors) greys.push_back(greyOfRgb(c));
+    for (Rgb c : colors)
+        greys.push_back(greyOfRgb(c));
     return greys;
 }
 

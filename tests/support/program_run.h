@@ -26,8 +26,10 @@ inline std::string shellQuoted(const std::string& text)
 {
     std::string result(1, '\'');
     for (char c : text) {
-        if (c == '\'') result += "'\\''";
-        else result += c;
+        if (c == '\'')
+            result += "'\\''";
+        else
+            result += c;
     }
     result += '\'';
     return result;

@@ -23,7 +23,8 @@ namespace {
 
 class QtEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override {
+    void SetUp() override
+    {
         static int argc = 1;
         static char name[] = "pelkora";
         static char* argv[] = {name, nullptr};
@@ -33,7 +34,8 @@ public:
         settingsFolder_ = std::make_unique<QTemporaryDir>();
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder_->path());
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         application_.reset();
         settingsFolder_.reset();
     }
