@@ -164,18 +164,7 @@ TEST_F(Composition, DottedNamesReplacedInTheFileNameOnly)
 // Several frames walked, one decodes: it is a still picture at its place.
 TEST_F(Composition, OneDecodableFrameIsAStillPicture)
 {
-    const Bytes gif = GifBuilder()
-                              .header()
-                              .screen(3, 3, 0)
-                              .graphicControl(0, 10)
-                              .image(0, 0, 0, 1, 0, {3})
-                              .graphicControl(0, 10)
-                              .imageDescriptor(1, 1, 1, 1, 0)
-                              .raw({2, 2, 0x4C, 0x01, 0})  // LZW: clear, index 1, end
-                              .graphicControl(0, 10)
-                              .image(0, 0, 1, 0, 0, {3})
-                              .trailer()
-                              .bytes();
+    const Bytes gif = oneDecodableFrameGif(10);
     play("one.gif", gif);
     EXPECT_EQ(picture.CountAnimationFrames(), 0);
     EXPECT_EQ(shown.shown, Shown::Still);

@@ -64,18 +64,7 @@ TEST(Loader, WhatEachKindOfInputBecomes)
              2,
              800},
             {"animation of one frame that decodes",
-             asText(GifBuilder()
-                            .header()
-                            .screen(3, 3, 0)
-                            .graphicControl(0, 10)
-                            .image(0, 0, 0, 1, 0, {3})
-                            .graphicControl(0, 10)
-                            .imageDescriptor(1, 1, 1, 1, 0)
-                            .raw({2, 2, 0x4C, 0x01, 0})
-                            .graphicControl(0, 90)
-                            .image(0, 0, 1, 0, 0, {3})
-                            .trailer()
-                            .bytes()),
+             asText(oneDecodableFrameGif(90)),
              {},
              Status::Ok,
              true,

@@ -376,4 +376,22 @@ inline std::vector<std::uint8_t> makeGif(int width, int height, const std::vecto
     return b.trailer().bytes();
 }
 
+// Three frames walked on a 3x3 screen, of which only the middle one (1x1 at
+// 1,1, index 1) has pixels: the other two have an empty rectangle.
+inline std::vector<std::uint8_t> oneDecodableFrameGif(int lastDelay)
+{
+    return GifBuilder()
+            .header()
+            .screen(3, 3, 0)
+            .graphicControl(0, 10)
+            .image(0, 0, 0, 1, 0, {3})
+            .graphicControl(0, 10)
+            .imageDescriptor(1, 1, 1, 1, 0)
+            .raw({2, 2, 0x4C, 0x01, 0})  // LZW: clear, index 1, end
+            .graphicControl(0, lastDelay)
+            .image(0, 0, 1, 0, 0, {3})
+            .trailer()
+            .bytes();
+}
+
 }  // namespace pelkora::testing
