@@ -78,23 +78,6 @@ private:
 constexpr std::size_t kFileHeader = 14;
 constexpr QRgb kOpaqueBlack = 0xFF000000;
 
-bool knownHeader(std::uint32_t header)
-{
-    switch (header) {
-    case 12:
-    case 16:
-    case 40:
-    case 52:
-    case 56:
-    case 64:
-    case 108:
-    case 124:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // The masks of a bit-field bitmap, or of the plain 16 and 32 bit forms.
 // Nothing for masks that overlap or do not fit the pixel.
 bool readMasks(const std::array<std::uint32_t, 4>& masks, Layout& layout)
@@ -121,7 +104,7 @@ std::optional<Layout> readLayout(const Bytes& bytes, std::uint64_t surfaceBytes)
     if (bytes.size() < kFileHeader + 4 || *bytes.at(0) != 'B' || *bytes.at(1) != 'M')
         return std::nullopt;
     const std::uint32_t header = bytes.u32(kFileHeader);
-    if (!knownHeader(header) || bytes.size() < kFileHeader + header)
+    if (!IsBmpInfoHeaderSize(header) || bytes.size() < kFileHeader + header)
         return std::nullopt;
     Layout layout;
     std::int64_t height = 0;
@@ -373,6 +356,23 @@ bool runLengthRows(const Bytes& bytes, const Layout& layout, QImage& image)
 }
 
 }  // namespace
+
+bool IsBmpInfoHeaderSize(std::uint32_t size)
+{
+    switch (size) {
+    case 12:
+    case 16:
+    case 40:
+    case 52:
+    case 56:
+    case 64:
+    case 108:
+    case 124:
+        return true;
+    default:
+        return false;
+    }
+}
 
 std::optional<DecodedStill> DecodeBmp(const std::uint8_t* data, std::size_t size, std::uint64_t surfaceBytes,
                                       QRgb underneath)

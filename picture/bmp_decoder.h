@@ -14,6 +14,10 @@
 
 namespace pelkora::picture {
 
+// The info-header sizes the format defines: the core header (12), OS/2 2.x
+// in full (64) and short (16), and the Windows forms (40, 52, 56, 108, 124).
+bool IsBmpInfoHeaderSize(std::uint32_t size);
+
 // Nothing for a file this reader leaves to the toolkit's (other compressions,
 // masks that are not one run of bits, a size beyond surfaceBytes, anything
 // irregular in a run-length stream), so that such files decode as they always

@@ -167,20 +167,7 @@ bool IsRecognisablePicture(const std::uint8_t* data, std::size_t size)
         return true;
     if (std::strcmp(format, "bmp") != 0 || size < 18)
         return false;
-    // BITMAPCOREHEADER, BITMAPINFOHEADER, the two Adobe forms, OS/2 2.x,
-    // BITMAPV4HEADER and BITMAPV5HEADER.
-    switch (u32At(data, 14)) {
-    case 12:
-    case 40:
-    case 52:
-    case 56:
-    case 64:
-    case 108:
-    case 124:
-        return true;
-    default:
-        return false;
-    }
+    return IsBmpInfoHeaderSize(u32At(data, 14));
 }
 
 const char* StillFormatOf(const std::uint8_t* data, std::size_t size)
