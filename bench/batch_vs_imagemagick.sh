@@ -5,6 +5,8 @@
 # program). Prints the best of five runs of each and the ratio.
 # Usage: bench/batch_vs_imagemagick.sh [PELKORA_BINARY]   (needs imagemagick)
 set -euo pipefail
+# shellcheck source=bench/batch_inputs.sh
+source "$(dirname "$0")/batch_inputs.sh"
 pelkora=$(realpath "${1:-build/release/app/pelkora}")
 magick_convert=/usr/bin/convert
 magick_mogrify=/usr/bin/mogrify
@@ -15,10 +17,7 @@ trap 'rm -rf "$root"' EXIT
 mkdir -p "$root/src" "$root/frames" "$root/work" "$root/magick"
 
 # Inputs, made once: gradients that differ from picture to picture.
-for i in $(seq -w 0 119); do
-  "$magick_convert" -size 320x240 "gradient:#$(printf '%02x' $((10#$i * 2)))2040-#f0$(printf '%02x' $((255 - 10#$i * 2)))80" \
-    -type TrueColor "BMP3:$root/src/p$i.bmp"
-done
+make_batch_pictures "$magick_convert" "$root/src"
 for i in $(seq -w 0 99); do
   "$magick_convert" -size 320x240 "gradient:#$(printf '%02x' $((10#$i * 2)))0000-#0000ff" \
     -fill white -draw "rectangle $((10#$i * 3)),20 $((10#$i * 3 + 20)),60" "$root/frames/f$i.png"

@@ -6,6 +6,8 @@
 # should stay under.
 # Usage: bench/peak_memory.sh [PELKORA_BINARY]   (needs imagemagick and /usr/bin/time)
 set -euo pipefail
+# shellcheck source=bench/batch_inputs.sh
+source "$(dirname "$0")/batch_inputs.sh"
 pelkora=$(realpath "${1:-build/cc/app/pelkora}")
 magick_convert=/usr/bin/convert
 [ -x "$magick_convert" ] && [ -x /usr/bin/time ] || { echo "needs imagemagick and /usr/bin/time"; exit 2; }
@@ -14,10 +16,7 @@ root=$(mktemp -d /dev/shm/pelkora-memory.XXXXXX)
 trap 'rm -rf "$root"' EXIT
 mkdir -p "$root/src" "$root/frames" "$root/work"
 
-for i in $(seq -w 0 119); do
-  "$magick_convert" -size 320x240 "gradient:#$(printf '%02x' $((10#$i * 2)))2040-#f0$(printf '%02x' $((255 - 10#$i * 2)))80" \
-    -type TrueColor "BMP3:$root/src/p$i.bmp"
-done
+make_batch_pictures "$magick_convert" "$root/src"
 # Frames that each change a different part of the picture, so that no two
 # are alike and the GIF cannot shrink them to nothing.
 for i in $(seq -w 0 299); do
