@@ -101,17 +101,27 @@ ShowResult AnimatedPicture::ShowPicture()
     return {Shown::Still, stage_.showStill(*still_)};
 }
 
-void AnimatedPicture::StopPlayback() { player_.stop(); }
+// Once the pass has stopped, what it drew is written before these return.
+void AnimatedPicture::StopPlayback()
+{
+    player_.stop();
+    stage_.waitForWrites();
+}
 
 void AnimatedPicture::CompletePass()
 {
     if (player_.running())
         player_.completePass(stage_.capturing());
+    stage_.waitForWrites();
 }
 
 void AnimatedPicture::EndCapture() { stage_.endCapture(); }
 
-void AnimatedPicture::WaitForPass() { player_.join(); }
+void AnimatedPicture::WaitForPass()
+{
+    player_.join();
+    stage_.waitForWrites();
+}
 
 bool AnimatedPicture::capturePending()
 {

@@ -71,8 +71,9 @@ void fillRect(QImage& surface, const QRect& rect, std::uint32_t color)
         std::fill_n(pixelAt(surface, inside.left(), y), inside.width(), pixel);
 }
 
-// A saved patch back at (left, top), only where it lies on the surface.
-void restorePatch(QImage& surface, const QImage& patch, int left, int top)
+// A saved patch (or an opaque picture) at (left, top), only where it lies on
+// the surface.
+void copyPatch(QImage& surface, const QImage& patch, int left, int top)
 {
     const QRect inside = QRect(left, top, patch.width(), patch.height()).intersected(surface.rect());
     const auto rowBytes = static_cast<std::size_t>(inside.width()) * 4;
@@ -92,8 +93,17 @@ FrameCapture::FrameCapture(std::filesystem::path workDirectory)
 
 void FrameCapture::setOutputOptions(const output::OutputOptions& options) { outputOptions_ = options; }
 const output::OutputOptions& FrameCapture::outputOptions() const { return outputOptions_; }
-void FrameCapture::setSink(CaptureSink sink) { sink_ = sink ? std::move(sink) : CaptureSink(output::writeDobFile); }
-void FrameCapture::setListener(std::function<void(const CaptureEvent&)> listener) { listener_ = std::move(listener); }
+// The writes still waiting use the sink and the listener they were taken under.
+void FrameCapture::setSink(CaptureSink sink)
+{
+    writes_.drain();
+    sink_ = sink ? std::move(sink) : CaptureSink(output::writeDobFile);
+}
+void FrameCapture::setListener(std::function<void(const CaptureEvent&)> listener)
+{
+    writes_.drain();
+    listener_ = std::move(listener);
+}
 void FrameCapture::setViewCallbacks(ViewCallbacks callbacks) { view_ = std::move(callbacks); }
 void FrameCapture::setLimits(const LoadLimits& limits) { limits_ = limits; }
 const std::filesystem::path& FrameCapture::outputDirectory() const { return outputDirectory_; }
@@ -131,12 +141,29 @@ Outcome FrameCapture::showStill(const StillPicture& still)
 {
     {
         std::lock_guard lock(drawMutex_);
-        QPainter painter(&memoryImage_);
-        painter.drawImage(QPoint(still.left, still.top), still.image);
+        // An opaque picture covers what it lies on: a plain copy draws it
+        // as the painter would, without the painter's cost per picture.
+        if (still.image.format() == QImage::Format_RGB32) {
+            copyPatch(memoryImage_, still.image, still.left, still.top);
+        } else {
+            QPainter painter(&memoryImage_);
+            painter.drawImage(QPoint(still.left, still.top), still.image);
+        }
     }
     fireRepaint();
-    return captureRect(0, 0, plan_.width, plan_.height, stillCapturePath(plan_.baseName),
-                       output::PlaylistLineForm::StillPicture);
+    if (plan_.width <= 0 || plan_.height <= 0)
+        return Status::Ok;
+    // A frame still on its way lands first, as its line comes first.
+    writes_.drain();
+    Capture capture{{},
+                    stillCapturePath(plan_.baseName),
+                    output::PlaylistLineForm::StillPicture,
+                    plan_.frameDisplayTime,
+                    outputOptions_.dither};
+    const Status taken = takeCapture(0, 0, plan_.width, plan_.height, stillCapture_);
+    if (taken == Status::Ok)
+        capture.pixels = stillCapture_;
+    return writeCapture(capture);
 }
 
 void FrameCapture::drawFrame(const FrameRecord& frame, int index)
@@ -154,8 +181,17 @@ void FrameCapture::drawFrame(const FrameRecord& frame, int index)
     }
     fireRepaint();
     const QRect captured = outputOptions_.fullFrames ? QRect(0, 0, plan_.width, plan_.height) : rectOf(frame);
-    captureRect(captured.x(), captured.y(), captured.width(), captured.height(),
-                frameCapturePath(plan_.baseName, index + 1), output::lineFormFor(plan_.animationFrames, index));
+    if (captured.isEmpty())
+        return;
+    Capture capture{{},
+                    frameCapturePath(plan_.baseName, index + 1),
+                    output::lineFormFor(plan_.animationFrames, index),
+                    plan_.frameDisplayTime,
+                    outputOptions_.dither};
+    // A frame the images cannot hold goes to the writer empty, to be
+    // reported in its turn.
+    takeCapture(captured.x(), captured.y(), captured.width(), captured.height(), capture.pixels);
+    writes_.push([this, capture = std::move(capture)] { writeCapture(capture); });
 }
 
 void FrameCapture::dispose(const FrameRecord& frame)
@@ -164,13 +200,14 @@ void FrameCapture::dispose(const FrameRecord& frame)
     if (frame.disposal == 2) {
         fillRect(memoryImage_, rectOf(frame), plan_.backgroundColor);
     } else if (frame.disposal == 3 && backgroundImage_) {
-        restorePatch(memoryImage_, *backgroundImage_, frame.left, frame.top);
+        copyPatch(memoryImage_, *backgroundImage_, frame.left, frame.top);
         backgroundImage_.reset();
     }
 }
 
 void FrameCapture::finishPass()
 {
+    writes_.drain();
     {
         std::lock_guard lock(captureMutex_);
         captureEnabled_ = false;
@@ -181,6 +218,8 @@ void FrameCapture::finishPass()
 
 void FrameCapture::enableCapture()
 {
+    // A write left over from before is not let in by this load.
+    writes_.drain();
     std::lock_guard lock(captureMutex_);
     captureEnabled_ = true;
 }
@@ -188,10 +227,16 @@ void FrameCapture::enableCapture()
 void FrameCapture::endCapture()
 {
     // A capture in flight holds this lock: once it is ours, none is running
-    // and none will start.
-    std::lock_guard lock(captureMutex_);
-    captureEnabled_ = false;
+    // and none will start. The writes still waiting see capture off and
+    // drop their frames; they are gone before this returns.
+    {
+        std::lock_guard lock(captureMutex_);
+        captureEnabled_ = false;
+    }
+    writes_.drain();
 }
+
+void FrameCapture::waitForWrites() { writes_.drain(); }
 
 bool FrameCapture::capturing()
 {
@@ -218,47 +263,60 @@ std::vector<std::string> FrameCapture::plannedNames(const CapturePlan& plan,
     return names;
 }
 
-Outcome FrameCapture::captureRect(int left, int top, int width, int height, const std::filesystem::path& capturePath,
-                                  output::PlaylistLineForm form)
+Status FrameCapture::takeCapture(int left, int top, int width, int height, QImage& into) const
 {
-    if (width <= 0 || height <= 0)
-        return Status::Ok;
-    CaptureEvent event{output::dobPathFor(capturePath), Status::Ok, {}, {}};
     // Frames are decoded within the limits, so this only guards the unforeseen.
-    QImage capture;
-    if (rgb32Bytes(width, height) <= std::max(limits_.surfaceBytes, limits_.frameBytes))
-        capture = QImage(width, height, QImage::Format_RGB32);
-    if (capture.isNull()) {
-        event.status = Status::CannotWrite;
-    } else {
-        // What lies outside the surface reads as the background colour.
-        capture.fill(QColor(QRgb(plan_.backgroundColor)));
-        std::lock_guard lock(drawMutex_);
+    if (into.width() != width || into.height() != height) {
+        into = QImage();
+        if (rgb32Bytes(width, height) <= std::max(limits_.surfaceBytes, limits_.frameBytes))
+            into = QImage(width, height, QImage::Format_RGB32);
+        if (into.isNull())
+            return Status::CannotWrite;
+    }
+    {
         const QRect wanted(left, top, width, height);
+        std::lock_guard lock(drawMutex_);
         const QRect inside = wanted.intersected(memoryImage_.rect());
+        // What lies outside the surface reads as the background colour.
+        if (inside != wanted)
+            into.fill(QColor(QRgb(plan_.backgroundColor)));
         const auto rowBytes = static_cast<std::size_t>(inside.width()) * 4;
         for (int y = inside.top(); y <= inside.bottom(); ++y) {
             const auto* from = reinterpret_cast<const QRgb*>(memoryImage_.constScanLine(y)) + inside.left();
-            auto* to = reinterpret_cast<QRgb*>(capture.scanLine(y - top)) + (inside.left() - left);
+            auto* to = reinterpret_cast<QRgb*>(into.scanLine(y - top)) + (inside.left() - left);
             std::memcpy(to, from, rowBytes);
         }
     }
-    if (!capture.isNull() && outputOptions_.fit) {
-        capture = fitCapture(capture, left, top);
-        if (capture.isNull())
-            event.status = Status::CannotWrite;
+    if (outputOptions_.fit) {
+        into = fitCapture(into, left, top);
+        if (into.isNull())
+            return Status::CannotWrite;
     }
+    return Status::Ok;
+}
+
+Outcome FrameCapture::writeCapture(const Capture& capture)
+{
+    CaptureEvent event{output::dobPathFor(capture.path), Status::Ok, {}, {}};
+    if (capture.pixels.isNull())
+        event.status = Status::CannotWrite;
     {
         std::lock_guard lock(captureMutex_);
         if (!captureEnabled_)
             return Status::Ok;
         if (event.status == Status::Ok) {
             auto warn = [&event](std::string warning) { event.warnings.push_back(std::move(warning)); };
-            const output::DobTarget target{
-                    capturePath, outputDirectory_, workDirectory_, form, plan_.frameDisplayTime, outputOptions_.dither,
-                    warn,        &playlist_};
-            const output::PixelView view{reinterpret_cast<const std::uint32_t*>(capture.constBits()), capture.width(),
-                                         capture.height(), static_cast<std::ptrdiff_t>(capture.bytesPerLine() / 4)};
+            const output::DobTarget target{capture.path,
+                                           outputDirectory_,
+                                           workDirectory_,
+                                           capture.form,
+                                           capture.frameDisplayTime,
+                                           capture.dither,
+                                           warn,
+                                           &playlist_};
+            const QImage& pixels = capture.pixels;
+            const output::PixelView view{reinterpret_cast<const std::uint32_t*>(pixels.constBits()), pixels.width(),
+                                         pixels.height(), static_cast<std::ptrdiff_t>(pixels.bytesPerLine() / 4)};
             const Outcome written = sink_(target, view);
             event.status = written.status;
             event.cause = written.cause;

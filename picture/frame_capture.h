@@ -19,6 +19,7 @@
 #include "output/dob_writer.h"
 #include "output/output_options.h"
 #include "output/playlist_appender.h"
+#include "picture/capture_queue.h"
 #include "picture/gif_frame_decoder.h"
 #include "picture/picture_loader.h"
 
@@ -91,13 +92,27 @@ public:
     // Waits out a capture in flight; none is written after it.
     void endCapture();
     bool capturing();
+    // Returns once every frame drawn so far is written (or dropped, with
+    // capture off).
+    void waitForWrites();
 
     // The DOB names that a still picture or the frames would be written as.
     std::vector<std::string> plannedNames(const CapturePlan& plan, const std::vector<FrameRecord>& frames) const;
 
 private:
-    Outcome captureRect(int left, int top, int width, int height, const std::filesystem::path& capturePath,
-                        output::PlaylistLineForm form);
+    // One capture on its way to the sink: what was drawn, and where and how
+    // it is written, fixed when it was taken.
+    struct Capture {
+        QImage pixels;
+        std::filesystem::path path;
+        output::PlaylistLineForm form;
+        int frameDisplayTime = 0;
+        bool dither = false;
+    };
+    // The rectangle off the memory image into into (reused when its size
+    // fits), fitted when asked; CannotWrite when no image can hold it.
+    Status takeCapture(int left, int top, int width, int height, QImage& into) const;
+    Outcome writeCapture(const Capture& capture);
     QImage fitCapture(const QImage& capture, int left, int top) const;
     std::filesystem::path stillCapturePath(const std::string& baseName) const;
     std::filesystem::path frameCapturePath(const std::string& baseName, int frameNumber) const;
@@ -120,6 +135,9 @@ private:
 
     // Used by drawFrame alone, on the one thread that draws the pass.
     FrameIndexDecoder frameDecoder_;
+    // What a still picture's capture copies off the memory image, kept for
+    // the next one; only the thread that shows stills uses it.
+    QImage stillCapture_;
 
     // A capture in flight holds this lock, so endCapture waits it out.
     std::mutex captureMutex_;
@@ -127,6 +145,10 @@ private:
     // Every line the captures add, through one descriptor; used only under
     // captureMutex_.
     output::PlaylistAppender playlist_;
+
+    // The frames' writes, in drawing order. Last, so that it is the first
+    // to go: what still waits is written while the rest of the stage stands.
+    CaptureQueue writes_;
 };
 
 }  // namespace pelkora::picture
