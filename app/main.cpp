@@ -16,8 +16,10 @@
 
 #include "app/command_line.h"
 
-#ifdef PELKORA_HAVE_GUI
+#if defined(PELKORA_HAVE_GUI)
 #include "app/converter_app.h"
+#elif defined(PELKORA_DIALOG_PROGRAM)
+#include "app/dialog_program.h"
 #endif
 
 namespace {
@@ -51,7 +53,7 @@ int main(int argc, char** argv)
     const std::vector<std::string> args(argv + 1, argv + argc);
     const pelkora::app::CommandLine commandLine = pelkora::app::parseCommandLine(args);
 
-#ifdef PELKORA_HAVE_GUI
+#if defined(PELKORA_HAVE_GUI) || defined(PELKORA_DIALOG_PROGRAM)
     if (commandLine.mode == pelkora::app::CommandLine::Mode::Dialog) {
         // Without anywhere to show it the toolkit would abort; say what
         // works without a window instead.
@@ -64,9 +66,13 @@ int main(int argc, char** argv)
                     << "pelkora: no display for the dialog; without one, use --batch SOURCE_FOLDER or --add FILE...\n";
             return 2;
         }
+#if defined(PELKORA_DIALOG_PROGRAM)
+        return pelkora::app::runDialogProgram(argv);
+#else
         pelkora::output::TextPagerOptions pagerOptions;
         pagerOptions.ansiCharset = commandLine.ansiCodepage;
         return pelkora::app::runConverterApp(argc, argv, commandLine.sourceFolder, pagerOptions);
+#endif
     }
 #endif
     qInstallMessageHandler(labelToolkitMessage);

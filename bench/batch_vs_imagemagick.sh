@@ -2,7 +2,7 @@
 # The headless batch beside ImageMagick doing the same decode and grey
 # conversion: 120 BMP pictures of 320x240 and one 100-frame 320x240 GIF, on
 # tmpfs (file creation after deletions is slow on this kind of disk for any
-# program). Prints the best of five runs of each and the ratio.
+# program). Prints the best of seven runs of each (ROUNDS sets it) and the ratio.
 # Usage: bench/batch_vs_imagemagick.sh [PELKORA_BINARY]   (needs imagemagick)
 set -euo pipefail
 # shellcheck source=bench/batch_inputs.sh
@@ -25,17 +25,13 @@ done
 "$magick_convert" -delay 10 "$root"/frames/f*.png "$root/anim.gif"
 
 now() { date +%s%N; }
-best_of_five() {
-  local best=
-  for _ in 1 2 3 4 5; do
-    local start end
-    start=$(now)
-    "$@" >/dev/null 2>&1
-    end=$(now)
-    local took=$(((end - start) / 1000000))
-    if [ -z "$best" ] || [ "$took" -lt "$best" ]; then best=$took; fi
-  done
-  echo "$best"
+# Milliseconds one run of the command takes.
+took_ms() {
+  local start end
+  start=$(now)
+  "$@" >/dev/null 2>&1
+  end=$(now)
+  echo $(((end - start) / 1000000))
 }
 
 pelkora_run() {
@@ -47,8 +43,17 @@ magick_run() {
   "$magick_convert" "$root/anim.gif" -coalesce -colorspace gray -depth 4 "$root/magick/anim-%02d.gray"
 }
 
-ours=$(best_of_five pelkora_run)
-theirs=$(best_of_five magick_run)
+# The two take turns, so that both meet the same state of a shared machine;
+# the best of each is compared.
+rounds=${ROUNDS:-7}
+ours=
+theirs=
+for _ in $(seq "$rounds"); do
+  a=$(took_ms pelkora_run)
+  b=$(took_ms magick_run)
+  if [ -z "$ours" ] || [ "$a" -lt "$ours" ]; then ours=$a; fi
+  if [ -z "$theirs" ] || [ "$b" -lt "$theirs" ]; then theirs=$b; fi
+done
 echo "pelkora:     ${ours} ms ($(ls "$root/work/adv" | wc -l) files)"
 echo "imagemagick: ${theirs} ms ($(ls "$root/magick" | wc -l) files)"
 awk -v a="$theirs" -v b="$ours" 'BEGIN { if (b > 0) printf "pelkora is %.1fx faster\n", a / b }'
