@@ -7,6 +7,7 @@
 #include <iomanip>
 #include <iostream>
 #include <sstream>
+#include <string>
 
 #include "app/conversion.h"
 #include "app/review_commands.h"
@@ -286,16 +287,26 @@ bool describeFile(const fs::path& path, std::optional<output::DobSize> dobSize, 
 void printFailures(const ConversionReport& report, std::ostream& err)
 {
     // Names and reasons may hold control characters; none reaches the terminal raw.
+    // Gathered first: the error stream writes each piece at once, and a
+    // batch may warn of every file it wrote.
+    std::string text;
     for (const Failure& warning : report.warnings()) {
-        err << "pelkora: warning: ";
-        if (!warning.input.empty())
-            err << output::escapedForTerminal(warning.input.string()) << ": ";
-        err << output::escapedForTerminal(warning.reason) << "\n";
+        text += "pelkora: warning: ";
+        if (!warning.input.empty()) {
+            text += output::escapedForTerminal(warning.input.string());
+            text += ": ";
+        }
+        text += output::escapedForTerminal(warning.reason);
+        text += '\n';
     }
     for (const Failure& failure : report.failures()) {
-        err << "pelkora: " << output::escapedForTerminal(failure.input.string()) << ": "
-            << output::escapedForTerminal(failure.reason) << "\n";
+        text += "pelkora: ";
+        text += output::escapedForTerminal(failure.input.string());
+        text += ": ";
+        text += output::escapedForTerminal(failure.reason);
+        text += '\n';
     }
+    err << text;
 }
 
 std::string counted(int count, const char* what)

@@ -160,9 +160,17 @@ Outcome FrameCapture::showStill(const StillPicture& still)
                     output::PlaylistLineForm::StillPicture,
                     plan_.frameDisplayTime,
                     outputOptions_.dither};
-    const Status taken = takeCapture(0, 0, plan_.width, plan_.height, stillCapture_);
-    if (taken == Status::Ok)
+    // A picture that covers the whole surface is what a capture would copy
+    // off it, so it is written as it stands.
+    const bool coversSurface = still.image.format() == QImage::Format_RGB32 && still.left == 0 && still.top == 0
+                               && still.image.width() == plan_.width && still.image.height() == plan_.height;
+    if (coversSurface) {
+        capture.pixels = still.image;
+    } else if (takeCapture(0, 0, plan_.width, plan_.height, stillCapture_) == Status::Ok) {
         capture.pixels = stillCapture_;
+    }
+    if (!capture.pixels.isNull())
+        fitIfAsked(capture.pixels, 0, 0);
     return writeCapture(capture);
 }
 
@@ -190,7 +198,8 @@ void FrameCapture::drawFrame(const FrameRecord& frame, int index)
                     outputOptions_.dither};
     // A frame the images cannot hold goes to the writer empty, to be
     // reported in its turn.
-    takeCapture(captured.x(), captured.y(), captured.width(), captured.height(), capture.pixels);
+    if (takeCapture(captured.x(), captured.y(), captured.width(), captured.height(), capture.pixels) == Status::Ok)
+        fitIfAsked(capture.pixels, captured.x(), captured.y());
     writes_.push([this, capture = std::move(capture)] { writeCapture(capture); });
 }
 
@@ -287,12 +296,13 @@ Status FrameCapture::takeCapture(int left, int top, int width, int height, QImag
             std::memcpy(to, from, rowBytes);
         }
     }
-    if (outputOptions_.fit) {
-        into = fitCapture(into, left, top);
-        if (into.isNull())
-            return Status::CannotWrite;
-    }
     return Status::Ok;
+}
+
+void FrameCapture::fitIfAsked(QImage& capture, int left, int top) const
+{
+    if (outputOptions_.fit)
+        capture = fitCapture(capture, left, top);
 }
 
 Outcome FrameCapture::writeCapture(const Capture& capture)

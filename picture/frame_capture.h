@@ -110,8 +110,11 @@ private:
         bool dither = false;
     };
     // The rectangle off the memory image into into (reused when its size
-    // fits), fitted when asked; CannotWrite when no image can hold it.
+    // fits); CannotWrite when no image can hold it.
     Status takeCapture(int left, int top, int width, int height, QImage& into) const;
+    // Scaled into the bounds the output options ask for; a null image when
+    // the scaled one cannot be made.
+    void fitIfAsked(QImage& capture, int left, int top) const;
     Outcome writeCapture(const Capture& capture);
     QImage fitCapture(const QImage& capture, int left, int top) const;
     std::filesystem::path stillCapturePath(const std::string& baseName) const;
