@@ -62,15 +62,37 @@ public:
             return;
         }
         ++result_.pagesWritten;
-        if (!playlist_.append(textPageEntry(pageName_, pageNumber_), cause)) {
-            ++result_.entriesMissing;
-            keepFirst(cause);
-        }
+        entries_ += textPageEntry(pageName_, pageNumber_);
+        if (++entryCount_ == kEntriesPerWrite)
+            writeEntries();
     }
 
-    const PagerResult& result() const { return result_; }
+    // The entries not yet in the playlist go in; the result is then whole.
+    const PagerResult& finish()
+    {
+        writeEntries();
+        return result_;
+    }
 
 private:
+    // Entries go in a few dozen at a time, whole lines in one write, each
+    // after its page is in place: a look-up and a write for every page of a
+    // small page cost the pager a third of its time.
+    static constexpr int kEntriesPerWrite = 64;
+
+    void writeEntries()
+    {
+        if (entryCount_ == 0)
+            return;
+        std::error_code cause;
+        if (!playlist_.append(entries_, cause)) {
+            result_.entriesMissing += entryCount_;
+            keepFirst(cause);
+        }
+        entries_.clear();
+        entryCount_ = 0;
+    }
+
     void keepFirst(const std::error_code& cause)
     {
         if (!result_.cause)
@@ -83,6 +105,8 @@ private:
     std::string pageName_;
     std::string bytes_;
     int pageNumber_ = 0;
+    std::string entries_;  // written pages' entries, not yet in the playlist
+    int entryCount_ = 0;
     PagerResult result_;
 };
 
@@ -263,7 +287,7 @@ PagerResult pageTextFile(const fs::path& textPath, const fs::path& workDirectory
     }
     paginator.finish();
 
-    PagerResult result = writer.result();
+    PagerResult result = writer.finish();
     result.status = overallStatus(outcome, result);
     result.zeroByteOffset = outcome.zeroByteOffset;
     return result;
