@@ -208,6 +208,11 @@ TEST_F(TextPagerTest, MissingEntriesAreReported)
     EXPECT_EQ(result.pagesWritten, 1);
     EXPECT_EQ(result.entriesMissing, 1);
     EXPECT_EQ(pageBytes("notes-01.txt"), "abc");
+
+    // Entries go in by the batch: every one of a long text's is counted.
+    const auto longer = page(source("long.txt", std::string(150 * 55, 'y')));
+    EXPECT_EQ(longer.pagesWritten, 150);
+    EXPECT_EQ(longer.entriesMissing, 150);
 }
 
 TEST_F(TextPagerTest, SurrogatePairIsNeverSplitAcrossPages)
