@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <mutex>
+#include <random>
 
 #include "support/gif_builder.h"
 #include "support/picture_fixtures.h"
@@ -107,6 +108,107 @@ TEST_F(Composition, DisposalAndTransparency)
         play(std::string(c.name) + ".gif", makeGif(2, 2, kPalette, c.frames));
         const std::string last = std::string(c.name) + "-0" + std::to_string(c.frames.size()) + ".dob";
         EXPECT_EQ(greys(last, 4), c.lastFrame);
+    }
+}
+
+// Composition against a model that knows only the GIF's rules: each frame's
+// indices through its colour table onto the screen, the transparent index
+// drawing nothing, then disposal 2 filling the frame's rectangle with the
+// background and disposal 3 restoring what lay beneath. Many small random
+// animations, captured at the frames' rectangles and at the whole screen.
+class CompositionModel {
+public:
+    CompositionModel(int width, int height)
+            : width_(width), surface_(static_cast<std::size_t>(width) * height, kSurface)
+    {
+    }
+
+    void draw(const GifPictureFrame& frame, const std::vector<Rgb>& globalPalette)
+    {
+        const std::vector<Rgb>& colors = frame.localPalette.empty() ? globalPalette : frame.localPalette;
+        if (frame.disposal == 3)
+            saved_ = surface_;
+        for (int y = 0; y < frame.height; ++y) {
+            for (int x = 0; x < frame.width; ++x) {
+                const int index = frame.indices[static_cast<std::size_t>(y * frame.width + x)];
+                if (index != frame.transparent)
+                    at(frame.left + x, frame.top + y) = colors[static_cast<std::size_t>(index)];
+            }
+        }
+    }
+    void dispose(const GifPictureFrame& frame)
+    {
+        if (frame.disposal == 2) {
+            for (int y = 0; y < frame.height; ++y)
+                for (int x = 0; x < frame.width; ++x)
+                    at(frame.left + x, frame.top + y) = kSurface;
+        } else if (frame.disposal == 3) {
+            surface_ = saved_;
+        }
+    }
+    std::vector<int> greys(int left, int top, int width, int height) const
+    {
+        std::vector<int> result;
+        for (int y = top; y < top + height; ++y)
+            for (int x = left; x < left + width; ++x)
+                result.push_back(greyOfRgb(surface_[static_cast<std::size_t>(y * width_ + x)]));
+        return result;
+    }
+
+private:
+    Rgb& at(int x, int y) { return surface_[static_cast<std::size_t>(y * width_ + x)]; }
+
+    int width_;
+    std::vector<Rgb> surface_;
+    std::vector<Rgb> saved_;
+};
+
+TEST_F(Composition, MatchesAModelOfTheFramesIndices)
+{
+    // Four greys apart from one another and from the background's.
+    const std::vector<Rgb> global = {0x000000, 0x444444, 0x888888, 0xBBBBBB};
+    const std::vector<Rgb> local = {0x222222, 0x666666, 0x999999, 0xDDDDDD};
+    constexpr int kWidth = 7, kHeight = 5;
+    std::mt19937 random(20261208);
+    auto pick = [&random](int below) { return static_cast<int>(random() % static_cast<unsigned>(below)); };
+    for (const bool fullFrames : {false, true}) {
+        picture.setOutputOptions({fullFrames, false, std::nullopt});
+        for (int animation = 0; animation < 30; ++animation) {
+            std::vector<GifPictureFrame> frames;
+            const int count = 2 + pick(7);
+            for (int i = 0; i < count; ++i) {
+                GifPictureFrame frame;
+                frame.width = 1 + pick(kWidth);
+                frame.height = 1 + pick(kHeight);
+                frame.left = pick(kWidth - frame.width + 1);
+                frame.top = pick(kHeight - frame.height + 1);
+                frame.indices.resize(static_cast<std::size_t>(frame.width * frame.height));
+                for (std::uint8_t& index : frame.indices)
+                    index = static_cast<std::uint8_t>(pick(4));
+                frame.disposal = pick(4);
+                frame.transparent = pick(5) - 1;  // -1: none
+                frame.interlaced = pick(3) == 0;
+                if (pick(3) == 0)
+                    frame.localPalette = local;
+                frames.push_back(std::move(frame));
+            }
+            const std::string name = "model" + std::to_string(animation) + (fullFrames ? "full" : "");
+            SCOPED_TRACE(name);
+            play(name + ".gif", makeGif(kWidth, kHeight, global, frames));
+            CompositionModel model(kWidth, kHeight);
+            for (int i = 0; i < count; ++i) {
+                const GifPictureFrame& frame = frames[static_cast<std::size_t>(i)];
+                model.draw(frame, global);
+                const std::string dob = name + "-0" + std::to_string(i + 1) + ".dob";
+                if (fullFrames)
+                    EXPECT_EQ(greys(dob, kWidth * kHeight), model.greys(0, 0, kWidth, kHeight)) << dob;
+                else
+                    EXPECT_EQ(greys(dob, static_cast<std::size_t>(frame.width * frame.height)),
+                              model.greys(frame.left, frame.top, frame.width, frame.height))
+                            << dob;
+                model.dispose(frame);
+            }
+        }
     }
 }
 
