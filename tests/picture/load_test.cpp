@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <memory>
 
 #include <QBuffer>
@@ -427,6 +428,51 @@ TEST_F(Loading, StillAndOneFrameGifs)
     ASSERT_TRUE(dob);
     EXPECT_EQ(dob->greys, std::vector<int>({0, 0, 0, 0, 0, 15, 15, 0, 0, 0, 0, 0}));
     EXPECT_EQ(playlistOf(work), "four.dob,3000\n\npart.dob,3000\n\n");
+}
+
+// The process's peak resident memory since the last reset, and the reset.
+// Linux only; elsewhere the peak reads 0 and the test below is skipped.
+std::uint64_t peakResidentBytes()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stoull(line.substr(6)) * 1024;
+    }
+    return 0;
+}
+bool resetPeakResident() { return static_cast<bool>(std::ofstream("/proc/self/clear_refs") << "5"); }
+
+// What loading and writing an animation holds grows with its file, not with
+// its frames times their rectangles: 200 frames of 320x240 would take 61 MB
+// as 32-bit images, where their file takes a few hundred kilobytes.
+TEST_F(Loading, AnAnimationsMemoryFollowsItsFileNotItsFrames)
+{
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizer's allocator keeps what is freed";
+#endif
+    const struct {
+        int frames;
+    } cases[] = {{20}, {200}};
+    std::uint64_t grown[2] = {};
+    for (std::size_t c = 0; c < 2; ++c) {
+        std::vector<GifPictureFrame> frames;
+        for (int i = 0; i < cases[c].frames; ++i)
+            frames.push_back(solidFrame(0, 0, 320, 240, static_cast<std::uint8_t>(i % 2)));
+        const auto file = write("anim" + std::to_string(c) + ".gif", makeGif(320, 240, {0x000000, 0xFFFFFF}, frames));
+        if (!resetPeakResident() || peakResidentBytes() == 0)
+            GTEST_SKIP() << "no peak resident memory to read here";
+        const std::uint64_t before = peakResidentBytes();
+        ASSERT_TRUE(picture.LoadFile(file).ok());
+        picture.ShowPicture();
+        picture.WaitForPass();
+        grown[c] = peakResidentBytes() - before;
+        picture.LoadFile(std::filesystem::path());  // lets go of the frames
+    }
+    EXPECT_LT(grown[1], 16u << 20) << "200 frames";
+    // Ten times the frames: nowhere near ten times the memory.
+    EXPECT_LT(grown[1], grown[0] + (4u << 20)) << grown[0] << " then " << grown[1];
+    EXPECT_EQ(outputFiles().size(), 20u + 200u + 1u);
 }
 
 }  // namespace
