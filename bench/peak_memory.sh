@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Peak memory (maximum resident set) of the headless batch of 120 BMP
 # pictures of 320x240 followed by a 100-frame 320x240 GIF, and of a
-# 300-frame 320x240 GIF added alone, each beside twice the size of its
+# 300-frame and a 1000-frame 320x240 GIF added alone, each beside twice the size of its
 # decoded frame rectangles (frames x 320 x 240 x 4 bytes): the mark a run
 # should stay under.
 # Usage: bench/peak_memory.sh [PELKORA_BINARY]   (needs imagemagick and /usr/bin/time)
@@ -19,13 +19,14 @@ mkdir -p "$root/src" "$root/frames" "$root/work"
 make_batch_pictures "$magick_convert" "$root/src"
 # Frames that each change a different part of the picture, so that no two
 # are alike and the GIF cannot shrink them to nothing.
-for i in $(seq -w 0 299); do
+for i in $(seq -w 0 999); do
   "$magick_convert" -size 320x240 "gradient:#$(printf '%02x' $((10#$i % 256)))0000-#0000ff" \
     -fill white -draw "rectangle $((10#$i % 300)),$((10#$i % 200)) $((10#$i % 300 + 20)),$((10#$i % 200 + 40))" \
     "$root/frames/f$i.png"
 done
 "$magick_convert" -delay 10 $(ls "$root"/frames/f*.png | head -100) "$root/anim100.gif"
-"$magick_convert" -delay 10 "$root"/frames/f*.png "$root/anim300.gif"
+"$magick_convert" -delay 10 $(ls "$root"/frames/f*.png | head -300) "$root/anim300.gif"
+"$magick_convert" -delay 10 "$root"/frames/f*.png "$root/anim1000.gif"
 
 # The largest resident set of one run, in kilobytes.
 peak_kb() {
@@ -42,7 +43,9 @@ report() {
 batch=$(peak_kb "$pelkora" --quiet --batch "$root/src")
 add100=$(peak_kb "$pelkora" --quiet --add "$root/anim100.gif")
 add300=$(peak_kb "$pelkora" --quiet --add "$root/anim300.gif")
+add1000=$(peak_kb "$pelkora" --quiet --add "$root/anim1000.gif")
 echo "files written: $(ls "$root/work/adv" | wc -l)"
 awk -v a="$batch" -v b="$add100" 'BEGIN { printf "--batch of the 120 BMPs alone:     %7.1f MB\n--add of the 100-frame GIF alone:  %7.1f MB\n", a / 1024, b / 1024 }'
 report "headless batch (the larger)" "$((batch > add100 ? batch : add100))" 100
 report "--add of a 300-frame GIF" "$add300" 300
+report "--add of a 1000-frame GIF" "$add1000" 1000
