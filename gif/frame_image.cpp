@@ -153,20 +153,7 @@ std::optional<FrameImage> locateFirstImage(const std::uint8_t* data, std::size_t
     return locate(data, size, RecordReader(data, first, size, false), size);
 }
 
-int imageRowAt(int n, int height, bool interlaced)
-{
-    if (!interlaced)
-        return n;
-    static constexpr int kStart[4] = {0, 4, 2, 1};
-    static constexpr int kStep[4] = {8, 8, 4, 2};
-    for (int pass = 0; pass < 4; ++pass) {
-        const int rows = kStart[pass] < height ? (height - kStart[pass] + kStep[pass] - 1) / kStep[pass] : 0;
-        if (n < rows)
-            return kStart[pass] + n * kStep[pass];
-        n -= rows;
-    }
-    return -1;
-}
+int imageRowAt(int n, int height, bool interlaced) { return interlaced ? interlacedRowAt(n, height) : n; }
 
 FrameImageDecoder::FrameImageDecoder() : lzw_(std::make_unique<LzwDecoder>()) {}
 

@@ -136,65 +136,27 @@ private:
     State state_ = State::Open;
 };
 
-// Rows of the four interlace passes: every 8th from 0, every 8th from 4,
-// every 4th from 2, every 2nd from 1.
-class InterlacedRows {
-public:
-    InterlacedRows(std::uint8_t* out, int width, int height) : out_(out), width_(width), height_(height)
-    {
-        count_ = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-        startPass();
-    }
-
-    std::size_t written() const { return pos_; }
-    bool full() const { return pos_ == count_; }
-    std::size_t room() const { return count_ - pos_; }
-    void put(const std::uint8_t* string, std::size_t n)
-    {
-        for (std::size_t i = 0; i < n; ++i) {
-            row_[x_] = string[i];
-            if (++x_ == width_)
-                nextRow();
-        }
-        pos_ += n;
-    }
-
-private:
-    static constexpr int kStart[4] = {0, 4, 2, 1};
-    static constexpr int kStep[4] = {8, 8, 4, 2};
-
-    void startPass()
-    {
-        while (pass_ < 4 && kStart[pass_] >= height_)
-            ++pass_;
-        y_ = pass_ < 4 ? kStart[pass_] : 0;
-        row_ = out_ + static_cast<std::size_t>(y_) * static_cast<std::size_t>(width_);
-    }
-
-    void nextRow()
-    {
-        x_ = 0;
-        y_ += kStep[pass_];
-        if (y_ >= height_) {
-            ++pass_;
-            startPass();
-            return;
-        }
-        row_ = out_ + static_cast<std::size_t>(y_) * static_cast<std::size_t>(width_);
-    }
-
-    std::uint8_t* out_;
-    int width_;
-    int height_;
-    std::size_t count_ = 0;
-    std::size_t pos_ = 0;
-    int pass_ = 0;
-    int y_ = 0;
-    int x_ = 0;
-    std::uint8_t* row_ = nullptr;
-};
-
 }  // namespace
+
+// The four passes take every 8th row from 0, every 8th from 4, every 4th
+// from 2 and every 2nd from 1.
+int interlacedRowAt(int n, int height)
+{
+    if (n < 0 || n >= height)
+        return -1;
+    const int pass1 = (height + 7) / 8;
+    const int pass2 = (height + 3) / 8;
+    const int pass3 = (height + 1) / 4;
+    if (n < pass1)
+        return n * 8;
+    n -= pass1;
+    if (n < pass2)
+        return 4 + n * 8;
+    n -= pass2;
+    if (n < pass3)
+        return 2 + n * 4;
+    return 1 + (n - pass3) * 2;
+}
 
 LzwDecoder::LzwDecoder()
 {
@@ -203,87 +165,6 @@ LzwDecoder::LzwDecoder()
 }
 
 namespace {
-
-struct Tables {
-    std::uint16_t* prefix;
-    std::uint16_t* length;
-    std::uint8_t* suffix;
-    std::uint8_t* first;
-};
-
-// Writes the string of code backwards from its last byte, so that one walk
-// down the prefix chain puts it in place.
-inline void writeBackwards(const Tables& t, unsigned code, std::uint8_t* end, unsigned length)
-{
-    std::uint8_t* p = end;
-    do {
-        *--p = t.suffix[code];
-        code = t.prefix[code];
-    } while (--length != 0);
-}
-
-// Interlaced rows are not one run of memory, so strings are walked back
-// through the prefix table into a scratch string and put row by row.
-LzwResult runInterlaced(const Tables& t, ChainBits& bits, InterlacedRows& rows, int minCodeSize)
-{
-    const unsigned clear = 1u << minCodeSize;
-    const unsigned endCode = clear + 1;
-    int width = minCodeSize + 1;
-    unsigned next = clear + 2;
-    unsigned previous = kMaxCodes;  // none: the first code after a clear
-    std::uint8_t scratch[kMaxCodes];
-
-    LzwResult result;
-    std::size_t codes = 0;
-    while (!rows.full()) {
-        if (!bits.has(width))
-            break;  // the data ends before the image does
-        const unsigned code = bits.take(width);
-        ++codes;
-        if (code == clear) {
-            width = minCodeSize + 1;
-            next = clear + 2;
-            previous = kMaxCodes;
-            continue;
-        }
-        unsigned length = 0;
-        if (code < next && code != endCode) {
-            length = t.length[code];
-            if (length == 0)
-                break;  // a literal no colour table holds
-            if (previous != kMaxCodes && next < kMaxCodes) {
-                t.prefix[next] = static_cast<std::uint16_t>(previous);
-                t.first[next] = t.first[previous];
-                t.suffix[next] = t.first[code];
-                t.length[next] = static_cast<std::uint16_t>(t.length[previous] + 1);
-                ++next;
-            }
-        } else if (code == next && previous != kMaxCodes && next < kMaxCodes) {
-            // The string just being defined: the previous one and its own first byte.
-            t.prefix[next] = static_cast<std::uint16_t>(previous);
-            t.first[next] = t.first[previous];
-            t.suffix[next] = t.first[previous];
-            t.length[next] = static_cast<std::uint16_t>(t.length[previous] + 1);
-            length = t.length[next];
-            ++next;
-        } else {
-            break;  // the end code before the last pixel, or a code not yet defined
-        }
-        writeBackwards(t, code, scratch + length, length);
-        // The last string may run past the image: its head fills the rest.
-        rows.put(scratch, std::min<std::size_t>(length, rows.room()));
-        previous = code;
-        if (next >= (1u << width) && width < kMaxWidth)
-            ++width;
-    }
-    result.pixels = rows.written();
-    result.codes = codes;
-    if (rows.full()) {
-        result.chainUnended = !bits.endsInside();
-        result.status = result.chainUnended ? Status::BrokenPicture : Status::Ok;
-    }
-    return result;
-}
 
 // Sixteen bytes loaded whole, then stored: the source may run into the
 // destination (its tail is spill either way).
@@ -516,24 +397,38 @@ LzwResult LzwDecoder::decode(const LzwInput& input, const LzwOutput& output)
         return result;
     const unsigned clear = 1u << input.minCodeSize;
     ChainBits bits(input.data, input.chainOffset, input.end);
-    if (output.interlaced) {
-        for (unsigned i = 0; i < clear; ++i) {
-            prefix_[i] = 0;
-            suffix_[i] = static_cast<std::uint8_t>(i);
-            first_[i] = static_cast<std::uint8_t>(i);
-            length_[i] = i < 256 ? 1 : 0;
-        }
-        // The clear and end codes are never output as strings.
-        length_[clear] = 0;
-        length_[clear + 1] = 0;
-        const Tables tables{prefix_.data(), length_.data(), suffix_.data(), first_.data()};
-        InterlacedRows rows(output.indices, output.width, output.height);
-        return runInterlaced(tables, bits, rows, input.minCodeSize);
-    }
     for (unsigned i = 0; i < clear + 2; ++i)
         spans_[i] = Span{literalBytes_.data() + (i & 0xFF), i < 256 && i < clear ? 1u : 0u};
     const std::size_t count = static_cast<std::size_t>(output.width) * static_cast<std::size_t>(output.height);
-    return runLinear(spans_.data(), bits, output.indices, count, input.minCodeSize);
+    result = runLinear(spans_.data(), bits, output.indices, count, input.minCodeSize);
+    if (output.interlaced)
+        placeInterlacedRows(output.indices, output.width, output.height);
+    return result;
+}
+
+// Data row n belongs at image row interlacedRowAt(n): a permutation, followed
+// cycle by cycle with one row aside. Rows past what was decoded move too;
+// they hold nothing that counts.
+void LzwDecoder::placeInterlacedRows(std::uint8_t* image, int width, int height)
+{
+    const auto rowBytes = static_cast<std::size_t>(width);
+    std::fill_n(placed_.begin(), (static_cast<std::size_t>(height) + 63) / 64, std::uint64_t{0});
+    auto row = [&](int y) { return image + static_cast<std::size_t>(y) * rowBytes; };
+    auto isPlaced = [&](int y) { return (placed_[static_cast<std::size_t>(y) / 64] >> (y % 64)) & 1; };
+    auto place = [&](int y) { placed_[static_cast<std::size_t>(y) / 64] |= std::uint64_t{1} << (y % 64); };
+    for (int start = 0; start < height; ++start) {
+        if (isPlaced(start))
+            continue;
+        // The row in hand goes where it belongs, and the one found there
+        // is taken up in its turn, until the cycle closes at its start.
+        std::memcpy(rowAside_.data(), row(start), rowBytes);
+        for (int y = interlacedRowAt(start, height); y != start; y = interlacedRowAt(y, height)) {
+            std::swap_ranges(rowAside_.data(), rowAside_.data() + rowBytes, row(y));
+            place(y);
+        }
+        std::memcpy(row(start), rowAside_.data(), rowBytes);
+        place(start);
+    }
 }
 
 }  // namespace pelkora::gif

@@ -1,9 +1,9 @@
 #pragma once
 // The LZW decoder of GIF image data: reads the data sub-block chain of one
 // image and writes its colour indices, one byte each, into a buffer the
-// caller owns and reuses. The code tables are this object's own (fixed size,
-// about 24 KiB), so one decoder serves every frame of a file without
-// allocating.
+// caller owns and reuses. The code table and the room for putting an
+// interlaced image's rows in place are this object's own (fixed size, about
+// 140 KiB), so one decoder serves every frame of a file without allocating.
 //
 // Minimum code sizes 0 to 11 are read; a literal code above 255 (possible
 // only above 8) fits no colour table and stops the decode as a broken image.
@@ -30,6 +30,10 @@ struct LzwOutput {
     int height = 0;
     bool interlaced = false;  // rows come in the four passes and are put in place
 };
+
+// The image row that data row n of an interlaced image of height rows lies
+// at; -1 past the last.
+int interlacedRowAt(int n, int height);
 
 struct LzwResult {
     // Ok when every pixel was decoded and the data chain ends inside the
@@ -64,11 +68,11 @@ private:
     std::array<Span, kCodes + 1> spans_{};
     // Each byte value, and room for a 16-byte copy from the last.
     std::array<std::uint8_t, 256 + 16> literalBytes_{};
-    // Interlaced rows: strings are walked back through prefix and suffix.
-    std::array<std::uint16_t, kCodes> prefix_{};
-    std::array<std::uint16_t, kCodes> length_{};  // 0: a code that cannot be output
-    std::array<std::uint8_t, kCodes> suffix_{};
-    std::array<std::uint8_t, kCodes> first_{};
+    // An interlaced image is decoded as one run of rows, in the order the
+    // data holds them, and its rows are then moved where they belong.
+    void placeInterlacedRows(std::uint8_t* image, int width, int height);
+    std::array<std::uint8_t, 65536> rowAside_{};      // one row: widths are 16-bit
+    std::array<std::uint64_t, 65536 / 64> placed_{};  // the rows already moved
 };
 
 }  // namespace pelkora::gif
