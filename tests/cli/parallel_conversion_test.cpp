@@ -51,8 +51,11 @@ struct MixedInputs {
             const int width = 3 + i % 7;
             const int height = 2 + i % 5;
             const auto depth = i % 3 == 0 ? BmpDepth::Rgb32 : BmpDepth::Rgb24;
-            add("p" + std::to_string(10 + i) + ".bmp",
-                asText(makeBmp(width, height, patternOf(width, height, i), depth)));
+            // Appended, not chained with +: the optimised build warns of overlaps there.
+            std::string name = "p";
+            name += std::to_string(10 + i);
+            name += ".bmp";
+            add(name, asText(makeBmp(width, height, patternOf(width, height, i), depth)));
         }
         add("still.bmp", asText(makeGif(2, 2, {0, 0xFFFFFF}, {solidFrame(0, 0, 2, 1, 1)})));
         add("anim.bmp", asText(animationOf(5)));
