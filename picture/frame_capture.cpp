@@ -34,15 +34,7 @@ QRgb* pixelAt(QImage& surface, int x, int y)
 void composeIndices(QImage& surface, const FrameIndexDecoder::Indices& decoded, int left, int top)
 {
     const gif::FrameImage& image = decoded.image;
-    // Alpha 0 marks the indices that draw nothing; every colour is opaque.
-    std::array<QRgb, 256> colors{};
-    const int entries = std::clamp(image.colors.entries, 0, 256);
-    for (int i = 0; i < entries; ++i) {
-        const std::uint8_t* c = image.colors.rgb + 3 * i;
-        colors[static_cast<std::size_t>(i)] = qRgb(c[0], c[1], c[2]);
-    }
-    if (image.transparentIndex && *image.transparentIndex >= 0 && *image.transparentIndex < 256)
-        colors[static_cast<std::size_t>(*image.transparentIndex)] = 0;
+    const std::array<QRgb, 256> colors = paletteOf(image);
     const int width = image.rect.width;
     const int firstX = std::max(0, -left);
     const int endX = std::min(width, surface.width() - left);

@@ -11,21 +11,6 @@ namespace pelkora::picture {
 
 namespace {
 
-// The colour table as premultiplied pixels, indices beyond it and the
-// transparent index at alpha 0.
-std::array<QRgb, 256> paletteOf(const gif::FrameImage& image)
-{
-    std::array<QRgb, 256> palette{};
-    const int count = std::clamp(image.colors.entries, 0, 256);
-    for (int i = 0; i < count; ++i) {
-        const std::uint8_t* c = image.colors.rgb + 3 * i;
-        palette[static_cast<std::size_t>(i)] = qRgb(c[0], c[1], c[2]);
-    }
-    if (image.transparentIndex && *image.transparentIndex >= 0 && *image.transparentIndex < 256)
-        palette[static_cast<std::size_t>(*image.transparentIndex)] = 0;
-    return palette;
-}
-
 DecodedGifImage decodeImage(const std::uint8_t* data, const std::optional<gif::FrameImage>& found,
                             std::uint64_t budgetBytes)
 {
@@ -64,6 +49,19 @@ DecodedGifImage decodeImage(const std::uint8_t* data, const std::optional<gif::F
 }
 
 }  // namespace
+
+std::array<QRgb, 256> paletteOf(const gif::FrameImage& image)
+{
+    std::array<QRgb, 256> palette{};
+    const int count = std::clamp(image.colors.entries, 0, 256);
+    for (int i = 0; i < count; ++i) {
+        const std::uint8_t* c = image.colors.rgb + 3 * i;
+        palette[static_cast<std::size_t>(i)] = qRgb(c[0], c[1], c[2]);
+    }
+    if (image.transparentIndex && *image.transparentIndex >= 0 && *image.transparentIndex < 256)
+        palette[static_cast<std::size_t>(*image.transparentIndex)] = 0;
+    return palette;
+}
 
 DecodedGifImage DecodeGifImage(const std::uint8_t* data, std::size_t size, std::uint64_t budgetBytes)
 {

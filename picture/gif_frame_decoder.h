@@ -5,6 +5,7 @@
 // 0. Never the logical screen's canvas: composition is the caller's. Rows
 // the data does not hold stay transparent: what decoded is shown.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -24,6 +25,10 @@ struct DecodedGifImage {
     int left = 0;
     int top = 0;
 };
+
+// The image's colour table as opaque pixels; indices beyond it and the
+// transparent index are 0 (alpha 0), the mark of an index that draws nothing.
+std::array<QRgb, 256> paletteOf(const gif::FrameImage& image);
 
 // The first image of a whole GIF file (a one-frame GIF). budgetBytes: what
 // the picture may take (4 bytes a pixel); an image larger than that is
