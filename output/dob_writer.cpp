@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "output/dither.h"
+#include "output/grey_pairs.h"
 #include "output/output_file.h"
 #include "output/output_folder.h"
 #include "output/playlist.h"
@@ -14,54 +15,6 @@
 namespace pelkora::output {
 
 namespace {
-
-// The grey formula with the division by three done as (s * 43) >> 7, which
-// is exact for every sum of three nibbles (0 to 45) and vectorises.
-inline std::uint32_t greyFast(std::uint32_t pixel)
-{
-    const std::uint32_t sum = ((pixel >> 4) & 0xF) + ((pixel >> 12) & 0xF) + ((pixel >> 20) & 0xF);
-    return 15u - ((sum * 43u) >> 7);
-}
-
-inline std::uint8_t packPair(std::uint32_t first, std::uint32_t second)
-{
-    return static_cast<std::uint8_t>(greyFast(first) | (greyFast(second) << 4));
-}
-
-// Wide-vector code elsewhere (the toolkit's fills) leaves the upper halves of
-// the vector registers dirty, and legacy SSE code then runs at a quarter of
-// its speed. A build of the loop for AVX2, chosen at run time where the CPU
-// has it, uses the VEX encoding that pays no such penalty; the arithmetic is
-// the same integer arithmetic, so the bytes are the same on every machine.
-// The thread sanitizer's runtime is not up yet when the loader runs the
-// clone's resolver, so that build keeps the one plain loop.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__)
-#define PELKORA_WIDE_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define PELKORA_WIDE_CLONES
-#endif
-
-// Pixels in a row-after-row array without gaps, the layout the encoder walks.
-// Fixed-size blocks through local arrays give the compiler a loop without
-// aliasing or remainder to reason about, so it vectorises at -O2.
-PELKORA_WIDE_CLONES void encodeContiguous(const std::uint32_t* pixels, std::size_t count, std::uint8_t* out)
-{
-    constexpr std::size_t kBlock = 32;  // output bytes a block
-    const std::size_t pairs = count / 2;
-    std::size_t k = 0;
-    for (; k + kBlock <= pairs; k += kBlock) {
-        std::uint32_t in[2 * kBlock];
-        std::uint8_t packed[kBlock];
-        std::memcpy(in, pixels + 2 * k, sizeof in);
-        for (std::size_t j = 0; j < kBlock; ++j)
-            packed[j] = packPair(in[2 * j], in[2 * j + 1]);
-        std::memcpy(out + k, packed, sizeof packed);
-    }
-    for (; k < pairs; ++k)
-        out[k] = packPair(pixels[2 * k], pixels[2 * k + 1]);
-    if (count % 2 != 0)
-        out[pairs] = greyOf(pixels[count - 1]);
-}
 
 void warnIfAny(const DobTarget& target, std::string text)
 {
@@ -122,7 +75,7 @@ std::vector<std::uint8_t> EncodeDob(const PixelView& view)
     dob[1] = static_cast<std::uint8_t>(height & 0xFF);
 
     if (view.stride == view.width) {
-        encodeContiguous(view.pixels, count, dob.data() + 2);
+        packGreyPairs(view.pixels, count, dob.data() + 2);
         return dob;
     }
     // Rows with gaps between them: an odd width packs the end of one row
@@ -132,7 +85,7 @@ std::vector<std::uint8_t> EncodeDob(const PixelView& view)
         const std::uint32_t* row = view.pixels + static_cast<std::ptrdiff_t>(y) * view.stride;
         std::copy(row, row + width, scratch.begin() + static_cast<std::ptrdiff_t>(y * width));
     }
-    encodeContiguous(scratch.data(), count, dob.data() + 2);
+    packGreyPairs(scratch.data(), count, dob.data() + 2);
     return dob;
 }
 

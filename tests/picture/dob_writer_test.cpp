@@ -1,4 +1,5 @@
 #include "output/dob_writer.h"
+#include "output/grey_pairs.h"
 
 #include <gtest/gtest.h>
 
@@ -101,6 +102,24 @@ TEST(DobEncoding, MatchesPixelFormulaOnRandomPictures)
             const int nibble = i % 2 == 0 ? dob[2 + i / 2] & 0xF : dob[2 + i / 2] >> 4;
             ASSERT_EQ(nibble, testing::greyOfRgb(p & 0xFFFFFF)) << "width " << width << " pixel " << i;
         }
+    }
+}
+
+// The wide loop and the plain one give the same bytes for every length
+// around their block edges, whatever the alpha byte holds.
+TEST(DobEncoding, WideAndPlainLoopsAgree)
+{
+    std::mt19937 random(11);
+    std::vector<std::uint32_t> pixels(300);
+    for (auto& p : pixels)
+        p = random();
+    for (std::size_t count = 0; count <= pixels.size(); ++count) {
+        std::vector<std::uint8_t> wide((count + 1) / 2 + 1, 0xA5);
+        std::vector<std::uint8_t> plain(wide);
+        packGreyPairs(pixels.data(), count, wide.data());
+        packGreyPairsPlain(pixels.data(), count, plain.data());
+        ASSERT_EQ(wide, plain) << count << " pixels";
+        ASSERT_EQ(wide.back(), 0xA5) << "wrote past " << count << " pixels";
     }
 }
 
