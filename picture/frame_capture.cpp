@@ -131,11 +131,19 @@ QImage FrameCapture::snapshot() const
 
 Outcome FrameCapture::showStill(const StillPicture& still)
 {
+    // A picture that covers the whole surface is what a capture would copy
+    // off it, so it is written as it stands.
+    const bool coversSurface = still.image.format() == QImage::Format_RGB32 && still.left == 0 && still.top == 0
+                               && still.image.width() == plan_.width && still.image.height() == plan_.height;
     {
         std::lock_guard lock(drawMutex_);
         // An opaque picture covers what it lies on: a plain copy draws it
         // as the painter would, without the painter's cost per picture.
-        if (still.image.format() == QImage::Format_RGB32) {
+        // One that covers it all becomes the surface, shared until either
+        // is drawn on.
+        if (coversSurface) {
+            memoryImage_ = still.image;
+        } else if (still.image.format() == QImage::Format_RGB32) {
             copyPatch(memoryImage_, still.image, still.left, still.top);
         } else {
             QPainter painter(&memoryImage_);
@@ -152,10 +160,6 @@ Outcome FrameCapture::showStill(const StillPicture& still)
                     output::PlaylistLineForm::StillPicture,
                     plan_.frameDisplayTime,
                     outputOptions_.dither};
-    // A picture that covers the whole surface is what a capture would copy
-    // off it, so it is written as it stands.
-    const bool coversSurface = still.image.format() == QImage::Format_RGB32 && still.left == 0 && still.top == 0
-                               && still.image.width() == plan_.width && still.image.height() == plan_.height;
     if (coversSurface) {
         capture.pixels = still.image;
     } else if (takeCapture(0, 0, plan_.width, plan_.height, stillCapture_) == Status::Ok) {
