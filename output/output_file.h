@@ -40,8 +40,7 @@ bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes);
 // A folder held open while many files are written into it: each one is
 // then created and renamed by its name alone, with the same rules as
 // writeWholeFile, without the whole path being looked up again for each.
-// Where the system allows it, a file is filled with no name at all and
-// linked under its own when whole, which is as safe against a kill.
+// One writer per thread: it keeps the temporary name it last used.
 class FolderWriter {
 public:
     explicit FolderWriter(const std::filesystem::path& folder);

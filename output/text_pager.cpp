@@ -10,8 +10,8 @@
 #include <memory>
 #include <system_error>
 
-#include "output/output_file.h"
 #include "output/output_folder.h"
+#include "output/page_files.h"
 #include "output/playlist.h"
 #include "output/text_decoding.h"
 #include "output/text_pagination.h"
@@ -37,9 +37,10 @@ File openForReading(const fs::path& path) { return File(std::fopen(path.c_str(),
 class PageWriter {
 public:
     PageWriter(const fs::path& workDirectory, std::string pageName, PlaylistAppender* playlist)
-            : folder_(outputFolderPath(workDirectory)),
+            : pages_(outputFolderPath(workDirectory)),
               ownPlaylist_(playlist != nullptr ? fs::path() : playlistPath(outputFolderPath(workDirectory))),
-              playlist_(playlist != nullptr ? *playlist : ownPlaylist_), pageName_(std::move(pageName))
+              playlist_(playlist != nullptr ? *playlist : ownPlaylist_), pageName_(std::move(pageName)),
+              written_([this](const PageFiles::Written& page) { pageWritten(page); })
     {
         bytes_.reserve(4 * kCellsPerPage);
     }
@@ -53,23 +54,13 @@ public:
         ++pageNumber_;
         bytes_.clear();
         appendUtf8(units, bytes_);
-        const std::string fileName = textPageFileName(pageName_, pageNumber_);
-        // A page that cannot be created is skipped; its number stays used.
-        std::error_code cause;
-        if (!folder_.writeWholeFile(fileName, bytes_, cause)) {
-            ++result_.pagesSkipped;
-            keepFirst(cause);
-            return;
-        }
-        ++result_.pagesWritten;
-        entries_ += textPageEntry(pageName_, pageNumber_);
-        if (++entryCount_ == kEntriesPerWrite)
-            writeEntries();
+        pages_.write(pageNumber_, textPageFileName(pageName_, pageNumber_), bytes_, written_);
     }
 
     // The entries not yet in the playlist go in; the result is then whole.
     const PagerResult& finish()
     {
+        pages_.finish(written_);
         writeEntries();
         return result_;
     }
@@ -79,6 +70,21 @@ private:
     // after its page is in place: a look-up and a write for every page of a
     // small page cost the pager a third of its time.
     static constexpr int kEntriesPerWrite = 64;
+
+    // Pages come back in their order. One that cannot be created is
+    // skipped; its number stays used.
+    void pageWritten(const PageFiles::Written& page)
+    {
+        if (!page.ok) {
+            ++result_.pagesSkipped;
+            keepFirst(page.cause);
+            return;
+        }
+        ++result_.pagesWritten;
+        entries_ += textPageEntry(pageName_, page.number);
+        if (++entryCount_ == kEntriesPerWrite)
+            writeEntries();
+    }
 
     void writeEntries()
     {
@@ -99,10 +105,11 @@ private:
             result_.cause = cause;
     }
 
-    FolderWriter folder_;
+    PageFiles pages_;
     PlaylistAppender ownPlaylist_;
     PlaylistAppender& playlist_;
     std::string pageName_;
+    const PageFiles::Done written_;
     std::string bytes_;
     int pageNumber_ = 0;
     std::string entries_;  // written pages' entries, not yet in the playlist

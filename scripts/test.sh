@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite: the normal build, the AddressSanitizer
 # and UndefinedBehaviorSanitizer build, a ThreadSanitizer build of the
-# playback tests, the fuzzers, and the dialog in a real window under Xvfb.
+# threaded tests (playback, text pages), the fuzzers, and the dialog in a
+# real window under Xvfb.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -23,11 +24,11 @@ LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build/asan --output-on-failure -j"$jobs"
 
-step "ThreadSanitizer build of the playback tests"
+step "ThreadSanitizer build of the threaded tests"
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPELKORA_TSAN=ON -DPELKORA_GUI=OFF -DPELKORA_BENCH=OFF >/dev/null
-cmake --build build/tsan -j"$jobs" --target test_picture
+cmake --build build/tsan -j"$jobs" --target test_picture test_output
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-  ctest --test-dir build/tsan --output-on-failure -R '^Playback'
+  ctest --test-dir build/tsan --output-on-failure -R '^(Playback|TextPager)'
 
 step "fuzzers, ${fuzz_seconds} s each"
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

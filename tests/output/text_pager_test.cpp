@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
-
 #include <string>
 #include <vector>
 
@@ -190,14 +190,31 @@ TEST_F(TextPagerTest, PagesThatCannotBeCreatedAreSkippedWithoutEntries)
 
 TEST_F(TextPagerTest, SkippedPageKeepsItsNumber)
 {
-    // A folder in the place of the second page blocks that page alone.
-    fs::create_directory(outputFolderPath(work.path()) / "notes-02.txt");
-    const auto result = page(source("notes.txt", std::string(120, 'x')));
-    EXPECT_EQ(result.status, Status::Ok);
-    EXPECT_EQ(result.pagesWritten, 2);
-    EXPECT_EQ(result.pagesSkipped, 1);
-    EXPECT_EQ(pageBytes("notes-03.txt"), std::string(10, 'x'));
-    EXPECT_EQ(playlist(), "notes-01.txt,6000\nnotes-03.txt,6000\n");
+    // A folder in the place of a page blocks that page alone; pages are
+    // written on two threads, and the entries still come in page order.
+    const struct {
+        int pages;
+        std::vector<int> blocked;
+    } cases[] = {{3, {2}}, {200, {2, 64, 65, 66, 129, 200}}};
+    for (const auto& c : cases) {
+        fs::remove_all(outputFolderPath(work.path()));
+        fs::create_directory(outputFolderPath(work.path()));
+        for (int number : c.blocked)
+            fs::create_directory(outputFolderPath(work.path()) / textPageFileName("notes", number));
+        const auto result = page(source("notes.txt", std::string(static_cast<std::size_t>(c.pages) * 55 - 45, 'x')));
+        EXPECT_EQ(result.status, Status::Ok);
+        EXPECT_EQ(result.pagesSkipped, static_cast<int>(c.blocked.size()));
+        EXPECT_EQ(result.pagesWritten, c.pages - static_cast<int>(c.blocked.size()));
+        EXPECT_TRUE(result.cause) << "the cause of the first skipped page is kept";
+        std::string entries;
+        for (int number = 1; number <= c.pages; ++number) {
+            if (std::find(c.blocked.begin(), c.blocked.end(), number) != c.blocked.end())
+                continue;
+            entries += textPageEntry("notes", number);
+            EXPECT_EQ(pageBytes(textPageFileName("notes", number)), std::string(number == c.pages ? 10 : 55, 'x'));
+        }
+        EXPECT_EQ(playlist(), entries) << c.pages << " pages";
+    }
 }
 
 TEST_F(TextPagerTest, MissingEntriesAreReported)
