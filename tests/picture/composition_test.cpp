@@ -113,7 +113,7 @@ TEST_F(Composition, DisposalAndTransparency)
 
 // Composition against a model that knows only the GIF's rules: each frame's
 // indices through its colour table onto the screen, the transparent index
-// drawing nothing, then disposal 2 filling the frame's rectangle with the
+// and those past the table drawing nothing, then disposal 2 filling the frame's rectangle with the
 // background and disposal 3 restoring what lay beneath. Many small random
 // animations, captured at the frames' rectangles and at the whole screen.
 class CompositionModel {
@@ -131,7 +131,7 @@ public:
         for (int y = 0; y < frame.height; ++y) {
             for (int x = 0; x < frame.width; ++x) {
                 const int index = frame.indices[static_cast<std::size_t>(y * frame.width + x)];
-                if (index != frame.transparent)
+                if (index != frame.transparent && static_cast<std::size_t>(index) < colors.size())
                     at(frame.left + x, frame.top + y) = colors[static_cast<std::size_t>(index)];
             }
         }
@@ -183,8 +183,10 @@ TEST_F(Composition, MatchesAModelOfTheFramesIndices)
                 frame.left = pick(kWidth - frame.width + 1);
                 frame.top = pick(kHeight - frame.height + 1);
                 frame.indices.resize(static_cast<std::size_t>(frame.width * frame.height));
+                // Wider codes than the table needs reach indices past its end.
+                frame.minCodeSize = pick(3) == 0 ? 3 : 0;
                 for (std::uint8_t& index : frame.indices)
-                    index = static_cast<std::uint8_t>(pick(4));
+                    index = static_cast<std::uint8_t>(pick(frame.minCodeSize == 3 ? 6 : 4));
                 frame.disposal = pick(4);
                 frame.transparent = pick(5) - 1;  // -1: none
                 frame.interlaced = pick(3) == 0;

@@ -192,7 +192,8 @@ public:
         LzwOptions options;
         options.minCodeSize = frame.minCodeSize > 0 ? frame.minCodeSize : (bits < 2 ? 2 : bits);
         options.clearWhenFull = frame.clearWhenFull;
-        const unsigned mask = (1u << (bits < options.minCodeSize ? bits : options.minCodeSize)) - 1;
+        // Codes wider than the table let an index point past its end.
+        const unsigned mask = (1u << options.minCodeSize) - 1;
         std::vector<std::uint16_t> values;
         values.reserve(static_cast<std::size_t>(frame.width) * frame.height);
         for (int row : rowOrder(frame.height, frame.interlaced)) {
