@@ -1,7 +1,6 @@
 #include "output/dob_writer.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <string_view>
 

@@ -22,13 +22,8 @@ void PageFiles::write(int number, std::string_view name, std::string_view bytes,
     std::unique_lock lock(mutex_);
     // A full ring: this thread writes, or waits for the helper, until the
     // oldest page can be reported and its slot used again.
-    while (count_ == kSlots) {
-        if (Slot* slot = takeWaiting())
-            writeSlot(*slot, ownFolder_, lock);
-        else if (slotAt(0).state != Slot::State::Finished)
-            changed_.wait(lock);
-        handBack(lock, done);
-    }
+    while (count_ == kSlots)
+        advance(lock, done);
     Slot& slot = slotAt(count_);
     slot.state = Slot::State::Waiting;
     slot.number = number;
@@ -50,13 +45,17 @@ void PageFiles::write(int number, std::string_view name, std::string_view bytes,
 void PageFiles::finish(const Done& done)
 {
     std::unique_lock lock(mutex_);
-    while (count_ > 0) {
-        if (Slot* slot = takeWaiting())
-            writeSlot(*slot, ownFolder_, lock);
-        else if (slotAt(0).state != Slot::State::Finished)
-            changed_.wait(lock);
-        handBack(lock, done);
-    }
+    while (count_ > 0)
+        advance(lock, done);
+}
+
+void PageFiles::advance(std::unique_lock<std::mutex>& lock, const Done& done)
+{
+    if (Slot* slot = takeWaiting())
+        writeSlot(*slot, ownFolder_, lock);
+    else if (slotAt(0).state != Slot::State::Finished)
+        changed_.wait(lock);
+    handBack(lock, done);
 }
 
 PageFiles::Slot* PageFiles::takeWaiting()

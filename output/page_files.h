@@ -62,6 +62,9 @@ private:
     // The oldest waiting page marked as taken, or null; under the lock.
     Slot* takeWaiting();
     void writeSlot(Slot& slot, FolderWriter& folder, std::unique_lock<std::mutex>& lock);
+    // One step towards reporting the oldest page: a waiting page written
+    // here, or a wait for the helper's, then what is finished reported.
+    void advance(std::unique_lock<std::mutex>& lock, const Done& done);
     // Reports the finished pages at the front, outside the lock.
     void handBack(std::unique_lock<std::mutex>& lock, const Done& done);
     void runHelper();
