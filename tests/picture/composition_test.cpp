@@ -16,10 +16,6 @@ namespace {
 
 using namespace pelkora::testing;
 
-constexpr Rgb kBlack = 0x000000;
-constexpr Rgb kWhite = 0xFFFFFF;
-constexpr Rgb kRed = 0xFF0000;
-constexpr Rgb kSurface = 0xF0F0F0;
 const std::vector<Rgb> kPalette = {kBlack, kWhite, kRed, 0x808080};
 constexpr std::uint8_t kB = 0, kW = 1, kR = 2, kT = 3;  // kT: the transparent index where used
 

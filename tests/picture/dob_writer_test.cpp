@@ -13,10 +13,9 @@
 namespace pelkora::output {
 namespace {
 
+using testing::kBlack;
+using testing::kWhite;
 using testing::TempDir;
-
-constexpr std::uint32_t kWhite = 0xFFFFFF;
-constexpr std::uint32_t kBlack = 0x000000;
 
 std::vector<std::uint8_t> encode(const std::vector<std::uint32_t>& pixels, int width, int height)
 {

@@ -17,11 +17,6 @@ namespace {
 
 using namespace pelkora::testing;
 
-constexpr Rgb kBlack = 0x000000;
-constexpr Rgb kWhite = 0xFFFFFF;
-constexpr Rgb kRed = 0xFF0000;
-constexpr Rgb kSurface = 0xF0F0F0;
-
 TEST(FitSizes, LargePicturesShrinkWithTheirAspectSmallOnesStay)
 {
     struct Case {

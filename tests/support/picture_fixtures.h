@@ -100,6 +100,13 @@ inline Bytes makeBmp(int width, int height, const std::vector<Rgb>& pixels, BmpD
 
 // ---------------------------------------------------------------- output
 
+// Colours the picture tests share; kSurface is what the memory image is
+// filled with before anything is drawn.
+constexpr Rgb kBlack = 0x000000;
+constexpr Rgb kWhite = 0xFFFFFF;
+constexpr Rgb kRed = 0xFF0000;
+constexpr Rgb kSurface = 0xF0F0F0;
+
 // The grey level the DOB writer gives a colour (0 white, 15 black).
 inline int greyOfRgb(Rgb c)
 {
