@@ -45,7 +45,7 @@ for fuzzer in build/fuzz/fuzz/*_fuzz; do
 done
 
 step "the dialog in a real window"
-bash scripts/window-check.sh build/release/app/pelkora
+bash scripts/window-check.sh build/release/bin/pelkora
 
 echo
 echo "stages: 5 passed, 0 failed"
