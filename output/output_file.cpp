@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/folder.h"
+#include "platform/path_names.h"
 #include "platform/random.h"
 
 namespace pelkora::output {
@@ -112,14 +113,14 @@ bool replaceFile(const Folder& folder, const std::string& folderPrefix, const st
 std::string folderPrefixOf(const fs::path& path)
 {
     const fs::path folder = path.parent_path();
-    return folder.empty() ? std::string() : (folder / "").string();
+    return folder.empty() ? std::string() : platform::utf8Of(folder / "");
 }
 
 template <typename Fill>
 bool replaceFile(const fs::path& path, std::error_code& cause, Fill fill)
 {
     std::string temporary;
-    return replaceFile(Folder(), folderPrefixOf(path), path.string(), temporary, cause, fill);
+    return replaceFile(Folder(), folderPrefixOf(path), platform::utf8Of(path), temporary, cause, fill);
 }
 
 }  // namespace
@@ -143,11 +144,14 @@ bool writeWholeFile(const fs::path& path, std::string_view bytes)
 
 bool rewriteWithTail(const fs::path& path, std::string_view tail, std::error_code& cause)
 {
-    return replaceFile(path, cause, [&](File& file) { return copyInto(path, file, cause) && file.writeAll(tail, cause); });
+    return replaceFile(path, cause,
+                       [&](File& file) { return copyInto(path, file, cause) && file.writeAll(tail, cause); });
 }
 
 FolderWriter::FolderWriter(const fs::path& folder)
-        : prefix_((folder / "").string()), folder_(folder) {}
+        : prefix_(platform::utf8Of(folder / "")), folder_(folder)
+{
+}
 
 FolderWriter::~FolderWriter() = default;
 
@@ -157,7 +161,7 @@ bool FolderWriter::writeWholeFile(std::string_view name, std::string_view bytes,
     // A folder that could not be opened is tried by its path, which then
     // fails with the cause or finds the folder made since.
     if (!folder_.isOpen())
-        return output::writeWholeFile(prefix_ + name_, bytes, cause);
+        return output::writeWholeFile(platform::pathFromUtf8(prefix_ + name_), bytes, cause);
     return replaceFile(folder_, std::string(), name_, temporary_, cause,
                        [&](File& file) { return file.writeAll(bytes, cause); });
 }

@@ -51,11 +51,11 @@ public:
     FolderWriter(const FolderWriter&) = delete;
     FolderWriter& operator=(const FolderWriter&) = delete;
 
-    // writeWholeFile for folder/name; name is a plain file name.
+    // writeWholeFile for folder/name; name is a plain file name in UTF-8.
     bool writeWholeFile(std::string_view name, std::string_view bytes, std::error_code& cause);
 
 private:
-    std::string prefix_;  // the folder, ending in a separator
+    std::string prefix_;  // the folder in UTF-8, ending in a separator
     std::string name_;
     std::string temporary_;  // the last temporary name, free again once renamed away
     platform::Folder folder_;

@@ -2,7 +2,7 @@
 // A folder held while many names in it are created and renamed: each is
 // then reached by its name alone, without the whole path being looked up
 // again for each. The names of the unopened folder are paths as they
-// stand, relative to the current folder.
+// stand, relative to the current folder. Names are UTF-8.
 
 #include <filesystem>
 #include <string>

@@ -9,6 +9,7 @@
 #include "output/playlist.h"
 #include "output/text_pager.h"
 #include "support/fifo_writer.h"
+#include "support/posix_only.h"
 #include "support/temp_dir.h"
 
 namespace pelkora::output {
@@ -165,6 +166,7 @@ TEST_F(TextPagerTest, MissingFileAndFolderCannotBeFound)
 
 TEST_F(TextPagerTest, APipeIsNoTextAndIsNeverWaitedFor)
 {
+    PELKORA_SKIP_WITHOUT_POSIX("named pipes");
     const testing::FifoWriter pipe(work / "pipe.txt", "abc");
     EXPECT_EQ(page(work / "pipe.txt").status, Status::CantFindFile);
     EXPECT_FALSE(pipe.wasOpened());
