@@ -87,12 +87,14 @@ bool PlaylistAppender::appendFresh(std::string_view entry, std::error_code& caus
     platform::FileStatus status;
     if (!file.status(status, cause))
         return false;
-    if (status.kind != platform::EntryKind::Regular || status.links > 1) {
+    if (status.kind != platform::EntryKind::Regular || status.links != 1) {
         file = {};
-        // A device is replaced; a playlist that shares its data with a file
-        // elsewhere is copied apart, so the other file stays as it was.
-        return status.kind == platform::EntryKind::Regular ? rewriteWithTail(path_, entry, cause)
-                                                           : writeWholeFile(path_, entry, cause);
+        // A device, or a playlist deleted while open elsewhere (a name that
+        // Windows keeps until the last handle goes), is replaced; a playlist
+        // that shares its data with a file elsewhere is copied apart, so the
+        // other file stays as it was.
+        const bool shared = status.kind == platform::EntryKind::Regular && status.links > 1;
+        return shared ? rewriteWithTail(path_, entry, cause) : writeWholeFile(path_, entry, cause);
     }
     file_ = std::move(file);
     identity_ = status.identity;

@@ -90,4 +90,8 @@ File openForAppend(const std::filesystem::path& path, std::error_code& cause);
 // status() then says what was opened.
 File openForReading(const std::filesystem::path& path, Links links, std::error_code& cause);
 
+// The file at path as a C stream for reading ("rb"); nullptr when it
+// cannot be opened.
+std::FILE* openReadStream(const std::filesystem::path& path);
+
 }  // namespace pelkora::platform

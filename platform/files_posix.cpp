@@ -185,4 +185,6 @@ File openForReading(const fs::path& path, Links links, std::error_code& cause)
     return file;
 }
 
+std::FILE* openReadStream(const fs::path& path) { return std::fopen(path.c_str(), "rb"); }
+
 }  // namespace pelkora::platform

@@ -31,7 +31,12 @@ bool statusOfHandle(HANDLE handle, FileStatus& status, std::error_code& cause)
     else
         status.kind = GetFileType(handle) == FILE_TYPE_DISK ? EntryKind::Regular : EntryKind::Other;
     status.size = joined(info.nFileSizeHigh, info.nFileSizeLow);
-    status.links = info.nNumberOfLinks;
+    // A file deleted while open keeps its name until the last handle goes:
+    // it has no names left, as on POSIX systems.
+    FILE_STANDARD_INFO standard{};
+    const bool deleted = GetFileInformationByHandleEx(handle, FileStandardInfo, &standard, sizeof standard)
+                         && standard.DeletePending;
+    status.links = deleted ? 0 : info.nNumberOfLinks;
     status.identity = {info.dwVolumeSerialNumber, joined(info.nFileIndexHigh, info.nFileIndexLow)};
     return true;
 }
@@ -197,12 +202,17 @@ File openOutput(const fs::path& path, WriteMode mode)
 
 File openForAppend(const fs::path& path, std::error_code& cause)
 {
-    return openHandle(path, GENERIC_WRITE, OPEN_EXISTING, Links::Own, cause);
+    File file = openHandle(path, GENERIC_WRITE, OPEN_EXISTING, Links::Own, cause);
+    if (!file.isOpen())
+        cause = folderInTheWay(path.c_str(), cause);
+    return file;
 }
 
 File openForReading(const fs::path& path, Links links, std::error_code& cause)
 {
     return openHandle(path, GENERIC_READ, OPEN_EXISTING, links, cause);
 }
+
+std::FILE* openReadStream(const fs::path& path) { return _wfopen(path.c_str(), L"rb"); }
 
 }  // namespace pelkora::platform

@@ -46,10 +46,10 @@ File Folder::createNew(const std::string& name, std::error_code& cause) const
 // rename of a file written whole has to be.
 bool Folder::rename(const std::string& from, const std::string& to, std::error_code& cause) const
 {
-    if (MoveFileExW(pathOf(path_, from).c_str(), pathOf(path_, to).c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    const fs::path target = pathOf(path_, to);
+    if (MoveFileExW(pathOf(path_, from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
-    cause = lastSystemError();
+    cause = folderInTheWay(target.c_str(), lastSystemError());
     return false;
 }
 

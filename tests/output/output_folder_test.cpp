@@ -73,6 +73,7 @@ TEST(OutputFolder, LinksAreRemovedNeverFollowed)
 
 TEST(OutputFolder, DeepTreeIsEmptied)
 {
+    PELKORA_SKIP_WITHOUT_POSIX("paths past 260 characters");
     const TempDir dir;
     const auto adv = outputFolderPath(dir.path());
     fs::path folder = adv;
@@ -154,7 +155,7 @@ struct StuckCase {
     bool ordered;
 };
 
-std::vector<std::string> manyFiles(const std::string& prefix, int count)
+[[maybe_unused]] std::vector<std::string> manyFiles(const std::string& prefix, int count)
 {
     std::vector<std::string> names{"advertising.index"};
     for (int i = 0; i < count; ++i)

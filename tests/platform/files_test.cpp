@@ -56,14 +56,14 @@ TEST(Files, FailuresCompareAsThePortableConditions)
     EXPECT_FALSE(exists.message().empty());
 }
 
-// A file opened for writing takes whole writes and a cut back.
-TEST(Files, WritesGoWholeAndTruncateCutsBack)
+// What a playlist line does: appended whole to what the file holds, and a
+// line taken back by a cut is followed by the next where the cut ended.
+TEST(Files, AppendsGoToTheEndAndACutMovesIt)
 {
     const TempDir dir;
-    File file = openOutput(dir / "out", WriteMode::Create);
-    ASSERT_TRUE(file.isOpen());
     std::error_code cause;
-    ASSERT_TRUE(file.writeAll("abc", cause));
+    File file = openForAppend(dir.write("out", "abc"), cause);
+    ASSERT_TRUE(file.isOpen()) << cause.message();
     ASSERT_TRUE(file.writeAll("def", cause));
     ASSERT_TRUE(file.truncate(4));
     ASSERT_TRUE(file.writeAll("x", cause));
