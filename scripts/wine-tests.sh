@@ -26,6 +26,6 @@ status=0
 ctest --test-dir "$build" --output-on-failure >"$logs/ctest.out" 2>&1 || status=$?
 cat "$logs/ctest.out"
 # What each test program said of its cases, skipped ones with their reason.
-grep -hE '^\[  (PASSED|SKIPPED|FAILED) +\]|^[^ ]*\.cpp:[0-9]+: Skipped|^needs ' \
-  "$build/Testing/Temporary/LastTest.log" || true
+grep -ahE '^\[  (PASSED|SKIPPED|FAILED) +\] [0-9]|^\[  SKIPPED \] [^ ]+$|^needs ' \
+  "$build/Testing/Temporary/LastTest.log" | sort | uniq -c || true
 exit "$status"
