@@ -11,7 +11,8 @@ inline constexpr const char* kDialogProgramName = "pelkora-dialog";
 
 // Replaces this process with the dialog program, given the same arguments.
 // Returns only when that fails, with the exit status to end with, after
-// saying why.
+// saying why; where the system cannot replace a process, once the dialog
+// program has ended, with its exit status.
 int runDialogProgram(char** argv);
 
 }  // namespace pelkora::cli

@@ -1,7 +1,5 @@
 #include "cli/headless.h"
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <iomanip>
@@ -20,6 +18,7 @@
 #include "picture/animated_picture.h"
 #include "picture/picture_file.h"
 #include "picture/picture_loader.h"
+#include "platform/terminal.h"
 
 namespace pelkora::cli {
 
@@ -34,7 +33,7 @@ namespace {
 // A progress line on a terminal, once a batch has run for more than a moment.
 class ProgressLine {
 public:
-    explicit ProgressLine(std::ostream& err) : err_(err), shown_(isatty(STDERR_FILENO) == 1) {}
+    explicit ProgressLine(std::ostream& err) : err_(err), shown_(platform::standardErrorIsTerminal()) {}
     ~ProgressLine() { finish(); }
     void finish()
     {

@@ -12,6 +12,7 @@
 #include "picture/picture_file.h"
 #include "picture/pixel_bytes.h"
 #include "picture/still_decoder.h"
+#include "platform/path_names.h"
 
 namespace pelkora::picture {
 
@@ -175,7 +176,7 @@ std::string BaseNameOf(const std::filesystem::path& path)
 {
     const std::string text = path.string();
     const std::size_t dot = text.rfind('.');
-    const std::size_t slash = text.rfind('/');
+    const std::size_t slash = platform::lastPathSeparator(text);
     const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
     // A name without a dot is all base name: cutting it to nothing would
     // give every such picture the one hidden name ".dob".

@@ -1,12 +1,7 @@
 #include "session/conversion.h"
 #include "session/ordered_work.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 #include <system_error>
 
@@ -16,6 +11,7 @@
 #include "output/output_folder.h"
 #include "output/playlist.h"
 #include "picture/animated_picture.h"
+#include "platform/files.h"
 
 namespace pelkora::session {
 
@@ -97,22 +93,20 @@ bool endsWithCaseInsensitive(const std::string& name, std::string_view extension
 // picture or a text: "Cant find file!" is kept for a file that is not there.
 Outcome inputFileState(const fs::path& path)
 {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        const std::error_code cause(errno, std::generic_category());
-        if (cause.value() == ENOENT || cause.value() == ENOTDIR)
+    platform::FileStatus status;
+    std::error_code cause;
+    if (!platform::statusOf(path, platform::Links::Follow, status, cause)) {
+        if (cause == std::errc::no_such_file_or_directory || cause == std::errc::not_a_directory)
             return Status::CantFindFile;
         return Outcome(Status::CannotRead, cause);
     }
-    if (S_ISDIR(info.st_mode))
+    if (status.kind == platform::EntryKind::Folder)
         return Status::IsAFolder;
     // A pipe waits for a writer that may never come, a device may never end.
-    if (!S_ISREG(info.st_mode))
+    if (status.kind != platform::EntryKind::Regular)
         return Status::NotARegularFile;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return Outcome(Status::CannotRead, std::error_code(errno, std::generic_category()));
-    ::close(fd);
+    if (!platform::openForReading(path, platform::Links::Follow, cause).isOpen())
+        return Outcome(Status::CannotRead, cause);
     return Status::Ok;
 }
 
