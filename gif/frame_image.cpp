@@ -8,9 +8,6 @@ namespace pelkora::gif {
 
 namespace {
 
-// Above it the first code would not fit the decoder's 12 bits.
-constexpr int kMaxMinCodeSize = 11;
-
 bool fits(std::size_t offset, std::size_t count, std::size_t size) { return offset <= size && count <= size - offset; }
 
 ColorTable tableAt(const std::uint8_t* data, std::size_t size, std::size_t offset, int bytes)

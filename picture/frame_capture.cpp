@@ -51,7 +51,7 @@ bool holdsHoles(const std::uint8_t* in, int count, const gif::TransparentIndices
 // The frame's decoded rows onto the surface at (left, top): each index
 // through the frame's colour table. The transparent index, an index beyond
 // the table and a row the data does not hold leave the surface pixel as it
-// is, and nothing outside the surface is touched.
+// is, and nothing outside the surface is touched (gif::GifQuirk::FramePastScreen).
 void composeIndices(QImage& surface, const FrameIndexDecoder::Indices& decoded, int left, int top)
 {
     const gif::GifFrame& image = *decoded.frame;

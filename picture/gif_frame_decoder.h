@@ -3,7 +3,8 @@
 // own rectangle: its own indices through its own colour table (local, else
 // global), the transparent index of its graphic control extension at alpha
 // 0. Never the logical screen's canvas: composition is the caller's. Rows
-// the data does not hold stay transparent: what decoded is shown.
+// the data does not hold stay transparent: what decoded is shown
+// (gif::GifQuirk::ShortImageData).
 
 #include <array>
 #include <cstddef>

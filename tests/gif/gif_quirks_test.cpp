@@ -101,18 +101,17 @@ TEST(GifQuirks, OddFilesAreSeenAsOtherDecodersSeeThem)
              twoColours(2, 1).raw({0x21, 0xF9, 0x03, 0x09, 50, 0, 1, 0}).picture(bare(pixels({1, 0}))).bytes(),
              "0,0 2x1 wait 500 dispose 2: 10"},
             {GifQuirk::RepeatedGraphicControl,
-             twoColours(2, 1).graphicControl(0x09, 50, 0).graphicControl(0x01, 7, 1).picture(bare(pixels({0, 1}))).bytes(),
+             twoColours(2, 1)
+                     .graphicControl(0x09, 50, 0)
+                     .graphicControl(0x01, 7, 1)
+                     .picture(bare(pixels({0, 1})))
+                     .bytes(),
              "0,0 2x1 wait 500 dispose 2: 0."},
             {GifQuirk::FramePastScreen, twoColours(2, 2).picture(pastScreen).trailer().bytes(),
              "1,1 2x2 wait 100 dispose 0: 11/11"},
             // Code size 1 decodes; 12 leaves the frame without an image.
             {GifQuirk::BadCodeSize,
-             twoColours(2, 1)
-                     .picture(codeSizeOne)
-                     .imageDescriptor(0, 0, 2, 1, 0)
-                     .raw({12, 1, 0, 0})
-                     .trailer()
-                     .bytes(),
+             twoColours(2, 1).picture(codeSizeOne).imageDescriptor(0, 0, 2, 1, 0).raw({12, 1, 0, 0}).trailer().bytes(),
              "0,0 2x1 wait 100 dispose 0: 10 | 0,0 2x1 wait 100 dispose 0: no image"},
             {GifQuirk::IndexPastTable, twoColours(2, 1).picture(pastTable).trailer().bytes(),
              "0,0 2x1 wait 100 dispose 0: .1"},
