@@ -23,7 +23,7 @@ bool endsWalk(GifBlockKind k) { return k == GifBlockKind::Unrecognised || k == G
 // graphic control extension that the scanner measured whole (eight bytes):
 // the first one of a frame gives its delay and disposal; each one replaces
 // the transparency (GifQuirk::RepeatedGraphicControl), which counts only
-// when the size byte reaches the index (GifQuirk::ShortGraphicControl).
+// when the size byte reaches the index (GifQuirk::GraphicControlSize).
 void readGraphicControl(const std::uint8_t* block, GifFrame& frame, bool first)
 {
     if (first) {

@@ -22,7 +22,7 @@ enum class GifQuirk {
     // read where they stand. Below 4 the size byte does not reach the
     // transparent index, and decoders that heed it treat the frame as
     // opaque: so does this one.
-    ShortGraphicControl,
+    GraphicControlSize,
     // Two graphic control extensions before one image: delay and disposal
     // are the first one's (the frame starts there), the transparency the
     // last one's, as a decoder reading record after record keeps it.

@@ -21,9 +21,32 @@ using pelkora::testing::GifPictureFrame;
 using pelkora::testing::solidFrame;
 using Bytes = std::vector<std::uint8_t>;
 
-// "LEFT,TOP WxH wait MS dispose D: ROW/ROW" for each frame, " | " between:
-// a digit per index drawn, '.' where nothing is drawn, '?' in a row the data
-// does not hold.
+// " ROW/ROW": a digit per index drawn, '.' where nothing is drawn, '?' in a
+// row the data does not hold.
+std::string pixelsSeen(const Bytes& data, const GifFrame& frame, FrameImageDecoder& decoder)
+{
+    const GifRect& r = frame.rect;
+    std::vector<std::uint8_t> indices(static_cast<std::size_t>(r.width) * static_cast<std::size_t>(r.height));
+    const DecodedRows rows = decoder.decode(data.data(), data.size(), frame, indices.data());
+    const TransparentIndices holes = transparentIndicesOf(frame, colorTableOf(data.data(), data.size(), frame));
+    std::vector<bool> decoded(static_cast<std::size_t>(r.height), false);
+    for (int n = 0; n < rows.rowsComplete; ++n)
+        decoded[static_cast<std::size_t>(imageRowAt(n, r.height, frame.interlaced))] = true;
+    std::string out;
+    for (int y = 0; y < r.height; ++y) {
+        out += y == 0 ? ' ' : '/';
+        for (int x = 0; x < r.width; ++x) {
+            const std::uint8_t index = indices[static_cast<std::size_t>(y * r.width + x)];
+            out += !decoded[static_cast<std::size_t>(y)] ? '?'
+                   : holes.contains(index)               ? '.'
+                                                         : static_cast<char>('0' + index);
+        }
+    }
+    return out;
+}
+
+// "LEFT,TOP WxH wait MS dispose D:" and the pixels of each frame walked,
+// " | " between.
 std::string seen(const Bytes& data)
 {
     std::string out;
@@ -34,26 +57,7 @@ std::string seen(const Bytes& data)
         out += std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.width) + "x"
                + std::to_string(r.height) + " wait " + std::to_string(picture::frameWait(frame.delay).count())
                + " dispose " + std::to_string(frame.disposal) + ":";
-        if (!holdsPixels(frame)) {
-            out += " no image";
-            continue;
-        }
-        std::vector<std::uint8_t> indices(static_cast<std::size_t>(r.width) * static_cast<std::size_t>(r.height));
-        const DecodedRows rows = decoder.decode(data.data(), data.size(), frame, indices.data());
-        const ColorTable colors = colorTableOf(data.data(), data.size(), frame);
-        const TransparentIndices holes = transparentIndicesOf(frame, colors);
-        std::vector<bool> decoded(static_cast<std::size_t>(r.height), false);
-        for (int n = 0; n < rows.rowsComplete; ++n)
-            decoded[static_cast<std::size_t>(imageRowAt(n, r.height, frame.interlaced))] = true;
-        for (int y = 0; y < r.height; ++y) {
-            out += y == 0 ? ' ' : '/';
-            for (int x = 0; x < r.width; ++x) {
-                const std::uint8_t index = indices[static_cast<std::size_t>(y * r.width + x)];
-                out += !decoded[static_cast<std::size_t>(y)] ? '?'
-                       : holes.contains(index)               ? '.'
-                                                             : static_cast<char>('0' + index);
-            }
-        }
+        out += holdsPixels(frame) ? pixelsSeen(data, frame, decoder) : " no image";
     }
     return out;
 }
@@ -97,7 +101,7 @@ TEST(GifQuirks, OddFilesAreSeenAsOtherDecodersSeeThem)
              twoColours(2, 1).picture(pixels({1, 0})).picture(pixels({0, 1})).trailer().dropLast(3).bytes(),
              "0,0 2x1 wait 100 dispose 0: 10"},
             // Transparent flag set and index 1 named, but the size byte stops short.
-            {GifQuirk::ShortGraphicControl,
+            {GifQuirk::GraphicControlSize,
              twoColours(2, 1).raw({0x21, 0xF9, 0x03, 0x09, 50, 0, 1, 0}).picture(bare(pixels({1, 0}))).bytes(),
              "0,0 2x1 wait 500 dispose 2: 10"},
             {GifQuirk::RepeatedGraphicControl,
