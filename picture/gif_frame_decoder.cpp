@@ -11,8 +11,9 @@ namespace pelkora::picture {
 
 std::array<QRgb, 256> paletteOf(const gif::ColorTable& colors, const gif::TransparentIndices& holes)
 {
+    // Every index past the table is a hole, left at 0.
     std::array<QRgb, 256> palette{};
-    for (int i = 0; i < 256; ++i) {
+    for (int i = 0; i < holes.tableEntries; ++i) {
         if (holes.contains(static_cast<std::uint8_t>(i)))
             continue;
         const std::uint8_t* c = colors.rgb + 3 * i;
