@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "output/input_file.h"
 #include "output/output_folder.h"
 #include "output/text_decoding.h"
 #include "output/text_pager.h"
@@ -54,7 +55,8 @@ void BM_PageTextFile(benchmark::State& state)
     prepareOutputFolder(output);
     int pages = 0;
     for (auto _ : state) {
-        const PagerResult result = pageTextFile(source, work.path());
+        const InputFile input = readInput(source, kTextSize);
+        const PagerResult result = pageText(input.bytes.text(), source, work.path());
         if (result.status != pelkora::Status::Ok)
             state.SkipWithError("paging failed");
         pages = result.pagesWritten;
@@ -76,7 +78,7 @@ void BM_BaselineSameFiles(benchmark::State& state)
     const auto source = work.write("notice.txt", noticeText());
     const auto output = outputFolderPath(work.path());
     prepareOutputFolder(output);
-    if (pageTextFile(source, work.path()).status != pelkora::Status::Ok) {
+    if (pageText(noticeText(), source, work.path()).status != pelkora::Status::Ok) {
         state.SkipWithError("paging failed");
         return;
     }

@@ -16,7 +16,6 @@
 #include "output/output_folder.h"
 #include "output/text_pager.h"
 #include "picture/animated_picture.h"
-#include "picture/picture_file.h"
 #include "picture/picture_loader.h"
 #include "platform/terminal.h"
 
@@ -65,9 +64,9 @@ bool describeFile(const fs::path& path, std::optional<output::DobSize> dobSize, 
     // A DOB has no signature: its name is all that says what it is.
     if (isDobName(path))
         return describeDob(path, dobSize, out, err);
-    const picture::FileBytes file = picture::readWholeFile(path, picture::LoadLimits{}.fileBytes);
-    if (file.status != Status::Ok) {
-        err << "pelkora: " << path.string() << ": " << statusText(file.status) << "\n";
+    const output::InputFile file = output::readInput(path, picture::LoadLimits{}.fileBytes);
+    if (!file.state.ok()) {
+        err << "pelkora: " << path.string() << ": " << outcomeText(file.state) << "\n";
         return false;
     }
     const picture::LoadResult picture =

@@ -1,7 +1,9 @@
 #pragma once
-// Reading a file back, bounded: only a regular file is opened (a pipe could
-// keep the read waiting forever), and no more than the caller's limit is
-// ever held.
+// Reading files, bounded: only a regular file is opened (a pipe could keep
+// the read waiting forever), and no more than the caller's limit is ever
+// held. An input (a picture or a text to convert) is checked, opened and
+// read whole once; its one buffer then serves the picture detection, the
+// decoder and the text pager alike.
 //
 // The bytes are read, not mapped: a mapped file that another program cuts
 // short while it is decoded kills the process (SIGBUS) wherever the decoder
@@ -14,6 +16,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <string_view>
 
 #include "core/status.h"
 
@@ -35,6 +38,7 @@ public:
     const std::uint8_t* begin() const { return data(); }
     const std::uint8_t* end() const { return data() + size_; }
     std::uint8_t operator[](std::size_t index) const { return storage_[index]; }
+    std::string_view text() const { return {reinterpret_cast<const char*>(data()), size_}; }
 
     // Room for at least capacity bytes, the first size() of them kept.
     void reserve(std::size_t capacity);
@@ -44,6 +48,9 @@ public:
     void clear() { size_ = 0; }
 
 private:
+    // Hands the memory to the thread's next read.
+    void giveBack();
+
     std::unique_ptr<std::uint8_t[]> storage_;
     std::size_t capacity_ = 0;
     std::size_t size_ = 0;
@@ -55,6 +62,17 @@ struct InputBytes {
     bool truncated = false;                // the file holds more than limit bytes
 };
 
+// The beginning of a file of the package, up to limit bytes.
 InputBytes readInputFile(const std::filesystem::path& path, std::uint64_t limit);
+
+// An input read whole, or why not: CantFindFile, IsAFolder, NotARegularFile,
+// FileTooLarge (refused before anything is allocated for it) or CannotRead,
+// with the system's cause where there is one.
+struct InputFile {
+    Outcome state;
+    ReadBuffer bytes;  // the whole file when state is Ok
+};
+
+InputFile readInput(const std::filesystem::path& path, std::uint64_t largestFile);
 
 }  // namespace pelkora::output

@@ -1,13 +1,13 @@
-// A text file becomes its pages: detect the encoding by the byte-order mark,
-// read the text in pieces, normalise and decode each piece, cut the code
-// units into pages and write every page with its playlist entry as soon as
-// it is complete. Memory stays the same whatever the length of the text.
+// A text becomes its pages: detect the encoding by the byte-order mark,
+// normalise and decode the bytes piece by piece, cut the code units into
+// pages and write every page with its playlist entry as soon as it is
+// complete. Besides the file's own bytes (read whole by the input reader),
+// memory stays the same whatever the length of the text.
 
 #include "output/text_pager.h"
 
+#include <algorithm>
 #include <climits>
-#include <cstdio>
-#include <memory>
 #include <system_error>
 
 #include "output/output_folder.h"
@@ -16,7 +16,6 @@
 #include "output/text_decoding.h"
 #include "output/text_pagination.h"
 #include "output/utf8.h"
-#include "platform/files.h"
 
 namespace pelkora::output {
 
@@ -24,14 +23,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::size_t kReadPiece = 64 * 1024;
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-File openForReading(const fs::path& path) { return File(platform::openReadStream(path)); }
+// The bytes decoded at a time: what the decoding holds besides the text.
+constexpr std::size_t kPiece = 64 * 1024;
 
 // writeTextPage: one page file and its playlist entry per call, numbered
 // from 1 in the order the pages come.
@@ -126,18 +119,15 @@ struct ReadOutcome {
 
 // ANSI and UTF-8 texts: the bytes after the mark, up to a zero byte,
 // normalised and decoded.
-ReadOutcome readNarrowText(const fs::path& path, long markLength, const std::string& charset, Paginator& paginator)
+ReadOutcome decodeNarrowText(std::string_view text, std::size_t markLength, const std::string& charset,
+                             Paginator& paginator)
 {
     TextDecoder decoder(charset);
     if (!decoder.valid())
         return {false, 0, std::nullopt};
-    const File file = openForReading(path);
-    if (!file || std::fseek(file.get(), markLength, SEEK_SET) != 0)
-        return {false, 0, std::nullopt};
 
     ReadOutcome outcome;
     TextNormaliser normaliser;
-    std::string piece(kReadPiece, '\0');
     std::string bytes;  // normalised, with the start of a character cut off by the last piece
     std::u16string units;
     auto pass = [&](bool last) {
@@ -147,14 +137,10 @@ ReadOutcome readNarrowText(const fs::path& path, long markLength, const std::str
         outcome.units += units.size();
         units.clear();
     };
-    while (!normaliser.ended()) {
-        const std::size_t read = std::fread(piece.data(), 1, piece.size(), file.get());
-        if (read == 0)
-            break;
-        normaliser.feed(std::string_view(piece.data(), read), bytes);
+    for (std::size_t at = markLength; at < text.size() && !normaliser.ended(); at += kPiece) {
+        normaliser.feed(text.substr(at, kPiece), bytes);
         pass(false);
     }
-    outcome.ok = !std::ferror(file.get());
     if (normaliser.ended())
         outcome.zeroByteOffset = static_cast<std::uint64_t>(markLength) + normaliser.bytesBeforeEnd();
     normaliser.finish(bytes);
@@ -163,35 +149,25 @@ ReadOutcome readNarrowText(const fs::path& path, long markLength, const std::str
 }
 
 // UTF-16 texts: the whole units after the mark, as they are, in the byte
-// order the mark gives.
-ReadOutcome readUtf16Text(const fs::path& path, bool bigEndian, Paginator& paginator)
+// order the mark gives; an odd last byte is no unit.
+ReadOutcome decodeUtf16Text(std::string_view text, bool bigEndian, Paginator& paginator)
 {
-    const int lowByte = bigEndian ? 1 : 0;
-    const File file = openForReading(path);
-    if (!file || std::fseek(file.get(), 2, SEEK_SET) != 0)
-        return {false, 0, std::nullopt};
+    constexpr std::size_t kMarkLength = 2;
+    const std::size_t lowByte = bigEndian ? 1 : 0;
+    const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
 
     ReadOutcome outcome;
-    std::string piece(kReadPiece, '\0');
     std::u16string units;
-    units.reserve(kReadPiece / 2);
-    std::size_t carried = 0;  // an odd byte from the end of the last piece
-    while (true) {
-        const std::size_t read = std::fread(piece.data() + carried, 1, piece.size() - carried, file.get());
-        if (read == 0)
-            break;
-        const std::size_t available = carried + read;
+    units.reserve(kPiece / 2);
+    const std::size_t end = text.size() < kMarkLength ? kMarkLength : text.size() - (text.size() - kMarkLength) % 2;
+    for (std::size_t at = kMarkLength; at < end;) {
+        const std::size_t pieceEnd = at + std::min(kPiece, end - at);
         units.clear();
-        for (std::size_t i = 0; i + 1 < available; i += 2)
-            units.push_back(static_cast<char16_t>(static_cast<unsigned char>(piece[i + lowByte])
-                                                  | (static_cast<unsigned char>(piece[i + 1 - lowByte]) << 8)));
-        carried = available % 2;
-        if (carried != 0)
-            piece[0] = piece[available - 1];
+        for (; at < pieceEnd; at += 2)
+            units.push_back(static_cast<char16_t>(byteAt(at + lowByte) | (byteAt(at + 1 - lowByte) << 8)));
         paginator.feed(units);
         outcome.units += units.size();
     }
-    outcome.ok = !std::ferror(file.get());
     return outcome;
 }
 
@@ -225,26 +201,14 @@ Status overallStatus(const ReadOutcome& outcome, const PagerResult& pages)
 
 }  // namespace
 
-TextEncoding detectTextEncoding(const fs::path& path)
+TextEncoding detectTextEncoding(std::string_view text)
 {
-    // Only a plain file is a text: opening a pipe waits for a writer that
-    // may never come, and a device may never end.
-    std::error_code error;
-    if (!fs::is_regular_file(path, error))
-        return TextEncoding::Missing;
-    const File file = openForReading(path);
-    if (!file)
-        return TextEncoding::Missing;
-    unsigned char mark[3] = {0, 0, 0};  // what a shorter file lacks counts as 0
-    const std::size_t read = std::fread(mark, 1, sizeof mark, file.get());
-    // A folder opens, but does not read: it is no file to page.
-    if (read < sizeof mark && std::ferror(file.get()))
-        return TextEncoding::Missing;
-    if (mark[0] == 0xFF && mark[1] == 0xFE)
+    const auto byteAt = [&](std::size_t i) { return i < text.size() ? static_cast<unsigned char>(text[i]) : 0; };
+    if (byteAt(0) == 0xFF && byteAt(1) == 0xFE)
         return TextEncoding::Utf16LE;
-    if (mark[0] == 0xFE && mark[1] == 0xFF)
+    if (byteAt(0) == 0xFE && byteAt(1) == 0xFF)
         return TextEncoding::Utf16BE;
-    if (mark[0] == 0xEF && mark[1] == 0xBB && mark[2] == 0xBF)
+    if (byteAt(0) == 0xEF && byteAt(1) == 0xBB && byteAt(2) == 0xBF)
         return TextEncoding::Utf8;
     return TextEncoding::Ansi;
 }
@@ -266,31 +230,24 @@ std::string pageNameOf(const fs::path& textPath)
 
 bool isKnownCharset(const std::string& charset) { return TextDecoder(charset).valid(); }
 
-PagerResult pageTextFile(const fs::path& textPath, const fs::path& workDirectory, const TextPagerOptions& options,
-                         PlaylistAppender* playlist)
+PagerResult pageText(std::string_view text, const fs::path& textPath, const fs::path& workDirectory,
+                     const TextPagerOptions& options, PlaylistAppender* playlist)
 {
-    const TextEncoding encoding = detectTextEncoding(textPath);
-    if (encoding == TextEncoding::Missing) {
-        PagerResult missing;
-        missing.status = Status::CantFindFile;
-        return missing;
-    }
-
     PageWriter writer(workDirectory, pageNameOf(textPath), playlist);
     Paginator paginator([&writer](std::u16string_view units, PageRange) { writer.writeTextPage(units); });
     ReadOutcome outcome;
-    switch (encoding) {
+    switch (detectTextEncoding(text)) {
     case TextEncoding::Utf16LE:
-        outcome = readUtf16Text(textPath, false, paginator);
+        outcome = decodeUtf16Text(text, false, paginator);
         break;
     case TextEncoding::Utf16BE:
-        outcome = readUtf16Text(textPath, true, paginator);
+        outcome = decodeUtf16Text(text, true, paginator);
         break;
     case TextEncoding::Utf8:
-        outcome = readNarrowText(textPath, 3, "UTF-8", paginator);
+        outcome = decodeNarrowText(text, 3, "UTF-8", paginator);
         break;
     default:
-        outcome = readNarrowText(textPath, 0, ansiCharsetFor(options), paginator);
+        outcome = decodeNarrowText(text, 0, ansiCharsetFor(options), paginator);
         break;
     }
     paginator.finish();

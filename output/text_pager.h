@@ -17,11 +17,12 @@
 
 namespace pelkora::output {
 
-enum class TextEncoding : int { Missing = -1, Ansi = 0, Utf8 = 1, Utf16LE = 2, Utf16BE = 3 };
+enum class TextEncoding : int { Ansi = 0, Utf8 = 1, Utf16LE = 2, Utf16BE = 3 };
 
 struct PagerResult {
-    // CantFindFile, CannotRead, EmptyText, CannotWrite (no page could be
-    // written), CannotWriteIndex (pages written, an entry missing) or Ok.
+    // CannotRead (the character set is unknown), EmptyText, CannotWrite (no
+    // page could be written), CannotWriteIndex (pages written, an entry
+    // missing) or Ok.
     Status status = Status::Ok;
     int pagesWritten = 0;
     int pagesSkipped = 0;    // page files that could not be created
@@ -32,13 +33,16 @@ struct PagerResult {
     std::error_code cause;  // the system's reason for the first page or entry that failed
 };
 
-// Pages the whole text at textPath into workDirectory/adv. The entries go
-// through playlist when one is given (the run's, for that same folder),
-// else through one opened for this text.
-PagerResult pageTextFile(const std::filesystem::path& textPath, const std::filesystem::path& workDirectory,
-                         const TextPagerOptions& options = {}, PlaylistAppender* playlist = nullptr);
+// Pages a whole text, its bytes as its file holds them (see readInput in
+// output/input_file.h), into workDirectory/adv under the name textPath
+// gives. The entries go through playlist when one is given (the run's, for
+// that same folder), else through one opened for this text.
+PagerResult pageText(std::string_view text, const std::filesystem::path& textPath,
+                     const std::filesystem::path& workDirectory, const TextPagerOptions& options = {},
+                     PlaylistAppender* playlist = nullptr);
 
-TextEncoding detectTextEncoding(const std::filesystem::path& path);
+// By the byte-order mark; what a text shorter than a mark lacks counts as 0.
+TextEncoding detectTextEncoding(std::string_view text);
 
 // The source's file name less its last four characters; the whole name when
 // it has fewer than four or no dot at all. A character is a UTF-8 sequence where the name

@@ -9,7 +9,6 @@
 #include "gif/gif_scanner.h"
 #include "picture/frame_timing.h"
 #include "picture/gif_frame_decoder.h"
-#include "picture/picture_file.h"
 #include "picture/pixel_bytes.h"
 #include "picture/still_decoder.h"
 #include "platform/path_names.h"
@@ -182,19 +181,29 @@ LoadResult LoadPictureBytes(const std::uint8_t* data, std::size_t size, const Lo
     return LoadBytes(data, size, limits, nullptr);
 }
 
+LoadResult LoadPictureFile(const std::filesystem::path& path, output::ReadBuffer& bytes, const LoadLimits& limits)
+{
+    LoadResult result;
+    if (bytes.empty()) {
+        result.outcome.outcome = Status::NotAPicture;
+    } else {
+        // The frames of an animation keep the file's own buffer.
+        result = LoadBytes(bytes.data(), bytes.size(), limits, &bytes);
+    }
+    result.baseName = BaseNameOf(path);
+    return result;
+}
+
 LoadResult LoadPictureFile(const std::filesystem::path& path, const LoadLimits& limits)
 {
-    FileBytes file = readWholeFile(path, limits.fileBytes);
-    if (file.status != Status::Ok || file.bytes.empty()) {
+    output::InputFile input = output::readInput(path, limits.fileBytes);
+    if (!input.state.ok()) {
         LoadResult result;
-        result.outcome.outcome = file.status != Status::Ok ? file.status : Status::NotAPicture;
+        result.outcome.outcome = input.state;
         result.baseName = BaseNameOf(path);
         return result;
     }
-    // The frames of an animation keep the file's own buffer.
-    LoadResult result = LoadBytes(file.bytes.data(), file.bytes.size(), limits, &file.bytes);
-    result.baseName = BaseNameOf(path);
-    return result;
+    return LoadPictureFile(path, input.bytes, limits);
 }
 
 std::uint64_t LoadedPicture::heldBytes() const

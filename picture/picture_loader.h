@@ -94,7 +94,11 @@ struct LoadResult {
 // The file name without its last extension, what the package names it by.
 std::string BaseNameOf(const std::filesystem::path& path);
 
-// Reads the file whole (within limits.fileBytes) and decodes it.
+// Decodes a file that readInput (output/input_file.h) read whole. An
+// animation's frames take its buffer over: bytes is empty after a load that
+// kept them.
+LoadResult LoadPictureFile(const std::filesystem::path& path, output::ReadBuffer& bytes, const LoadLimits& limits);
+// Reads the file (within limits.fileBytes) and decodes it.
 LoadResult LoadPictureFile(const std::filesystem::path& path, const LoadLimits& limits);
 // Decodes bytes already in memory; they are not used after the call.
 LoadResult LoadPictureBytes(const std::uint8_t* data, std::size_t size, const LoadLimits& limits);

@@ -11,7 +11,6 @@
 #include "output/output_folder.h"
 #include "output/playlist.h"
 #include "picture/animated_picture.h"
-#include "platform/files.h"
 
 namespace pelkora::session {
 
@@ -89,25 +88,20 @@ bool endsWithCaseInsensitive(const std::string& name, std::string_view extension
     return output::equalsIgnoringAsciiCase(std::string_view(name).substr(name.size() - extension.size()), extension);
 }
 
-// Whether an input can be read as a file at all, before it is tried as a
-// picture or a text: "Cant find file!" is kept for a file that is not there.
-Outcome inputFileState(const fs::path& path)
+// Failures of a file that announced itself as a picture: it is no text, and
+// paging its bytes would put garbage into the package as if all were well.
+bool isPictureFailure(Status status)
 {
-    platform::FileStatus status;
-    std::error_code cause;
-    if (!platform::statusOf(path, platform::Links::Follow, status, cause)) {
-        if (cause == std::errc::no_such_file_or_directory || cause == std::errc::not_a_directory)
-            return Status::CantFindFile;
-        return Outcome(Status::CannotRead, cause);
+    switch (status) {
+    case Status::BrokenPicture:
+    case Status::NoFrames:
+    case Status::EmptySurface:
+    case Status::SurfaceTooLarge:
+    case Status::FramesTooLarge:
+        return true;
+    default:
+        return false;
     }
-    if (status.kind == platform::EntryKind::Folder)
-        return Status::IsAFolder;
-    // A pipe waits for a writer that may never come, a device may never end.
-    if (status.kind != platform::EntryKind::Regular)
-        return Status::NotARegularFile;
-    if (!platform::openForReading(path, platform::Links::Follow, cause).isOpen())
-        return Outcome(Status::CannotRead, cause);
-    return Status::Ok;
 }
 
 // The workers that decode ahead: as asked, else PELKORA_WORKERS (for tests
@@ -274,49 +268,38 @@ void Converter::convertFolder(const fs::path& sourceFolder, const std::function<
     for (std::size_t i = 0; i < pictures.size(); ++i) {
         const fs::path& path = pictures[i];
         DecodedInput input = decoded.take(i);
-        if (!input.state.ok()) {
-            report_.failed(path, outcomeText(input.state));
+        if (!input.file.state.ok()) {
+            report_.failed(path, outcomeText(input.file.state));
         } else if (const Converted converted = convertPicture(path, std::move(input.loaded));
                    converted.outcome == PictureOutcome::NotLoaded) {
             report_.failed(path, converted.load.reason());
         }
         inputDone();
     }
+    const std::uint64_t largestText = limits.fileBytes;
     for (const fs::path& path : texts) {
-        pageText(path);
+        pageText(path, output::readInput(path, largestText));
         inputDone();
     }
 }
 
-std::uint64_t Converter::decodedBytes(const DecodedInput& input) { return input.loaded.picture.heldBytes(); }
+std::uint64_t Converter::decodedBytes(const DecodedInput& input)
+{
+    return input.loaded.picture.heldBytes() + input.file.bytes.size();
+}
 
 Converter::DecodedInput Converter::decodeInput(const fs::path& path, const picture::LoadLimits& limits)
 {
-    DecodedInput input{inputFileState(path), {}};
-    if (input.state.ok())
-        input.loaded = picture::LoadPictureFile(path, limits);
+    DecodedInput input{output::readInput(path, limits.fileBytes), {}};
+    if (!input.file.state.ok())
+        return input;
+    input.loaded = picture::LoadPictureFile(path, input.file.bytes, limits);
+    // A picture, loaded or refused, holds what it needs itself; released
+    // here, the buffer serves this worker's next read.
+    if (input.loaded.outcome.ok() || isPictureFailure(input.loaded.outcome.status()))
+        input.file.bytes = output::ReadBuffer();
     return input;
 }
-
-namespace {
-
-// Failures of a file that announced itself as a picture: it is no text, and
-// paging its bytes would put garbage into the package as if all were well.
-bool isPictureFailure(Status status)
-{
-    switch (status) {
-    case Status::BrokenPicture:
-    case Status::NoFrames:
-    case Status::EmptySurface:
-    case Status::SurfaceTooLarge:
-    case Status::FramesTooLarge:
-        return true;
-    default:
-        return false;
-    }
-}
-
-}  // namespace
 
 Converter::Added Converter::addFile(const fs::path& path, AddRun run)
 {
@@ -336,14 +319,20 @@ void Converter::addFiles(const std::vector<fs::path>& paths)
         addDecoded(paths[i], decoded.take(i));
 }
 
+bool Converter::wasRead(const fs::path& path, const Outcome& state)
+{
+    if (state.ok())
+        return true;
+    if (state.status == Status::CantFindFile && options_.cantFindFile)
+        options_.cantFindFile(path);
+    report_.failed(path, outcomeText(state));
+    return false;
+}
+
 Converter::Added Converter::addDecoded(const fs::path& path, DecodedInput input)
 {
-    if (!input.state.ok()) {
-        if (input.state.status == Status::CantFindFile && options_.cantFindFile)
-            options_.cantFindFile(path);
-        report_.failed(path, outcomeText(input.state));
+    if (!wasRead(path, input.file.state))
         return {};
-    }
     // Picture or text is decided by what the file holds, never by its name.
     const Converted converted = convertPicture(path, std::move(input.loaded));
     if (converted.outcome != PictureOutcome::NotLoaded)
@@ -352,7 +341,7 @@ Converter::Added Converter::addDecoded(const fs::path& path, DecodedInput input)
         refuse(path, converted.load.reason());
         return {true, converted.load.outcome};
     }
-    pageText(path);
+    pageText(path, input.file);
     return {false, converted.load.outcome};
 }
 
@@ -413,30 +402,23 @@ Converter::Converted Converter::convertPicture(const fs::path& path, picture::Lo
 void Converter::pageTextFile(const fs::path& path)
 {
     writtenThisRun_.clear();
-    pageText(path);
+    pageText(path, output::readInput(path, pictureControl_.limits().fileBytes));
 }
 
-void Converter::pageText(const fs::path& path)
+void Converter::pageText(const fs::path& path, const output::InputFile& file)
 {
-    const Outcome state = inputFileState(path);
-    if (!state.ok()) {
-        if (state.status == Status::CantFindFile && options_.cantFindFile)
-            options_.cantFindFile(path);
-        report_.failed(path, outcomeText(state));
+    if (!wasRead(path, file.state))
         return;
-    }
     // Every page of a text begins with its first; its name stands for all.
     const std::string firstPage = output::textPageFileName(output::pageNameOf(path), 1);
-    if (output::detectTextEncoding(path) != output::TextEncoding::Missing) {
-        if (std::optional<std::string> refusal = claimOutputNames(path, {firstPage})) {
-            refuse(path, std::move(*refusal));
-            return;
-        }
-        // Claimed only for pages that land; a text that gives none leaves
-        // the name free.
-        writtenThisRun_.erase(firstPage);
+    if (std::optional<std::string> refusal = claimOutputNames(path, {firstPage})) {
+        refuse(path, std::move(*refusal));
+        return;
     }
-    const output::PagerResult result = output::pageTextFile(path, workDirectory_, options_.pager);
+    // Claimed only for pages that land; a text that gives none leaves the
+    // name free.
+    writtenThisRun_.erase(firstPage);
+    const output::PagerResult result = output::pageText(file.bytes.text(), path, workDirectory_, options_.pager);
     if (result.pagesWritten > 0)
         writtenThisRun_.emplace(firstPage, path);
     if (result.zeroByteOffset) {
@@ -444,8 +426,6 @@ void Converter::pageText(const fs::path& path)
                                      + " ends the text; what follows it is left out");
     }
     report_.fileWritten(result.pagesWritten);
-    if (result.status == Status::CantFindFile && options_.cantFindFile)
-        options_.cantFindFile(path);
     if (result.status != Status::Ok) {
         report_.failed(path, outcomeText(Outcome(result.status, result.cause)));
         return;

@@ -14,6 +14,7 @@
 
 #include "core/status.h"
 #include "output/folder_lock.h"
+#include "output/input_file.h"
 #include "output/text_pager.h"
 #include "picture/picture_loader.h"
 
@@ -129,9 +130,10 @@ public:
     const std::filesystem::path& workDirectory() const { return workDirectory_; }
 
 private:
-    // An input as the decoding workers leave it: read and decoded, or why not.
+    // An input as the decoding workers leave it: read and decoded, or why
+    // not. The file's bytes stay only for the pager, when they are no picture.
     struct DecodedInput {
-        Outcome state;  // whether the file could be read at all
+        output::InputFile file;
         picture::LoadResult loaded;
     };
     // Touches nothing of the converter: it runs on the workers.
@@ -146,7 +148,9 @@ private:
     };
     Converted convertPicture(const std::filesystem::path& path, picture::LoadResult loaded);
     Added addDecoded(const std::filesystem::path& path, DecodedInput input);
-    void pageText(const std::filesystem::path& path);
+    // Whether the input was read; the reason is shown and reported when not.
+    bool wasRead(const std::filesystem::path& path, const Outcome& state);
+    void pageText(const std::filesystem::path& path, const output::InputFile& file);
     // Why these output names cannot be written for input, or nothing; on
     // nothing they count as written by it from now on.
     std::optional<std::string> claimOutputNames(const std::filesystem::path& input,

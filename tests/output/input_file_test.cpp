@@ -15,6 +15,76 @@ using testing::TempDir;
 
 std::string textOf(const ReadBuffer& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
+std::string sample(std::size_t size)
+{
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>((i * 131) >> 3);
+    return bytes;
+}
+
+// An input is read whole or refused whole, never cut at the limit, and a
+// refused one holds no memory.
+TEST(Input, IsReadWholeOrRefusedByWhatStandsAtItsName)
+{
+    const TempDir dir;
+    fs::create_directory(dir / "folder");
+    const fs::path file = dir.write("picture.bmp", sample(70000));
+    const struct {
+        const char* name;
+        fs::path path;
+        std::uint64_t limit;
+        Status status;
+        std::size_t size;
+    } cases[] = {
+            {"below the limit", file, 100000, Status::Ok, 70000},
+            {"at the limit", file, 70000, Status::Ok, 70000},
+            {"one byte over", file, 69999, Status::FileTooLarge, 0},
+            {"larger than one read piece", dir.write("large.bmp", sample(300 * 1024 + 7)), 1 << 20, Status::Ok,
+             300 * 1024 + 7},
+            {"empty", dir.write("empty.txt", ""), 100, Status::Ok, 0},
+            {"missing", dir / "missing.bmp", 100, Status::CantFindFile, 0},
+            {"below a file", file / "inside.bmp", 100, Status::CantFindFile, 0},
+            {"a folder", dir / "folder", 100, Status::IsAFolder, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const InputFile input = readInput(c.path, c.limit);
+        EXPECT_EQ(input.state.status, c.status);
+        ASSERT_EQ(input.bytes.size(), c.size);
+        EXPECT_TRUE(input.bytes.text() == sample(c.size)) << "the bytes of the file, in order";
+        if (!input.state.ok()) {
+            EXPECT_EQ(input.bytes.data(), nullptr);
+        }
+    }
+}
+
+TEST(Input, APipeIsNeverOpenedAndALinkIsFollowed)
+{
+    PELKORA_SKIP_WITHOUT_POSIX("named pipes and symbolic links");
+    const TempDir dir;
+    const testing::FifoWriter pipe(dir / "pipe.txt", "abc");
+    fs::create_symlink(dir.write("target.txt", "xyz"), dir / "link.txt");
+    fs::create_symlink(dir / "gone.txt", dir / "dangling.txt");
+    const struct {
+        const char* name;
+        fs::path path;
+        Status status;
+        std::string content;
+    } cases[] = {
+            {"a pipe", dir / "pipe.txt", Status::NotARegularFile, ""},
+            {"a link to a file", dir / "link.txt", Status::Ok, "xyz"},
+            {"a link to nothing", dir / "dangling.txt", Status::CantFindFile, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const InputFile input = readInput(c.path, 100);
+        EXPECT_EQ(input.state.status, c.status);
+        EXPECT_EQ(textOf(input.bytes), c.content);
+    }
+    EXPECT_FALSE(pipe.wasOpened());
+}
+
 // A file's bytes in steps around the limit, and one file too large for a
 // single read piece, so that the buffer must grow while it is read.
 TEST(InputFile, ReadsUpToTheLimit)

@@ -92,7 +92,7 @@ TEST(OutputFile, PagerWritesItsPagesPastLinksAndPipes)
     fs::create_symlink(outside, adv / "notes-01.txt");
     ASSERT_TRUE(testing::makeFifo(adv / "advertising.index"));
 
-    const auto result = pageTextFile(work.write("in/notes.txt", "hello"), work.path());
+    const auto result = pageText("hello", work / "in/notes.txt", work.path());
     EXPECT_EQ(result.status, Status::Ok);
     EXPECT_EQ(TempDir::read(outside), "keep me");
     EXPECT_EQ(TempDir::read(adv / "notes-01.txt"), "hello");
