@@ -93,16 +93,6 @@ std::vector<std::uint8_t> EncodeDobFor(const DobTarget& target, const PixelView&
     return target.dither ? EncodeDobDithered(pixels) : EncodeDob(pixels);
 }
 
-std::filesystem::path dobPathFor(const std::filesystem::path& capturePath)
-{
-    static constexpr std::string_view kFrom = ".bmp";
-    static constexpr std::string_view kTo = ".dob";
-    std::string name = capturePath.filename().string();
-    for (std::size_t at = name.find(kFrom); at != std::string::npos; at = name.find(kFrom, at + kTo.size()))
-        name.replace(at, kFrom.size(), kTo);
-    return capturePath.parent_path() / name;
-}
-
 std::string headerWrapNote(int width, int height)
 {
     if (width < 256 && height < 256)
@@ -116,7 +106,7 @@ Outcome writeDobFile(const DobTarget& target, const PixelView& pixels)
     const std::vector<std::uint8_t> dob = EncodeDobFor(target, pixels);
     if (dob.empty())
         return Status::EmptySurface;
-    const std::filesystem::path dobPath = dobPathFor(target.capturePath);
+    const std::filesystem::path& dobPath = target.dobPath;
     std::error_code cause;
     // No line may name a file that is not there: the line follows the rename.
     if (!writeWholeFile(dobPath, std::string_view(reinterpret_cast<const char*>(dob.data()), dob.size()), cause))

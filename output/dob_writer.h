@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/status.h"
@@ -35,7 +36,7 @@ enum class PlaylistLineForm {
 PlaylistLineForm lineFormFor(int countAnimationFrames, int currentFrame);
 
 struct DobTarget {
-    std::filesystem::path capturePath;  // ends in ".bmp"; the DOB path is derived from it
+    std::filesystem::path dobPath;  // in outputDirectory, named by dobFileName (output/playlist.h)
     std::filesystem::path outputDirectory;
     std::filesystem::path workDirectory;  // where advTimeSetting.ini lies
     PlaylistLineForm form = PlaylistLineForm::StillPicture;
@@ -57,10 +58,6 @@ std::vector<std::uint8_t> EncodeDob(const PixelView& pixels);
 
 // EncodeDob, or the dithered image when the target asks for it.
 std::vector<std::uint8_t> EncodeDobFor(const DobTarget& target, const PixelView& pixels);
-
-// The capture path with every ".bmp" of its file name replaced by ".dob";
-// the folder part is left alone.
-std::filesystem::path dobPathFor(const std::filesystem::path& capturePath);
 
 // "400x300 is stored as 144x44" for a picture whose header bytes wrap;
 // empty when both sides are below 256.

@@ -61,6 +61,20 @@ std::string textPageFileName(std::string_view pageName, int pageNumber)
     return name;
 }
 
+std::string dobFileName(std::string_view baseName, int frameNumber)
+{
+    static constexpr std::string_view kFrom = ".bmp";
+    static constexpr std::string_view kTo = ".dob";
+    // No ".bmp" can span the base name and what follows it, which starts
+    // with a dash or a dot: replacing within the base name is enough.
+    std::string name(baseName);
+    for (std::size_t at = name.find(kFrom); at != std::string::npos; at = name.find(kFrom, at + kTo.size()))
+        name.replace(at, kFrom.size(), kTo);
+    if (frameNumber > 0)
+        name.append("-").append(twoDigits(frameNumber));
+    return name.append(kTo);
+}
+
 std::string textPageEntry(std::string_view pageName, int pageNumber)
 {
     return textPageFileName(pageName, pageNumber).append(",").append(std::to_string(kTextPageDisplayTime)).append("\n");

@@ -24,4 +24,11 @@ std::string frameEntry(std::string_view fileName, int frameDisplayTime);        
 std::string textPageEntry(std::string_view pageName, int pageNumber);                 // "%s-%.2d.txt,%d\n"
 std::string textPageFileName(std::string_view pageName, int pageNumber);              // "%s-%.2d.txt"
 
+// The DOB file of a still picture (frameNumber 0) or of frame frameNumber
+// (from 1) of an animation: "logo.dob", "anim-01.dob", "anim-12.dob". Named
+// as the capture bitmap "BASE.bmp" or "BASE-NN.bmp" with every ".bmp" read
+// as ".dob", so a base name holding ".bmp" has it replaced too, as packages
+// written before hold it.
+std::string dobFileName(std::string_view baseName, int frameNumber);
+
 }  // namespace pelkora::output

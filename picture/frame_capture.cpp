@@ -11,6 +11,7 @@
 #include <QRect>
 
 #include "output/output_folder.h"
+#include "output/playlist.h"
 #include "picture/fit_scaling.h"
 #include "picture/pixel_bytes.h"
 
@@ -182,7 +183,7 @@ Outcome FrameCapture::showStill(const StillPicture& still)
     // A frame still on its way lands first, as its line comes first.
     writes_.drain();
     Capture capture{{},
-                    stillCapturePath(plan_.baseName),
+                    outputDirectory_ / output::dobFileName(plan_.baseName, 0),
                     output::PlaylistLineForm::StillPicture,
                     plan_.frameDisplayTime,
                     outputOptions_.dither};
@@ -214,7 +215,7 @@ void FrameCapture::drawFrame(const FrameRecord& frame, int index)
     if (captured.isEmpty())
         return;
     Capture capture{{},
-                    frameCapturePath(plan_.baseName, index + 1),
+                    outputDirectory_ / output::dobFileName(plan_.baseName, index + 1),
                     output::lineFormFor(plan_.animationFrames, index),
                     plan_.frameDisplayTime,
                     outputOptions_.dither};
@@ -283,13 +284,11 @@ std::vector<std::string> FrameCapture::plannedNames(const CapturePlan& plan,
     if (plan.animationFrames > 0) {
         for (std::size_t i = 0; i < frames.size(); ++i) {
             if (!rectOf(frames[i]).isEmpty() && frames[i].source) {
-                names.push_back(output::dobPathFor(frameCapturePath(plan.baseName, static_cast<int>(i) + 1))
-                                        .filename()
-                                        .string());
+                names.push_back(output::dobFileName(plan.baseName, static_cast<int>(i) + 1));
             }
         }
     } else if (plan.width > 0 && plan.height > 0) {
-        names.push_back(output::dobPathFor(stillCapturePath(plan.baseName)).filename().string());
+        names.push_back(output::dobFileName(plan.baseName, 0));
     }
     return names;
 }
@@ -329,7 +328,7 @@ void FrameCapture::fitIfAsked(QImage& capture, int left, int top) const
 
 Outcome FrameCapture::writeCapture(const Capture& capture)
 {
-    CaptureEvent event{output::dobPathFor(capture.path), Status::Ok, {}, {}};
+    CaptureEvent event{capture.path, Status::Ok, {}, {}};
     if (capture.pixels.isNull())
         event.status = Status::CannotWrite;
     {
@@ -377,17 +376,6 @@ QImage FrameCapture::fitCapture(const QImage& capture, int left, int top) const
     };
     return scaleDownByArea(capture, QSize(scaleSide(capture.width(), scaledSurface.width(), surface.width()),
                                           scaleSide(capture.height(), scaledSurface.height(), surface.height())));
-}
-
-std::filesystem::path FrameCapture::stillCapturePath(const std::string& baseName) const
-{
-    return outputDirectory_ / (baseName + ".bmp");
-}
-
-std::filesystem::path FrameCapture::frameCapturePath(const std::string& baseName, int frameNumber) const
-{
-    const char* dash = frameNumber <= 9 ? "-0" : "-";
-    return outputDirectory_ / (baseName + dash + std::to_string(frameNumber) + ".bmp");
 }
 
 void FrameCapture::fireRepaint() const

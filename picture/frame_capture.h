@@ -104,7 +104,7 @@ private:
     // it is written, fixed when it was taken.
     struct Capture {
         QImage pixels;
-        std::filesystem::path path;
+        std::filesystem::path path;  // the DOB file
         output::PlaylistLineForm form;
         int frameDisplayTime = 0;
         bool dither = false;
@@ -117,8 +117,6 @@ private:
     void fitIfAsked(QImage& capture, int left, int top) const;
     Outcome writeCapture(const Capture& capture);
     QImage fitCapture(const QImage& capture, int left, int top) const;
-    std::filesystem::path stillCapturePath(const std::string& baseName) const;
-    std::filesystem::path frameCapturePath(const std::string& baseName, int frameNumber) const;
     void fireRepaint() const;
 
     std::filesystem::path workDirectory_;

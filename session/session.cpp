@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "output/names.h"
+#include "output/playlist.h"
 
 namespace pelkora::session {
 
@@ -94,7 +95,7 @@ AddResult Session::addFile(const std::filesystem::path& file, Converter::AddRun 
     result.loadStatus = added.pictureLoad.status;
     result.animationPlaying = result.isPicture && picture_.CountAnimationFrames() > 0;
     if (result.isPicture && !result.animationPlaying) {
-        result.dobPath = output::dobPathFor(picture_.outputDirectory() / (picture_.baseName() + ".bmp"));
+        result.dobPath = picture_.outputDirectory() / output::dobFileName(picture_.baseName(), 0);
     }
     result.filesWritten = filesWrittenSince(filesBefore);
     return result;

@@ -106,5 +106,21 @@ TEST(PlaylistAppend, LinesFromTwoThreadsArriveWhole)
     EXPECT_TRUE(found == expected) << found.size() << " distinct lines, " << expected.size() << " expected";
 }
 
+TEST(DobNames, EveryBmpOfTheCaptureNameIsReadAsDob)
+{
+    struct Case {
+        const char* base;
+        int frame;
+        const char* dob;
+    };
+    const Case cases[] = {
+            {"logo", 0, "logo.dob"},       {"anim", 1, "anim-01.dob"},     {"anim", 10, "anim-10.dob"},
+            {"a.bmp", 0, "a.dob.dob"},     {"a.bmp", 1, "a.dob-01.dob"},   {"A.BMP", 0, "A.BMP.dob"},
+            {".bmpbmp", 0, ".dobbmp.dob"}, {"x.bm", 0, "x.bm.dob"},        {"a.bmp.bmp", 3, "a.dob.dob-03.dob"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(dobFileName(c.base, c.frame), c.dob) << c.base << " " << c.frame;
+}
+
 }  // namespace
 }  // namespace pelkora::output

@@ -137,21 +137,6 @@ TEST(DobEncoding, EveryNibbleSum)
     }
 }
 
-TEST(DobPaths, ReplacementInFileNameOnly)
-{
-    struct Case {
-        const char* capture;
-        const char* dob;
-    };
-    const Case cases[] = {
-            {"/w/adv/logo.bmp", "/w/adv/logo.dob"},         {"/w/adv/a.bmp.bmp", "/w/adv/a.dob.dob"},
-            {"/w/adv/a.bmp-01.bmp", "/w/adv/a.dob-01.dob"}, {"/w/my.bmp.files/adv/x.bmp", "/w/my.bmp.files/adv/x.dob"},
-            {"/w/adv/A.BMP.bmp", "/w/adv/A.BMP.dob"},       {"/w/adv/.bmpbmp.bmp", "/w/adv/.dobbmp.dob"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(dobPathFor(c.capture).string(), c.dob) << c.capture;
-}
-
 TEST(DobPlaylistLines, FormFromFrameCount)
 {
     EXPECT_EQ(lineFormFor(0, 0), PlaylistLineForm::StillPicture);
@@ -177,9 +162,9 @@ protected:
 
 TEST_F(DobWriting, LinesOfEachForm)
 {
-    EXPECT_EQ(WriteDob(target("logo.bmp", PlaylistLineForm::StillPicture), view), Status::Ok);
-    EXPECT_EQ(WriteDob(target("anim-01.bmp", PlaylistLineForm::AnimationFrame), view), Status::Ok);
-    EXPECT_EQ(WriteDob(target("anim-02.bmp", PlaylistLineForm::LastFrame), view), Status::Ok);
+    EXPECT_EQ(WriteDob(target("logo.dob", PlaylistLineForm::StillPicture), view), Status::Ok);
+    EXPECT_EQ(WriteDob(target("anim-01.dob", PlaylistLineForm::AnimationFrame), view), Status::Ok);
+    EXPECT_EQ(WriteDob(target("anim-02.dob", PlaylistLineForm::LastFrame), view), Status::Ok);
     EXPECT_EQ(playlist(), "logo.dob,3000\n\nanim-01.dob,500\nanim-02.dob,1500\n\n");
     EXPECT_EQ(TempDir::read(dir.path() / "adv" / "logo.dob"), std::string("\x01\x01\x0F", 3));
 }
@@ -197,16 +182,16 @@ TEST_F(DobWriting, SettingsReadAfreshForEachLine)
     std::string expected;
     for (const Case& c : cases) {
         settings(std::string("[IntervalTime]\nStaticGifPlayTime=") + c.value + "\nDynamicGifLastPicPlayTime=77\n");
-        EXPECT_EQ(WriteDob(target("logo.bmp", PlaylistLineForm::StillPicture), view), Status::Ok);
+        EXPECT_EQ(WriteDob(target("logo.dob", PlaylistLineForm::StillPicture), view), Status::Ok);
         expected += c.line;
     }
-    WriteDob(target("anim-02.bmp", PlaylistLineForm::LastFrame), view);
+    WriteDob(target("anim-02.dob", PlaylistLineForm::LastFrame), view);
     EXPECT_EQ(playlist(), expected + "anim-02.dob,77\n\n");
 }
 
 TEST_F(DobWriting, FileThatCannotBeCreatedGetsNoLine)
 {
-    const DobTarget missingFolder{dir.path() / "gone" / "logo.bmp",
+    const DobTarget missingFolder{dir.path() / "gone" / "logo.dob",
                                   dir.path() / "adv",
                                   dir.path(),
                                   PlaylistLineForm::StillPicture,
@@ -220,15 +205,15 @@ TEST_F(DobWriting, FileThatCannotBeCreatedGetsNoLine)
 TEST_F(DobWriting, ExistingFileOverwrittenPlaylistAppended)
 {
     dir.write("adv/logo.dob", std::string(100, 'x'));
-    ASSERT_EQ(WriteDob(target("logo.bmp", PlaylistLineForm::StillPicture), view), Status::Ok);
-    ASSERT_EQ(WriteDob(target("logo.bmp", PlaylistLineForm::StillPicture), view), Status::Ok);
+    ASSERT_EQ(WriteDob(target("logo.dob", PlaylistLineForm::StillPicture), view), Status::Ok);
+    ASSERT_EQ(WriteDob(target("logo.dob", PlaylistLineForm::StillPicture), view), Status::Ok);
     EXPECT_EQ(TempDir::read(dir.path() / "adv" / "logo.dob").size(), 3u);
     EXPECT_EQ(playlist(), "logo.dob,3000\n\nlogo.dob,3000\n\n");
 }
 
 TEST_F(DobWriting, MissingPlaylistFolderReported)
 {
-    const DobTarget noIndex{dir.path() / "adv" / "logo.bmp",
+    const DobTarget noIndex{dir.path() / "adv" / "logo.dob",
                             dir.path() / "nowhere",
                             dir.path(),
                             PlaylistLineForm::StillPicture,
