@@ -1,10 +1,12 @@
 #include "session/command_line.h"
 
+#include <clocale>
 #include <string>
 
 #include "output/dob_reader.h"
 #include "output/output_folder.h"
 #include "output/text_pager.h"
+#include "platform/process.h"
 
 namespace pelkora::session {
 
@@ -175,6 +177,13 @@ std::string usageText()
            "         --dither       error diffusion into the 16 grey levels, for photos and gradients\n"
            "         --fit WxH      a picture larger than WxH is scaled down into it and centred on\n"
            "                        a WxH picture of the background colour; smaller ones stay as they are\n";
+}
+
+CommandLine startProgram(int argc, char** argv)
+{
+    platform::keepFreedMemoryForReuse();
+    std::setlocale(LC_ALL, "");
+    return parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
 }
 
 }  // namespace pelkora::session

@@ -32,6 +32,11 @@ struct CommandLine {
 // args excludes the program's own name.
 CommandLine parseCommandLine(const std::vector<std::string>& args);
 
+// How every program starts: the heap set for conversions on several
+// threads, the locale's character set for texts without a mark, and the
+// command line it was given.
+CommandLine startProgram(int argc, char** argv);
+
 std::string usageText();
 
 }  // namespace pelkora::session
