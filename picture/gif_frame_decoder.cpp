@@ -5,7 +5,6 @@
 #include <optional>
 #include <vector>
 
-#include "picture/pixel_bytes.h"
 
 namespace pelkora::picture {
 
@@ -26,18 +25,18 @@ DecodedGifImage decodeImage(const std::uint8_t* data, const std::optional<gif::F
         result.status = Status::FramesTooLarge;
         return result;
     }
-    QImage picture(width, height, QImage::Format_ARGB32_Premultiplied);
+    Image picture(width, height);
     if (picture.isNull())
         return result;
-    picture.fill(Qt::transparent);
+    picture.fill(0);
     std::vector<std::uint8_t> indices(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
     gif::FrameImageDecoder decoder;
     const gif::DecodedRows rows = decoder.decode(data, image, indices.data());
-    const std::array<QRgb, 256> palette = paletteOf(image);
+    const std::array<Pixel, 256> palette = paletteOf(image);
     for (int n = 0; n < rows.rowsComplete; ++n) {
         const int y = gif::imageRowAt(n, height, image.interlaced);
         const std::uint8_t* in = indices.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
-        auto* out = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        Pixel* out = picture.row(y);
         for (int x = 0; x < width; ++x)
             out[x] = palette[in[x]];
     }
@@ -50,13 +49,13 @@ DecodedGifImage decodeImage(const std::uint8_t* data, const std::optional<gif::F
 
 }  // namespace
 
-std::array<QRgb, 256> paletteOf(const gif::FrameImage& image)
+std::array<Pixel, 256> paletteOf(const gif::FrameImage& image)
 {
-    std::array<QRgb, 256> palette{};
+    std::array<Pixel, 256> palette{};
     const int count = std::clamp(image.colors.entries, 0, 256);
     for (int i = 0; i < count; ++i) {
         const std::uint8_t* c = image.colors.rgb + 3 * i;
-        palette[static_cast<std::size_t>(i)] = qRgb(c[0], c[1], c[2]);
+        palette[static_cast<std::size_t>(i)] = opaque(std::uint32_t{c[0]} << 16 | std::uint32_t{c[1]} << 8 | c[2]);
     }
     if (image.transparentIndex && *image.transparentIndex >= 0 && *image.transparentIndex < 256)
         palette[static_cast<std::size_t>(*image.transparentIndex)] = 0;

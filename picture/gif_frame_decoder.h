@@ -1,9 +1,9 @@
 #pragma once
 // Decodes one image of a GIF held in memory into a picture of the image's
 // own rectangle: its own indices through its own colour table (local, else
-// global), the transparent index of its graphic control extension at alpha
+// global), the transparent index of its graphic control extension as pixel
 // 0. Never the logical screen's canvas: composition is the caller's. Rows
-// the data does not hold stay transparent: what decoded is shown.
+// the data does not hold stay 0 too: what decoded is shown.
 
 #include <array>
 #include <cstddef>
@@ -11,8 +11,7 @@
 #include <optional>
 #include <vector>
 
-#include <QImage>
-
+#include "core/image.h"
 #include "core/status.h"
 #include "gif/frame_image.h"
 #include "gif/gif_frame.h"
@@ -21,14 +20,14 @@ namespace pelkora::picture {
 
 struct DecodedGifImage {
     Status status = Status::NotAPicture;  // Ok, NotAPicture or FramesTooLarge
-    QImage image;                         // ARGB32 premultiplied, width x height
+    Image image;                          // width x height; 0 where nothing is drawn
     int left = 0;
     int top = 0;
 };
 
 // The image's colour table as opaque pixels; indices beyond it and the
 // transparent index are 0 (alpha 0), the mark of an index that draws nothing.
-std::array<QRgb, 256> paletteOf(const gif::FrameImage& image);
+std::array<Pixel, 256> paletteOf(const gif::FrameImage& image);
 
 // The first image of a whole GIF file (a one-frame GIF). budgetBytes: what
 // the picture may take (4 bytes a pixel); an image larger than that is

@@ -12,7 +12,7 @@
 
 #include <QtGlobal>
 
-namespace pelkora::picture {
+namespace pelkora::decoders {
 
 class DecoderMessages {
 public:
@@ -41,4 +41,4 @@ private:
     void releaseStandardError();
 };
 
-}  // namespace pelkora::picture
+}  // namespace pelkora::decoders

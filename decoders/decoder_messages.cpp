@@ -1,4 +1,4 @@
-#include "picture/decoder_messages.h"
+#include "decoders/decoder_messages.h"
 
 #include <unistd.h>
 
@@ -6,7 +6,7 @@
 
 #include <QString>
 
-namespace pelkora::picture {
+namespace pelkora::decoders {
 
 namespace {
 
@@ -129,4 +129,4 @@ void DecoderMessages::handle(QtMsgType type, const QMessageLogContext& context, 
         std::fprintf(stderr, "pelkora: %s\n", text.toLocal8Bit().constData());
 }
 
-}  // namespace pelkora::picture
+}  // namespace pelkora::decoders
