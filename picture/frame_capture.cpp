@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 
 #include "output/output_folder.h"
 #include "picture/fit_scaling.h"
