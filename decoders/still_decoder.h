@@ -46,6 +46,8 @@ std::optional<StillFormat> StillFormatOf(const std::uint8_t* data, std::size_t s
 // defines. Such data that does not decode is a broken picture, not a text.
 bool IsRecognisablePicture(const std::uint8_t* data, std::size_t size);
 
+// Data without a known signature is NotAPicture; recognisable data that no
+// decoder takes is a BrokenPicture, its reason what the decoders said.
 DecodedStill DecodeStill(const std::uint8_t* data, std::size_t size, const StillRequest& request);
 
 // The blend of one 8-bit channel over another, alpha 0 to 255, rounded.
