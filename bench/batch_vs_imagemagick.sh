@@ -7,7 +7,7 @@
 set -euo pipefail
 # shellcheck source=bench/batch_inputs.sh
 source "$(dirname "$0")/batch_inputs.sh"
-pelkora=$(realpath "${1:-build/release/app/pelkora}")
+pelkora=$(realpath "${1:-build/release/bin/pelkora}")
 magick_convert=/usr/bin/convert
 magick_mogrify=/usr/bin/mogrify
 [ -x "$magick_convert" ] && [ -x "$magick_mogrify" ] || { echo "needs imagemagick (apt-get install imagemagick)"; exit 2; }

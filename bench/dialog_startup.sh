@@ -7,7 +7,7 @@
 # second. Prints the best of three runs of each.
 # Usage: bench/dialog_startup.sh [PELKORA_BINARY]   (needs imagemagick)
 set -euo pipefail
-pelkora=$(realpath "${1:-build/cc/app/pelkora}")
+pelkora=$(realpath "${1:-build/cc/bin/pelkora}")
 magick_convert=/usr/bin/convert
 [ -x "$magick_convert" ] || { echo "needs imagemagick (apt-get install imagemagick)"; exit 2; }
 count=300

@@ -84,12 +84,12 @@ OurPass decodeOurs(const std::vector<std::uint8_t>& data, std::vector<std::uint8
     OurPass pass;
     pelkora::gif::FrameWalker walker(data.data(), data.size(), 768);
     while (const auto frame = walker.nextFrame()) {
-        const auto image = pelkora::gif::locateFrameImage(data.data(), data.size(), *frame);
-        if (!image)
+        if (!pelkora::gif::holdsPixels(*frame))
             continue;
         const auto result = lzw.decode(
-                pelkora::gif::LzwInput{data.data(), image->chainOffset, image->end, image->minCodeSize},
-                pelkora::gif::LzwOutput{indices.data(), image->rect.width, image->rect.height, image->interlaced});
+                pelkora::gif::LzwInput{data.data(), frame->imageDataOffset + 1, frame->offset + frame->length,
+                                       frame->minCodeSize},
+                pelkora::gif::LzwOutput{indices.data(), frame->rect.width, frame->rect.height, frame->interlaced});
         if (result.status == pelkora::Status::Ok)
             ++pass.frames;
         pass.codes += result.codes;

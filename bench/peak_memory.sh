@@ -8,7 +8,7 @@
 set -euo pipefail
 # shellcheck source=bench/batch_inputs.sh
 source "$(dirname "$0")/batch_inputs.sh"
-pelkora=$(realpath "${1:-build/cc/app/pelkora}")
+pelkora=$(realpath "${1:-build/cc/bin/pelkora}")
 magick_convert=/usr/bin/convert
 [ -x "$magick_convert" ] && [ -x /usr/bin/time ] || { echo "needs imagemagick and /usr/bin/time"; exit 2; }
 

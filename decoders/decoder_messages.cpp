@@ -1,7 +1,5 @@
 #include "decoders/decoder_messages.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 
 #include <QString>
@@ -54,14 +52,10 @@ void DecoderMessages::holdStandardError()
     std::FILE* file = std::tmpfile();
     if (file == nullptr)
         return;
-    const int saved = ::dup(STDERR_FILENO);
-    if (saved < 0 || ::dup2(::fileno(file), STDERR_FILENO) < 0) {
-        if (saved >= 0)
-            ::close(saved);
+    if (!standardError_.redirectTo(file)) {
         std::fclose(file);
         return;
     }
-    savedStandardError_ = saved;
     heldStandardError_ = file;
     standardErrorHeld_ = std::move(held);
 }
@@ -71,9 +65,7 @@ void DecoderMessages::releaseStandardError()
     if (heldStandardError_ == nullptr)
         return;
     std::fflush(stderr);
-    ::dup2(savedStandardError_, STDERR_FILENO);
-    ::close(savedStandardError_);
-    savedStandardError_ = -1;
+    standardError_.restore();
     standardErrorHeld_ = {};
     // What was said, a line a message, within a bound: a decoder that
     // chatters endlessly must not fill memory.

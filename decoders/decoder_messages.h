@@ -12,6 +12,8 @@
 
 #include <QtGlobal>
 
+#include "platform/terminal.h"
+
 namespace pelkora::decoders {
 
 class DecoderMessages {
@@ -35,7 +37,7 @@ private:
     std::vector<std::string> messages_;
     DecoderMessages* outer_ = nullptr;  // the collector this one stands in for on its thread
     std::unique_lock<std::mutex> standardErrorHeld_;
-    int savedStandardError_ = -1;
+    platform::StandardErrorRedirect standardError_;
     std::FILE* heldStandardError_ = nullptr;
 
     void releaseStandardError();

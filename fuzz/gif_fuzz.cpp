@@ -48,18 +48,19 @@ void checkWalk(const std::uint8_t* data, std::size_t size, int gct)
         require(std::memcmp(stream->data() + head, data + frame->offset, frame->length) == 0);
         previousEnd = walker.cursor();
 
-        const std::optional<FrameImage> image = locateFrameImage(data, size, *frame);
-        if (!image)
+        if (!frame->hasImage)
             continue;
-        require(image->chainOffset <= image->end && image->end <= size);
+        require(frame->imageDataOffset > frame->offset && frame->imageDataOffset < walker.cursor());
+        require(frame->localColorTableOffset + static_cast<std::size_t>(frame->localColorTableSize)
+                == frame->imageDataOffset);
         const std::size_t pixels =
-                static_cast<std::size_t>(image->rect.width) * static_cast<std::size_t>(image->rect.height);
-        if (pixels == 0 || pixels > kPixelLimit)
+                static_cast<std::size_t>(frame->rect.width) * static_cast<std::size_t>(frame->rect.height);
+        if (!holdsPixels(*frame) || pixels > kPixelLimit)
             continue;
         indices.assign(pixels, 0);
-        const DecodedRows rows = decoder.decode(data, *image, indices.data());
-        require(rows.rowsComplete >= 0 && rows.rowsComplete <= image->rect.height);
-        require((rows.status == pelkora::Status::Ok) == (rows.rowsComplete == image->rect.height));
+        const DecodedRows rows = decoder.decode(data, size, *frame, indices.data());
+        require(rows.rowsComplete >= 0 && rows.rowsComplete <= frame->rect.height);
+        require((rows.status == pelkora::Status::Ok) == (rows.rowsComplete == frame->rect.height));
     }
     require(walker.cursor() <= size);
 }

@@ -19,10 +19,11 @@ bool isFinalBlock(GifBlockKind k)
 
 bool endsWalk(GifBlockKind k) { return k == GifBlockKind::Unrecognised || k == GifBlockKind::Trailer; }
 
-// A graphic control extension that the scanner measured whole (eight bytes).
-// The first one of a frame gives its delay and disposal; each one replaces
-// the transparency, which counts only when the size byte announces the
-// packed byte, the delay and the index, as an image decoder reads it.
+// The one place that says whether a frame has a transparent index. A
+// graphic control extension that the scanner measured whole (eight bytes):
+// the first one of a frame gives its delay and disposal; each one replaces
+// the transparency (GifQuirk::RepeatedGraphicControl), which counts only
+// when the size byte reaches the index (GifQuirk::GraphicControlSize).
 void readGraphicControl(const std::uint8_t* block, GifFrame& frame, bool first)
 {
     if (first) {
@@ -33,6 +34,21 @@ void readGraphicControl(const std::uint8_t* block, GifFrame& frame, bool first)
         frame.transparentIndex = block[6];
     else
         frame.transparentIndex.reset();
+}
+
+// An image descriptor that the scanner measured whole: its ten bytes, the
+// local colour table, the code size byte and a terminated chain are inside.
+void readImageDescriptor(const std::uint8_t* data, std::size_t at, GifFrame& frame)
+{
+    const std::uint8_t* d = data + at;
+    frame.hasImage = true;
+    frame.rect = GifRect{readWord(d + 1), readWord(d + 3), readWord(d + 5), readWord(d + 7)};
+    frame.interlaced = (d[9] & 0x40) != 0;
+    frame.localColorTableOffset = at + 10;
+    if (d[9] & 0x80)
+        frame.localColorTableSize = 3 * (1 << ((d[9] & 7) + 1));
+    frame.imageDataOffset = frame.localColorTableOffset + static_cast<std::size_t>(frame.localColorTableSize);
+    frame.minCodeSize = data[frame.imageDataOffset];
 }
 
 }  // namespace
@@ -82,13 +98,8 @@ std::optional<GifFrame> FrameWalker::nextFrame()
     if (!s.AdvanceBlock())
         return std::nullopt;
     if (k == GifBlockKind::ImageDescriptor) {
-        // The advance measured the descriptor, so its ten bytes are inside.
-        const std::uint8_t* d = s.gifData + finalAt;
-        lastRect_ = GifRect{readWord(d + 1), readWord(d + 3), readWord(d + 5), readWord(d + 7)};
-        frame.hasImage = true;
-        frame.interlaced = (d[9] & 0x40) != 0;
-        if (d[9] & 0x80)
-            frame.localColorTableSize = 3 * (1 << ((d[9] & 7) + 1));
+        readImageDescriptor(s.gifData, finalAt, frame);
+        lastRect_ = frame.rect;
     }
     frame.rect = lastRect_;
     frame.length = s.scanOffset - frame.offset;

@@ -10,8 +10,10 @@
 // the application, comment or further graphic control extensions after it
 // and the image descriptor or plain text extension it governs; or that final
 // block alone. The walk ends at the trailer, at a block it cannot recognise
-// or measure, or at the end of the data: nothing after such a point is a
-// frame. No read ever reaches at or beyond the end of the data.
+// or measure, or at the end of the data (GifQuirk::MissingTrailer): nothing
+// after such a point is a frame, nor is a frame the data cuts short
+// (GifQuirk::TruncatedFrame). No read ever reaches at or beyond the end of
+// the data.
 
 #include <cstddef>
 #include <cstdint>

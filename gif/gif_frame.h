@@ -1,8 +1,9 @@
 #pragma once
-// One frame of a GIF as the frame walker finds it: where its blocks lie in
-// the source bytes and what its graphic control extension and image
-// descriptor say. Everything a loader, the command line, a test or a
-// benchmark needs about a frame, read in the one walk over the file.
+// One frame of a GIF as the frame walker finds it: where its blocks and its
+// image data lie in the source bytes, and what its graphic control
+// extension and image descriptor say. The one record of a frame: loading,
+// the command line, drawing, tests and benchmarks all read it, and drawing
+// starts the image's decode at imageDataOffset without walking again.
 
 #include <cstddef>
 #include <optional>
@@ -30,8 +31,15 @@ struct GifFrame {
     bool hasImage = false;
     GifRect rect;
     bool interlaced = false;
-    int localColorTableSize = 0;  // bytes, 0 without a local table
-    // Of the last graphic control extension in the frame that enables one.
+    // The local colour table inside the source, 0 bytes without one.
+    std::size_t localColorTableOffset = 0;
+    int localColorTableSize = 0;
+    // The image data: its LZW minimum code size byte, as the descriptor left
+    // it (0 to 255), and the first sub-block's size byte behind it.
+    int minCodeSize = 0;
+    std::size_t imageDataOffset = 0;
+    // Of the last graphic control extension in the frame: each one replaces
+    // what the one before said (GifQuirk::RepeatedGraphicControl).
     std::optional<int> transparentIndex;
 };
 

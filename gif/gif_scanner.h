@@ -25,7 +25,9 @@ enum class GifBlockKind : int {
     UnknownExtension = 7,
 };
 
-// The 13-byte header and logical screen descriptor.
+// The header and logical screen descriptor; the global colour table follows.
+inline constexpr std::size_t kHeaderAndScreenBytes = 13;
+
 struct LogicalScreen {
     int width = 0;
     int height = 0;

@@ -9,7 +9,6 @@ namespace {
 
 constexpr unsigned kMaxCodes = 4096;
 constexpr int kMaxWidth = 12;
-constexpr int kMaxMinCodeSize = 11;
 
 // Where the bit reader stands: kept in the hot loop's registers, and handed
 // to the chain only when a sub-block runs low.

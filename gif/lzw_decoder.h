@@ -5,8 +5,9 @@
 // interlaced image's rows in place are this object's own (fixed size, about
 // 140 KiB), so one decoder serves every frame of a file without allocating.
 //
-// Minimum code sizes 0 to 11 are read; a literal code above 255 (possible
-// only above 8) fits no colour table and stops the decode as a broken image.
+// Minimum code sizes 0 to kMaxMinCodeSize are read; a literal code above 255
+// (possible only above 8) fits no colour table and stops the decode as a
+// broken image (GifQuirk::BadCodeSize).
 
 #include <array>
 #include <cstddef>
@@ -15,6 +16,9 @@
 #include "core/status.h"
 
 namespace pelkora::gif {
+
+// Above it the first code would not fit the 12 bits codes grow to.
+inline constexpr int kMaxMinCodeSize = 11;
 
 // Where the image data lies and where its indices go.
 struct LzwInput {

@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "core/status.h"
+#include "platform/folder_lock.h"
 
 namespace pelkora::output {
 
@@ -21,19 +22,14 @@ public:
     // onWait is called once and the call blocks until the lock is ours.
     // outcome() tells whether it was taken.
     explicit FolderLock(const std::filesystem::path& folder, const std::function<void()>& onWait = {});
-    ~FolderLock();
-    FolderLock(FolderLock&& other) noexcept;
-    FolderLock& operator=(FolderLock&& other) noexcept;
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
 
-    bool held() const { return fd_ >= 0; }
+    bool held() const { return lock_.held(); }
     // CannotLock with the cause when the folder could not be opened or locked.
     const Outcome& outcome() const { return outcome_; }
-    void release();
+    void release() { lock_.release(); }
 
 private:
-    int fd_ = -1;
+    platform::FolderLock lock_;
     Outcome outcome_{Status::Ok};
 };
 

@@ -1,12 +1,9 @@
 #include "output/input_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
+
+#include "platform/files.h"
 
 namespace pelkora::output {
 
@@ -30,24 +27,8 @@ Spare& threadSpare()
 // The length is a hint only: the file may grow or shrink while it is read.
 constexpr std::size_t kFirstRead = 64 * 1024;
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 // Reads until limit bytes are in or the file ends. False on a read error.
-bool readUpTo(int fd, std::uint64_t limit, std::uint64_t expected, ReadBuffer& buffer)
+bool readUpTo(platform::File& file, std::uint64_t limit, std::uint64_t expected, ReadBuffer& buffer)
 {
     // One byte past the expected length, so that the end is seen without
     // growing the buffer.
@@ -58,27 +39,24 @@ bool readUpTo(int fd, std::uint64_t limit, std::uint64_t expected, ReadBuffer& b
                     std::min<std::uint64_t>(limit, std::max<std::size_t>(kFirstRead, buffer.size() * 2))));
         const std::size_t want =
                 static_cast<std::size_t>(std::min<std::uint64_t>(buffer.spareSize(), limit - buffer.size()));
-        const ssize_t got = ::read(fd, buffer.spare(), want);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
+        std::size_t got = 0;
+        std::error_code ignored;
+        if (!file.read(buffer.spare(), want, got, ignored))
             return false;
         if (got == 0)
             break;
-        buffer.grow(static_cast<std::size_t>(got));
+        buffer.grow(got);
     }
     return true;
 }
 
 // Whether a byte follows where the read stopped.
-bool moreFollows(int fd)
+bool moreFollows(platform::File& file)
 {
     std::uint8_t next = 0;
-    ssize_t got = -1;
-    do
-        got = ::read(fd, &next, 1);
-    while (got < 0 && errno == EINTR);
-    return got > 0;
+    std::size_t got = 0;
+    std::error_code ignored;
+    return file.read(&next, 1, got, ignored) && got > 0;
 }
 
 }  // namespace
@@ -136,22 +114,21 @@ InputBytes readInputFile(const std::filesystem::path& path, std::uint64_t limit)
 {
     InputBytes input;
     // A pipe is never opened: a writer waiting for its reader would be let
-    // through. Should one take the name after this look, O_NONBLOCK keeps
-    // the open from waiting, and the descriptor's own look refuses it.
+    // through. Should one take the name after this look, the open does not
+    // wait, and the open file's own look refuses it.
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error))
         return input;
-    const Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    struct stat info {};
-    if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
+    platform::File file = platform::openForReading(path, platform::Links::Follow, error);
+    platform::FileStatus status;
+    if (!file.isOpen() || !file.status(status, error) || status.kind != platform::EntryKind::Regular)
         return input;
-    const auto expected = static_cast<std::uint64_t>(std::max<off_t>(info.st_size, 0));
-    if (!readUpTo(fd.get(), limit, expected, input.bytes)) {
+    if (!readUpTo(file, limit, status.size, input.bytes)) {
         input.status = Status::CannotRead;
         input.bytes.clear();
         return input;
     }
-    input.truncated = input.bytes.size() == limit && moreFollows(fd.get());
+    input.truncated = input.bytes.size() == limit && moreFollows(file);
     input.status = Status::Ok;
     return input;
 }

@@ -16,13 +16,16 @@
 #include <string_view>
 #include <system_error>
 
+#include "platform/files.h"
+#include "platform/folder.h"
+
 namespace pelkora::output {
 
 // The names unfinished files carry: this prefix and six letters or digits.
 inline constexpr std::string_view kTemporaryPrefix = ".pelkora-tmp-";
 inline constexpr std::size_t kTemporarySuffixLength = 6;
 
-enum class OutputMode { Create, Append };
+using OutputMode = platform::WriteMode;
 
 // Create: a new or truncated regular file, as "wb". Append: the regular file
 // opened as "ab", created when missing. An entry of that name that is not a
@@ -48,14 +51,14 @@ public:
     FolderWriter(const FolderWriter&) = delete;
     FolderWriter& operator=(const FolderWriter&) = delete;
 
-    // writeWholeFile for folder/name; name is a plain file name.
+    // writeWholeFile for folder/name; name is a plain file name in UTF-8.
     bool writeWholeFile(std::string_view name, std::string_view bytes, std::error_code& cause);
 
 private:
-    std::string prefix_;  // the folder, ending in a slash
+    std::string prefix_;  // the folder in UTF-8, ending in a separator
     std::string name_;
     std::string temporary_;  // the last temporary name, free again once renamed away
-    int fd_;
+    platform::Folder folder_;
 };
 
 // Replaces the regular file at path by a copy of itself with tail added, by

@@ -1,15 +1,12 @@
 // Where the output lies, how the folder is prepared and emptied, and which
 // source folders may be converted into it.
 
-#include <sys/stat.h>
-#include <sys/types.h>
-
-#include <cerrno>
 #include <set>
 #include <system_error>
 #include <vector>
 
 #include "output/output_folder.h"
+#include "platform/files.h"
 
 namespace pelkora::output {
 
@@ -24,8 +21,6 @@ fs::path timingSettingsPath(const fs::path& workDirectory) { return workDirector
 fs::path batchFilePath(const fs::path& workDirectory) { return workDirectory / kBatchFileName; }
 
 namespace {
-
-std::error_code lastError() { return {errno, std::generic_category()}; }
 
 // Removing while listing: a file system may skip an entry or two of a
 // folder that changes under its listing, so a folder is listed again until
@@ -94,18 +89,15 @@ private:
     std::set<fs::path> failed_;  // reported once, not tried again
 };
 
-struct FileIdentity {
-    dev_t device = 0;
-    ino_t inode = 0;
-    bool operator==(const FileIdentity& other) const { return device == other.device && inode == other.inode; }
-};
+using platform::FileIdentity;
 
 bool identify(const fs::path& path, FileIdentity& identity)
 {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
+    platform::FileStatus status;
+    std::error_code ignored;
+    if (!platform::statusOf(path, platform::Links::Follow, status, ignored))
         return false;
-    identity = {info.st_dev, info.st_ino};
+    identity = status.identity;
     return true;
 }
 
@@ -134,15 +126,15 @@ bool isAtOrBelow(const fs::path& folder, const fs::path& target)
 
 Outcome ensureOutputFolder(const fs::path& folder)
 {
-    if (::mkdir(folder.c_str(), 0777) == 0)
+    std::error_code cause;
+    if (platform::makeFolder(folder, cause))
         return Status::Ok;
-    const std::error_code cause = lastError();
-    struct stat info {};
-    if (cause.value() != EEXIST)
+    if (cause != std::errc::file_exists)
         return Outcome(Status::CannotCreateFolder, cause);
-    if (::stat(folder.c_str(), &info) != 0)
-        return Outcome(Status::CannotCreateFolder, lastError());
-    if (!S_ISDIR(info.st_mode))
+    platform::FileStatus status;
+    if (!platform::statusOf(folder, platform::Links::Follow, status, cause))
+        return Outcome(Status::CannotCreateFolder, cause);
+    if (status.kind != platform::EntryKind::Folder)
         return Outcome(Status::CannotCreateFolder, std::make_error_code(std::errc::not_a_directory));
     return Status::Ok;
 }
@@ -180,13 +172,13 @@ Outcome prepareOutputFolder(const fs::path& folder, const DeleteFailureFunction&
 
 Outcome checkSourceFolder(const fs::path& source, const fs::path& outputFolder)
 {
-    struct stat info {};
-    if (::stat(source.c_str(), &info) != 0) {
-        const std::error_code cause = lastError();
-        const bool missing = cause.value() == ENOENT || cause.value() == ENOTDIR;
+    platform::FileStatus status;
+    std::error_code cause;
+    if (!platform::statusOf(source, platform::Links::Follow, status, cause)) {
+        const bool missing = cause == std::errc::no_such_file_or_directory || cause == std::errc::not_a_directory;
         return Outcome(missing ? Status::NoSuchFolder : Status::CannotListFolder, cause);
     }
-    if (!S_ISDIR(info.st_mode))
+    if (status.kind != platform::EntryKind::Folder)
         return Status::NotAFolder;
     std::error_code error;
     const fs::directory_iterator listing(source, error);

@@ -1,12 +1,12 @@
 #pragma once
 // The playlist held open for a run: every line of the run goes through one
-// descriptor, in one write, instead of an open and a close per line.
-
-#include <sys/types.h>
+// open file, in one write, instead of an open and a close per line.
 
 #include <filesystem>
 #include <string_view>
 #include <system_error>
+
+#include "platform/files.h"
 
 namespace pelkora::output {
 
@@ -41,14 +41,12 @@ public:
     const std::filesystem::path& path() const { return path_; }
 
 private:
-    bool heldIsPlaylist(off_t& size) const;
+    bool heldIsPlaylist(std::uint64_t& size) const;
     bool appendFresh(std::string_view entry, std::error_code& cause);
-    void release();
 
     std::filesystem::path path_;
-    int fd_ = -1;
-    dev_t device_ = 0;
-    ino_t inode_ = 0;
+    platform::File file_;
+    platform::FileIdentity identity_;
 };
 
 }  // namespace pelkora::output

@@ -3,10 +3,6 @@
 #include "output/ascii.h"
 #include "output/utf8.h"
 
-#include <cerrno>
-#include <iconv.h>
-#include <langinfo.h>
-
 namespace pelkora::output {
 
 namespace {
@@ -17,8 +13,6 @@ bool isUtf8Name(std::string_view charset)
 {
     return equalsIgnoringAsciiCase(charset, "UTF-8") || equalsIgnoringAsciiCase(charset, "UTF8");
 }
-
-iconv_t asIconv(void* handle) { return static_cast<iconv_t>(handle); }
 
 void appendCodePoint(char32_t codePoint, std::u16string& out)
 {
@@ -77,28 +71,19 @@ void TextNormaliser::finish(std::string& out)
 
 TextDecoder::TextDecoder(std::string_view charset) : utf8_(isUtf8Name(charset))
 {
-    if (utf8_)
-        return;
-    const iconv_t handle = iconv_open("UTF-16LE", std::string(charset).c_str());
-    if (handle != reinterpret_cast<iconv_t>(-1))
-        iconv_ = handle;
+    if (!utf8_)
+        system_ = std::make_unique<platform::CharsetDecoder>(charset);
 }
 
-TextDecoder::~TextDecoder()
-{
-    if (iconv_ != nullptr)
-        iconv_close(asIconv(iconv_));
-}
+TextDecoder::~TextDecoder() = default;
 
-bool TextDecoder::valid() const { return utf8_ || iconv_ != nullptr; }
+bool TextDecoder::valid() const { return utf8_ || system_->valid(); }
 
 std::size_t TextDecoder::decode(std::string_view bytes, std::u16string& out, bool last)
 {
     if (utf8_)
         return decodeUtf8(bytes, out, last);
-    if (iconv_ != nullptr)
-        return decodeWithIconv(bytes, out, last);
-    return bytes.size();
+    return system_->decode(bytes, out, last);
 }
 
 // Each maximal part of an ill-formed sequence becomes one U+FFFD, the usual
@@ -149,58 +134,11 @@ std::size_t TextDecoder::decodeUtf8(std::string_view bytes, std::u16string& out,
     return size;
 }
 
-std::size_t TextDecoder::decodeWithIconv(std::string_view bytes, std::u16string& out, bool last)
-{
-    char buffer[8192];
-    auto* in = const_cast<char*>(bytes.data());  // iconv's interface; it does not write there
-    std::size_t inLeft = bytes.size();
-    auto flush = [&](char* end) {
-        for (const char* p = buffer; p + 1 < end; p += 2)
-            out.push_back(
-                    static_cast<char16_t>(static_cast<unsigned char>(p[0]) | (static_cast<unsigned char>(p[1]) << 8)));
-    };
-    while (true) {
-        char* outPointer = buffer;
-        std::size_t outLeft = sizeof buffer;
-        const bool finishing = inLeft == 0;
-        if (finishing && !last)
-            break;
-        const std::size_t result =
-                finishing ? iconv(asIconv(iconv_), nullptr, nullptr, &outPointer, &outLeft)  // shift state back
-                          : iconv(asIconv(iconv_), &in, &inLeft, &outPointer, &outLeft);
-        const int error = errno;
-        flush(outPointer);
-        if (result != static_cast<std::size_t>(-1)) {
-            if (finishing)
-                break;
-            continue;  // with last, once more to end the shift state
-        }
-        if (error == E2BIG)
-            continue;
-        if (error == EINVAL && !last)
-            break;  // an incomplete character waits for the next bytes
-        if (finishing)
-            break;
-        // EILSEQ, or an incomplete character at the very end: one byte
-        // becomes U+FFFD and decoding goes on after it.
-        out.push_back(kReplacement);
-        ++in;
-        --inLeft;
-        if (error == EINVAL) {
-            // Whatever remained of the cut character is part of that one
-            // replacement.
-            in += inLeft;
-            inLeft = 0;
-        }
-    }
-    return bytes.size() - inLeft;
-}
-
 std::string ansiCharsetFor(const TextPagerOptions& options)
 {
     if (!options.ansiCharset.empty())
         return options.ansiCharset;
-    const std::string_view locale = nl_langinfo(CODESET);
+    const std::string locale = platform::localeCharset();
     if (locale.empty() || locale == "ANSI_X3.4-1968" || equalsIgnoringAsciiCase(locale, "ASCII")
         || equalsIgnoringAsciiCase(locale, "US-ASCII") || locale == "C" || locale == "POSIX")
         return "UTF-8";

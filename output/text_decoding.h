@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "output/text_pager_options.h"
+#include "platform/charset.h"
 
 namespace pelkora::output {
 
@@ -38,7 +39,7 @@ private:
 // units. Bytes that do not decode become U+FFFD.
 class TextDecoder {
 public:
-    // charset as iconv names it; UTF-8 (in any spelling) is decoded here.
+    // charset as the system names it; UTF-8 (in any spelling) is decoded here.
     explicit TextDecoder(std::string_view charset);
     ~TextDecoder();
     TextDecoder(const TextDecoder&) = delete;
@@ -55,10 +56,9 @@ public:
 
 private:
     std::size_t decodeUtf8(std::string_view bytes, std::u16string& out, bool last);
-    std::size_t decodeWithIconv(std::string_view bytes, std::u16string& out, bool last);
 
     bool utf8_ = false;
-    void* iconv_ = nullptr;  // iconv_t when not utf8_
+    std::unique_ptr<platform::CharsetDecoder> system_;  // when not utf8_
 };
 
 // The character set an ANSI text is read in: the one named, else the

@@ -16,6 +16,7 @@
 #include "output/text_decoding.h"
 #include "output/text_pagination.h"
 #include "output/utf8.h"
+#include "platform/files.h"
 
 namespace pelkora::output {
 
@@ -30,7 +31,7 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-File openForReading(const fs::path& path) { return File(std::fopen(path.c_str(), "rb")); }
+File openForReading(const fs::path& path) { return File(platform::openReadStream(path)); }
 
 // writeTextPage: one page file and its playlist entry per call, numbered
 // from 1 in the order the pages come.

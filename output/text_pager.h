@@ -45,8 +45,8 @@ TextEncoding detectTextEncoding(const std::filesystem::path& path);
 // holds one, else a byte.
 std::string pageNameOf(const std::filesystem::path& textPath);
 
-// Whether texts can be read in this character set (an iconv name); lets the
-// command line reject a wrong name before any work is done. A text paged
+// Whether texts can be read in this character set (as the system names
+// it); lets the command line reject a wrong name before any work is done. A text paged
 // with an unknown set gives CannotRead.
 bool isKnownCharset(const std::string& charset);
 

@@ -7,7 +7,7 @@
 namespace pelkora::output {
 
 struct TextPagerOptions {
-    // Character set for texts without a byte-order mark (an iconv name such
+    // Character set for texts without a byte-order mark (a name such
     // as "CP1252" or "GBK"); empty means the locale's, UTF-8 in C/POSIX.
     std::string ansiCharset;
 };

@@ -11,6 +11,7 @@
 #include "output/ascii.h"
 #include "output/names.h"
 #include "output/timing_settings.h"
+#include "platform/files.h"
 
 namespace pelkora::output {
 
@@ -132,7 +133,7 @@ std::optional<std::string> readRawValue(const std::filesystem::path& settings, s
     std::error_code error;
     if (!std::filesystem::is_regular_file(settings, error))
         return std::nullopt;
-    std::FILE* file = std::fopen(settings.c_str(), "rb");
+    std::FILE* file = platform::openReadStream(settings);
     if (file == nullptr)
         return std::nullopt;
     SettingsReader reader(kTimingSection, key);

@@ -14,15 +14,20 @@ namespace {
 
 constexpr std::uint32_t kMenuColor = 0xF0F0F0;
 
-Rect rectOf(const FrameRecord& frame) { return {frame.left, frame.top, frame.width, frame.height}; }
-
-// Whether a run of indices holds one that leaves its pixel as it is: the
-// transparent index (if below 256) or one at or past the table's end. The
-// test is a plain scan that vectorises, far cheaper than a branch per pixel.
-bool holdsHoles(const std::uint8_t* in, int count, int tableEntries, int transparent)
+Rect rectOf(const FrameRecord& frame)
 {
-    const auto transparentByte = static_cast<std::uint8_t>(transparent);
-    const bool anyTransparent = transparent >= 0 && transparent < 256;
+    const gif::GifRect& r = frame.frame.rect;
+    return {r.left, r.top, r.width, r.height};
+}
+
+// Whether a run of indices holds one that leaves its pixel as it is
+// (gif::TransparentIndices). The test is a plain scan that vectorises, far
+// cheaper than a branch per pixel.
+bool holdsHoles(const std::uint8_t* in, int count, const gif::TransparentIndices& holes)
+{
+    const int tableEntries = holes.tableEntries;
+    const auto transparentByte = static_cast<std::uint8_t>(holes.transparent);
+    const bool anyTransparent = holes.transparent >= 0 && holes.transparent < 256;
     std::uint8_t highest = 0;
     std::uint8_t transparentSeen = 0;
     for (int x = 0; x < count; ++x) {
@@ -35,13 +40,11 @@ bool holdsHoles(const std::uint8_t* in, int count, int tableEntries, int transpa
 // The frame's decoded rows onto the surface at (left, top): each index
 // through the frame's colour table. The transparent index, an index beyond
 // the table and a row the data does not hold leave the surface pixel as it
-// is, and nothing outside the surface is touched.
+// is, and nothing outside the surface is touched (gif::GifQuirk::FramePastScreen).
 void composeIndices(Image& surface, const FrameIndexDecoder::Indices& decoded, int left, int top)
 {
-    const gif::FrameImage& image = decoded.image;
-    const std::array<Pixel, 256> colors = paletteOf(image);
-    const int tableEntries = std::clamp(image.colors.entries, 0, 256);
-    const int transparent = image.transparentIndex.value_or(-1);
+    const gif::GifFrame& image = *decoded.frame;
+    const std::array<Pixel, 256> colors = paletteOf(decoded.colors, decoded.holes);
     const int width = image.rect.width;
     const int firstX = std::max(0, -left);
     const int endX = std::min(width, surface.width() - left);
@@ -54,7 +57,7 @@ void composeIndices(Image& surface, const FrameIndexDecoder::Indices& decoded, i
             continue;
         const std::uint8_t* in = decoded.indices + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
         Pixel* out = surface.row(surfaceY) + left;
-        if (!holdsHoles(in + firstX, endX - firstX, tableEntries, transparent)) {
+        if (!holdsHoles(in + firstX, endX - firstX, decoded.holes)) {
             for (int x = firstX; x < endX; ++x)
                 out[x] = colors[in[x]];
             continue;
@@ -214,10 +217,10 @@ void FrameCapture::drawFrame(const FrameRecord& frame, int index)
     {
         std::lock_guard lock(drawMutex_);
         Image& surface = drawable();
-        if (frame.disposal == 3)
+        if (frame.frame.disposal == 3)
             backgroundImage_ = savedPatch(surface, rectOf(frame));
         if (decoded)
-            composeIndices(surface, *decoded, frame.left, frame.top);
+            composeIndices(surface, *decoded, frame.frame.rect.left, frame.frame.rect.top);
     }
     fireRepaint();
     const Rect captured = outputOptions_.fullFrames ? Rect{0, 0, plan_.width, plan_.height} : rectOf(frame);
@@ -242,10 +245,10 @@ void FrameCapture::drawFrame(const FrameRecord& frame, int index)
 void FrameCapture::dispose(const FrameRecord& frame)
 {
     std::lock_guard lock(drawMutex_);
-    if (frame.disposal == 2) {
+    if (frame.frame.disposal == 2) {
         fillRect(drawable(), rectOf(frame), plan_.backgroundColor);
-    } else if (frame.disposal == 3 && backgroundImage_) {
-        copyPixels(backgroundImage_->view(), drawable(), frame.left, frame.top);
+    } else if (frame.frame.disposal == 3 && backgroundImage_) {
+        copyPixels(backgroundImage_->view(), drawable(), frame.frame.rect.left, frame.frame.rect.top);
         backgroundImage_.reset();
     }
 }
@@ -296,7 +299,7 @@ std::vector<std::string> FrameCapture::plannedNames(const CapturePlan& plan,
     // As the capture names them; a frame or picture without area is skipped.
     if (plan.animationFrames > 0) {
         for (std::size_t i = 0; i < frames.size(); ++i) {
-            if (frames[i].width > 0 && frames[i].height > 0 && frames[i].source) {
+            if (!rectOf(frames[i]).empty() && frames[i].source) {
                 names.push_back(output::dobPathFor(frameCapturePath(plan.baseName, static_cast<int>(i) + 1))
                                         .filename()
                                         .string());

@@ -7,7 +7,7 @@
 namespace pelkora::picture {
 
 // 0 to 4 hundredths (and a frame without any delay, -1) would flash by:
-// they wait 100 ms; from 5 on, delay x 10 ms.
+// they wait 100 ms (gif::GifQuirk::ZeroDelay); from 5 on, delay x 10 ms.
 inline std::chrono::milliseconds frameWait(int delay)
 {
     if (delay < 5)

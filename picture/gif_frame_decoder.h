@@ -1,9 +1,10 @@
 #pragma once
-// Decodes one image of a GIF held in memory into a picture of the image's
+// Decodes the image of one walked GIF frame into a picture of the image's
 // own rectangle: its own indices through its own colour table (local, else
 // global), the transparent index of its graphic control extension as pixel
 // 0. Never the logical screen's canvas: composition is the caller's. Rows
-// the data does not hold stay 0 too: what decoded is shown.
+// the data does not hold stay 0 too: what decoded is shown
+// (gif::GifQuirk::ShortImageData).
 
 #include <array>
 #include <cstddef>
@@ -25,17 +26,13 @@ struct DecodedGifImage {
     int top = 0;
 };
 
-// The image's colour table as opaque pixels; indices beyond it and the
-// transparent index are 0 (alpha 0), the mark of an index that draws nothing.
-std::array<Pixel, 256> paletteOf(const gif::FrameImage& image);
+// The colour table as opaque pixels; the indices that draw nothing are 0
+// (alpha 0), the mark of an index that leaves the pixel beneath.
+std::array<Pixel, 256> paletteOf(const gif::ColorTable& colors, const gif::TransparentIndices& holes);
 
-// The first image of a whole GIF file (a one-frame GIF). budgetBytes: what
-// the picture may take (4 bytes a pixel); an image larger than that is
-// refused before anything is allocated.
-DecodedGifImage DecodeGifImage(const std::uint8_t* data, std::size_t size, std::uint64_t budgetBytes);
-
-// The image of one walked frame, read as if the frame stood alone after the
-// file's header and global colour table.
+// The image of one walked frame. budgetBytes: what the picture may take (4
+// bytes a pixel); an image larger than that is refused before anything is
+// allocated.
 DecodedGifImage DecodeGifFrame(const std::uint8_t* data, std::size_t size, const gif::GifFrame& frame,
                                std::uint64_t budgetBytes);
 
@@ -45,9 +42,11 @@ DecodedGifImage DecodeGifFrame(const std::uint8_t* data, std::size_t size, const
 class FrameIndexDecoder {
 public:
     struct Indices {
-        gif::FrameImage image;
+        const gif::GifFrame* frame = nullptr;  // the record decoded, the caller's
+        gif::ColorTable colors;
+        gif::TransparentIndices holes;
         gif::DecodedRows rows;
-        const std::uint8_t* indices = nullptr;  // image.rect.width per row, valid until the next decode
+        const std::uint8_t* indices = nullptr;  // frame->rect.width per row, valid until the next decode
     };
     // Nothing when the frame holds no image with area.
     std::optional<Indices> decode(const std::uint8_t* data, std::size_t size, const gif::GifFrame& frame);

@@ -11,6 +11,7 @@
 #include "picture/frame_timing.h"
 #include "picture/gif_frame_decoder.h"
 #include "picture/picture_file.h"
+#include "platform/path_names.h"
 
 namespace pelkora::picture {
 
@@ -52,6 +53,17 @@ SharedBytes shareBytes(const std::uint8_t* data, std::size_t size, output::ReadB
     return copy;
 }
 
+// A GIF's one frame that decodes, as a still picture at its own place.
+Status DecodeStillFrame(const std::uint8_t* data, std::size_t size, const gif::GifFrame& frame,
+                        const LoadLimits& limits, LoadedPicture& loaded)
+{
+    DecodedGifImage image = DecodeGifFrame(data, size, frame, limits.frameBytes);
+    if (image.status != Status::Ok)
+        return image.status == Status::NotAPicture ? Status::NoFrames : image.status;
+    loaded.still = StillPicture{std::make_shared<const Image>(std::move(image.image)), image.left, image.top, true};
+    return Status::Ok;
+}
+
 // Every frame is checked as its decoder will read it when drawn: a frame
 // without an image or with an empty rectangle is left out; what decodes of
 // the rest is drawn, so nothing is decoded here. What the animation holds
@@ -63,38 +75,24 @@ Status ExtractFrames(const std::uint8_t* data, std::size_t size, const std::vect
     std::uint64_t largestRect = 0;
     loaded.frames.reserve(walked.size());
     for (const gif::GifFrame& frame : walked) {
-        FrameRecord record;
-        record.frame = frame;
-        record.delay = frame.delay;
-        record.disposal = frame.disposal;
-        // A plain text frame repeats the rectangle of the frame before it.
-        record.width = frame.rect.width;
-        record.height = frame.rect.height;
-        record.left = frame.rect.left;
-        record.top = frame.rect.top;
-        loaded.frameDisplayTime = displayTimeOf(record.delay);
-        const std::optional<gif::FrameImage> image = gif::locateFrameImage(data, size, frame);
-        if (!image || image->rect.width <= 0 || image->rect.height <= 0)
+        loaded.frameDisplayTime = displayTimeOf(frame.delay);
+        if (!gif::holdsPixels(frame))
             continue;
         // Only a frame that is kept is charged.
         records += kFrameRecordBytes;
-        largestRect = std::max(largestRect, static_cast<std::uint64_t>(image->rect.width)
-                                                    * static_cast<std::uint64_t>(image->rect.height));
+        largestRect = std::max(largestRect, static_cast<std::uint64_t>(frame.rect.width)
+                                                    * static_cast<std::uint64_t>(frame.rect.height));
         if (size + records + largestRect > limits.frameBytes)
             return Status::FramesTooLarge;
-        loaded.frames.push_back(std::move(record));
+        loaded.frames.push_back(FrameRecord{nullptr, frame});
     }
     if (loaded.frames.empty())
         return Status::NoFrames;
     if (loaded.frames.size() == 1) {
         // The one frame that decodes is a still picture at its own place.
-        const FrameRecord only = loaded.frames.front();
+        const gif::GifFrame only = loaded.frames.front().frame;
         loaded.frames.clear();
-        DecodedGifImage image = DecodeGifFrame(data, size, only.frame, limits.frameBytes);
-        if (image.status != Status::Ok)
-            return image.status == Status::NotAPicture ? Status::NoFrames : image.status;
-        loaded.still = StillPicture{std::make_shared<const Image>(std::move(image.image)), only.left, only.top, true};
-        return Status::Ok;
+        return DecodeStillFrame(data, size, only, limits, loaded);
     }
     const SharedBytes source = shareBytes(data, size, owned);
     for (FrameRecord& record : loaded.frames)
@@ -125,13 +123,8 @@ Status LoadGif(const std::uint8_t* data, std::size_t size, const LoadLimits& lim
         walked.push_back(*frame);
     if (walked.empty())
         return Status::NoFrames;
-    if (walked.size() == 1) {
-        DecodedGifImage image = DecodeGifImage(data, size, limits.frameBytes);
-        if (image.status != Status::Ok)
-            return image.status == Status::NotAPicture ? Status::NoFrames : image.status;
-        loaded.still = StillPicture{std::make_shared<const Image>(std::move(image.image)), image.left, image.top, true};
-        return Status::Ok;
-    }
+    if (walked.size() == 1)
+        return DecodeStillFrame(data, size, walked.front(), limits, loaded);
     return ExtractFrames(data, size, walked, limits, owned, loaded);
 }
 
@@ -174,7 +167,7 @@ std::string BaseNameOf(const std::filesystem::path& path)
 {
     const std::string text = path.string();
     const std::size_t dot = text.rfind('.');
-    const std::size_t slash = text.rfind('/');
+    const std::size_t slash = platform::lastPathSeparator(text);
     const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
     // A name without a dot is all base name: cutting it to nothing would
     // give every such picture the one hidden name ".dob".

@@ -35,17 +35,12 @@ struct LoadLimits {
 // so the player's worker may read them while another thread loads.
 using SharedBytes = std::shared_ptr<const output::ReadBuffer>;
 
-// One frame of an animation: where its image lies in the file's bytes. It is
-// decoded each time it is drawn, so no picture per frame is held.
+// One frame of an animation: the walk's record of it (rectangle, delay,
+// disposal, where its image data lies) and the file's bytes it lies in. It
+// is decoded each time it is drawn, so no picture per frame is held.
 struct FrameRecord {
     SharedBytes source;  // the whole file; null for a record with nothing to draw
     gif::GifFrame frame;
-    int width = 0;
-    int height = 0;
-    int left = 0;
-    int top = 0;
-    int delay = -1;  // hundredths of a second, -1 without a graphic control extension
-    int disposal = 0;
 };
 
 // A still picture (or a one-frame GIF) and where it lands on the surface.

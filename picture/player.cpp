@@ -101,7 +101,7 @@ bool Player::waitFrameDelay(const FrameRecord& frame)
 {
     std::unique_lock lock(mutex_);
     if (realtime_ && !hurry_)
-        wake_.wait_for(lock, frameWait(frame.delay), [this] { return stop_ || hurry_; });
+        wake_.wait_for(lock, frameWait(frame.frame.delay), [this] { return stop_ || hurry_; });
     return !stop_;
 }
 

@@ -1,8 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing need, skipping those
 # already present. Runs as root (or through sudo).
+#
+#   install-deps.sh           everything the test suite needs
+#   install-deps.sh windows   only the Windows cross-build: MinGW-w64, wine
+#                             and the GoogleTest sources
 set -euo pipefail
 
+windows_packages=(
+  cmake ninja-build libgtest-dev
+  g++-mingw-w64-x86-64-posix mingw-w64-tools wine64
+)
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
@@ -11,7 +19,13 @@ packages=(
   clang libclang-rt-14-dev
   xvfb x11-utils x11-apps xdotool
   fonts-dejavu-core fonts-wqy-microhei
+  "${windows_packages[@]}"
 )
+case "${1:-}" in
+  "") ;;
+  windows) packages=("${windows_packages[@]}") ;;
+  *) echo "usage: install-deps.sh [windows]" >&2; exit 2 ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

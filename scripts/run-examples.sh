@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/release -j"$(nproc)" --target pelkora
-pelkora=$PWD/build/release/app/pelkora
+pelkora=$PWD/build/release/bin/pelkora
 
 cd examples
 # The start-up batch takes the BMP pictures and the texts; Add takes the rest.

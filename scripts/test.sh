@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite: the normal build, the AddressSanitizer
 # and UndefinedBehaviorSanitizer build, a ThreadSanitizer build of the
-# threaded tests (playback, text pages), the fuzzers, and the dialog in a
-# real window under Xvfb.
+# threaded tests (playback, text pages), the fuzzers, the dialog in a real
+# window under Xvfb, and a Windows cross-build of the portable core whose
+# tests run under wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -45,7 +46,15 @@ for fuzzer in build/fuzz/fuzz/*_fuzz; do
 done
 
 step "the dialog in a real window"
-bash scripts/window-check.sh build/release/app/pelkora
+bash scripts/window-check.sh build/release/bin/pelkora
+
+step "Windows cross-build of the portable core, its tests under wine"
+windows_start=$SECONDS
+cmake -S . -B build/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
+  -DPELKORA_QT=OFF -DPELKORA_GUI=OFF -DPELKORA_BENCH=OFF -DPELKORA_GTEST_SOURCE=/usr/src/googletest >/dev/null
+cmake --build build/windows -j"$jobs" --target test_platform test_gif test_output
+bash scripts/wine-tests.sh build/windows
+echo "Windows stage: $((SECONDS - windows_start)) s"
 
 echo
-echo "stages: 5 passed, 0 failed"
+echo "stages: 6 passed, 0 failed"

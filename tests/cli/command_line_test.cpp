@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "app/command_line.h"
+#include "session/command_line.h"
 
 namespace {
 
-using pelkora::app::CommandLine;
-using pelkora::app::parseCommandLine;
+using pelkora::session::CommandLine;
+using pelkora::session::parseCommandLine;
 using Mode = CommandLine::Mode;
 
 struct ParseCase {

@@ -8,7 +8,7 @@
 
 #include <QImage>
 
-#include "app/version.h"
+#include "session/version.h"
 #include "support/program_run.h"
 #include "support/temp_dir.h"
 

@@ -64,8 +64,9 @@ TEST(Image, RectanglesMeetWhereBothHoldPixels)
         SCOPED_TRACE(c.name);
         const Rect met = c.a.intersected(c.b);
         EXPECT_EQ(met.empty(), c.expected.empty());
-        if (!c.expected.empty())
+        if (!c.expected.empty()) {
             EXPECT_TRUE(met == c.expected) << met.left << "," << met.top << " " << met.width << "x" << met.height;
+        }
     }
 }
 

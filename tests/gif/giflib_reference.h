@@ -73,15 +73,12 @@ inline std::vector<DecodedIndices> ourImages(const std::uint8_t* data, std::size
         if (!frame.hasImage)
             continue;
         DecodedIndices out;
-        const std::optional<FrameImage> image = locateFrameImage(data, size, frame);
-        if (image) {
-            out.rect = image->rect;
-            const std::size_t count =
-                    static_cast<std::size_t>(image->rect.width) * static_cast<std::size_t>(image->rect.height);
-            if (count > 0 && count <= pixelLimit) {
-                out.indices.assign(count, 0);
-                out.whole = decoder.decode(data, *image, out.indices.data()).status == Status::Ok;
-            }
+        out.rect = frame.rect;
+        const std::size_t count =
+                static_cast<std::size_t>(frame.rect.width) * static_cast<std::size_t>(frame.rect.height);
+        if (holdsPixels(frame) && count <= pixelLimit) {
+            out.indices.assign(count, 0);
+            out.whole = decoder.decode(data, size, frame, out.indices.data()).status == Status::Ok;
         }
         images.push_back(std::move(out));
     }

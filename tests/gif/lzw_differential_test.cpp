@@ -152,20 +152,21 @@ TEST(LzwDifferential, MinimumCodeSizeElevenMatchesTheExpectedFrame)
     const Bytes expected = readFile((pelkora::testing::kGifSuite / "random-image.rgba").string());
     const std::vector<GifFrame> frames = walkFrames(data.data(), data.size());
     ASSERT_EQ(frames.size(), 1u);
-    const std::optional<FrameImage> image = locateFrameImage(data.data(), data.size(), frames[0]);
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->minCodeSize, 11);
-    const int w = image->rect.width, h = image->rect.height;
+    const GifFrame& image = frames[0];
+    ASSERT_TRUE(holdsPixels(image));
+    EXPECT_EQ(image.minCodeSize, 11);
+    const ColorTable colors = colorTableOf(data.data(), data.size(), image);
+    const int w = image.rect.width, h = image.rect.height;
     ASSERT_EQ(expected.size(), static_cast<std::size_t>(w) * h * 4);
     std::vector<std::uint8_t> indices(static_cast<std::size_t>(w) * h);
     FrameImageDecoder decoder;
-    const DecodedRows rows = decoder.decode(data.data(), *image, indices.data());
+    const DecodedRows rows = decoder.decode(data.data(), data.size(), image, indices.data());
     EXPECT_EQ(rows.status, Status::Ok);
     EXPECT_EQ(rows.rowsComplete, h);
     int wrong = 0;
     for (std::size_t p = 0; p < indices.size(); ++p) {
-        ASSERT_LT(indices[p], image->colors.entries);
-        const std::uint8_t* rgb = image->colors.rgb + 3 * indices[p];
+        ASSERT_LT(indices[p], colors.entries);
+        const std::uint8_t* rgb = colors.rgb + 3 * indices[p];
         wrong += rgb[0] != expected[4 * p] || rgb[1] != expected[4 * p + 1] || rgb[2] != expected[4 * p + 2];
     }
     EXPECT_EQ(wrong, 0);

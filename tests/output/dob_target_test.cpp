@@ -9,6 +9,7 @@
 #include "output/output_folder.h"
 #include "output/playlist_appender.h"
 #include "support/temp_dir.h"
+#include "support/wine.h"
 
 namespace pelkora::output {
 namespace {
@@ -21,6 +22,8 @@ using testing::TempDir;
 // two pictures leaves only the second one's line.
 TEST(DobTargetPlaylist, HeldOrNotTheLinesAreTheSame)
 {
+    if (testing::runningUnderWine())
+        GTEST_SKIP() << "needs a deleted playlist's name to go while the appender holds it, which wine keeps";
     const std::uint32_t pixels[] = {0xFFFFFF, 0x000000, 0x808080, 0x102030};
     const PixelView view{pixels, 2, 2, 2};
     const struct {

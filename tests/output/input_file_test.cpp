@@ -4,6 +4,7 @@
 
 #include "output/input_file.h"
 #include "support/fifo_writer.h"
+#include "support/posix_only.h"
 #include "support/temp_dir.h"
 
 namespace pelkora::output {
@@ -54,6 +55,7 @@ TEST(InputFile, ReadsUpToTheLimit)
 
 TEST(InputFile, OnlyPlainFilesAreRead)
 {
+    PELKORA_SKIP_WITHOUT_POSIX("named pipes and symbolic links");
     const TempDir dir;
     const testing::FifoWriter pipe(dir / "pipe", "abc");
     fs::create_directory(dir / "folder");

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -9,6 +7,8 @@
 #include "output/output_file.h"
 #include "output/output_folder.h"
 #include "output/text_pager.h"
+#include "support/fifo_writer.h"
+#include "support/posix_only.h"
 #include "support/temp_dir.h"
 
 namespace pelkora::output {
@@ -41,6 +41,7 @@ TEST(OutputFile, CreateTruncatesAndAppendKeeps)
 // in either mode; the name becomes our own regular file.
 TEST(OutputFile, LinkIsReplacedAndItsTargetUntouched)
 {
+    PELKORA_SKIP_WITHOUT_POSIX("symbolic links");
     TempDir dir;
     const auto outside = dir.write("outside/precious.txt", "keep me");
     fs::create_directory(dir / "adv");
@@ -64,9 +65,10 @@ TEST(OutputFile, LinkIsReplacedAndItsTargetUntouched)
 // A pipe nobody reads would block the open for ever.
 TEST(OutputFile, PipeIsReplacedWithoutWaiting)
 {
+    PELKORA_SKIP_WITHOUT_POSIX("named pipes");
     TempDir dir;
     const auto name = dir / "advertising.index";
-    ASSERT_EQ(::mkfifo(name.c_str(), 0600), 0);
+    ASSERT_TRUE(testing::makeFifo(name));
     ASSERT_TRUE(writeAndClose(openOutputFile(name, OutputMode::Append), "a.dob,3000\n\n"));
     EXPECT_TRUE(fs::is_regular_file(name));
     EXPECT_EQ(TempDir::read(name), "a.dob,3000\n\n");
@@ -82,12 +84,13 @@ TEST(OutputFile, FolderUnderTheNameIsLeftAndTheOpenFails)
 
 TEST(OutputFile, PagerWritesItsPagesPastLinksAndPipes)
 {
+    PELKORA_SKIP_WITHOUT_POSIX("named pipes and symbolic links");
     TempDir work;
     const auto outside = work.write("outside.txt", "keep me");
     const auto adv = outputFolderPath(work.path());
     fs::create_directory(adv);
     fs::create_symlink(outside, adv / "notes-01.txt");
-    ASSERT_EQ(::mkfifo((adv / "advertising.index").c_str(), 0600), 0);
+    ASSERT_TRUE(testing::makeFifo(adv / "advertising.index"));
 
     const auto result = pageTextFile(work.write("in/notes.txt", "hello"), work.path());
     EXPECT_EQ(result.status, Status::Ok);

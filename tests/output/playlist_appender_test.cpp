@@ -1,15 +1,18 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <csignal>
+#endif
 #include <functional>
 #include <string>
 
 #include "output/output_file.h"
 #include "output/output_folder.h"
 #include "output/playlist_appender.h"
+#include "support/posix_only.h"
 #include "support/temp_dir.h"
 
 namespace pelkora::output {
@@ -56,6 +59,7 @@ struct BetweenLines {
 
 TEST(PlaylistAppender, SecondLineFollowsTheName)
 {
+    PELKORA_SKIP_WITHOUT_POSIX("symbolic links");
     const BetweenLines cases[] = {
             {"nothing", [](const TempDir&, const fs::path&) { return fs::path(); }, "z.dob,0\na.dob,1\nb.dob,2\n"},
             {"the folder emptied",
@@ -110,6 +114,7 @@ TEST(PlaylistAppender, SecondLineFollowsTheName)
 // is held from the line after.
 TEST(PlaylistAppender, HoldsOneDescriptorForTheRun)
 {
+    PELKORA_SKIP_WITHOUT_POSIX("the table of open descriptors");
     const struct {
         const char* name;
         std::function<void(const TempDir&, const fs::path& playlist)> before;
@@ -154,6 +159,9 @@ TEST(PlaylistAppender, HoldsOneDescriptorForTheRun)
 // disk) is taken back whole, and the failure comes with the system's cause.
 TEST(PlaylistAppender, ALineThatDoesNotFitIsTakenBack)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "needs a file size limit, which only a POSIX system gives a test";
+#else
     const TempDir dir;
     const fs::path playlist = dir.write("advertising.index", "a.dob,1\n");
     const std::string line = "long-line-that-will-not-fit.dob,500\n";
@@ -184,6 +192,7 @@ TEST(PlaylistAppender, ALineThatDoesNotFitIsTakenBack)
         fs::resize_file(playlist, 8);
     }
     ::sigaction(SIGXFSZ, &previous, nullptr);
+#endif
 }
 
 }  // namespace

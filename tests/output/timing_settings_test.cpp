@@ -5,6 +5,7 @@
 #include "output/output_folder.h"
 #include "output/timing_settings.h"
 #include "support/fifo_writer.h"
+#include "support/posix_only.h"
 #include "support/temp_dir.h"
 #include "support/timing_value.h"
 
@@ -72,6 +73,7 @@ TEST(TimingSettings, MissingFileGivesTheDefault)
 
 TEST(TimingSettings, APipeInTheFilesPlaceGivesTheDefaultWithoutWaiting)
 {
+    PELKORA_SKIP_WITHOUT_POSIX("named pipes");
     const TempDir dir;
     const auto settings = timingSettingsPath(dir.path());
     const testing::FifoWriter pipe(settings, "[IntervalTime]\nStaticGifPlayTime=2500\n");

@@ -376,8 +376,9 @@ TEST(FrameTiming, WaitsAndDisplayTimes)
         long long waitMs;
         int displayTime;
     };
-    const Case cases[] = {{-1, 100, 500}, {0, 100, 500},  {4, 100, 500},  {5, 50, 500},
-                          {10, 100, 500}, {50, 500, 500}, {75, 750, 750}, {65535, 655350, 655350}};
+    // A delay of 0 has its row among the GIF quirks.
+    const Case cases[] = {{-1, 100, 500}, {4, 100, 500},  {5, 50, 500},           {10, 100, 500},
+                          {50, 500, 500}, {75, 750, 750}, {65535, 655350, 655350}};
     for (const Case& c : cases) {
         EXPECT_EQ(frameWait(c.delay).count(), c.waitMs) << c.delay;
         EXPECT_EQ(displayTimeOf(c.delay), c.displayTime) << c.delay;

@@ -172,7 +172,8 @@ TEST(Loader, ThreadsLoadingSideBySideGetWhatOneThreadGets)
         // An animation keeps no picture per frame: where each image lies stands for it.
         std::vector<std::size_t> layout;
         for (const FrameRecord& frame : result.picture.frames) {
-            for (int side : {frame.left, frame.top, frame.width, frame.height, frame.delay})
+            const gif::GifFrame& f = frame.frame;
+            for (int side : {f.rect.left, f.rect.top, f.rect.width, f.rect.height, f.delay})
                 layout.push_back(static_cast<std::size_t>(side));
             layout.push_back(frame.frame.offset);
             layout.push_back(frame.source ? frame.source->size() : 0);

@@ -1,0 +1,15 @@
+#pragma once
+// The commands that run without a window: conversions, and the review of
+// files and packages.
+
+#include <iosfwd>
+
+#include "session/command_line.h"
+
+namespace pelkora::cli {
+
+// Exit status: 0 when every input produced output, 1 when one did not, 2 for
+// a usage error.
+int runHeadless(const session::CommandLine& commandLine, std::ostream& out, std::ostream& err);
+
+}  // namespace pelkora::cli

@@ -1,0 +1,19 @@
+#pragma once
+// Handing this process over to another program.
+
+#include <filesystem>
+#include <system_error>
+
+namespace pelkora::platform {
+
+// The folder this program was started from: as the system knows it where
+// it does, else the folder argv0 names, else ".".
+std::filesystem::path runningProgramFolder(const char* argv0);
+
+// Runs program with the same arguments (argv, ending in nullptr) in place of
+// this process. Where the system replaces the process, this returns only
+// when that failed; elsewhere it waits for the program and returns its exit
+// status. -1, with the cause, when the program could not be started.
+int runInstead(const std::filesystem::path& program, char** argv, std::error_code& cause);
+
+}  // namespace pelkora::platform

@@ -1,0 +1,90 @@
+#include "platform/process.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/system_error.h"
+#include "platform/win32_text.h"
+
+namespace pelkora::platform {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// One argument as the C runtime of the started program splits it again:
+// quoted when it holds a space, a tab or a quote (or is empty), with the
+// backslashes before a quote doubled.
+void appendQuoted(std::wstring_view argument, std::wstring& line)
+{
+    if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring_view::npos) {
+        line.append(argument);
+        return;
+    }
+    line.push_back(L'"');
+    std::size_t backslashes = 0;
+    for (const wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        line.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        line.push_back(c);
+    }
+    line.append(backslashes * 2, L'\\');
+    line.push_back(L'"');
+}
+
+}  // namespace
+
+fs::path runningProgramFolder(const char* argv0)
+{
+    std::wstring self(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()));
+        if (length == 0)
+            break;
+        if (length < self.size()) {
+            self.resize(length);
+            const fs::path program(self);
+            if (program.has_parent_path())
+                return program.parent_path();
+            break;
+        }
+        if (self.size() >= 32768)
+            break;
+        self.resize(self.size() * 2);
+    }
+    const fs::path named = argv0 != nullptr ? fs::path(wideFromUtf8(argv0)) : fs::path();
+    return named.has_parent_path() ? named.parent_path() : fs::path(".");
+}
+
+// Windows cannot replace a process: the program runs as a child sharing
+// this console and standard streams, and its status becomes ours.
+int runInstead(const fs::path& program, char** argv, std::error_code& cause)
+{
+    std::wstring line;
+    appendQuoted(program.native(), line);
+    for (char** argument = argv + 1; *argument != nullptr; ++argument) {
+        line.push_back(L' ');
+        appendQuoted(wideFromUtf8(*argument), line);
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        cause = lastSystemError();
+        return -1;
+    }
+    CloseHandle(process.hThread);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD status = 1;
+    GetExitCodeProcess(process.hProcess, &status);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(status & 0x7FFFFFFF);
+}
+
+}  // namespace pelkora::platform

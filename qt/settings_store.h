@@ -1,0 +1,13 @@
+#pragma once
+// Where the dialog's settings live between runs: an INI file under the
+// user's configuration folder.
+
+#include "session/dialog_settings.h"
+
+namespace pelkora::dialog {
+
+// A missing or unreadable value is its default.
+session::DialogSettings loadDialogSettings();
+void saveDialogSettings(const session::DialogSettings& settings);
+
+}  // namespace pelkora::dialog

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Runs the tests of a Windows cross-build (scripts/test.sh's last stage)
+# under wine, in a fresh wine prefix inside the build folder.
+#
+# wine starts helper processes that outlive the program and keep whatever
+# output they were given open: run in a pipe, the reader would wait for
+# them for ever. So one wine server is started first and kept for the run,
+# the prefix is made before the tests with its output going to files, and
+# the server is stopped at the end whatever happens.
+set -euo pipefail
+build=$(cd "$1" && pwd)
+
+wine_bin=$(command -v wine64 || echo /usr/lib/wine/wine64)
+wineserver_bin=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+export WINEPREFIX=$build/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+rm -rf "$WINEPREFIX"
+mkdir -p "$WINEPREFIX"
+logs=$build/wine-logs
+mkdir -p "$logs"
+
+"$wineserver_bin" -p >"$logs/wineserver.out" 2>&1
+trap '"$wineserver_bin" -k >/dev/null 2>&1 || true' EXIT
+"$wine_bin" wineboot -i >"$logs/wineboot.out" 2>&1
+
+status=0
+ctest --test-dir "$build" --output-on-failure >"$logs/ctest.out" 2>&1 || status=$?
+cat "$logs/ctest.out"
+# What each test program said of its cases, skipped ones with their reason.
+grep -ahE '^\[  (PASSED|SKIPPED|FAILED) +\] [0-9]|^\[  SKIPPED \] [^ ]+$|^needs ' \
+  "$build/Testing/Temporary/LastTest.log" | sort | uniq -c || true
+exit "$status"

@@ -1,0 +1,203 @@
+#include "session/command_line.h"
+
+#include <string>
+
+#include "output/dob_reader.h"
+#include "output/output_folder.h"
+#include "output/text_pager.h"
+
+namespace pelkora::session {
+
+namespace fs = std::filesystem;
+using Mode = CommandLine::Mode;
+
+namespace {
+
+CommandLine usageError(std::string message)
+{
+    CommandLine commandLine;
+    commandLine.mode = Mode::UsageError;
+    commandLine.error = std::move(message);
+    return commandLine;
+}
+
+// "WxH" with both sides from 1 to 65535.
+std::optional<output::DobSize> parseSize(const std::string& text)
+{
+    const std::size_t x = text.find('x');
+    if (x == std::string::npos)
+        return std::nullopt;
+    const auto side = [](const std::string& digits) -> int {
+        if (digits.empty() || digits.size() > 5)
+            return 0;
+        int value = 0;
+        for (char c : digits) {
+            if (c < '0' || c > '9')
+                return 0;
+            value = value * 10 + (c - '0');
+        }
+        return value <= output::kMaxDobSide ? value : 0;
+    };
+    const output::DobSize size{side(text.substr(0, x)), side(text.substr(x + 1))};
+    if (size.width == 0 || size.height == 0)
+        return std::nullopt;
+    return size;
+}
+
+bool setMode(CommandLine& commandLine, Mode mode)
+{
+    if (commandLine.mode != Mode::Dialog && commandLine.mode != mode)
+        return false;
+    commandLine.mode = mode;
+    return true;
+}
+
+}  // namespace
+
+CommandLine parseCommandLine(const std::vector<std::string>& args)
+{
+    CommandLine commandLine;
+    std::vector<std::string> words;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            words.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--quiet") {
+            commandLine.quiet = true;
+        } else if (arg == "--realtime") {
+            commandLine.realtime = true;
+        } else if (arg == "--full-frames") {
+            commandLine.outputOptions.fullFrames = true;
+        } else if (arg == "--dither") {
+            commandLine.outputOptions.dither = true;
+        } else if (arg == "--fit") {
+            if (i + 1 >= args.size())
+                return usageError("--fit needs a size WxH");
+            commandLine.outputOptions.fit = output::parseSize(args[++i]);
+            if (!commandLine.outputOptions.fit) {
+                return usageError("--fit takes WxH, each side 1 to " + std::to_string(output::kLargestFitSide)
+                                  + ", not '" + args[i] + "'");
+            }
+        } else if (arg == "--ansi-codepage") {
+            if (i + 1 >= args.size())
+                return usageError("--ansi-codepage needs a character set name");
+            commandLine.ansiCodepage = args[++i];
+        } else if (arg == "--size") {
+            if (i + 1 >= args.size())
+                return usageError("--size needs WxH");
+            commandLine.dobSize = parseSize(args[++i]);
+            if (!commandLine.dobSize)
+                return usageError("--size needs WxH, each side from 1 to 65535");
+        } else if (arg == "--to") {
+            if (i + 1 >= args.size() || args[i + 1].empty())
+                return usageError("--to needs a path");
+            commandLine.to = fs::path(args[++i]);
+        } else if (arg == "--help" || arg == "-h") {
+            commandLine.mode = Mode::Help;
+            return commandLine;
+        } else if (arg == "--version") {
+            commandLine.mode = Mode::Version;
+            return commandLine;
+        } else {
+            static const std::pair<const char*, Mode> modes[] = {
+                    {"--batch", Mode::Batch}, {"--add", Mode::Add},       {"--delete-all", Mode::DeleteAll},
+                    {"--info", Mode::Info},   {"--render", Mode::Render}, {"--preview", Mode::Preview},
+                    {"--check", Mode::Check}};
+            bool known = false;
+            for (const auto& [name, mode] : modes) {
+                if (arg != name)
+                    continue;
+                known = true;
+                if (!setMode(commandLine, mode))
+                    return usageError("only one command at a time");
+            }
+            if (!known)
+                return usageError("unknown option '" + arg + "'");
+        }
+    }
+
+    if (!commandLine.ansiCodepage.empty() && !output::isKnownCharset(commandLine.ansiCodepage)) {
+        return usageError("unknown character set '" + commandLine.ansiCodepage + "'");
+    }
+
+    const bool converts = commandLine.mode == Mode::Batch || commandLine.mode == Mode::Add;
+    if (commandLine.outputOptions.any() && !converts) {
+        return usageError("--full-frames, --dither and --fit go with --batch or --add "
+                          "(the dialog has them in its right-click menu)");
+    }
+    if (commandLine.dobSize && commandLine.mode != Mode::Info && commandLine.mode != Mode::Render) {
+        return usageError("--size goes with --info or --render");
+    }
+    if (commandLine.to && commandLine.mode != Mode::Render && commandLine.mode != Mode::Preview) {
+        return usageError("--to goes with --render or --preview");
+    }
+
+    switch (commandLine.mode) {
+    case Mode::Dialog:
+        if (!words.empty())
+            commandLine.sourceFolder = fs::path(words.front());
+        break;
+    case Mode::Batch:
+        if (words.size() != 1)
+            return usageError("--batch takes one source folder");
+        commandLine.sourceFolder = fs::path(words.front());
+        break;
+    case Mode::Add:
+    case Mode::Info:
+        if (words.empty())
+            return usageError(std::string(commandLine.mode == Mode::Add ? "--add" : "--info")
+                              + " needs at least one file");
+        for (const std::string& word : words)
+            commandLine.files.emplace_back(word);
+        break;
+    case Mode::DeleteAll:
+        if (!words.empty())
+            return usageError("--delete-all takes no argument");
+        break;
+    case Mode::Render:
+        if (words.empty())
+            return usageError("--render needs at least one DOB file");
+        for (const std::string& word : words)
+            commandLine.files.emplace_back(word);
+        break;
+    case Mode::Preview:
+    case Mode::Check:
+        if (words.size() > 1)
+            return usageError("one package folder at most");
+        commandLine.packageFolder = words.empty() ? fs::path(output::kOutputFolderName) : fs::path(words.front());
+        if (commandLine.mode == Mode::Preview && !commandLine.to)
+            return usageError("--preview needs --to SHEET.png");
+        break;
+    default:
+        break;
+    }
+    return commandLine;
+}
+
+std::string usageText()
+{
+    return "usage: pelkora [SOURCE_FOLDER]          the dialog, after converting SOURCE_FOLDER\n"
+           "       pelkora --batch SOURCE_FOLDER    prepare ./adv and convert SOURCE_FOLDER, no window\n"
+           "       pelkora --add FILE...            convert each FILE into ./adv, keeping what is there\n"
+           "       pelkora --delete-all             delete every file in ./adv\n"
+           "       pelkora --info FILE...           describe each file\n"
+           "       pelkora --render FILE.dob...     write FILE.png beside each DOB file (or --to DIR)\n"
+           "       pelkora --preview [ADV] --to SHEET.png\n"
+           "                                        draw the whole package as the device shows it\n"
+           "       pelkora --check [ADV]            check the package (./adv unless named)\n"
+           "options: --help, --version, --ansi-codepage NAME (character set of texts without a mark),\n"
+           "         --quiet (no summary), --realtime (play animations at their own pace),\n"
+           "         --size WxH (the size of a DOB whose header fits several), --to PATH\n"
+           "output options, with --batch and --add (the default writes neither):\n"
+           "         --full-frames  every frame of an animation whole, as a viewer composes it\n"
+           "         --dither       error diffusion into the 16 grey levels, for photos and gradients\n"
+           "         --fit WxH      a picture larger than WxH is scaled down into it and centred on\n"
+           "                        a WxH picture of the background colour; smaller ones stay as they are\n";
+}
+
+}  // namespace pelkora::session

@@ -1,0 +1,37 @@
+#pragma once
+// The command line every front end is started with: the dialog on a source
+// folder, or one of the headless commands that do the same conversions
+// without a window.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "output/dob_reader.h"
+#include "output/output_options.h"
+
+namespace pelkora::session {
+
+struct CommandLine {
+    enum class Mode { Dialog, Batch, Add, DeleteAll, Info, Render, Preview, Check, Help, Version, UsageError };
+    Mode mode = Mode::Dialog;
+    // Dialog: the first argument, whole; later ones are ignored.
+    std::optional<std::filesystem::path> sourceFolder;
+    std::vector<std::filesystem::path> files;  // --add, --info, --render
+    std::filesystem::path packageFolder;       // --preview, --check: ./adv unless named
+    std::optional<output::DobSize> dobSize;    // --size WxH, for --info and --render
+    std::optional<std::filesystem::path> to;   // --to: --render's folder, --preview's sheet
+    std::string ansiCodepage;                  // empty: the locale's
+    bool quiet = false;
+    bool realtime = false;
+    output::OutputOptions outputOptions;  // --full-frames, --dither, --fit; --batch and --add
+    std::string error;                    // UsageError: one line
+};
+
+// args excludes the program's own name.
+CommandLine parseCommandLine(const std::vector<std::string>& args);
+
+std::string usageText();
+
+}  // namespace pelkora::session

@@ -1,0 +1,480 @@
+#include "session/conversion.h"
+#include "session/ordered_work.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <system_error>
+
+#include "output/ascii.h"
+#include "output/names.h"
+#include "output/output_file.h"
+#include "output/output_folder.h"
+#include "output/playlist.h"
+#include "picture/animated_picture.h"
+#include "platform/files.h"
+
+namespace pelkora::session {
+
+namespace fs = std::filesystem;
+
+void ConversionReport::inputConverted()
+{
+    std::lock_guard lock(mutex_);
+    ++inputsConverted_;
+}
+
+void ConversionReport::fileWritten(int count)
+{
+    std::lock_guard lock(mutex_);
+    filesWritten_ += count;
+}
+
+void ConversionReport::failed(const fs::path& input, std::string reason)
+{
+    std::lock_guard lock(mutex_);
+    failures_.push_back({input, std::move(reason)});
+}
+
+void ConversionReport::filesDeleted(int count)
+{
+    std::lock_guard lock(mutex_);
+    filesDeleted_ += count;
+}
+
+int ConversionReport::filesDeleted() const
+{
+    std::lock_guard lock(mutex_);
+    return filesDeleted_;
+}
+
+int ConversionReport::inputsConverted() const
+{
+    std::lock_guard lock(mutex_);
+    return inputsConverted_;
+}
+
+int ConversionReport::filesWritten() const
+{
+    std::lock_guard lock(mutex_);
+    return filesWritten_;
+}
+
+std::vector<Failure> ConversionReport::failures() const
+{
+    std::lock_guard lock(mutex_);
+    return failures_;
+}
+
+void ConversionReport::warned(const fs::path& input, std::string text)
+{
+    std::lock_guard lock(mutex_);
+    for (const Failure& known : warnings_)
+        if (known.input == input && known.reason == text)
+            return;
+    warnings_.push_back({input, std::move(text)});
+}
+
+std::vector<Failure> ConversionReport::warnings() const
+{
+    std::lock_guard lock(mutex_);
+    return warnings_;
+}
+
+namespace {
+
+bool endsWithCaseInsensitive(const std::string& name, std::string_view extension)
+{
+    if (name.size() < extension.size())
+        return false;
+    return output::equalsIgnoringAsciiCase(std::string_view(name).substr(name.size() - extension.size()), extension);
+}
+
+// Whether an input can be read as a file at all, before it is tried as a
+// picture or a text: "Cant find file!" is kept for a file that is not there.
+Outcome inputFileState(const fs::path& path)
+{
+    platform::FileStatus status;
+    std::error_code cause;
+    if (!platform::statusOf(path, platform::Links::Follow, status, cause)) {
+        if (cause == std::errc::no_such_file_or_directory || cause == std::errc::not_a_directory)
+            return Status::CantFindFile;
+        return Outcome(Status::CannotRead, cause);
+    }
+    if (status.kind == platform::EntryKind::Folder)
+        return Status::IsAFolder;
+    // A pipe waits for a writer that may never come, a device may never end.
+    if (status.kind != platform::EntryKind::Regular)
+        return Status::NotARegularFile;
+    if (!platform::openForReading(path, platform::Links::Follow, cause).isOpen())
+        return Outcome(Status::CannotRead, cause);
+    return Status::Ok;
+}
+
+// The workers that decode ahead: as asked, else PELKORA_WORKERS (for tests
+// and measurements), else one per core.
+int workerCount(int asked)
+{
+    if (asked > 0)
+        return asked;
+    if (const char* text = std::getenv("PELKORA_WORKERS")) {
+        char* end = nullptr;
+        const long value = std::strtol(text, &end, 10);
+        if (end != text && *end == '\0' && value > 0 && value <= 256)
+            return static_cast<int>(value);
+    }
+    return resolvedWorkerCount(0);
+}
+
+}  // namespace
+
+std::vector<fs::path> listMatching(const fs::path& folder, std::string_view extension)
+{
+    std::vector<std::pair<std::string, fs::path>> found;
+    std::error_code error;
+    fs::directory_iterator entries(folder, error);
+    if (error)
+        return {};
+    for (; entries != fs::directory_iterator(); entries.increment(error)) {
+        if (error)
+            break;
+        std::string name = entries->path().filename().string();
+        if (endsWithCaseInsensitive(name, extension)) {
+            // Upper-cased byte by byte: the order in which the folder search this
+            // stands for lists a folder.
+            found.emplace_back(output::asciiUpper(name), entries->path());
+        }
+    }
+    // Ties (names equal but for case) fall back to the bytes themselves, so
+    // the same folder always gives the same playlist.
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
+        if (a.first != b.first)
+            return a.first < b.first;
+        return a.second.filename().string() < b.second.filename().string();
+    });
+    std::vector<fs::path> paths;
+    paths.reserve(found.size());
+    for (auto& entry : found)
+        paths.push_back(std::move(entry.second));
+    return paths;
+}
+
+Converter::Converter(picture::AnimatedPicture& pictureControl, fs::path workDirectory, ConversionOptions options,
+                     ConversionReport& report)
+        : pictureControl_(pictureControl), workDirectory_(std::move(workDirectory)), options_(std::move(options)),
+          report_(report)
+{
+    // Captures of an animation arrive on its worker thread; the report locks.
+    pictureControl_.setCaptureListener([this](const picture::CaptureEvent& event) {
+        if (event.status == Status::Ok) {
+            report_.fileWritten();
+            if (animationPending_.exchange(false))
+                report_.inputConverted();
+        } else {
+            report_.failed(shown(event.dobPath), outcomeText(Outcome(event.status, event.cause)));
+        }
+        // The warnings name what they are about themselves.
+        for (const std::string& warning : event.warnings)
+            report_.warned({}, warning);
+        if (options_.captured)
+            options_.captured(event);
+    });
+}
+
+Converter::~Converter()
+{
+    // Frames not yet drawn are still written, at once, before the listener
+    // that counts them goes away.
+    pictureControl_.CompletePass();
+    pictureControl_.setCaptureListener({});
+}
+
+fs::path Converter::shown(const fs::path& path) const
+{
+    const fs::path relative = path.lexically_relative(workDirectory_);
+    if (relative.empty() || *relative.begin() == "..")
+        return path;
+    return relative;
+}
+
+output::FolderLock Converter::lockOutputFolder(bool create)
+{
+    const fs::path folder = output::outputFolderPath(workDirectory_);
+    if (create) {
+        const Outcome made = output::ensureOutputFolder(folder);
+        if (!made.ok()) {
+            report_.failed(shown(folder), outcomeText(made));
+            return {};
+        }
+    } else {
+        std::error_code error;
+        if (!fs::is_directory(folder, error))
+            return {};
+    }
+    output::FolderLock lock(folder, options_.waitingForFolder);
+    if (!lock.held()) {
+        report_.failed(shown(folder), outcomeText(lock.outcome()));
+        return lock;
+    }
+    // Whoever left these is gone: every writer holds this lock.
+    output::removeLeftoverTemporaries(folder);
+    return lock;
+}
+
+bool Converter::checkSourceFolder(const fs::path& sourceFolder)
+{
+    const Outcome checked = output::checkSourceFolder(sourceFolder, output::outputFolderPath(workDirectory_));
+    if (checked.ok())
+        return true;
+    // "No such file or directory" would only repeat "no such folder".
+    report_.failed(sourceFolder,
+                   checked.status == Status::NoSuchFolder ? statusText(checked.status) : outcomeText(checked));
+    return false;
+}
+
+void Converter::reportDeleteFailure(const fs::path& path, const Outcome& outcome)
+{
+    report_.failed(shown(path), outcomeText(outcome));
+}
+
+bool Converter::prepareOutputFolder()
+{
+    const fs::path folder = output::outputFolderPath(workDirectory_);
+    const Outcome prepared = output::prepareOutputFolder(
+            folder, [this](const fs::path& path, const Outcome& outcome) { reportDeleteFailure(path, outcome); });
+    // Files that stay are reported one by one; the batch still goes on.
+    if (prepared.status != Status::CannotCreateFolder)
+        return true;
+    report_.failed(shown(folder), outcomeText(prepared));
+    return false;
+}
+
+void Converter::convertFolder(const fs::path& sourceFolder, const std::function<void(int done, int found)>& progress)
+{
+    writtenThisRun_.clear();
+    const std::vector<fs::path> pictures = listMatching(sourceFolder, ".bmp");
+    const std::vector<fs::path> texts = listMatching(sourceFolder, ".txt");
+    const int found = static_cast<int>(pictures.size() + texts.size());
+    int done = 0;
+    auto inputDone = [&] {
+        ++done;
+        if (progress)
+            progress(done, found);
+    };
+
+    // Read and decoded ahead on the workers; loaded, claimed, captured and
+    // reported here in the listed order, so the package is the same for any
+    // number of workers.
+    const picture::LoadLimits limits = pictureControl_.limits();
+    OrderedWork<DecodedInput> decoded(
+            pictures.size(), [&](std::size_t i) { return decodeInput(pictures[i], limits); },
+            workerCount(options_.workers), decodedBytes, limits.frameBytes);
+    // A "*.bmp" entry that does not load is skipped: no fall-back to texts.
+    // No pause between pictures: the next load completes an animation's
+    // capture itself, which is all a pause would have waited for.
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+        const fs::path& path = pictures[i];
+        DecodedInput input = decoded.take(i);
+        if (!input.state.ok()) {
+            report_.failed(path, outcomeText(input.state));
+        } else if (const Converted converted = convertPicture(path, std::move(input.loaded));
+                   converted.outcome == PictureOutcome::NotLoaded) {
+            report_.failed(path, converted.load.reason());
+        }
+        inputDone();
+    }
+    for (const fs::path& path : texts) {
+        pageText(path);
+        inputDone();
+    }
+}
+
+std::uint64_t Converter::decodedBytes(const DecodedInput& input) { return input.loaded.picture.heldBytes(); }
+
+Converter::DecodedInput Converter::decodeInput(const fs::path& path, const picture::LoadLimits& limits)
+{
+    DecodedInput input{inputFileState(path), {}};
+    if (input.state.ok())
+        input.loaded = picture::LoadPictureFile(path, limits);
+    return input;
+}
+
+namespace {
+
+// Failures of a file that announced itself as a picture: it is no text, and
+// paging its bytes would put garbage into the package as if all were well.
+bool isPictureFailure(Status status)
+{
+    switch (status) {
+    case Status::BrokenPicture:
+    case Status::NoFrames:
+    case Status::EmptySurface:
+    case Status::SurfaceTooLarge:
+    case Status::FramesTooLarge:
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+Converter::Added Converter::addFile(const fs::path& path, AddRun run)
+{
+    if (run == AddRun::New)
+        writtenThisRun_.clear();
+    return addDecoded(path, decodeInput(path, pictureControl_.limits()));
+}
+
+void Converter::addFiles(const std::vector<fs::path>& paths)
+{
+    writtenThisRun_.clear();
+    const picture::LoadLimits limits = pictureControl_.limits();
+    OrderedWork<DecodedInput> decoded(
+            paths.size(), [&](std::size_t i) { return decodeInput(paths[i], limits); }, workerCount(options_.workers),
+            decodedBytes, limits.frameBytes);
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        addDecoded(paths[i], decoded.take(i));
+}
+
+Converter::Added Converter::addDecoded(const fs::path& path, DecodedInput input)
+{
+    if (!input.state.ok()) {
+        if (input.state.status == Status::CantFindFile && options_.cantFindFile)
+            options_.cantFindFile(path);
+        report_.failed(path, outcomeText(input.state));
+        return {};
+    }
+    // Picture or text is decided by what the file holds, never by its name.
+    const Converted converted = convertPicture(path, std::move(input.loaded));
+    if (converted.outcome != PictureOutcome::NotLoaded)
+        return {true, converted.load.outcome};
+    if (isPictureFailure(converted.load.status())) {
+        refuse(path, converted.load.reason());
+        return {true, converted.load.outcome};
+    }
+    pageText(path);
+    return {false, converted.load.outcome};
+}
+
+void Converter::refuse(const fs::path& input, std::string reason)
+{
+    report_.failed(input, reason);
+    if (options_.refused)
+        options_.refused(Failure{input, std::move(reason)});
+}
+
+std::optional<std::string> Converter::claimOutputNames(const fs::path& input, const std::vector<std::string>& names)
+{
+    for (const std::string& name : names) {
+        if (const std::optional<char> c = output::characterThePlaylistCannotCarry(name)) {
+            return "its output name \"" + output::escapedForTerminal(name) + "\" would hold "
+                   + output::describeCharacter(*c) + ", which a playlist line cannot carry";
+        }
+        const auto earlier = writtenThisRun_.find(name);
+        if (earlier != writtenThisRun_.end()) {
+            return "its output name \"" + output::escapedForTerminal(name) + "\" was already written by "
+                   + output::escapedForTerminal(earlier->second.string()) + " in this run; that file stays";
+        }
+    }
+    for (const std::string& name : names)
+        writtenThisRun_.emplace(name, input);
+    return std::nullopt;
+}
+
+Converter::Converted Converter::convertPicture(const fs::path& path, picture::LoadResult loaded)
+{
+    Converted converted{PictureOutcome::NotLoaded, pictureControl_.LoadDecoded(std::move(loaded))};
+    if (!converted.load.ok())
+        return converted;
+    if (std::optional<std::string> refusal = claimOutputNames(path, pictureControl_.plannedOutputNames())) {
+        refuse(path, std::move(*refusal));
+        converted.outcome = PictureOutcome::Refused;
+        return converted;
+    }
+    for (const std::string& message : converted.load.messages)
+        report_.warned(path, "decoder: " + message);
+    // The load completed the pass of any earlier animation, so the flag is
+    // this picture's alone. An animation counts when its first frame is in
+    // place, a still picture when its file is; a failed write is reported
+    // by the capture listener.
+    const bool animation = pictureControl_.CountAnimationFrames() > 0;
+    animationPending_ = animation;
+    const bool shownAndWritten = pictureControl_.ShowPicture().stillWritten();
+    if (!animation && !shownAndWritten) {
+        converted.outcome = PictureOutcome::Failed;
+        return converted;
+    }
+    if (!animation)
+        report_.inputConverted();
+    converted.outcome = PictureOutcome::Converted;
+    return converted;
+}
+
+void Converter::pageTextFile(const fs::path& path)
+{
+    writtenThisRun_.clear();
+    pageText(path);
+}
+
+void Converter::pageText(const fs::path& path)
+{
+    const Outcome state = inputFileState(path);
+    if (!state.ok()) {
+        if (state.status == Status::CantFindFile && options_.cantFindFile)
+            options_.cantFindFile(path);
+        report_.failed(path, outcomeText(state));
+        return;
+    }
+    // Every page of a text begins with its first; its name stands for all.
+    const std::string firstPage = output::textPageFileName(output::pageNameOf(path), 1);
+    if (output::detectTextEncoding(path) != output::TextEncoding::Missing) {
+        if (std::optional<std::string> refusal = claimOutputNames(path, {firstPage})) {
+            refuse(path, std::move(*refusal));
+            return;
+        }
+        // Claimed only for pages that land; a text that gives none leaves
+        // the name free.
+        writtenThisRun_.erase(firstPage);
+    }
+    const output::PagerResult result = output::pageTextFile(path, workDirectory_, options_.pager);
+    if (result.pagesWritten > 0)
+        writtenThisRun_.emplace(firstPage, path);
+    if (result.zeroByteOffset) {
+        report_.warned(path, "a zero byte at offset " + std::to_string(*result.zeroByteOffset)
+                                     + " ends the text; what follows it is left out");
+    }
+    report_.fileWritten(result.pagesWritten);
+    if (result.status == Status::CantFindFile && options_.cantFindFile)
+        options_.cantFindFile(path);
+    if (result.status != Status::Ok) {
+        report_.failed(path, outcomeText(Outcome(result.status, result.cause)));
+        return;
+    }
+    if (result.pagesSkipped > 0) {
+        std::string reason = std::string(statusText(Status::CannotWrite)) + " " + std::to_string(result.pagesSkipped)
+                             + " of its pages";
+        if (result.cause)
+            reason += ": " + result.cause.message();
+        report_.failed(path, std::move(reason));
+        return;
+    }
+    // Only a text whose every page and line is in place is converted.
+    report_.inputConverted();
+}
+
+int Converter::deleteAll()
+{
+    // The capture of an animation still in its pass ends first, so nothing
+    // of it lands in the folder after the wipe.
+    pictureControl_.EndCapture();
+    const fs::path folder = output::outputFolderPath(workDirectory_);
+    std::error_code error;
+    if (!fs::is_directory(folder, error))
+        return 0;
+    const output::DeletionCount count = output::deleteFolderContents(
+            folder, [this](const fs::path& path, const Outcome& outcome) { reportDeleteFailure(path, outcome); });
+    report_.filesDeleted(count.deleted);
+    return count.deleted;
+}
+
+}  // namespace pelkora::session

@@ -1,0 +1,170 @@
+#pragma once
+// The conversion commands shared by the dialog and the headless command line:
+// the start-up batch over a source folder, Add for one file, DeleteAll.
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/status.h"
+#include "output/folder_lock.h"
+#include "output/text_pager.h"
+#include "picture/picture_loader.h"
+
+namespace pelkora::picture {
+class AnimatedPicture;
+struct CaptureEvent;
+}  // namespace pelkora::picture
+
+namespace pelkora::session {
+
+struct Failure {
+    std::filesystem::path input;
+    std::string reason;
+};
+
+// What a run produced, for the summary and the exit status. Filled from the
+// UI thread and from an animation's worker, hence the lock.
+class ConversionReport {
+public:
+    void inputConverted();
+    void fileWritten(int count = 1);
+    void filesDeleted(int count);
+    void failed(const std::filesystem::path& input, std::string reason);
+    // Written as asked, but perhaps not as meant; the same warning twice is
+    // kept once. input may be empty when the text names what it is about.
+    void warned(const std::filesystem::path& input, std::string text);
+    int inputsConverted() const;
+    int filesWritten() const;
+    int filesDeleted() const;
+    std::vector<Failure> failures() const;
+    std::vector<Failure> warnings() const;
+
+private:
+    mutable std::mutex mutex_;
+    int inputsConverted_ = 0;
+    int filesWritten_ = 0;
+    int filesDeleted_ = 0;
+    std::vector<Failure> failures_;
+    std::vector<Failure> warnings_;
+};
+
+struct ConversionOptions {
+    output::TextPagerOptions pager;
+    // Shown for a text that cannot be opened ("Cant find file!").
+    std::function<void(const std::filesystem::path&)> cantFindFile;
+    // Shown for an input refused outright (a damaged picture, a name the
+    // playlist cannot carry, a name already written in this run); the
+    // failure is in the report as well.
+    std::function<void(const Failure&)> refused;
+    // Every DOB file attempted, on the capturing thread (an animation's
+    // worker for its frames).
+    std::function<void(const picture::CaptureEvent&)> captured;
+    // Called once when another run holds the output folder and this one
+    // waits for it.
+    std::function<void()> waitingForFolder;
+    // Threads that read and decode the pictures of a batch or of a
+    // multi-file Add ahead of the one that writes; 0: the number in the
+    // environment variable PELKORA_WORKERS, else one per core.
+    int workers = 0;
+};
+
+// The entries of folder whose extension matches (case-insensitively),
+// ordered by their upper-cased names byte by byte; folders that match are
+// listed like files; subfolders are not entered.
+std::vector<std::filesystem::path> listMatching(const std::filesystem::path& folder, std::string_view extension);
+
+class Converter {
+public:
+    Converter(picture::AnimatedPicture& pictureControl, std::filesystem::path workDirectory, ConversionOptions options,
+              ConversionReport& report);
+    // Completes an animation still being captured, at once, then lets go of the
+    // control's capture listener.
+    ~Converter();
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    // Takes the output folder's lock for a writing run (creating the folder
+    // first when create is set) and removes what a killed run left there.
+    // Not held when the folder is missing (and not to be created) or the
+    // lock failed; the failure is in the report.
+    output::FolderLock lockOutputFolder(bool create);
+    // Whether the source folder may be converted at all; the reason is in the
+    // report when not. Checked before anything is emptied.
+    bool checkSourceFolder(const std::filesystem::path& sourceFolder);
+    // Empties (or creates) the output folder; every file that stays is in the
+    // report. False when the folder is not there to write into.
+    bool prepareOutputFolder();
+    // The start-up batch: every "*.bmp" through the picture control, then
+    // every "*.txt" through the text pager.
+    // progress is called after every input: inputs done, inputs found.
+    void convertFolder(const std::filesystem::path& sourceFolder,
+                       const std::function<void(int done, int found)>& progress = {});
+    // Add: a picture when it loads as one; a file that is recognisably a
+    // picture but does not load is refused; anything else is a text. A new
+    // run forgets the names written before; a continued one (the next of
+    // several files chosen at once) refuses to write one of them again.
+    enum class AddRun { New, Continued };
+    struct Added {
+        bool asPicture = false;  // taken as a picture (written or refused)
+        Outcome pictureLoad;     // why it did not load as one, when it was tried
+    };
+    Added addFile(const std::filesystem::path& path, AddRun run = AddRun::New);
+    // Add of several files as one run: a later file whose output name an
+    // earlier one of them wrote is refused.
+    void addFiles(const std::vector<std::filesystem::path>& paths);
+    // Pages one text file.
+    void pageTextFile(const std::filesystem::path& path);
+    // DeleteAll: ends a running capture, then empties the output folder; the
+    // files deleted and every one that stays are in the report. The number
+    // of files deleted.
+    int deleteAll();
+
+    const std::filesystem::path& workDirectory() const { return workDirectory_; }
+
+private:
+    // An input as the decoding workers leave it: read and decoded, or why not.
+    struct DecodedInput {
+        Outcome state;  // whether the file could be read at all
+        picture::LoadResult loaded;
+    };
+    // Touches nothing of the converter: it runs on the workers.
+    static DecodedInput decodeInput(const std::filesystem::path& path, const picture::LoadLimits& limits);
+    // What a decoded input holds in memory while it waits for the writer:
+    // together no more than one picture may take.
+    static std::uint64_t decodedBytes(const DecodedInput& input);
+    enum class PictureOutcome { Converted, Refused, Failed, NotLoaded };
+    struct Converted {
+        PictureOutcome outcome;
+        picture::LoadOutcome load;
+    };
+    Converted convertPicture(const std::filesystem::path& path, picture::LoadResult loaded);
+    Added addDecoded(const std::filesystem::path& path, DecodedInput input);
+    void pageText(const std::filesystem::path& path);
+    // Why these output names cannot be written for input, or nothing; on
+    // nothing they count as written by it from now on.
+    std::optional<std::string> claimOutputNames(const std::filesystem::path& input,
+                                                const std::vector<std::string>& names);
+    void refuse(const std::filesystem::path& input, std::string reason);
+    void reportDeleteFailure(const std::filesystem::path& path, const Outcome& outcome);
+    // A path inside the work directory as the user sees it from there.
+    std::filesystem::path shown(const std::filesystem::path& path) const;
+
+    picture::AnimatedPicture& pictureControl_;
+    std::filesystem::path workDirectory_;
+    ConversionOptions options_;
+    ConversionReport& report_;
+    // Output names written in the current run and the input that wrote each.
+    std::map<std::string, std::filesystem::path> writtenThisRun_;
+    // Set while an animation's first frame is still to come, so its input
+    // is counted once, when a frame of it is really in place.
+    std::atomic<bool> animationPending_{false};
+};
+
+}  // namespace pelkora::session

@@ -1,0 +1,129 @@
+#include "session/session.h"
+
+#include <utility>
+
+#include "output/names.h"
+
+namespace pelkora::session {
+
+Session::Session(std::filesystem::path workDirectory, ConversionOptions options)
+        : workDirectory_(std::move(workDirectory)), picture_(workDirectory_),
+          converter_(picture_, workDirectory_, std::move(options), report_)
+{
+}
+
+Session::~Session()
+{
+    // The rest of an animation is written while the lock is still ours.
+    picture_.CompletePass();
+}
+
+CommandResult Session::begin() const
+{
+    CommandResult result;
+    result.failuresBefore = report_.failures().size();
+    return result;
+}
+
+int Session::filesWrittenSince(int before) const { return report_.filesWritten() - before; }
+
+bool Session::takeWriteLock(bool create)
+{
+    if (writeLock_ && writeLock_->held()) {
+        return true;
+    }
+    writeLock_ = converter_.lockOutputFolder(create);
+    return writeLock_->held();
+}
+
+bool Session::releaseWriteLockWhenCaptured()
+{
+    if (picture_.capturePending()) {
+        return false;
+    }
+    writeLock_.reset();
+    return true;
+}
+
+bool Session::writeLockHeld() const { return writeLock_ && writeLock_->held(); }
+
+void Session::waitForCaptures() { picture_.WaitForPass(); }
+
+CommandResult Session::prepareStartup(const std::optional<std::filesystem::path>& sourceFolder)
+{
+    CommandResult result = begin();
+    result.refused = sourceFolder && !converter_.checkSourceFolder(*sourceFolder);
+    if (!result.refused) {
+        result.refused = !takeWriteLock(true) || !converter_.prepareOutputFolder();
+    }
+    return result;
+}
+
+CommandResult Session::convertFolder(const std::filesystem::path& sourceFolder, const Progress& progress)
+{
+    CommandResult result = begin();
+    const int filesBefore = report_.filesWritten();
+    if (!takeWriteLock(true)) {
+        result.refused = true;
+        return result;
+    }
+    converter_.convertFolder(sourceFolder, progress);
+    result.filesWritten = filesWrittenSince(filesBefore);
+    return result;
+}
+
+AddResult Session::addFile(const std::filesystem::path& file, Converter::AddRun run,
+                           const output::OutputOptions& outputOptions, const std::function<void()>& loading)
+{
+    // The animation before is written whole first (as the load would), so
+    // that the options change only between pictures.
+    picture_.CompletePass();
+    picture_.setOutputOptions(outputOptions);
+    AddResult result;
+    static_cast<CommandResult&>(result) = begin();
+    const int filesBefore = report_.filesWritten();
+    if (!takeWriteLock(true)) {
+        result.refused = true;
+        return result;
+    }
+    if (loading) {
+        loading();
+    }
+    const Converter::Added added = converter_.addFile(file, run);
+    result.isPicture = added.asPicture;
+    result.loadStatus = added.pictureLoad.status;
+    result.animationPlaying = result.isPicture && picture_.CountAnimationFrames() > 0;
+    if (result.isPicture && !result.animationPlaying) {
+        result.dobPath = output::dobPathFor(picture_.outputDirectory() / (picture_.baseName() + ".bmp"));
+    }
+    result.filesWritten = filesWrittenSince(filesBefore);
+    return result;
+}
+
+CommandResult Session::addFiles(const std::vector<std::filesystem::path>& files)
+{
+    CommandResult result = begin();
+    const int filesBefore = report_.filesWritten();
+    if (!takeWriteLock(true)) {
+        result.refused = true;
+        return result;
+    }
+    converter_.addFiles(files);
+    result.filesWritten = filesWrittenSince(filesBefore);
+    return result;
+}
+
+DeleteResult Session::deleteAll()
+{
+    DeleteResult result;
+    static_cast<CommandResult&>(result) = begin();
+    // A missing folder is left missing, and there is nothing to lock.
+    if (!takeWriteLock(false)) {
+        result.refused = true;
+        return result;
+    }
+    result.deleted = converter_.deleteAll();
+    return result;
+}
+
+}  // namespace pelkora::session

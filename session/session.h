@@ -1,0 +1,107 @@
+#pragma once
+// One run of the converter: the picture model, the report of what was done
+// and the converter over them, and the output folder's write lock. The
+// dialog, the start-up progress window and the command line all drive their
+// commands through one of these; none of it needs a widget.
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "session/conversion.h"
+#include "core/status.h"
+#include "output/folder_lock.h"
+#include "output/output_options.h"
+#include "picture/animated_picture.h"
+
+namespace pelkora::session {
+
+// Called after every input of a batch: inputs done, inputs found.
+using Progress = std::function<void(int done, int found)>;
+
+// What one command did, read off the report around it.
+struct CommandResult {
+    // Not run at all: the source folder or the output folder's lock refused it.
+    bool refused = false;
+    // The command's failures are the report's from this index on.
+    std::size_t failuresBefore = 0;
+    // Files written by the time the command returned; an animation may
+    // write more afterwards.
+    int filesWritten = 0;
+};
+
+struct AddResult : CommandResult {
+    // Taken as a picture (else paged as a text).
+    bool isPicture = false;
+    // How the picture model's load ended, whatever it was taken as.
+    Status loadStatus = Status::Ok;
+    // Frames of an animation still to be written after the call returned.
+    bool animationPlaying = false;
+    // Where a still picture's DOB went, when it was one.
+    std::filesystem::path dobPath;
+};
+
+struct DeleteResult : CommandResult {
+    int deleted = 0;
+};
+
+class Session {
+public:
+    Session(std::filesystem::path workDirectory, ConversionOptions options);
+    // Writes the rest of an animation still in its pass, then lets go of the
+    // output folder.
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // Start-up, step one: checks the source folder, when there is one, then
+    // locks and empties (or creates) the output folder. A source that cannot
+    // be converted is refused before anything is emptied.
+    CommandResult prepareStartup(const std::optional<std::filesystem::path>& sourceFolder);
+    // Start-up, step two: every "*.bmp", then every "*.txt" of the source.
+    CommandResult convertFolder(const std::filesystem::path& sourceFolder, const Progress& progress = {});
+    // Add of one file, with the output options it is to be written with.
+    // The animation before is completed first. loading is called just before
+    // the file is loaded, once the lock is held: an animation's first frames
+    // may be written before this returns.
+    AddResult addFile(const std::filesystem::path& file, Converter::AddRun run,
+                      const output::OutputOptions& outputOptions, const std::function<void()>& loading = {});
+    // Add of several files as one run under one lock, with the options the
+    // picture model already has.
+    CommandResult addFiles(const std::vector<std::filesystem::path>& files);
+    // DeleteAll: ends a running capture, then empties the output folder when
+    // it is there and its lock is ours.
+    DeleteResult deleteAll();
+
+    // Every command that writes takes the output folder's lock and keeps it
+    // after it returns, since an animation's frames may still come; a lock
+    // still held is reused, as one process must not take it twice. This
+    // lets go of it unless a capture is pending: false when it is still
+    // held for one, and the caller asks again later.
+    bool releaseWriteLockWhenCaptured();
+    bool writeLockHeld() const;
+    // Waits until an animation's pass has been written whole.
+    void waitForCaptures();
+
+    picture::AnimatedPicture& picture() { return picture_; }
+    const picture::AnimatedPicture& picture() const { return picture_; }
+    const ConversionReport& report() const { return report_; }
+    const std::filesystem::path& workDirectory() const { return workDirectory_; }
+
+private:
+    bool takeWriteLock(bool create);
+    CommandResult begin() const;
+    int filesWrittenSince(int before) const;
+
+    std::filesystem::path workDirectory_;
+    // Before the model and the converter: let go of only after they have
+    // written the last frame of an animation.
+    std::optional<output::FolderLock> writeLock_;
+    picture::AnimatedPicture picture_;
+    ConversionReport report_;
+    Converter converter_;
+};
+
+}  // namespace pelkora::session

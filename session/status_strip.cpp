@@ -1,0 +1,91 @@
+#include "session/status_strip.h"
+
+namespace pelkora::session {
+
+namespace {
+
+std::string nameOf(const std::filesystem::path& path)
+{
+    const std::string name = path.filename().string();
+    return name.empty() ? path.string() : name;
+}
+
+std::string counted(int count, const char* one, const char* many)
+{
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+}  // namespace
+
+std::string pictureWrittenText(const std::filesystem::path& dobPath) { return nameOf(dobPath) + " written"; }
+
+std::string framesWrittenText(const std::string& baseName, int frames)
+{
+    return baseName + ": " + counted(frames, "frame", "frames") + " written";
+}
+
+std::string pagesWrittenText(int pages) { return counted(pages, "text page", "text pages") + " written"; }
+
+std::string filesDeletedText(int files) { return "DeleteAll: " + counted(files, "file", "files") + " deleted"; }
+
+std::string failureText(const Failure& failure) { return nameOf(failure.input) + ": " + failure.reason; }
+
+std::string batchEndedText(const std::string& name, bool crashed, int exitStatus)
+{
+    if (crashed) {
+        return name + " ended abnormally";
+    }
+    if (exitStatus == 0) {
+        return name + " finished";
+    }
+    return name + " exited with status " + std::to_string(exitStatus);
+}
+
+void CommandStatus::set(std::string text)
+{
+    std::lock_guard lock(mutex_);
+    text_ = std::move(text);
+    following_ = false;
+    failures_.clear();
+}
+
+void CommandStatus::followAnimation(std::string baseName)
+{
+    std::lock_guard lock(mutex_);
+    following_ = true;
+    baseName_ = std::move(baseName);
+    framesWritten_ = 0;
+    failures_.clear();
+}
+
+void CommandStatus::frameCaptured(const picture::CaptureEvent& event)
+{
+    std::lock_guard lock(mutex_);
+    if (!following_) {
+        return;
+    }
+    if (event.status == Status::Ok) {
+        ++framesWritten_;
+    } else {
+        failures_.push_back(failureText({event.dobPath, statusText(event.status)}));
+    }
+}
+
+std::string CommandStatus::text() const
+{
+    std::lock_guard lock(mutex_);
+    if (!following_) {
+        return text_;
+    }
+    std::string line = framesWrittenText(baseName_, framesWritten_);
+    // The first failure names its file; the rest are only counted.
+    if (!failures_.empty()) {
+        line += "; " + failures_.front();
+        if (failures_.size() > 1) {
+            line += " (and " + std::to_string(failures_.size() - 1) + " more)";
+        }
+    }
+    return line;
+}
+
+}  // namespace pelkora::session
