@@ -13,8 +13,8 @@
 #include <QImage>
 #include <QImageReader>
 
-#include "picture/bmp_decoder.h"
-#include "picture/still_decoder.h"
+#include "decoders/bmp_decoder.h"
+#include "decoders/still_decoder.h"
 #include "support/bmp_builder.h"
 
 namespace {
@@ -76,8 +76,8 @@ void BmpDirect(benchmark::State& state)
     const auto& files = batch(static_cast<unsigned>(state.range(0)));
     for (auto _ : state)
         for (const Bytes& file : files) {
-            const auto decoded = pelkora::picture::DecodeBmp(file.data(), file.size(), kLimit, kUnder);
-            benchmark::DoNotOptimize(decoded->image.constBits());
+            const auto decoded = pelkora::decoders::DecodeBmp(file.data(), file.size(), {kLimit, kUnder});
+            benchmark::DoNotOptimize(decoded->image.row(0));
         }
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kFiles);
 }
@@ -87,8 +87,8 @@ void BmpDecodeStill(benchmark::State& state)
     const auto& files = batch(static_cast<unsigned>(state.range(0)));
     for (auto _ : state)
         for (const Bytes& file : files) {
-            const auto decoded = pelkora::picture::DecodeStill(file.data(), file.size(), kLimit, kUnder);
-            benchmark::DoNotOptimize(decoded.image.constBits());
+            const auto decoded = pelkora::decoders::DecodeStill(file.data(), file.size(), {kLimit, kUnder});
+            benchmark::DoNotOptimize(decoded.image.row(0));
         }
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kFiles);
 }

@@ -59,7 +59,7 @@ private:
 };
 
 // One description per file; false when the file is no picture at all.
-bool describeFile(const fs::path& path, std::optional<output::DobSize> dobSize, std::ostream& out, std::ostream& err)
+bool describeFile(const fs::path& path, std::optional<output::Size> dobSize, std::ostream& out, std::ostream& err)
 {
     // A DOB has no signature: its name is all that says what it is.
     if (isDobName(path))

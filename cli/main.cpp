@@ -1,15 +1,7 @@
 // The pelkora program: the headless commands; the dialog is handed to the
 // dialog program beside this one.
 
-#include <clocale>
 #include <iostream>
-#include <string>
-#include <vector>
-
-// After a C library header, which says whether this is glibc.
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -36,18 +28,7 @@ void labelToolkitMessage(QtMsgType type, const QMessageLogContext&, const QStrin
 
 int main(int argc, char** argv)
 {
-    // A picture decoded on a worker is freed on the writer. By default each
-    // worker's heap hands those pages back and faults them in again for the
-    // next picture, which costs more than decoding on two cores saves; a
-    // few megabytes kept spare end that.
-#if defined(__GLIBC__)
-    mallopt(M_MMAP_THRESHOLD, 4 << 20);
-    mallopt(M_TRIM_THRESHOLD, 16 << 20);
-#endif
-    // Texts without a mark are read in the locale's character set.
-    std::setlocale(LC_ALL, "");
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    const pelkora::session::CommandLine commandLine = pelkora::session::parseCommandLine(args);
+    const pelkora::session::CommandLine commandLine = pelkora::session::startProgram(argc, argv);
     using Mode = pelkora::session::CommandLine::Mode;
 
     if (commandLine.mode == Mode::Dialog)

@@ -22,9 +22,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string sizeText(output::DobSize size) { return std::to_string(size.width) + "x" + std::to_string(size.height); }
-
-std::string candidatesText(const std::vector<output::DobSize>& sizes)
+std::string candidatesText(const std::vector<output::Size>& sizes)
 {
     std::string text;
     for (std::size_t i = 0; i < sizes.size(); ++i)
@@ -78,7 +76,7 @@ bool isDobName(const fs::path& path)
     return name.size() > 4 && output::equalsIgnoringAsciiCase(std::string_view(name).substr(name.size() - 4), ".dob");
 }
 
-bool describeDob(const fs::path& path, std::optional<output::DobSize> size, std::ostream& out, std::ostream& err)
+bool describeDob(const fs::path& path, std::optional<output::Size> size, std::ostream& out, std::ostream& err)
 {
     const output::DobShape shape = output::inspectDobFile(path);
     if (shape.status != Status::Ok) {
@@ -114,7 +112,7 @@ bool describeDob(const fs::path& path, std::optional<output::DobSize> size, std:
     return true;
 }
 
-int renderDobs(const std::vector<fs::path>& files, std::optional<output::DobSize> size,
+int renderDobs(const std::vector<fs::path>& files, std::optional<output::Size> size,
                const std::optional<fs::path>& folder, bool quiet, std::ostream& out, std::ostream& err)
 {
     std::error_code error;

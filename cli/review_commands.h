@@ -30,12 +30,12 @@ bool isDobName(const std::filesystem::path& path);
 
 // "FILE.dob: dob WxH" (or every size it can have) and the count of each of
 // the 16 levels. False when the file cannot be read as a DOB.
-bool describeDob(const std::filesystem::path& path, std::optional<output::DobSize> size, std::ostream& out,
+bool describeDob(const std::filesystem::path& path, std::optional<output::Size> size, std::ostream& out,
                  std::ostream& err);
 
 // NAME.png for each file, 8-bit grey 255 - 17 * level, beside it or in
 // folder. Exit status: 0 when every file was drawn, 1 otherwise.
-int renderDobs(const std::vector<std::filesystem::path>& files, std::optional<output::DobSize> size,
+int renderDobs(const std::vector<std::filesystem::path>& files, std::optional<output::Size> size,
                const std::optional<std::filesystem::path>& folder, bool quiet, std::ostream& out, std::ostream& err);
 
 // One sheet of the package in playlist order. Needs a QGuiApplication for

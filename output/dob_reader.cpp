@@ -10,21 +10,21 @@ namespace {
 
 constexpr std::uint64_t kMaxDobBytes = 2 + (kMaxDobPixels + 1) / 2;
 
-bool fits(std::uint64_t side, std::uint8_t low) { return side >= 1 && side <= kMaxDobSide && (side & 0xFF) == low; }
+bool fits(std::uint64_t side, std::uint8_t low) { return side >= 1 && side <= kLargestSide && (side & 0xFF) == low; }
 
 }  // namespace
 
-std::vector<DobSize> dobSizeCandidates(std::uint8_t byte0, std::uint8_t byte1, std::uint64_t length)
+std::vector<Size> dobSizeCandidates(std::uint8_t byte0, std::uint8_t byte1, std::uint64_t length)
 {
-    std::vector<DobSize> sizes;
+    std::vector<Size> sizes;
     if (length < 3)
         return sizes;
     const std::uint64_t area = length - 2;  // ceil(w*h/2)
-    if (area > (std::uint64_t{kMaxDobSide} * kMaxDobSide + 1) / 2)
+    if (area > (std::uint64_t{kLargestSide} * kLargestSide + 1) / 2)
         return sizes;
     // ceil(n/2) == area for n = 2*area - 1 and n = 2*area.
     const std::uint64_t counts[] = {2 * area - 1, 2 * area};
-    for (std::uint64_t width = byte0 == 0 ? 256 : byte0; width <= kMaxDobSide; width += 256) {
+    for (std::uint64_t width = byte0 == 0 ? 256 : byte0; width <= kLargestSide; width += 256) {
         for (const std::uint64_t count : counts) {
             if (count % width != 0)
                 continue;
@@ -44,7 +44,7 @@ void unpackLevels(const std::uint8_t* pixels, std::uint64_t count, std::uint8_t*
     }
 }
 
-DobPicture decodeDob(const std::uint8_t* data, std::size_t size, std::optional<DobSize> wanted)
+DobPicture decodeDob(const std::uint8_t* data, std::size_t size, std::optional<Size> wanted)
 {
     DobPicture picture;
     if (size >= 2)
@@ -76,7 +76,7 @@ DobPicture decodeDob(const std::uint8_t* data, std::size_t size, std::optional<D
     return picture;
 }
 
-DobPicture readDobFile(const std::filesystem::path& path, std::optional<DobSize> wanted)
+DobPicture readDobFile(const std::filesystem::path& path, std::optional<Size> wanted)
 {
     const InputBytes input = readInputFile(path, kMaxDobBytes);
     if (input.status != Status::Ok || input.truncated) {

@@ -11,30 +11,24 @@
 #include <vector>
 
 #include "core/status.h"
+#include "output/size.h"
 
 namespace pelkora::output {
 
-inline constexpr int kMaxDobSide = 65535;
 // The largest picture read back: the surface the picture loader accepts
 // (256 MiB at four bytes a pixel).
 inline constexpr std::uint64_t kMaxDobPixels = std::uint64_t{1} << 26;
 
-struct DobSize {
-    int width = 0;
-    int height = 0;
-    friend bool operator==(const DobSize&, const DobSize&) = default;
-};
-
 // Every size w x h with w = byte0 and h = byte1 modulo 256, both from 1 to
 // 65535, and 2 + ceil(w*h/2) == length; ordered by width. At most 256 widths
 // are tried, so the work is bounded whatever the length.
-std::vector<DobSize> dobSizeCandidates(std::uint8_t byte0, std::uint8_t byte1, std::uint64_t length);
+std::vector<Size> dobSizeCandidates(std::uint8_t byte0, std::uint8_t byte1, std::uint64_t length);
 
 // Levels 0 (white) to 15 (black), one byte a pixel, top row first.
 struct DobPicture {
     Status status = Status::BadDobLength;
-    DobSize size;
-    std::vector<DobSize> candidates;  // every size the bytes fit
+    Size size;
+    std::vector<Size> candidates;  // every size the bytes fit
     std::vector<std::uint8_t> levels;
 };
 
@@ -43,11 +37,11 @@ struct DobPicture {
 // BadDobLength: no size fits; DobSizeAmbiguous: several fit and none was
 // chosen; DobSizeUnfit: the size wanted is not among them; SurfaceTooLarge:
 // more than kMaxDobPixels pixels.
-DobPicture decodeDob(const std::uint8_t* data, std::size_t size, std::optional<DobSize> wanted);
+DobPicture decodeDob(const std::uint8_t* data, std::size_t size, std::optional<Size> wanted);
 
 // Reads the file and decodes it; CantFindFile, CannotRead or SurfaceTooLarge
 // (a file longer than the largest picture) before decoding.
-DobPicture readDobFile(const std::filesystem::path& path, std::optional<DobSize> wanted);
+DobPicture readDobFile(const std::filesystem::path& path, std::optional<Size> wanted);
 
 // The sizes a DOB file can have, from its first two bytes and its length,
 // without reading the pixels. status: Ok, CantFindFile, CannotRead or
@@ -55,7 +49,7 @@ DobPicture readDobFile(const std::filesystem::path& path, std::optional<DobSize>
 struct DobShape {
     Status status = Status::CantFindFile;
     std::uint64_t length = 0;
-    std::vector<DobSize> candidates;
+    std::vector<Size> candidates;
 };
 DobShape inspectDobFile(const std::filesystem::path& path);
 

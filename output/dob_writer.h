@@ -11,20 +11,14 @@
 #include <string_view>
 #include <vector>
 
+#include "core/image.h"
 #include "core/status.h"
 #include "output/playlist_appender.h"
 
 namespace pelkora::output {
 
-// A read-only view of 32-bit pixels, top row first; each pixel holds blue in
-// bits 0-7, green in 8-15 and red in 16-23 (QImage::Format_RGB32 order);
-// bits 24-31 are ignored.
-struct PixelView {
-    const std::uint32_t* pixels = nullptr;
-    int width = 0;
-    int height = 0;
-    std::ptrdiff_t stride = 0;  // pixels from one row to the next
-};
+// The pixels a DOB is written from; bits 24-31 are ignored.
+using PixelView = pelkora::PixelView;
 
 enum class PlaylistLineForm {
     StillPicture,    // "%s,%s\n\n" with StaticGifPlayTime

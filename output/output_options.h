@@ -6,13 +6,9 @@
 #include <string>
 #include <string_view>
 
-namespace pelkora::output {
+#include "output/size.h"
 
-struct Size {
-    int width = 0;
-    int height = 0;
-    friend bool operator==(const Size&, const Size&) = default;
-};
+namespace pelkora::output {
 
 struct OutputOptions {
     // Every frame of an animation captured at the whole logical screen, as
@@ -26,13 +22,6 @@ struct OutputOptions {
     bool any() const { return fullFrames || dither || fit.has_value(); }
     friend bool operator==(const OutputOptions&, const OutputOptions&) = default;
 };
-
-// The largest side --fit accepts: what a DOB of any header can hold.
-inline constexpr int kLargestFitSide = 65535;
-
-// "WxH" (also "WXH"), both sides 1 to kLargestFitSide, decimal digits only.
-std::optional<Size> parseSize(std::string_view text);
-std::string sizeText(const Size& size);
 
 // "full frames, dither, fit 128x64": what is on, in that order; empty when
 // nothing is.

@@ -145,7 +145,7 @@ const LoadLimits& AnimatedPicture::limits() const { return limits_; }
 void AnimatedPicture::setOutputOptions(const output::OutputOptions& options) { stage_.setOutputOptions(options); }
 const output::OutputOptions& AnimatedPicture::outputOptions() const { return stage_.outputOptions(); }
 
-QImage AnimatedPicture::snapshot() const { return stage_.snapshot(); }
+Image AnimatedPicture::snapshot() const { return stage_.snapshot(); }
 int AnimatedPicture::pictureWidth() const { return pictureWidth_; }
 int AnimatedPicture::pictureHeight() const { return pictureHeight_; }
 std::vector<std::string> AnimatedPicture::plannedOutputNames() const { return plannedNames_; }

@@ -20,8 +20,7 @@
 #include <string>
 #include <vector>
 
-#include <QImage>
-
+#include "core/image.h"
 #include "core/status.h"
 #include "output/output_options.h"
 #include "picture/frame_capture.h"
@@ -96,7 +95,7 @@ public:
     const output::OutputOptions& outputOptions() const;
 
     // A copy of the memory image for painting, taken under the drawing lock.
-    QImage snapshot() const;
+    Image snapshot() const;
     int pictureWidth() const;
     int pictureHeight() const;
     // After a load: the names of the DOB files that ShowPicture will write,

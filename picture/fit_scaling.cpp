@@ -4,8 +4,6 @@
 #include <cstdint>
 #include <vector>
 
-#include <QColor>
-
 namespace pelkora::picture {
 
 namespace {
@@ -37,14 +35,14 @@ std::vector<std::vector<Share>> sharesAlong(int from, int to)
     return shares;
 }
 
-std::uint64_t channel(QRgb pixel, int c) { return (pixel >> (8 * c)) & 0xFF; }
+std::uint64_t channel(Pixel pixel, int c) { return (pixel >> (8 * c)) & 0xFF; }
 
 }  // namespace
 
-QSize fittedSize(QSize picture, output::Size bounds)
+output::Size fittedSize(output::Size picture, output::Size bounds)
 {
-    const std::int64_t w = picture.width();
-    const std::int64_t h = picture.height();
+    const std::int64_t w = picture.width;
+    const std::int64_t h = picture.height;
     const std::int64_t bw = bounds.width;
     const std::int64_t bh = bounds.height;
     if (w <= 0 || h <= 0 || bw <= 0 || bh <= 0 || (w <= bw && h <= bh))
@@ -52,22 +50,21 @@ QSize fittedSize(QSize picture, output::Size bounds)
     // Rounded to nearest; the scaled side can never pass its bound, as the
     // exact quotient does not.
     if (w * bh <= h * bw)
-        return QSize(static_cast<int>(std::max<std::int64_t>(1, (2 * w * bh + h) / (2 * h))), bounds.height);
-    return QSize(bounds.width, static_cast<int>(std::max<std::int64_t>(1, (2 * h * bw + w) / (2 * w))));
+        return {static_cast<int>(std::max<std::int64_t>(1, (2 * w * bh + h) / (2 * h))), bounds.height};
+    return {bounds.width, static_cast<int>(std::max<std::int64_t>(1, (2 * h * bw + w) / (2 * w)))};
 }
 
-QImage scaleDownByArea(const QImage& input, QSize target)
+Image scaleDownByArea(const Image& source, output::Size target)
 {
-    const QImage source = input.format() == QImage::Format_RGB32 ? input : input.convertToFormat(QImage::Format_RGB32);
     const int sw = source.width();
     const int sh = source.height();
-    const int tw = target.width();
-    const int th = target.height();
+    const int tw = target.width;
+    const int th = target.height;
     if (source.isNull() || tw <= 0 || th <= 0 || tw > sw || th > sh)
         return {};
     if (tw == sw && th == sh)
-        return source;
-    QImage result(tw, th, QImage::Format_RGB32);
+        return source.copy();
+    Image result(tw, th);
     if (result.isNull())
         return {};
     const auto columns = sharesAlong(sw, tw);
@@ -80,7 +77,7 @@ QImage scaleDownByArea(const QImage& input, QSize target)
     for (int k = 0; k < th; ++k) {
         std::fill(sum.begin(), sum.end(), 0);
         for (const Share& row : rows[static_cast<std::size_t>(k)]) {
-            const auto* line = reinterpret_cast<const QRgb*>(source.constScanLine(row.source));
+            const Pixel* line = source.row(row.source);
             for (int j = 0; j < tw; ++j) {
                 for (int c = 0; c < 3; ++c) {
                     std::uint64_t value = 0;
@@ -92,13 +89,13 @@ QImage scaleDownByArea(const QImage& input, QSize target)
             for (std::size_t n = 0; n < sum.size(); ++n)
                 sum[n] += row.weight * across[n];
         }
-        auto* out = reinterpret_cast<QRgb*>(result.scanLine(k));
+        Pixel* out = result.row(k);
         for (int j = 0; j < tw; ++j) {
-            QRgb pixel = 0xFF000000;
+            Pixel pixel = 0xFF000000;
             for (int c = 0; c < 3; ++c) {
                 const std::uint64_t value =
                         (sum[static_cast<std::size_t>(j) * 3 + static_cast<std::size_t>(c)] + total / 2) / total;
-                pixel |= static_cast<QRgb>(std::min<std::uint64_t>(value, 255)) << (8 * c);
+                pixel |= static_cast<Pixel>(std::min<std::uint64_t>(value, 255)) << (8 * c);
             }
             out[j] = pixel;
         }
@@ -106,22 +103,18 @@ QImage scaleDownByArea(const QImage& input, QSize target)
     return result;
 }
 
-QImage fitIntoBounds(const QImage& picture, output::Size bounds, QRgb fill)
+Image fitIntoBounds(const Image& picture, output::Size bounds, std::uint32_t fill)
 {
-    const QSize scaled = fittedSize(picture.size(), bounds);
-    if (scaled == picture.size())
-        return picture;
-    const QImage inner = scaleDownByArea(picture, scaled);
-    QImage framed(bounds.width, bounds.height, QImage::Format_RGB32);
+    const output::Size size{picture.width(), picture.height()};
+    const output::Size scaled = fittedSize(size, bounds);
+    if (scaled == size)
+        return picture.copy();
+    const Image inner = scaleDownByArea(picture, scaled);
+    Image framed(bounds.width, bounds.height);
     if (inner.isNull() || framed.isNull())
         return {};
-    framed.fill(QColor(fill));
-    const int left = (bounds.width - scaled.width()) / 2;
-    const int top = (bounds.height - scaled.height()) / 2;
-    for (int y = 0; y < scaled.height(); ++y) {
-        const auto* from = reinterpret_cast<const QRgb*>(inner.constScanLine(y));
-        std::copy(from, from + scaled.width(), reinterpret_cast<QRgb*>(framed.scanLine(top + y)) + left);
-    }
+    framed.fill(opaque(fill));
+    copyPixels(inner.view(), framed, (bounds.width - scaled.width) / 2, (bounds.height - scaled.height) / 2);
     return framed;
 }
 

@@ -3,24 +3,25 @@
 // area averaging, in integers, so that every machine writes the same bytes
 // (the toolkit's own smooth scaling differs between versions and CPUs).
 
-#include <QImage>
-#include <QSize>
+#include <cstdint>
 
+#include "core/image.h"
 #include "output/output_options.h"
 
 namespace pelkora::picture {
 
 // The size a picture takes inside bounds with its aspect kept; its own size
 // when it already fits. Neither side drops below 1.
-QSize fittedSize(QSize picture, output::Size bounds);
+output::Size fittedSize(output::Size picture, output::Size bounds);
 
 // Every target pixel the average of the source area it covers, rounded to
-// nearest; both target sides at most the source's. RGB32 in and out.
-QImage scaleDownByArea(const QImage& source, QSize target);
+// nearest; both target sides at most the source's. A null image when the
+// target is not such a size or cannot be made.
+Image scaleDownByArea(const Image& source, output::Size target);
 
 // A picture larger than bounds scaled into it and centred on an image of
 // exactly bounds filled with fill (so that it fills the device's screen);
-// a picture that fits is returned as it is.
-QImage fitIntoBounds(const QImage& picture, output::Size bounds, QRgb fill);
+// a picture that fits is returned as a copy.
+Image fitIntoBounds(const Image& picture, output::Size bounds, std::uint32_t fill);
 
 }  // namespace pelkora::picture

@@ -4,16 +4,10 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
-
-#include <QColor>
-#include <QPainter>
-#include <QRect>
 
 #include "output/output_folder.h"
 #include "output/playlist.h"
 #include "picture/fit_scaling.h"
-#include "picture/pixel_bytes.h"
 
 namespace pelkora::picture {
 
@@ -21,15 +15,10 @@ namespace {
 
 constexpr std::uint32_t kMenuColor = 0xF0F0F0;
 
-QRect rectOf(const FrameRecord& frame)
+Rect rectOf(const FrameRecord& frame)
 {
     const gif::GifRect& r = frame.frame.rect;
-    return QRect(r.left, r.top, r.width, r.height);
-}
-
-QRgb* pixelAt(QImage& surface, int x, int y)
-{
-    return reinterpret_cast<QRgb*>(surface.bits() + static_cast<std::ptrdiff_t>(y) * surface.bytesPerLine()) + x;
+    return {r.left, r.top, r.width, r.height};
 }
 
 // Whether a run of indices holds one that leaves its pixel as it is
@@ -53,10 +42,10 @@ bool holdsHoles(const std::uint8_t* in, int count, const gif::TransparentIndices
 // through the frame's colour table. The transparent index, an index beyond
 // the table and a row the data does not hold leave the surface pixel as it
 // is, and nothing outside the surface is touched (gif::GifQuirk::FramePastScreen).
-void composeIndices(QImage& surface, const FrameIndexDecoder::Indices& decoded, int left, int top)
+void composeIndices(Image& surface, const FrameIndexDecoder::Indices& decoded, int left, int top)
 {
     const gif::GifFrame& image = *decoded.frame;
-    const std::array<QRgb, 256> colors = paletteOf(decoded.colors, decoded.holes);
+    const std::array<Pixel, 256> colors = paletteOf(decoded.colors, decoded.holes);
     const int width = image.rect.width;
     const int firstX = std::max(0, -left);
     const int endX = std::min(width, surface.width() - left);
@@ -68,37 +57,49 @@ void composeIndices(QImage& surface, const FrameIndexDecoder::Indices& decoded, 
         if (surfaceY < 0 || surfaceY >= surface.height())
             continue;
         const std::uint8_t* in = decoded.indices + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
-        QRgb* out = pixelAt(surface, left, surfaceY);
+        Pixel* out = surface.row(surfaceY) + left;
         if (!holdsHoles(in + firstX, endX - firstX, decoded.holes)) {
             for (int x = firstX; x < endX; ++x)
                 out[x] = colors[in[x]];
             continue;
         }
         for (int x = firstX; x < endX; ++x) {
-            const QRgb color = colors[in[x]];
+            const Pixel color = colors[in[x]];
             if (color != 0)
                 out[x] = color;
         }
     }
 }
 
-void fillRect(QImage& surface, const QRect& rect, std::uint32_t color)
+void fillRect(Image& surface, const Rect& rect, std::uint32_t color)
 {
-    const QRect inside = rect.intersected(surface.rect());
-    const QRgb pixel = qRgb(qRed(color), qGreen(color), qBlue(color));
-    for (int y = inside.top(); y <= inside.bottom(); ++y)
-        std::fill_n(pixelAt(surface, inside.left(), y), inside.width(), pixel);
+    const Rect inside = rect.intersected(surface.rect());
+    for (int y = inside.top; y < inside.bottom(); ++y)
+        std::fill_n(surface.row(y) + inside.left, inside.width, opaque(color));
 }
 
-// A saved patch (or an opaque picture) at (left, top), only where it lies on
-// the surface.
-void copyPatch(QImage& surface, const QImage& patch, int left, int top)
+// What a frame covers, saved for its disposal to put back; the part off the
+// surface is never put back, so it is left as it was allocated.
+Image savedPatch(const Image& surface, const Rect& rect)
 {
-    const QRect inside = QRect(left, top, patch.width(), patch.height()).intersected(surface.rect());
-    const auto rowBytes = static_cast<std::size_t>(inside.width()) * 4;
-    for (int y = inside.top(); y <= inside.bottom(); ++y) {
-        const auto* from = reinterpret_cast<const QRgb*>(patch.constScanLine(y - top)) + (inside.left() - left);
-        std::memcpy(pixelAt(surface, inside.left(), y), from, rowBytes);
+    Image patch(rect.width, rect.height);
+    if (!patch.isNull())
+        copyPixels(surface.view(), patch, -rect.left, -rect.top);
+    return patch;
+}
+
+// A picture with holes at (left, top), only where it lies on the surface:
+// a pixel of value 0 leaves the surface's as it is.
+void drawWithHoles(Image& surface, const Image& picture, int left, int top)
+{
+    const Rect inside = Rect{left, top, picture.width(), picture.height()}.intersected(surface.rect());
+    for (int y = inside.top; y < inside.bottom(); ++y) {
+        const Pixel* from = picture.row(y - top) + (inside.left - left);
+        Pixel* to = surface.row(y) + inside.left;
+        for (int x = 0; x < inside.width; ++x) {
+            if (from[x] != 0)
+                to[x] = from[x];
+        }
     }
 }
 
@@ -129,14 +130,15 @@ const std::filesystem::path& FrameCapture::outputDirectory() const { return outp
 
 Status FrameCapture::prepare(const CapturePlan& plan)
 {
-    QImage surface(plan.width, plan.height, QImage::Format_RGB32);
+    Image surface(plan.width, plan.height);
     if (surface.isNull())
         return Status::SurfaceTooLarge;
-    surface.fill(QColor(QRgb(kMenuColor)));
+    surface.fill(opaque(kMenuColor));
     plan_ = plan;
     {
         std::lock_guard lock(drawMutex_);
         memoryImage_ = std::move(surface);
+        sharedSurface_.reset();
     }
     if (view_.resized)
         view_.resized(plan.width, plan.height);
@@ -146,35 +148,46 @@ Status FrameCapture::prepare(const CapturePlan& plan)
 void FrameCapture::clear()
 {
     std::lock_guard lock(drawMutex_);
-    memoryImage_ = QImage();
+    memoryImage_ = Image();
+    sharedSurface_.reset();
     backgroundImage_.reset();
 }
 
-QImage FrameCapture::snapshot() const
+Image FrameCapture::snapshot() const
 {
     std::lock_guard lock(drawMutex_);
-    return memoryImage_.copy();
+    return surface().copy();
 }
+
+Image& FrameCapture::drawable()
+{
+    if (sharedSurface_) {
+        memoryImage_ = sharedSurface_->copy();
+        sharedSurface_.reset();
+    }
+    return memoryImage_;
+}
+
+const Image& FrameCapture::surface() const { return sharedSurface_ ? *sharedSurface_ : memoryImage_; }
 
 Outcome FrameCapture::showStill(const StillPicture& still)
 {
     // A picture that covers the whole surface is what a capture would copy
     // off it, so it is written as it stands.
-    const bool coversSurface = still.image.format() == QImage::Format_RGB32 && still.left == 0 && still.top == 0
-                               && still.image.width() == plan_.width && still.image.height() == plan_.height;
+    const Image& picture = *still.image;
+    const bool coversSurface = !still.holes && still.left == 0 && still.top == 0 && picture.width() == plan_.width
+                               && picture.height() == plan_.height;
     {
         std::lock_guard lock(drawMutex_);
-        // An opaque picture covers what it lies on: a plain copy draws it
-        // as the painter would, without the painter's cost per picture.
-        // One that covers it all becomes the surface, shared until either
-        // is drawn on.
+        // An opaque picture covers what it lies on, so it is copied. One
+        // that covers it all becomes the surface, shared until it is drawn on.
         if (coversSurface) {
-            memoryImage_ = still.image;
-        } else if (still.image.format() == QImage::Format_RGB32) {
-            copyPatch(memoryImage_, still.image, still.left, still.top);
+            sharedSurface_ = still.image;
+            memoryImage_ = Image();
+        } else if (!still.holes) {
+            copyPixels(picture.view(), drawable(), still.left, still.top);
         } else {
-            QPainter painter(&memoryImage_);
-            painter.drawImage(QPoint(still.left, still.top), still.image);
+            drawWithHoles(drawable(), picture, still.left, still.top);
         }
     }
     fireRepaint();
@@ -182,19 +195,18 @@ Outcome FrameCapture::showStill(const StillPicture& still)
         return Status::Ok;
     // A frame still on its way lands first, as its line comes first.
     writes_.drain();
-    Capture capture{{},
-                    outputDirectory_ / output::dobFileName(plan_.baseName, 0),
-                    output::PlaylistLineForm::StillPicture,
-                    plan_.frameDisplayTime,
-                    outputOptions_.dither};
-    if (coversSurface) {
-        capture.pixels = still.image;
-    } else if (takeCapture(0, 0, plan_.width, plan_.height, stillCapture_) == Status::Ok) {
-        capture.pixels = stillCapture_;
-    }
-    if (!capture.pixels.isNull())
-        fitIfAsked(capture.pixels, 0, 0);
-    return writeCapture(capture);
+    const Capture capture{{},
+                          outputDirectory_ / output::dobFileName(plan_.baseName, 0),
+                          output::PlaylistLineForm::StillPicture,
+                          plan_.frameDisplayTime,
+                          outputOptions_.dither};
+    const Image* pixels = coversSurface ? &picture : nullptr;
+    if (pixels == nullptr && takeCapture({0, 0, plan_.width, plan_.height}, stillCapture_) == Status::Ok)
+        pixels = &stillCapture_;
+    if (pixels == nullptr)
+        return writeCapture(capture, Image());
+    const std::optional<Image> fitted = fitIfAsked(*pixels, 0, 0);
+    return writeCapture(capture, fitted ? *fitted : *pixels);
 }
 
 void FrameCapture::drawFrame(const FrameRecord& frame, int index)
@@ -205,14 +217,15 @@ void FrameCapture::drawFrame(const FrameRecord& frame, int index)
         decoded = frameDecoder_.decode(frame.source->data(), frame.source->size(), frame.frame);
     {
         std::lock_guard lock(drawMutex_);
+        Image& surface = drawable();
         if (frame.frame.disposal == 3)
-            backgroundImage_ = memoryImage_.copy(rectOf(frame));
+            backgroundImage_ = savedPatch(surface, rectOf(frame));
         if (decoded)
-            composeIndices(memoryImage_, *decoded, frame.frame.rect.left, frame.frame.rect.top);
+            composeIndices(surface, *decoded, frame.frame.rect.left, frame.frame.rect.top);
     }
     fireRepaint();
-    const QRect captured = outputOptions_.fullFrames ? QRect(0, 0, plan_.width, plan_.height) : rectOf(frame);
-    if (captured.isEmpty())
+    const Rect captured = outputOptions_.fullFrames ? Rect{0, 0, plan_.width, plan_.height} : rectOf(frame);
+    if (captured.empty())
         return;
     Capture capture{{},
                     outputDirectory_ / output::dobFileName(plan_.baseName, index + 1),
@@ -221,18 +234,22 @@ void FrameCapture::drawFrame(const FrameRecord& frame, int index)
                     outputOptions_.dither};
     // A frame the images cannot hold goes to the writer empty, to be
     // reported in its turn.
-    if (takeCapture(captured.x(), captured.y(), captured.width(), captured.height(), capture.pixels) == Status::Ok)
-        fitIfAsked(capture.pixels, captured.x(), captured.y());
-    writes_.push([this, capture = std::move(capture)] { writeCapture(capture); });
+    if (takeCapture(captured, capture.pixels) == Status::Ok) {
+        if (std::optional<Image> fitted = fitIfAsked(capture.pixels, captured.left, captured.top))
+            capture.pixels = std::move(*fitted);
+    }
+    // The queue holds copyable writes, so the capture goes in shared.
+    auto taken = std::make_shared<const Capture>(std::move(capture));
+    writes_.push([this, taken] { writeCapture(*taken, taken->pixels); });
 }
 
 void FrameCapture::dispose(const FrameRecord& frame)
 {
     std::lock_guard lock(drawMutex_);
     if (frame.frame.disposal == 2) {
-        fillRect(memoryImage_, rectOf(frame), plan_.backgroundColor);
+        fillRect(drawable(), rectOf(frame), plan_.backgroundColor);
     } else if (frame.frame.disposal == 3 && backgroundImage_) {
-        copyPatch(memoryImage_, *backgroundImage_, frame.frame.rect.left, frame.frame.rect.top);
+        copyPixels(backgroundImage_->view(), drawable(), frame.frame.rect.left, frame.frame.rect.top);
         backgroundImage_.reset();
     }
 }
@@ -245,7 +262,7 @@ void FrameCapture::finishPass()
         captureEnabled_ = false;
     }
     std::lock_guard lock(drawMutex_);
-    memoryImage_.fill(QColor(QRgb(plan_.backgroundColor)));
+    drawable().fill(opaque(plan_.backgroundColor));
 }
 
 void FrameCapture::enableCapture()
@@ -283,7 +300,7 @@ std::vector<std::string> FrameCapture::plannedNames(const CapturePlan& plan,
     // As the capture names them; a frame or picture without area is skipped.
     if (plan.animationFrames > 0) {
         for (std::size_t i = 0; i < frames.size(); ++i) {
-            if (!rectOf(frames[i]).isEmpty() && frames[i].source) {
+            if (!rectOf(frames[i]).empty() && frames[i].source) {
                 names.push_back(output::dobFileName(plan.baseName, static_cast<int>(i) + 1));
             }
         }
@@ -293,43 +310,29 @@ std::vector<std::string> FrameCapture::plannedNames(const CapturePlan& plan,
     return names;
 }
 
-Status FrameCapture::takeCapture(int left, int top, int width, int height, QImage& into) const
+Status FrameCapture::takeCapture(const Rect& wanted, Image& into) const
 {
     // Frames are decoded within the limits, so this only guards the unforeseen.
-    if (into.width() != width || into.height() != height) {
-        into = QImage();
-        if (rgb32Bytes(width, height) <= std::max(limits_.surfaceBytes, limits_.frameBytes))
-            into = QImage(width, height, QImage::Format_RGB32);
+    if (into.width() != wanted.width || into.height() != wanted.height) {
+        into = Image();
+        if (rgb32Bytes(wanted.width, wanted.height) <= std::max(limits_.surfaceBytes, limits_.frameBytes))
+            into = Image(wanted.width, wanted.height);
         if (into.isNull())
             return Status::CannotWrite;
     }
-    {
-        const QRect wanted(left, top, width, height);
-        std::lock_guard lock(drawMutex_);
-        const QRect inside = wanted.intersected(memoryImage_.rect());
-        // What lies outside the surface reads as the background colour.
-        if (inside != wanted)
-            into.fill(QColor(QRgb(plan_.backgroundColor)));
-        const auto rowBytes = static_cast<std::size_t>(inside.width()) * 4;
-        for (int y = inside.top(); y <= inside.bottom(); ++y) {
-            const auto* from = reinterpret_cast<const QRgb*>(memoryImage_.constScanLine(y)) + inside.left();
-            auto* to = reinterpret_cast<QRgb*>(into.scanLine(y - top)) + (inside.left() - left);
-            std::memcpy(to, from, rowBytes);
-        }
-    }
+    std::lock_guard lock(drawMutex_);
+    const Image& from = surface();
+    // What lies outside the surface reads as the background colour.
+    if (wanted.intersected(from.rect()) != wanted)
+        into.fill(opaque(plan_.backgroundColor));
+    copyPixels(from.view(), into, -wanted.left, -wanted.top);
     return Status::Ok;
 }
 
-void FrameCapture::fitIfAsked(QImage& capture, int left, int top) const
-{
-    if (outputOptions_.fit)
-        capture = fitCapture(capture, left, top);
-}
-
-Outcome FrameCapture::writeCapture(const Capture& capture)
+Outcome FrameCapture::writeCapture(const Capture& capture, const Image& pixels)
 {
     CaptureEvent event{capture.path, Status::Ok, {}, {}};
-    if (capture.pixels.isNull())
+    if (pixels.isNull())
         event.status = Status::CannotWrite;
     {
         std::lock_guard lock(captureMutex_);
@@ -345,10 +348,7 @@ Outcome FrameCapture::writeCapture(const Capture& capture)
                                            capture.dither,
                                            warn,
                                            &playlist_};
-            const QImage& pixels = capture.pixels;
-            const output::PixelView view{reinterpret_cast<const std::uint32_t*>(pixels.constBits()), pixels.width(),
-                                         pixels.height(), static_cast<std::ptrdiff_t>(pixels.bytesPerLine() / 4)};
-            const Outcome written = sink_(target, view);
+            const Outcome written = sink_(target, pixels.view());
             event.status = written.status;
             event.cause = written.cause;
         }
@@ -359,23 +359,25 @@ Outcome FrameCapture::writeCapture(const Capture& capture)
     return result;
 }
 
-QImage FrameCapture::fitCapture(const QImage& capture, int left, int top) const
+std::optional<Image> FrameCapture::fitIfAsked(const Image& capture, int left, int top) const
 {
+    if (!outputOptions_.fit)
+        return std::nullopt;
     const output::Size bounds = *outputOptions_.fit;
-    const QSize surface(plan_.width, plan_.height);
-    const QSize scaledSurface = fittedSize(surface, bounds);
+    const output::Size surface{plan_.width, plan_.height};
+    const output::Size scaledSurface = fittedSize(surface, bounds);
     if (scaledSurface == surface)
-        return capture;
+        return std::nullopt;
     // The whole surface fills the screen; a frame's own patch shrinks by the
     // same factor as the surface, so the patches of one animation agree.
-    if (left == 0 && top == 0 && capture.size() == surface)
+    if (left == 0 && top == 0 && capture.width() == surface.width && capture.height() == surface.height)
         return fitIntoBounds(capture, bounds, plan_.backgroundColor);
     auto scaleSide = [](int side, int scaled, int whole) {
         const long long value = (2LL * side * scaled + whole) / (2LL * whole);
         return static_cast<int>(std::clamp<long long>(value, 1, side));
     };
-    return scaleDownByArea(capture, QSize(scaleSide(capture.width(), scaledSurface.width(), surface.width()),
-                                          scaleSide(capture.height(), scaledSurface.height(), surface.height())));
+    return scaleDownByArea(capture, {scaleSide(capture.width(), scaledSurface.width, surface.width),
+                                     scaleSide(capture.height(), scaledSurface.height, surface.height)});
 }
 
 void FrameCapture::fireRepaint() const

@@ -7,14 +7,14 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
 
-#include <QImage>
-
+#include "core/image.h"
 #include "core/status.h"
 #include "output/dob_writer.h"
 #include "output/output_options.h"
@@ -75,7 +75,7 @@ public:
     // Drops the surface and any saved background.
     void clear();
     // A copy of the memory image for painting, taken under the drawing lock.
-    QImage snapshot() const;
+    Image snapshot() const;
 
     // Draws a still picture and captures the whole surface.
     Outcome showStill(const StillPicture& still);
@@ -103,7 +103,7 @@ private:
     // One capture on its way to the sink: what was drawn, and where and how
     // it is written, fixed when it was taken.
     struct Capture {
-        QImage pixels;
+        Image pixels;  // a frame's own; a still's are handed to writeCapture beside it
         std::filesystem::path path;  // the DOB file
         output::PlaylistLineForm form;
         int frameDisplayTime = 0;
@@ -111,12 +111,15 @@ private:
     };
     // The rectangle off the memory image into into (reused when its size
     // fits); CannotWrite when no image can hold it.
-    Status takeCapture(int left, int top, int width, int height, QImage& into) const;
-    // Scaled into the bounds the output options ask for; a null image when
-    // the scaled one cannot be made.
-    void fitIfAsked(QImage& capture, int left, int top) const;
-    Outcome writeCapture(const Capture& capture);
-    QImage fitCapture(const QImage& capture, int left, int top) const;
+    Status takeCapture(const Rect& wanted, Image& into) const;
+    // Scaled into the bounds the output options ask for (a null image when
+    // the scaled one cannot be made); nothing when it is written as it is.
+    std::optional<Image> fitIfAsked(const Image& capture, int left, int top) const;
+    Outcome writeCapture(const Capture& capture, const Image& pixels);
+    // What is drawn on (under the drawing lock): a shared still becomes a
+    // surface of this stage's own first.
+    Image& drawable();
+    const Image& surface() const;
     void fireRepaint() const;
 
     std::filesystem::path workDirectory_;
@@ -131,14 +134,17 @@ private:
     // The memory image (memoryDC) and the saved area under a disposal-3
     // frame; drawn by the worker, copied by snapshot() on the UI thread.
     mutable std::mutex drawMutex_;
-    QImage memoryImage_;
-    std::optional<QImage> backgroundImage_;
+    Image memoryImage_;
+    // A still picture that covers the whole surface is the surface, shared
+    // with the loaded picture instead of copied; memoryImage_ is unused then.
+    std::shared_ptr<const Image> sharedSurface_;
+    std::optional<Image> backgroundImage_;
 
     // Used by drawFrame alone, on the one thread that draws the pass.
     FrameIndexDecoder frameDecoder_;
     // What a still picture's capture copies off the memory image, kept for
     // the next one; only the thread that shows stills uses it.
-    QImage stillCapture_;
+    Image stillCapture_;
 
     // A capture in flight holds this lock, so endCapture waits it out.
     std::mutex captureMutex_;

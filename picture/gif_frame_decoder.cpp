@@ -5,19 +5,17 @@
 #include <optional>
 #include <vector>
 
-#include "picture/pixel_bytes.h"
-
 namespace pelkora::picture {
 
-std::array<QRgb, 256> paletteOf(const gif::ColorTable& colors, const gif::TransparentIndices& holes)
+std::array<Pixel, 256> paletteOf(const gif::ColorTable& colors, const gif::TransparentIndices& holes)
 {
     // Every index past the table is a hole, left at 0.
-    std::array<QRgb, 256> palette{};
+    std::array<Pixel, 256> palette{};
     for (int i = 0; i < holes.tableEntries; ++i) {
         if (holes.contains(static_cast<std::uint8_t>(i)))
             continue;
         const std::uint8_t* c = colors.rgb + 3 * i;
-        palette[static_cast<std::size_t>(i)] = qRgb(c[0], c[1], c[2]);
+        palette[static_cast<std::size_t>(i)] = opaque(std::uint32_t{c[0]} << 16 | std::uint32_t{c[1]} << 8 | c[2]);
     }
     return palette;
 }
@@ -34,19 +32,19 @@ DecodedGifImage DecodeGifFrame(const std::uint8_t* data, std::size_t size, const
         result.status = Status::FramesTooLarge;
         return result;
     }
-    QImage picture(width, height, QImage::Format_ARGB32_Premultiplied);
+    Image picture(width, height);
     if (picture.isNull())
         return result;
-    picture.fill(Qt::transparent);
+    picture.fill(0);
     std::vector<std::uint8_t> indices(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
     gif::FrameImageDecoder decoder;
     const gif::DecodedRows rows = decoder.decode(data, size, frame, indices.data());
     const gif::ColorTable colors = gif::colorTableOf(data, size, frame);
-    const std::array<QRgb, 256> palette = paletteOf(colors, gif::transparentIndicesOf(frame, colors));
+    const std::array<Pixel, 256> palette = paletteOf(colors, gif::transparentIndicesOf(frame, colors));
     for (int n = 0; n < rows.rowsComplete; ++n) {
         const int y = gif::imageRowAt(n, height, frame.interlaced);
         const std::uint8_t* in = indices.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
-        auto* out = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        Pixel* out = picture.row(y);
         for (int x = 0; x < width; ++x)
             out[x] = palette[in[x]];
     }

@@ -1,9 +1,9 @@
 #pragma once
 // Decodes the image of one walked GIF frame into a picture of the image's
 // own rectangle: its own indices through its own colour table (local, else
-// global), the transparent index of its graphic control extension at alpha
+// global), the transparent index of its graphic control extension as pixel
 // 0. Never the logical screen's canvas: composition is the caller's. Rows
-// the data does not hold stay transparent: what decoded is shown
+// the data does not hold stay 0 too: what decoded is shown
 // (gif::GifQuirk::ShortImageData).
 
 #include <array>
@@ -12,8 +12,7 @@
 #include <optional>
 #include <vector>
 
-#include <QImage>
-
+#include "core/image.h"
 #include "core/status.h"
 #include "gif/frame_image.h"
 #include "gif/gif_frame.h"
@@ -22,14 +21,14 @@ namespace pelkora::picture {
 
 struct DecodedGifImage {
     Status status = Status::NotAPicture;  // Ok, NotAPicture or FramesTooLarge
-    QImage image;                         // ARGB32 premultiplied, width x height
+    Image image;                          // width x height; 0 where nothing is drawn
     int left = 0;
     int top = 0;
 };
 
 // The colour table as opaque pixels; the indices that draw nothing are 0
 // (alpha 0), the mark of an index that leaves the pixel beneath.
-std::array<QRgb, 256> paletteOf(const gif::ColorTable& colors, const gif::TransparentIndices& holes);
+std::array<Pixel, 256> paletteOf(const gif::ColorTable& colors, const gif::TransparentIndices& holes);
 
 // The image of one walked frame. budgetBytes: what the picture may take (4
 // bytes a pixel); an image larger than that is refused before anything is

@@ -4,13 +4,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "decoders/still_decoder.h"
 #include "gif/frame_image.h"
 #include "gif/frame_walker.h"
 #include "gif/gif_scanner.h"
 #include "picture/frame_timing.h"
 #include "picture/gif_frame_decoder.h"
-#include "picture/pixel_bytes.h"
-#include "picture/still_decoder.h"
 #include "platform/path_names.h"
 
 namespace pelkora::picture {
@@ -29,14 +28,14 @@ constexpr std::uint64_t kFrameRecordBytes = sizeof(FrameRecord) + sizeof(gif::Gi
 
 Status LoadOtherPicture(const std::uint8_t* data, std::size_t size, const LoadLimits& limits, LoadResult& result)
 {
-    DecodedStill still = DecodeStill(data, size, limits.surfaceBytes, kMenuColor);
+    decoders::DecodedStill still = decoders::DecodeStill(data, size, {limits.surfaceBytes, kMenuColor});
     result.outcome.messages = std::move(still.messages);
     result.outcome.detail = std::move(still.reason);
     if (still.status != Status::Ok)
         return still.status;
     result.picture.width = still.image.width();
     result.picture.height = still.image.height();
-    result.picture.still = StillPicture{std::move(still.image), 0, 0};
+    result.picture.still = StillPicture{std::make_shared<const Image>(std::move(still.image)), 0, 0, false};
     return Status::Ok;
 }
 
@@ -60,7 +59,7 @@ Status DecodeStillFrame(const std::uint8_t* data, std::size_t size, const gif::G
     DecodedGifImage image = DecodeGifFrame(data, size, frame, limits.frameBytes);
     if (image.status != Status::Ok)
         return image.status == Status::NotAPicture ? Status::NoFrames : image.status;
-    loaded.still = StillPicture{std::move(image.image), image.left, image.top};
+    loaded.still = StillPicture{std::make_shared<const Image>(std::move(image.image)), image.left, image.top, true};
     return Status::Ok;
 }
 
@@ -208,7 +207,7 @@ LoadResult LoadPictureFile(const std::filesystem::path& path, const LoadLimits& 
 
 std::uint64_t LoadedPicture::heldBytes() const
 {
-    std::uint64_t bytes = still ? static_cast<std::uint64_t>(still->image.sizeInBytes()) : 0;
+    std::uint64_t bytes = still ? still->image->sizeInBytes() : 0;
     bytes += frames.capacity() * sizeof(FrameRecord);
     if (!frames.empty() && frames.front().source)
         bytes += frames.front().source->size();

@@ -12,8 +12,7 @@
 #include <string>
 #include <vector>
 
-#include <QImage>
-
+#include "core/image.h"
 #include "core/status.h"
 #include "gif/gif_frame.h"
 #include "output/input_file.h"
@@ -45,10 +44,14 @@ struct FrameRecord {
 };
 
 // A still picture (or a one-frame GIF) and where it lands on the surface.
+// Never changed once loaded, so the surface may share it.
 struct StillPicture {
-    QImage image;
+    std::shared_ptr<const Image> image;
     int left = 0;
     int top = 0;
+    // Pixels of value 0 draw nothing: a GIF's transparent index, its indices
+    // past the table and the rows its data does not hold.
+    bool holes = false;
 };
 
 struct LoadedPicture {

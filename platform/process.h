@@ -16,4 +16,8 @@ std::filesystem::path runningProgramFolder(const char* argv0);
 // status. -1, with the cause, when the program could not be started.
 int runInstead(const std::filesystem::path& program, char** argv, std::error_code& cause);
 
+// Set once at start, before any thread: the heap keeps a few megabytes that
+// were freed for the next allocation instead of handing them back.
+void keepFreedMemoryForReuse();
+
 }  // namespace pelkora::platform

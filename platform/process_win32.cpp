@@ -87,4 +87,7 @@ int runInstead(const fs::path& program, char** argv, std::error_code& cause)
     return static_cast<int>(status & 0x7FFFFFFF);
 }
 
+// The system heap already keeps freed blocks for reuse.
+void keepFreedMemoryForReuse() {}
+
 }  // namespace pelkora::platform

@@ -2,16 +2,8 @@
 // folder its command line names. The pelkora program hands it every start
 // that asks for no command.
 
-#include <clocale>
 #include <cstdlib>
 #include <iostream>
-#include <string>
-#include <vector>
-
-// After a C library header, which says whether this is glibc.
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 
 #include "qt/converter_app.h"
 #include "session/command_line.h"
@@ -28,16 +20,7 @@ bool unset(const char* name)
 
 int main(int argc, char** argv)
 {
-    // The start-up conversion frees on one thread what another decoded; a
-    // few megabytes kept spare spare it the page faults (as in pelkora).
-#if defined(__GLIBC__)
-    mallopt(M_MMAP_THRESHOLD, 4 << 20);
-    mallopt(M_TRIM_THRESHOLD, 16 << 20);
-#endif
-    // Texts without a mark are read in the locale's character set.
-    std::setlocale(LC_ALL, "");
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    const pelkora::session::CommandLine commandLine = pelkora::session::parseCommandLine(args);
+    const pelkora::session::CommandLine commandLine = pelkora::session::startProgram(argc, argv);
     if (commandLine.mode != pelkora::session::CommandLine::Mode::Dialog) {
         std::cerr << "pelkora-dialog: the commands without a window are pelkora's; see pelkora --help\n";
         return 2;

@@ -5,6 +5,7 @@
 #include <QMetaObject>
 #include <QPainter>
 
+#include "qt/qt_image.h"
 #include "picture/animated_picture.h"
 
 namespace pelkora::dialog {
@@ -69,10 +70,12 @@ void PictureView::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter painter(this);
     QImage image;
+    Image drawn;  // what image wraps, in the picture view
     if (deviceView_) {
         image = written_;
     } else if (model_ != nullptr) {
-        image = model_->snapshot();
+        drawn = model_->snapshot();
+        image = wrapImage(drawn);
     }
     if (image.isNull()) {
         // A black rectangle until the first picture is drawn.

@@ -1,10 +1,12 @@
 #include "session/command_line.h"
 
+#include <clocale>
 #include <string>
 
 #include "output/dob_reader.h"
 #include "output/output_folder.h"
 #include "output/text_pager.h"
+#include "platform/process.h"
 
 namespace pelkora::session {
 
@@ -19,29 +21,6 @@ CommandLine usageError(std::string message)
     commandLine.mode = Mode::UsageError;
     commandLine.error = std::move(message);
     return commandLine;
-}
-
-// "WxH" with both sides from 1 to 65535.
-std::optional<output::DobSize> parseSize(const std::string& text)
-{
-    const std::size_t x = text.find('x');
-    if (x == std::string::npos)
-        return std::nullopt;
-    const auto side = [](const std::string& digits) -> int {
-        if (digits.empty() || digits.size() > 5)
-            return 0;
-        int value = 0;
-        for (char c : digits) {
-            if (c < '0' || c > '9')
-                return 0;
-            value = value * 10 + (c - '0');
-        }
-        return value <= output::kMaxDobSide ? value : 0;
-    };
-    const output::DobSize size{side(text.substr(0, x)), side(text.substr(x + 1))};
-    if (size.width == 0 || size.height == 0)
-        return std::nullopt;
-    return size;
 }
 
 bool setMode(CommandLine& commandLine, Mode mode)
@@ -80,7 +59,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
                 return usageError("--fit needs a size WxH");
             commandLine.outputOptions.fit = output::parseSize(args[++i]);
             if (!commandLine.outputOptions.fit) {
-                return usageError("--fit takes WxH, each side 1 to " + std::to_string(output::kLargestFitSide)
+                return usageError("--fit takes WxH, each side 1 to " + std::to_string(output::kLargestSide)
                                   + ", not '" + args[i] + "'");
             }
         } else if (arg == "--ansi-codepage") {
@@ -90,7 +69,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
         } else if (arg == "--size") {
             if (i + 1 >= args.size())
                 return usageError("--size needs WxH");
-            commandLine.dobSize = parseSize(args[++i]);
+            commandLine.dobSize = output::parseSize(args[++i]);
             if (!commandLine.dobSize)
                 return usageError("--size needs WxH, each side from 1 to 65535");
         } else if (arg == "--to") {
@@ -198,6 +177,13 @@ std::string usageText()
            "         --dither       error diffusion into the 16 grey levels, for photos and gradients\n"
            "         --fit WxH      a picture larger than WxH is scaled down into it and centred on\n"
            "                        a WxH picture of the background colour; smaller ones stay as they are\n";
+}
+
+CommandLine startProgram(int argc, char** argv)
+{
+    platform::keepFreedMemoryForReuse();
+    std::setlocale(LC_ALL, "");
+    return parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
 }
 
 }  // namespace pelkora::session

@@ -20,7 +20,7 @@ struct CommandLine {
     std::optional<std::filesystem::path> sourceFolder;
     std::vector<std::filesystem::path> files;  // --add, --info, --render
     std::filesystem::path packageFolder;       // --preview, --check: ./adv unless named
-    std::optional<output::DobSize> dobSize;    // --size WxH, for --info and --render
+    std::optional<output::Size> dobSize;    // --size WxH, for --info and --render
     std::optional<std::filesystem::path> to;   // --to: --render's folder, --preview's sheet
     std::string ansiCodepage;                  // empty: the locale's
     bool quiet = false;
@@ -31,6 +31,11 @@ struct CommandLine {
 
 // args excludes the program's own name.
 CommandLine parseCommandLine(const std::vector<std::string>& args);
+
+// How every program starts: the heap set for conversions on several
+// threads, the locale's character set for texts without a mark, and the
+// command line it was given.
+CommandLine startProgram(int argc, char** argv);
 
 std::string usageText();
 

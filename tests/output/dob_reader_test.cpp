@@ -13,9 +13,9 @@ std::uint64_t dobLength(std::uint64_t width, std::uint64_t height) { return 2 + 
 
 // Every width from 1 to 65535, not only those the header allows: an oracle
 // that shares nothing with the stepping through widths the reader does.
-std::vector<DobSize> bruteForceSizes(std::uint8_t byte0, std::uint8_t byte1, std::uint64_t length)
+std::vector<Size> bruteForceSizes(std::uint8_t byte0, std::uint8_t byte1, std::uint64_t length)
 {
-    std::vector<DobSize> sizes;
+    std::vector<Size> sizes;
     if (length < 3)
         return sizes;
     for (std::uint64_t width = 1; width <= 65535; ++width) {
@@ -35,7 +35,7 @@ TEST(DobSizes, FollowFromTheHeaderAndTheLength)
         std::uint8_t byte0;
         std::uint8_t byte1;
         std::uint64_t length;
-        std::vector<DobSize> expected;
+        std::vector<Size> expected;
     } cases[] = {
             {1, 1, 3, {{1, 1}}},
             {3, 1, 4, {{3, 1}}},
@@ -54,7 +54,7 @@ TEST(DobSizes, FollowFromTheHeaderAndTheLength)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.byte0) + "," + std::to_string(c.byte1) + " length " + std::to_string(c.length));
-        const std::vector<DobSize> sizes = dobSizeCandidates(c.byte0, c.byte1, c.length);
+        const std::vector<Size> sizes = dobSizeCandidates(c.byte0, c.byte1, c.length);
         EXPECT_EQ(sizes, c.expected);
         if (c.length < 200000) {
             EXPECT_EQ(sizes, bruteForceSizes(c.byte0, c.byte1, c.length));
@@ -72,9 +72,9 @@ TEST(DobSizes, AgreeWithEverySizeThatWrapsTheHeader)
         const auto byte0 = static_cast<std::uint8_t>(width & 0xFF);
         const auto byte1 = static_cast<std::uint8_t>(height & 0xFF);
         const std::uint64_t length = dobLength(width, height);
-        const std::vector<DobSize> sizes = dobSizeCandidates(byte0, byte1, length);
+        const std::vector<Size> sizes = dobSizeCandidates(byte0, byte1, length);
         SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
-        EXPECT_NE(std::find(sizes.begin(), sizes.end(), DobSize{width, height}), sizes.end());
+        EXPECT_NE(std::find(sizes.begin(), sizes.end(), Size{width, height}), sizes.end());
         EXPECT_EQ(sizes, bruteForceSizes(byte0, byte1, length));
     }
 }
@@ -94,8 +94,8 @@ TEST(DobDecoding, GivesBackTheLevelsTheWriterPacked)
 {
     std::mt19937 random(7);
     std::uniform_int_distribution<int> level(0, 15);
-    const DobSize sizes[] = {{1, 1}, {1, 2}, {3, 3}, {5, 2}, {16, 1}, {17, 13}, {255, 3}, {300, 7}};
-    for (const DobSize size : sizes) {
+    const Size sizes[] = {{1, 1}, {1, 2}, {3, 3}, {5, 2}, {16, 1}, {17, 13}, {255, 3}, {300, 7}};
+    for (const Size size : sizes) {
         SCOPED_TRACE(std::to_string(size.width) + "x" + std::to_string(size.height));
         std::vector<std::uint8_t> levels(static_cast<std::size_t>(size.width * size.height));
         for (std::size_t i = 0; i < levels.size(); ++i)
@@ -117,19 +117,19 @@ TEST(DobDecoding, SaysWhyItCannotChooseASize)
         const char* what;
         const std::vector<std::uint8_t>* bytes;
         std::size_t size;
-        std::optional<DobSize> wanted;
+        std::optional<Size> wanted;
         Status expected;
-        DobSize chosen;
+        Size chosen;
     } cases[] = {
             {"one size", &square, 7, std::nullopt, Status::Ok, {3, 3}},
-            {"the one size, asked for", &square, 7, DobSize{3, 3}, Status::Ok, {3, 3}},
-            {"a size that does not fit", &square, 7, DobSize{9, 1}, Status::DobSizeUnfit, {}},
+            {"the one size, asked for", &square, 7, Size{3, 3}, Status::Ok, {3, 3}},
+            {"a size that does not fit", &square, 7, Size{9, 1}, Status::DobSizeUnfit, {}},
             {"cut short", &square, 6, std::nullopt, Status::BadDobLength, {}},
             {"header only", &square, 2, std::nullopt, Status::BadDobLength, {}},
             {"one byte", &square, 1, std::nullopt, Status::BadDobLength, {}},
             {"nothing", &square, 0, std::nullopt, Status::BadDobLength, {}},
             {"two sizes, none chosen", &twoSizes, twoSizes.size(), std::nullopt, Status::DobSizeAmbiguous, {}},
-            {"two sizes, one chosen", &twoSizes, twoSizes.size(), DobSize{512, 256}, Status::Ok, {512, 256}},
+            {"two sizes, one chosen", &twoSizes, twoSizes.size(), Size{512, 256}, Status::Ok, {512, 256}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -161,7 +161,7 @@ TEST(DobFiles, AreReadWholeOrNotAtAll)
     const DobShape shape = inspectDobFile(bad);
     EXPECT_EQ(shape.status, Status::BadDobLength);
     EXPECT_EQ(shape.length, 3u);
-    EXPECT_EQ(inspectDobFile(good).candidates, (std::vector<DobSize>{{3, 1}}));
+    EXPECT_EQ(inspectDobFile(good).candidates, (std::vector<Size>{{3, 1}}));
 }
 
 }  // namespace

@@ -156,13 +156,19 @@ TEST(Loader, ThreadsLoadingSideBySideGetWhatOneThreadGets)
         Status status;
         std::string reason;
         std::vector<std::string> messages;
-        QImage picture;
+        std::vector<std::uint32_t> picture;  // its width, its height, then its pixels
         std::vector<std::size_t> frames;
         bool operator==(const Seen&) const = default;
     };
     auto see = [](const std::string& bytes) {
         LoadResult result = loadText(bytes);
-        QImage picture = result.picture.still ? result.picture.still->image : QImage();
+        std::vector<std::uint32_t> picture;
+        if (result.picture.still) {
+            const Image& image = *result.picture.still->image;
+            picture = {static_cast<std::uint32_t>(image.width()), static_cast<std::uint32_t>(image.height())};
+            for (int y = 0; y < image.height(); ++y)
+                picture.insert(picture.end(), image.row(y), image.row(y) + image.width());
+        }
         // An animation keeps no picture per frame: where each image lies stands for it.
         std::vector<std::size_t> layout;
         for (const FrameRecord& frame : result.picture.frames) {

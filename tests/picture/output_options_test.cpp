@@ -20,9 +20,9 @@ using namespace pelkora::testing;
 TEST(FitSizes, LargePicturesShrinkWithTheirAspectSmallOnesStay)
 {
     struct Case {
-        QSize picture;
+        output::Size picture;
         output::Size bounds;
-        QSize expected;
+        output::Size expected;
     };
     const std::vector<Case> cases = {
             {{300, 100}, {128, 64}, {128, 43}},  // width limits: 100 * 128 / 300 = 42.7
@@ -34,31 +34,33 @@ TEST(FitSizes, LargePicturesShrinkWithTheirAspectSmallOnesStay)
             {{10000, 3}, {128, 64}, {128, 1}},  {{64, 65}, {128, 64}, {63, 64}},  // only one side too large
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.picture.width()) + "x" + std::to_string(c.picture.height()));
-        const QSize fitted = fittedSize(c.picture, c.bounds);
-        EXPECT_EQ(fitted, c.expected);
-        const bool fits = c.picture.width() <= c.bounds.width && c.picture.height() <= c.bounds.height;
+        SCOPED_TRACE(std::to_string(c.picture.width) + "x" + std::to_string(c.picture.height));
+        const output::Size fitted = fittedSize(c.picture, c.bounds);
+        EXPECT_TRUE(fitted == c.expected) << fitted.width << "x" << fitted.height;
+        const bool fits = c.picture.width <= c.bounds.width && c.picture.height <= c.bounds.height;
         if (!fits) {
-            EXPECT_TRUE(fitted.width() == c.bounds.width || fitted.height() == c.bounds.height);
+            EXPECT_TRUE(fitted.width == c.bounds.width || fitted.height == c.bounds.height);
         }
     }
 }
 
-QImage imageOf(int width, int height, const std::function<QRgb(int, int)>& colour)
+Pixel rgb(int r, int g, int b) { return opaque(static_cast<std::uint32_t>(r << 16 | g << 8 | b)); }
+
+Image imageOf(int width, int height, const std::function<Pixel(int, int)>& colour)
 {
-    QImage image(width, height, QImage::Format_RGB32);
+    Image image(width, height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, colour(x, y) | 0xFF000000);
+            image.row(y)[x] = colour(x, y) | 0xFF000000;
     return image;
 }
 
 // The area average worked out in floating point, pixel by pixel of the
 // target, straight from the definition.
-double referenceAverage(const QImage& source, QSize target, int tx, int ty, int shift)
+double referenceAverage(const Image& source, output::Size target, int tx, int ty, int shift)
 {
-    const double sx = double(source.width()) / target.width();
-    const double sy = double(source.height()) / target.height();
+    const double sx = double(source.width()) / target.width;
+    const double sy = double(source.height()) / target.height;
     double sum = 0;
     for (int y = 0; y < source.height(); ++y) {
         const double dy = std::max(0.0, std::min((ty + 1) * sy, y + 1.0) - std::max(ty * sy, double(y)));
@@ -74,25 +76,26 @@ TEST(AreaScaling, EveryPixelIsTheMeanOfTheAreaItCovers)
 {
     struct Case {
         const char* name;
-        QImage source;
-        QSize target;
+        Image source;
+        output::Size target;
     };
-    const std::vector<Case> cases = {
-            {"halves", imageOf(4, 2, [](int x, int y) { return qRgb(x * 60, y * 200, 255 - x * 30); }), {2, 1}},
+    const Case cases[] = {
+            {"halves", imageOf(4, 2, [](int x, int y) { return rgb(x * 60, y * 200, 255 - x * 30); }), {2, 1}},
             {"thirds into two",
-             imageOf(3, 3, [](int x, int y) { return qRgb(x * 100, y * 100, (x + y) * 40); }),
+             imageOf(3, 3, [](int x, int y) { return rgb(x * 100, y * 100, (x + y) * 40); }),
              {2, 2}},
             {"odd factors",
-             imageOf(17, 11, [](int x, int y) { return qRgb(x * 15, (y * 23) % 256, (x * y) % 256); }),
+             imageOf(17, 11, [](int x, int y) { return rgb(x * 15, (y * 23) % 256, (x * y) % 256); }),
              {5, 4}},
-            {"one row", imageOf(9, 1, [](int x, int) { return qRgb(x * 31, 0, 255); }), {4, 1}},
+            {"one row", imageOf(9, 1, [](int x, int) { return rgb(x * 31, 0, 255); }), {4, 1}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const QImage scaled = scaleDownByArea(c.source, c.target);
-        ASSERT_EQ(scaled.size(), c.target);
-        for (int y = 0; y < c.target.height(); ++y) {
-            for (int x = 0; x < c.target.width(); ++x) {
+        const Image scaled = scaleDownByArea(c.source, c.target);
+        ASSERT_EQ(scaled.width(), c.target.width);
+        ASSERT_EQ(scaled.height(), c.target.height);
+        for (int y = 0; y < c.target.height; ++y) {
+            for (int x = 0; x < c.target.width; ++x) {
                 for (int shift : {0, 8, 16}) {
                     const double expected = referenceAverage(c.source, c.target, x, y, shift);
                     const int got = static_cast<int>((scaled.pixel(x, y) >> shift) & 0xFF);
@@ -102,8 +105,8 @@ TEST(AreaScaling, EveryPixelIsTheMeanOfTheAreaItCovers)
         }
     }
     EXPECT_TRUE(scaleDownByArea(imageOf(2, 2, [](int, int) { return 0; }), {3, 1}).isNull());
-    const QImage flat = imageOf(50, 30, [](int, int) { return qRgb(12, 200, 99); });
-    const QImage shrunk = scaleDownByArea(flat, {7, 3});
+    const Image flat = imageOf(50, 30, [](int, int) { return rgb(12, 200, 99); });
+    const Image shrunk = scaleDownByArea(flat, {7, 3});
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 7; ++x)
             EXPECT_EQ(shrunk.pixel(x, y) & 0xFFFFFF, flat.pixel(0, 0) & 0xFFFFFF);
@@ -133,7 +136,7 @@ TEST_F(Options, FitCentresALargePictureOnTheSurfaceAndLeavesASmallOne)
         const char* name;
         int width, height;
         output::Size bounds;
-        QSize scaled;  // the picture's part inside the written bounds
+        output::Size scaled;  // the picture's part inside the written bounds
     };
     const std::vector<Case> cases = {
             {"wide", 300, 100, {128, 64}, {128, 43}},
@@ -149,11 +152,11 @@ TEST_F(Options, FitCentresALargePictureOnTheSurfaceAndLeavesASmallOne)
         ASSERT_TRUE(dob.has_value());
         EXPECT_EQ(dob->width, c.bounds.width);
         EXPECT_EQ(dob->height, c.bounds.height);
-        const int left = (c.bounds.width - c.scaled.width()) / 2;
-        const int top = (c.bounds.height - c.scaled.height()) / 2;
+        const int left = (c.bounds.width - c.scaled.width) / 2;
+        const int top = (c.bounds.height - c.scaled.height) / 2;
         for (int y = 0; y < c.bounds.height; ++y) {
             for (int x = 0; x < c.bounds.width; ++x) {
-                const bool inside = x >= left && x < left + c.scaled.width() && y >= top && y < top + c.scaled.height();
+                const bool inside = x >= left && x < left + c.scaled.width && y >= top && y < top + c.scaled.height;
                 ASSERT_EQ(dob->greys[static_cast<std::size_t>(y * c.bounds.width + x)],
                           inside ? greyOfRgb(kBlack) : greyOfRgb(kSurface))
                         << x << "," << y;

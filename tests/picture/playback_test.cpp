@@ -256,7 +256,7 @@ TEST_F(PlaybackView, SnapshotsAndRepaintsWhileTheWorkerDraws)
     picture->ShowPicture();
     int painted = 0;
     while (counter->count() < 200) {
-        const QImage frame = picture->snapshot();
+        const Image frame = picture->snapshot();
         painted += frame.width() == 2;
     }
     picture->WaitForPass();

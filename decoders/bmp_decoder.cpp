@@ -1,15 +1,11 @@
-#include "picture/bmp_decoder.h"
+#include "decoders/bmp_decoder.h"
 
 #include <array>
 #include <bit>
 #include <cstring>
 #include <limits>
 
-#include <QImage>
-
-#include "picture/pixel_bytes.h"
-
-namespace pelkora::picture {
+namespace pelkora::decoders {
 
 namespace {
 
@@ -56,7 +52,7 @@ struct Layout {
     std::array<Channel, 3> colour;  // red, green, blue
     Channel alpha;
     bool hasAlpha = false;
-    std::array<QRgb, 256> palette{};
+    std::array<Pixel, 256> palette{};
     std::size_t pixelsAt = 0;
 };
 
@@ -76,7 +72,7 @@ private:
 };
 
 constexpr std::size_t kFileHeader = 14;
-constexpr QRgb kOpaqueBlack = 0xFF000000;
+constexpr Pixel kOpaqueBlack = 0xFF000000;
 
 // The masks of a bit-field bitmap, or of the plain 16 and 32 bit forms.
 // Nothing for masks that overlap or do not fit the pixel.
@@ -195,7 +191,7 @@ std::optional<Layout> readLayout(const Bytes& bytes, std::uint64_t surfaceBytes)
         layout.palette.fill(kOpaqueBlack);  // indices past a short palette
         for (std::uint32_t i = 0; i < count; ++i) {
             const std::uint8_t* entry = bytes.at(tableAt + i * paletteEntry);
-            layout.palette[i] = qRgb(entry[2], entry[1], entry[0]);
+            layout.palette[i] = kOpaqueBlack | std::uint32_t{entry[2]} << 16 | std::uint32_t{entry[1]} << 8 | entry[0];
         }
         // The toolkit's two-colour picture shows a missing second colour white.
         if (layout.bits == 1 && count == 1)
@@ -208,11 +204,6 @@ std::optional<Layout> readLayout(const Bytes& bytes, std::uint64_t surfaceBytes)
     return layout;
 }
 
-std::uint32_t blend(std::uint32_t over, std::uint32_t under, std::uint32_t alpha)
-{
-    return (over * alpha + under * (255 - alpha) + 127) / 255;
-}
-
 std::uint32_t pixelAt(const std::uint8_t* from, unsigned bits)
 {
     if (bits == 16)
@@ -221,7 +212,7 @@ std::uint32_t pixelAt(const std::uint8_t* from, unsigned bits)
            | std::uint32_t{from[3]} << 24;
 }
 
-void maskedRow(const std::uint8_t* from, QRgb* to, const Layout& layout, QRgb underneath)
+void maskedRow(const std::uint8_t* from, Pixel* to, const Layout& layout, Pixel underneath)
 {
     const std::size_t step = layout.bits / 8;
     const auto& [red, green, blue] = layout.colour;
@@ -232,15 +223,15 @@ void maskedRow(const std::uint8_t* from, QRgb* to, const Layout& layout, QRgb un
         std::uint32_t b = blue.scaled(pixel);
         if (layout.hasAlpha) {
             const std::uint32_t a = layout.alpha.scaled(pixel);
-            r = blend(r, static_cast<std::uint32_t>(qRed(underneath)), a);
-            g = blend(g, static_cast<std::uint32_t>(qGreen(underneath)), a);
-            b = blend(b, static_cast<std::uint32_t>(qBlue(underneath)), a);
+            r = blendChannel(r, underneath >> 16 & 0xFF, a);
+            g = blendChannel(g, underneath >> 8 & 0xFF, a);
+            b = blendChannel(b, underneath & 0xFF, a);
         }
         to[x] = kOpaqueBlack | r << 16 | g << 8 | b;
     }
 }
 
-void indexedRow(const std::uint8_t* from, QRgb* to, const Layout& layout)
+void indexedRow(const std::uint8_t* from, Pixel* to, const Layout& layout)
 {
     const auto& palette = layout.palette;
     if (layout.bits == 8) {
@@ -258,7 +249,7 @@ void indexedRow(const std::uint8_t* from, QRgb* to, const Layout& layout)
 }
 
 // Four pixels from three little-endian words where the row has them.
-void rgbRow(const std::uint8_t* from, QRgb* to, std::int64_t width)
+void rgbRow(const std::uint8_t* from, Pixel* to, std::int64_t width)
 {
     std::int64_t x = 0;
     for (; std::endian::native == std::endian::little && x + 4 <= width; x += 4, from += 12) {
@@ -273,13 +264,13 @@ void rgbRow(const std::uint8_t* from, QRgb* to, std::int64_t width)
         to[x] = kOpaqueBlack | std::uint32_t{from[2]} << 16 | std::uint32_t{from[1]} << 8 | from[0];
 }
 
-void plainRows(const Bytes& bytes, const Layout& layout, QRgb underneath, QImage& image)
+void plainRows(const Bytes& bytes, const Layout& layout, Pixel underneath, Image& image)
 {
     const std::uint64_t rowBytes = (static_cast<std::uint64_t>(layout.width) * layout.bits + 31) / 32 * 4;
     for (std::int64_t row = 0; row < layout.rows; ++row) {
         const std::uint8_t* from = bytes.at(layout.pixelsAt + static_cast<std::size_t>(row) * rowBytes);
         const auto y = static_cast<int>(layout.topDown ? row : layout.rows - 1 - row);
-        auto* to = reinterpret_cast<QRgb*>(image.scanLine(y));
+        Pixel* to = image.row(y);
         if (layout.bits == 24) {
             rgbRow(from, to, layout.width);
         } else if (layout.bits >= 16) {
@@ -301,7 +292,7 @@ bool holdsEveryRow(const Bytes& bytes, const Layout& layout)
 // stream this reader leaves to the toolkit: a run past its row, a move off
 // the picture, a code cut short. A stream that simply stops leaves the rest
 // in the first colour.
-bool runLengthRows(const Bytes& bytes, const Layout& layout, QImage& image)
+bool runLengthRows(const Bytes& bytes, const Layout& layout, Image& image)
 {
     image.fill(layout.palette[0]);
     const bool eight = layout.packing == Packing::RunLength8;
@@ -310,7 +301,7 @@ bool runLengthRows(const Bytes& bytes, const Layout& layout, QImage& image)
     std::int64_t y = 0;  // in the file's row order
     auto rowOf = [&](std::int64_t fileRow) {
         const auto line = static_cast<int>(layout.rows - 1 - fileRow);
-        return reinterpret_cast<QRgb*>(image.scanLine(line)) + x;
+        return image.row(line) + x;
     };
     while (at < bytes.size()) {
         if (bytes.size() - at < 2)
@@ -321,7 +312,7 @@ bool runLengthRows(const Bytes& bytes, const Layout& layout, QImage& image)
         if (count > 0) {
             if (y >= layout.rows || x + count > layout.width)
                 return false;
-            QRgb* to = rowOf(y);
+            Pixel* to = rowOf(y);
             for (unsigned i = 0; i < count; ++i)
                 to[i] = layout.palette[eight ? value : (i % 2 == 0 ? value >> 4 : value & 0x0F)];
             x += count;
@@ -345,7 +336,7 @@ bool runLengthRows(const Bytes& bytes, const Layout& layout, QImage& image)
             if (bytes.size() - at < padded || y >= layout.rows || x + value > layout.width)
                 return false;
             const std::uint8_t* from = bytes.at(at);
-            QRgb* to = rowOf(y);
+            Pixel* to = rowOf(y);
             for (unsigned i = 0; i < value; ++i)
                 to[i] = layout.palette[eight ? from[i] : (i % 2 == 0 ? from[i / 2] >> 4 : from[i / 2] & 0x0F)];
             x += value;
@@ -374,20 +365,19 @@ bool IsBmpInfoHeaderSize(std::uint32_t size)
     }
 }
 
-std::optional<DecodedStill> DecodeBmp(const std::uint8_t* data, std::size_t size, std::uint64_t surfaceBytes,
-                                      QRgb underneath)
+std::optional<DecodedStill> DecodeBmp(const std::uint8_t* data, std::size_t size, const StillRequest& request)
 {
     if (data == nullptr)
         return std::nullopt;
     const Bytes bytes(data, size);
-    const auto layout = readLayout(bytes, surfaceBytes);
+    const auto layout = readLayout(bytes, request.surfaceBytes);
     if (!layout)
         return std::nullopt;
     const bool runLength = layout->packing == Packing::RunLength8 || layout->packing == Packing::RunLength4;
     if (!runLength && !holdsEveryRow(bytes, *layout))
         return std::nullopt;
     DecodedStill result;
-    QImage image(static_cast<int>(layout->width), static_cast<int>(layout->rows), QImage::Format_RGB32);
+    Image image(static_cast<int>(layout->width), static_cast<int>(layout->rows));
     if (image.isNull()) {
         result.status = Status::SurfaceTooLarge;
         return result;
@@ -396,11 +386,11 @@ std::optional<DecodedStill> DecodeBmp(const std::uint8_t* data, std::size_t size
         if (!runLengthRows(bytes, *layout, image))
             return std::nullopt;
     } else {
-        plainRows(bytes, *layout, underneath, image);
+        plainRows(bytes, *layout, request.underneath, image);
     }
     result.status = Status::Ok;
     result.image = std::move(image);
     return result;
 }
 
-}  // namespace pelkora::picture
+}  // namespace pelkora::decoders

@@ -1,10 +1,10 @@
-#include "picture/decoder_messages.h"
+#include "decoders/decoder_messages.h"
 
 #include <cstdio>
 
 #include <QString>
 
-namespace pelkora::picture {
+namespace pelkora::decoders {
 
 namespace {
 
@@ -121,4 +121,4 @@ void DecoderMessages::handle(QtMsgType type, const QMessageLogContext& context, 
         std::fprintf(stderr, "pelkora: %s\n", text.toLocal8Bit().constData());
 }
 
-}  // namespace pelkora::picture
+}  // namespace pelkora::decoders

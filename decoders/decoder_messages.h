@@ -14,7 +14,7 @@
 
 #include "platform/terminal.h"
 
-namespace pelkora::picture {
+namespace pelkora::decoders {
 
 class DecoderMessages {
 public:
@@ -43,4 +43,4 @@ private:
     void releaseStandardError();
 };
 
-}  // namespace pelkora::picture
+}  // namespace pelkora::decoders

@@ -1,0 +1,19 @@
+#pragma once
+// The platform's own picture reader, for every still format our decoders
+// leave; one implementation a platform, chosen by the build (Qt's reader on
+// Linux). It is the one place below the front ends that may include a
+// toolkit, and what it hands back is the core image.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "decoders/still_decoder.h"
+
+namespace pelkora::decoders {
+
+// NotAPicture with the reader's words when it cannot decode the data; what
+// the reader said on the way comes in messages.
+DecodedStill DecodeOnPlatform(const std::uint8_t* data, std::size_t size, StillFormat format,
+                              const StillRequest& request);
+
+}  // namespace pelkora::decoders
