@@ -13,6 +13,7 @@
 
 #include "support/picture_fixtures.h"
 #include "support/temp_dir.h"
+#include "support/wine.h"
 
 namespace pelkora::picture {
 namespace {
@@ -186,6 +187,8 @@ using PlaybackEndCapture = PlaybackTest;
 // animation, even when a capture was being written as EndCapture came.
 TEST_F(PlaybackEndCapture, CaptureInFlightIsWaitedOutAndNoneFollows)
 {
+    if (runningUnderWine())
+        GTEST_SKIP() << "needs the wiped playlist's name to go while the capture holds it, which wine keeps";
     std::mutex mutex;
     std::condition_variable changed;
     bool entered = false;
