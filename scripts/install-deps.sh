@@ -3,6 +3,8 @@
 # already present. Runs as root (or through sudo).
 #
 #   install-deps.sh           everything the test suite needs
+#   install-deps.sh native    what the Linux build needs, without the Windows
+#                             cross-build's tool-chain and wine (about 1.3 GB)
 #   install-deps.sh windows   only the Windows cross-build: MinGW-w64, wine
 #                             and the GoogleTest sources
 set -euo pipefail
@@ -19,12 +21,12 @@ packages=(
   clang libclang-rt-14-dev
   xvfb x11-utils x11-apps xdotool
   fonts-dejavu-core fonts-wqy-microhei
-  "${windows_packages[@]}"
 )
 case "${1:-}" in
-  "") ;;
+  "") packages+=("${windows_packages[@]}") ;;
+  native) ;;
   windows) packages=("${windows_packages[@]}") ;;
-  *) echo "usage: install-deps.sh [windows]" >&2; exit 2 ;;
+  *) echo "usage: install-deps.sh [native|windows]" >&2; exit 2 ;;
 esac
 
 missing=()

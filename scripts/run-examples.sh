@@ -4,7 +4,7 @@
 # its advTimeSetting.ini applies and the package lands in examples/adv.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh native
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/release -j"$(nproc)" --target pelkora
 pelkora=$PWD/build/release/bin/pelkora
