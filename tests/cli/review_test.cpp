@@ -5,6 +5,8 @@
 
 #include <array>
 #include <random>
+#include <string>
+#include <vector>
 
 #include <QImage>
 
@@ -82,6 +84,33 @@ TEST(RenderRoundTrip, WritesBesideEachFileUnlessToldWhere)
     EXPECT_NE(run.err.find("b/short.dob: its length fits no DOB size"), std::string::npos) << run.err;
     // Nothing but the pictures is left behind: no temporary file.
     EXPECT_EQ(std::distance(fs::directory_iterator(work / "b"), fs::directory_iterator()), 3);
+}
+
+// A link at the name a rendered picture or sheet gets is replaced by the
+// picture; whatever it pointed at outside is left as it was.
+TEST(ReviewOutput, ALinkAtTheOutputNameIsReplacedNeverWrittenThrough)
+{
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        const char* written;
+    } cases[] = {
+            {"render", {"--render", "pkg/x.dob"}, "pkg/x.png"},
+            {"preview", {"--preview", "pkg", "--to", "sheet.png"}, "sheet.png"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir work;
+        work.write("pkg/x.dob", randomDob(4, 2, 7).bytes);
+        work.write("pkg/advertising.index", "x.dob,3000\n\n");
+        work.write("victim.txt", "keep me");
+        fs::create_symlink(work / "victim.txt", work / c.written);
+        const ProgramRun run = runPelkora(work.path(), c.args);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(TempDir::read(work / "victim.txt"), "keep me");
+        EXPECT_FALSE(fs::is_symlink(work / c.written));
+        EXPECT_EQ(TempDir::read(work / c.written).substr(1, 3), "PNG");
+    }
 }
 
 TEST(RenderRoundTrip, AWrappedHeaderWithTwoSizesNeedsAChoice)
