@@ -7,10 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "session/conversion.h"
 #include "cli/review_commands.h"
-#include "session/session.h"
-#include "session/version.h"
 #include "gif/gif_info.h"
 #include "output/names.h"
 #include "output/output_folder.h"
@@ -18,13 +15,15 @@
 #include "picture/animated_picture.h"
 #include "picture/picture_loader.h"
 #include "platform/terminal.h"
+#include "session/conversion.h"
+#include "session/session.h"
+#include "session/version.h"
 
 namespace pelkora::cli {
 
 using namespace session;
 
 namespace fs = std::filesystem;
-using session::CommandLine;
 using Mode = CommandLine::Mode;
 
 namespace {
