@@ -101,22 +101,10 @@ void printFailures(const ConversionReport& report, std::ostream& err)
     // Gathered first: the error stream writes each piece at once, and a
     // batch may warn of every file it wrote.
     std::string text;
-    for (const Failure& warning : report.warnings()) {
-        text += "pelkora: warning: ";
-        if (!warning.input.empty()) {
-            text += output::escapedForTerminal(warning.input.string());
-            text += ": ";
-        }
-        text += output::escapedForTerminal(warning.reason);
-        text += '\n';
-    }
-    for (const Failure& failure : report.failures()) {
-        text += "pelkora: ";
-        text += output::escapedForTerminal(failure.input.string());
-        text += ": ";
-        text += output::escapedForTerminal(failure.reason);
-        text += '\n';
-    }
+    for (const ReportEntry& warning : report.warnings())
+        text += "pelkora: warning: " + output::escapedForTerminal(warning.text()) + '\n';
+    for (const ReportEntry& failure : report.failures())
+        text += "pelkora: " + output::escapedForTerminal(failure.text()) + '\n';
     err << text;
 }
 

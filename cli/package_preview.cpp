@@ -141,20 +141,21 @@ Tile tileFor(const fs::path& folder, const output::PlaylistLine& line)
         tile.fault = QStringLiteral("missing");
     } else if (isDobName(path)) {
         const output::DobPicture picture = output::readDobFile(path, std::nullopt);
-        if (picture.status == Status::Ok) {
+        const Status status = picture.outcome.status;
+        if (status == Status::Ok) {
             tile.content = pictureContent(picture);
-        } else if (picture.status == Status::DobSizeAmbiguous) {
+        } else if (status == Status::DobSizeAmbiguous) {
             tile.fault = QStringLiteral("size unclear");
         } else {
-            tile.fault = picture.status == Status::BadDobLength ? QStringLiteral("bad length")
-                                                                : QString::fromUtf8(statusText(picture.status));
+            tile.fault = status == Status::BadDobLength ? QStringLiteral("bad length")
+                                                        : QString::fromUtf8(statusText(status));
         }
     } else {
         const output::InputBytes page = output::readInputFile(path, kPageBytesRead);
         const std::string bytes(page.bytes.begin(), page.bytes.end());
         bool overflow = false;
         tile.content = pageContent(bytes, overflow);
-        if (output::checkPage(bytes).status == Status::NotUtf8)
+        if (output::checkPage(bytes).outcome.status == Status::NotUtf8)
             tile.fault = QStringLiteral("not UTF-8");
         if (overflow || page.truncated)
             tile.fault = QStringLiteral("more than 55 cells");

@@ -22,20 +22,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string candidatesText(const std::vector<output::Size>& sizes)
+void reportDobFailure(const fs::path& path, const Outcome& outcome, std::ostream& err)
 {
-    std::string text;
-    for (std::size_t i = 0; i < sizes.size(); ++i)
-        text += (i == 0 ? "" : " or ") + sizeText(sizes[i]);
-    return text;
-}
-
-void reportDobFailure(const fs::path& path, const output::DobPicture& picture, std::ostream& err)
-{
-    err << "pelkora: " << path.string() << ": " << statusText(picture.status);
-    if (picture.status == Status::DobSizeAmbiguous || picture.status == Status::DobSizeUnfit)
-        err << ": " << candidatesText(picture.candidates);
-    err << "\n";
+    err << "pelkora: " << outcomeText(outcome.prefixed(path.string())) << "\n";
 }
 
 }  // namespace
@@ -46,7 +35,8 @@ bool savePng(const QImage& image, const fs::path& path)
     QBuffer buffer(&bytes);
     if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
         return false;
-    return output::writeWholeFile(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    return output::writeWholeFile(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))
+            .ok();
 }
 
 QImage deviceGreyImage(const output::DobPicture& picture)
@@ -79,11 +69,8 @@ bool isDobName(const fs::path& path)
 bool describeDob(const fs::path& path, std::optional<output::Size> size, std::ostream& out, std::ostream& err)
 {
     const output::DobShape shape = output::inspectDobFile(path);
-    if (shape.status != Status::Ok) {
-        err << "pelkora: " << path.string() << ": " << statusText(shape.status);
-        if (shape.status == Status::BadDobLength)
-            err << " (" << shape.length << " bytes)";
-        err << "\n";
+    if (!shape.outcome.ok()) {
+        reportDobFailure(path, shape.outcome, err);
         return false;
     }
     // Several sizes differ at most in whether the last nibble is a pixel:
@@ -92,15 +79,15 @@ bool describeDob(const fs::path& path, std::optional<output::Size> size, std::os
         return std::uint64_t(a.width) * std::uint64_t(a.height) < std::uint64_t(b.width) * std::uint64_t(b.height);
     });
     const output::DobPicture picture = output::readDobFile(path, size ? size : std::optional(*smallest));
-    if (picture.status != Status::Ok) {
-        reportDobFailure(path, picture, err);
+    if (!picture.outcome.ok()) {
+        reportDobFailure(path, picture.outcome, err);
         return false;
     }
     out << path.string() << ": dob ";
     if (size || shape.candidates.size() == 1) {
         out << sizeText(picture.size) << "\n";
     } else {
-        out << candidatesText(shape.candidates) << " (choose with --size WxH)\n";
+        out << output::candidatesText(shape.candidates) << " (choose with --size WxH)\n";
     }
     std::array<std::uint64_t, 16> counts{};
     for (const std::uint8_t level : picture.levels)
@@ -123,8 +110,8 @@ int renderDobs(const std::vector<fs::path>& files, std::optional<output::Size> s
     bool allDrawn = true;
     for (const fs::path& file : files) {
         const output::DobPicture picture = output::readDobFile(file, size);
-        if (picture.status != Status::Ok) {
-            reportDobFailure(file, picture, err);
+        if (!picture.outcome.ok()) {
+            reportDobFailure(file, picture.outcome, err);
             allDrawn = false;
             continue;
         }
@@ -151,18 +138,17 @@ int checkPackage(const fs::path& folder, std::ostream& out, std::ostream& err)
     }
     std::size_t faults = 0;
     for (const output::Finding& finding : check.findings) {
-        if (!finding.note)
+        if (finding.outcome.failed())
             ++faults;
-        if (finding.note)
+        if (finding.outcome.severity == Severity::Note)
             out << "note: ";
         if (finding.name.empty()) {
-            out << (folder / output::kPlaylistFileName).string() << ":" << finding.line << ": "
-                << statusText(finding.status) << ": \"" << finding.detail << "\"\n";
+            const std::string where =
+                    (folder / output::kPlaylistFileName).string() + ":" + std::to_string(finding.line);
+            out << outcomeText(finding.outcome.prefixed(where)) << "\n";
             continue;
         }
-        out << (folder / finding.name).string() << ": " << statusText(finding.status);
-        if (!finding.detail.empty())
-            out << " (" << finding.detail << ")";
+        out << outcomeText(finding.outcome.prefixed((folder / finding.name).string()));
         if (finding.line != 0)
             out << ", line " << finding.line;
         out << "\n";

@@ -166,12 +166,12 @@ InputBytes readInputFile(const std::filesystem::path& path, std::uint64_t limit)
         return input;
     std::error_code ignored;
     if (!readUpTo(file, limit, status.size, input.bytes, ignored)) {
-        input.status = Status::CannotRead;
+        input.outcome = Status::CannotRead;
         input.bytes.clear();
         return input;
     }
     input.truncated = input.bytes.size() == limit && moreFollows(file);
-    input.status = Status::Ok;
+    input.outcome = Status::Ok;
     return input;
 }
 

@@ -57,7 +57,7 @@ private:
 };
 
 struct InputBytes {
-    Status status = Status::CantFindFile;  // Ok, CantFindFile or CannotRead
+    Outcome outcome{Status::CantFindFile};  // Ok, CantFindFile or CannotRead
     ReadBuffer bytes;                      // at most limit bytes
     bool truncated = false;                // the file holds more than limit bytes
 };

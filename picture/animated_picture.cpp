@@ -64,8 +64,8 @@ LoadOutcome AnimatedPicture::Install(LoadResult loaded)
     const int animationFrames = picture.isAnimation() ? static_cast<int>(picture.frames.size()) : 0;
     const CapturePlan plan{baseName_,         pictureWidth_,  pictureHeight_, picture.backgroundColor,
                            frameDisplayTime_, animationFrames};
-    if (const Status prepared = stage_.prepare(plan); prepared != Status::Ok) {
-        loaded.outcome.outcome = prepared;
+    if (Outcome prepared = stage_.prepare(plan); !prepared.ok()) {
+        loaded.outcome.outcome = std::move(prepared);
         return std::move(loaded.outcome);
     }
     isInitialized_ = true;

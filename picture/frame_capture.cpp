@@ -128,7 +128,7 @@ void FrameCapture::setViewCallbacks(ViewCallbacks callbacks) { view_ = std::move
 void FrameCapture::setLimits(const LoadLimits& limits) { limits_ = limits; }
 const std::filesystem::path& FrameCapture::outputDirectory() const { return outputDirectory_; }
 
-Status FrameCapture::prepare(const CapturePlan& plan)
+Outcome FrameCapture::prepare(const CapturePlan& plan)
 {
     Image surface(plan.width, plan.height);
     if (surface.isNull())
@@ -201,7 +201,7 @@ Outcome FrameCapture::showStill(const StillPicture& still)
                           plan_.frameDisplayTime,
                           outputOptions_.dither};
     const Image* pixels = coversSurface ? &picture : nullptr;
-    if (pixels == nullptr && takeCapture({0, 0, plan_.width, plan_.height}, stillCapture_) == Status::Ok)
+    if (pixels == nullptr && takeCapture({0, 0, plan_.width, plan_.height}, stillCapture_).ok())
         pixels = &stillCapture_;
     if (pixels == nullptr)
         return writeCapture(capture, Image());
@@ -234,7 +234,7 @@ void FrameCapture::drawFrame(const FrameRecord& frame, int index)
                     outputOptions_.dither};
     // A frame the images cannot hold goes to the writer empty, to be
     // reported in its turn.
-    if (takeCapture(captured, capture.pixels) == Status::Ok) {
+    if (takeCapture(captured, capture.pixels).ok()) {
         if (std::optional<Image> fitted = fitIfAsked(capture.pixels, captured.left, captured.top))
             capture.pixels = std::move(*fitted);
     }
@@ -310,7 +310,7 @@ std::vector<std::string> FrameCapture::plannedNames(const CapturePlan& plan,
     return names;
 }
 
-Status FrameCapture::takeCapture(const Rect& wanted, Image& into) const
+Outcome FrameCapture::takeCapture(const Rect& wanted, Image& into) const
 {
     // Frames are decoded within the limits, so this only guards the unforeseen.
     if (into.width() != wanted.width || into.height() != wanted.height) {
@@ -331,15 +331,13 @@ Status FrameCapture::takeCapture(const Rect& wanted, Image& into) const
 
 Outcome FrameCapture::writeCapture(const Capture& capture, const Image& pixels)
 {
-    CaptureEvent event{capture.path, Status::Ok, {}, {}};
-    if (pixels.isNull())
-        event.status = Status::CannotWrite;
+    CaptureEvent event{capture.path, pixels.isNull() ? Outcome(Status::CannotWrite) : Outcome(), {}};
     {
         std::lock_guard lock(captureMutex_);
         if (!captureEnabled_)
             return Status::Ok;
-        if (event.status == Status::Ok) {
-            auto warn = [&event](std::string warning) { event.warnings.push_back(std::move(warning)); };
+        if (event.outcome.ok()) {
+            auto warn = [&event](Outcome warning) { event.warnings.push_back(std::move(warning)); };
             const output::DobTarget target{capture.path,
                                            outputDirectory_,
                                            workDirectory_,
@@ -348,15 +346,12 @@ Outcome FrameCapture::writeCapture(const Capture& capture, const Image& pixels)
                                            capture.dither,
                                            warn,
                                            &playlist_};
-            const Outcome written = sink_(target, pixels.view());
-            event.status = written.status;
-            event.cause = written.cause;
+            event.outcome = sink_(target, pixels.view());
         }
     }
-    const Outcome result(event.status, event.cause);
     if (listener_)
         listener_(event);
-    return result;
+    return event.outcome;
 }
 
 std::optional<Image> FrameCapture::fitIfAsked(const Image& capture, int left, int top) const

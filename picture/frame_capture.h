@@ -27,9 +27,8 @@ namespace pelkora::picture {
 
 struct CaptureEvent {
     std::filesystem::path dobPath;
-    Status status = Status::Ok;         // Ok, CannotWrite or CannotWriteIndex
-    std::vector<std::string> warnings;  // written, but perhaps not as meant
-    std::error_code cause;              // the system's reason for a failed write
+    Outcome outcome;                // Ok, CannotWrite or CannotWriteIndex, with the system's reason
+    std::vector<Outcome> warnings;  // written, but perhaps not as meant
 };
 
 struct ViewCallbacks {
@@ -71,7 +70,7 @@ public:
 
     // A fresh surface in the menu colour for the picture just loaded;
     // SurfaceTooLarge when it cannot be made.
-    Status prepare(const CapturePlan& plan);
+    Outcome prepare(const CapturePlan& plan);
     // Drops the surface and any saved background.
     void clear();
     // A copy of the memory image for painting, taken under the drawing lock.
@@ -111,7 +110,7 @@ private:
     };
     // The rectangle off the memory image into into (reused when its size
     // fits); CannotWrite when no image can hold it.
-    Status takeCapture(const Rect& wanted, Image& into) const;
+    Outcome takeCapture(const Rect& wanted, Image& into) const;
     // Scaled into the bounds the output options ask for (a null image when
     // the scaled one cannot be made); nothing when it is written as it is.
     std::optional<Image> fitIfAsked(const Image& capture, int left, int top) const;

@@ -119,9 +119,9 @@ ConversionOptions MainDialog::conversionOptions(const output::TextPagerOptions& 
     ConversionOptions options;
     options.pager = pagerOptions;
     options.cantFindFile = [this](const std::filesystem::path&) { showMessage(QString::fromUtf8(kCantFindFileText)); };
-    options.refused = [this](const Failure& failure) {
-        showMessage(QString::fromStdString(output::escapedForTerminal(failure.input.filename().string()) + ": "
-                                           + failure.reason));
+    options.refused = [this](const ReportEntry& refusal) {
+        showMessage(QString::fromStdString(output::escapedForTerminal(refusal.input.filename().string()) + ": "
+                                           + refusal.reason()));
     };
     options.captured = [this](const picture::CaptureEvent& event) {
         status_.frameCaptured(event);
@@ -151,13 +151,13 @@ void MainDialog::showFailuresSince(std::size_t before)
 {
     // A long list is cut: the message box must still fit on the screen.
     constexpr std::size_t kShownAtMost = 20;
-    const std::vector<Failure> failures = session_.report().failures();
+    const std::vector<ReportEntry> failures = session_.report().failures();
     if (failures.size() <= before) {
         return;
     }
     QStringList lines;
     for (std::size_t i = before; i < failures.size() && lines.size() < static_cast<int>(kShownAtMost); ++i) {
-        lines << toQString(failures[i].input) + QStringLiteral(": ") + QString::fromStdString(failures[i].reason);
+        lines << toQString(failures[i].input) + QStringLiteral(": ") + QString::fromStdString(failures[i].reason());
     }
     const std::size_t more = failures.size() - before - static_cast<std::size_t>(lines.size());
     if (more > 0) {
@@ -170,7 +170,7 @@ void MainDialog::startupPrepared(const CommandResult& prepared) { showFailuresSi
 
 void MainDialog::startupConverted(const std::filesystem::path& sourceFolder, const CommandResult& converted)
 {
-    const std::vector<Failure> failures = session_.report().failures();
+    const std::vector<ReportEntry> failures = session_.report().failures();
     const std::string written =
             std::to_string(converted.filesWritten) + " files written from " + sourceFolder.filename().string();
     if (failures.size() > converted.failuresBefore) {
@@ -218,7 +218,7 @@ void MainDialog::addFiles(const std::vector<std::filesystem::path>& files)
         const std::size_t failuresBefore = session_.report().failures().size();
         addOneFile(file, run);
         run = Converter::AddRun::Continued;
-        const std::vector<Failure> failures = session_.report().failures();
+        const std::vector<ReportEntry> failures = session_.report().failures();
         if (failures.size() > failuresBefore) {
             failed.push_back(failureText(failures[failuresBefore]));
         }
@@ -256,7 +256,7 @@ void MainDialog::addOneFile(const std::filesystem::path& file, Converter::AddRun
         // written before addFile returns.
         status_.followAnimation(file.has_extension() ? file.stem().string() : std::string());
     });
-    const std::vector<Failure> failures = session_.report().failures();
+    const std::vector<ReportEntry> failures = session_.report().failures();
     const bool failed = failures.size() > added.failuresBefore;
     if (added.refused) {
         if (failed) {
@@ -277,8 +277,9 @@ void MainDialog::addOneFile(const std::filesystem::path& file, Converter::AddRun
     } else {
         // A picture by its name that did not decode is paged as a text,
         // which says nothing of why; say it here.
-        if (hasPictureName(file) && added.loadStatus != Status::Ok) {
-            line = failureText({file, statusText(added.loadStatus)}) + "; paged as text: ";
+        if (hasPictureName(file) && !added.load.ok()) {
+            // The status alone: the decoder's words would crowd the line.
+            line = failureText({file, added.load.status}) + "; paged as text: ";
         }
         if (failed) {
             line += failureText(failures[added.failuresBefore]);
@@ -322,7 +323,7 @@ void MainDialog::deleteAll()
     const DeleteResult result = session_.deleteAll();
     releaseWriteLockWhenCaptured();
     const std::size_t before = result.failuresBefore;
-    const std::vector<Failure> failures = session_.report().failures();
+    const std::vector<ReportEntry> failures = session_.report().failures();
     std::string line = filesDeletedText(result.deleted);
     if (failures.size() > before) {
         line += "; " + failureText(failures[before]);

@@ -28,11 +28,6 @@ void ConversionReport::fileWritten(int count)
     filesWritten_ += count;
 }
 
-void ConversionReport::failed(const fs::path& input, std::string reason)
-{
-    std::lock_guard lock(mutex_);
-    failures_.push_back({input, std::move(reason)});
-}
 
 void ConversionReport::filesDeleted(int count)
 {
@@ -58,25 +53,37 @@ int ConversionReport::filesWritten() const
     return filesWritten_;
 }
 
-std::vector<Failure> ConversionReport::failures() const
+std::vector<ReportEntry> ConversionReport::failures() const
 {
     std::lock_guard lock(mutex_);
     return failures_;
 }
 
-void ConversionReport::warned(const fs::path& input, std::string text)
+void ConversionReport::record(const fs::path& input, Outcome outcome)
 {
     std::lock_guard lock(mutex_);
-    for (const Failure& known : warnings_)
-        if (known.input == input && known.reason == text)
+    if (outcome.severity == Severity::Error) {
+        failures_.push_back({input, std::move(outcome)});
+        return;
+    }
+    const std::string text = outcomeText(outcome);
+    for (const ReportEntry& known : warnings_)
+        if (known.input == input && known.reason() == text)
             return;
-    warnings_.push_back({input, std::move(text)});
+    warnings_.push_back({input, std::move(outcome)});
 }
 
-std::vector<Failure> ConversionReport::warnings() const
+std::vector<ReportEntry> ConversionReport::warnings() const
 {
     std::lock_guard lock(mutex_);
     return warnings_;
+}
+
+std::string ReportEntry::text() const
+{
+    if (input.empty() && outcome.severity != Severity::Error)
+        return reason();
+    return outcomeText(outcome.prefixed(input.string()));
 }
 
 namespace {
@@ -159,16 +166,16 @@ Converter::Converter(picture::AnimatedPicture& pictureControl, fs::path workDire
 {
     // Captures of an animation arrive on its worker thread; the report locks.
     pictureControl_.setCaptureListener([this](const picture::CaptureEvent& event) {
-        if (event.status == Status::Ok) {
+        if (event.outcome.ok()) {
             report_.fileWritten();
             if (animationPending_.exchange(false))
                 report_.inputConverted();
         } else {
-            report_.failed(shown(event.dobPath), outcomeText(Outcome(event.status, event.cause)));
+            report_.record(shown(event.dobPath), event.outcome);
         }
         // The warnings name what they are about themselves.
-        for (const std::string& warning : event.warnings)
-            report_.warned({}, warning);
+        for (const Outcome& warning : event.warnings)
+            report_.record({}, warning);
         if (options_.captured)
             options_.captured(event);
     });
@@ -196,7 +203,7 @@ output::FolderLock Converter::lockOutputFolder(bool create)
     if (create) {
         const Outcome made = output::ensureOutputFolder(folder);
         if (!made.ok()) {
-            report_.failed(shown(folder), outcomeText(made));
+            report_.record(shown(folder), made);
             return {};
         }
     } else {
@@ -206,7 +213,7 @@ output::FolderLock Converter::lockOutputFolder(bool create)
     }
     output::FolderLock lock(folder, options_.waitingForFolder);
     if (!lock.held()) {
-        report_.failed(shown(folder), outcomeText(lock.outcome()));
+        report_.record(shown(folder), lock.outcome());
         return lock;
     }
     // Whoever left these is gone: every writer holds this lock.
@@ -220,14 +227,13 @@ bool Converter::checkSourceFolder(const fs::path& sourceFolder)
     if (checked.ok())
         return true;
     // "No such file or directory" would only repeat "no such folder".
-    report_.failed(sourceFolder,
-                   checked.status == Status::NoSuchFolder ? statusText(checked.status) : outcomeText(checked));
+    report_.record(sourceFolder, checked.status == Status::NoSuchFolder ? Outcome(checked.status) : checked);
     return false;
 }
 
 void Converter::reportDeleteFailure(const fs::path& path, const Outcome& outcome)
 {
-    report_.failed(shown(path), outcomeText(outcome));
+    report_.record(shown(path), outcome);
 }
 
 bool Converter::prepareOutputFolder()
@@ -238,7 +244,7 @@ bool Converter::prepareOutputFolder()
     // Files that stay are reported one by one; the batch still goes on.
     if (prepared.status != Status::CannotCreateFolder)
         return true;
-    report_.failed(shown(folder), outcomeText(prepared));
+    report_.record(shown(folder), prepared);
     return false;
 }
 
@@ -269,10 +275,10 @@ void Converter::convertFolder(const fs::path& sourceFolder, const std::function<
         const fs::path& path = pictures[i];
         DecodedInput input = decoded.take(i);
         if (!input.file.state.ok()) {
-            report_.failed(path, outcomeText(input.file.state));
+            report_.record(path, input.file.state);
         } else if (const Converted converted = convertPicture(path, std::move(input.loaded));
                    converted.outcome == PictureOutcome::NotLoaded) {
-            report_.failed(path, converted.load.reason());
+            report_.record(path, converted.load.outcome);
         }
         inputDone();
     }
@@ -325,7 +331,7 @@ bool Converter::wasRead(const fs::path& path, const Outcome& state)
         return true;
     if (state.status == Status::CantFindFile && options_.cantFindFile)
         options_.cantFindFile(path);
-    report_.failed(path, outcomeText(state));
+    report_.record(path, state);
     return false;
 }
 
@@ -338,36 +344,39 @@ Converter::Added Converter::addDecoded(const fs::path& path, DecodedInput input)
     if (converted.outcome != PictureOutcome::NotLoaded)
         return {true, converted.load.outcome};
     if (isPictureFailure(converted.load.status())) {
-        refuse(path, converted.load.reason());
+        refuse(path, converted.load.outcome);
         return {true, converted.load.outcome};
     }
     pageText(path, input.file);
     return {false, converted.load.outcome};
 }
 
-void Converter::refuse(const fs::path& input, std::string reason)
+void Converter::refuse(const fs::path& input, const Outcome& reason)
 {
-    report_.failed(input, reason);
+    report_.record(input, reason);
     if (options_.refused)
-        options_.refused(Failure{input, std::move(reason)});
+        options_.refused(ReportEntry{input, reason});
 }
 
-std::optional<std::string> Converter::claimOutputNames(const fs::path& input, const std::vector<std::string>& names)
+Outcome Converter::claimOutputNames(const fs::path& input, const std::vector<std::string>& names)
 {
     for (const std::string& name : names) {
         if (const std::optional<char> c = output::characterThePlaylistCannotCarry(name)) {
-            return "its output name \"" + output::escapedForTerminal(name) + "\" would hold "
-                   + output::describeCharacter(*c) + ", which a playlist line cannot carry";
+            return {Status::OutputNameRefused, "its output name \"" + output::escapedForTerminal(name)
+                                                       + "\" would hold " + output::describeCharacter(*c)
+                                                       + ", which a playlist line cannot carry"};
         }
         const auto earlier = writtenThisRun_.find(name);
         if (earlier != writtenThisRun_.end()) {
-            return "its output name \"" + output::escapedForTerminal(name) + "\" was already written by "
-                   + output::escapedForTerminal(earlier->second.string()) + " in this run; that file stays";
+            return {Status::OutputNameRefused, "its output name \"" + output::escapedForTerminal(name)
+                                                       + "\" was already written by "
+                                                       + output::escapedForTerminal(earlier->second.string())
+                                                       + " in this run; that file stays"};
         }
     }
     for (const std::string& name : names)
         writtenThisRun_.emplace(name, input);
-    return std::nullopt;
+    return Status::Ok;
 }
 
 Converter::Converted Converter::convertPicture(const fs::path& path, picture::LoadResult loaded)
@@ -375,13 +384,13 @@ Converter::Converted Converter::convertPicture(const fs::path& path, picture::Lo
     Converted converted{PictureOutcome::NotLoaded, pictureControl_.LoadDecoded(std::move(loaded))};
     if (!converted.load.ok())
         return converted;
-    if (std::optional<std::string> refusal = claimOutputNames(path, pictureControl_.plannedOutputNames())) {
-        refuse(path, std::move(*refusal));
+    if (const Outcome claimed = claimOutputNames(path, pictureControl_.plannedOutputNames()); !claimed.ok()) {
+        refuse(path, claimed);
         converted.outcome = PictureOutcome::Refused;
         return converted;
     }
     for (const std::string& message : converted.load.messages)
-        report_.warned(path, "decoder: " + message);
+        report_.record(path, Outcome(Status::DecoderSaid, message));
     // The load completed the pass of any earlier animation, so the flag is
     // this picture's alone. An animation counts when its first frame is in
     // place, a still picture when its file is; a failed write is reported
@@ -411,8 +420,8 @@ void Converter::pageText(const fs::path& path, const output::InputFile& file)
         return;
     // Every page of a text begins with its first; its name stands for all.
     const std::string firstPage = output::textPageFileName(output::pageNameOf(path), 1);
-    if (std::optional<std::string> refusal = claimOutputNames(path, {firstPage})) {
-        refuse(path, std::move(*refusal));
+    if (const Outcome claimed = claimOutputNames(path, {firstPage}); !claimed.ok()) {
+        refuse(path, claimed);
         return;
     }
     // Claimed only for pages that land; a text that gives none leaves the
@@ -421,21 +430,11 @@ void Converter::pageText(const fs::path& path, const output::InputFile& file)
     const output::PagerResult result = output::pageText(file.bytes.text(), path, workDirectory_, options_.pager);
     if (result.pagesWritten > 0)
         writtenThisRun_.emplace(firstPage, path);
-    if (result.zeroByteOffset) {
-        report_.warned(path, "a zero byte at offset " + std::to_string(*result.zeroByteOffset)
-                                     + " ends the text; what follows it is left out");
-    }
+    if (result.zeroByteOffset)
+        report_.record(path, Outcome(Status::ZeroByteEnds, std::to_string(*result.zeroByteOffset)));
     report_.fileWritten(result.pagesWritten);
-    if (result.status != Status::Ok) {
-        report_.failed(path, outcomeText(Outcome(result.status, result.cause)));
-        return;
-    }
-    if (result.pagesSkipped > 0) {
-        std::string reason = std::string(statusText(Status::CannotWrite)) + " " + std::to_string(result.pagesSkipped)
-                             + " of its pages";
-        if (result.cause)
-            reason += ": " + result.cause.message();
-        report_.failed(path, std::move(reason));
+    if (!result.outcome.ok()) {
+        report_.record(path, result.outcome);
         return;
     }
     // Only a text whose every page and line is in place is converted.

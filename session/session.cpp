@@ -92,7 +92,7 @@ AddResult Session::addFile(const std::filesystem::path& file, Converter::AddRun 
     }
     const Converter::Added added = converter_.addFile(file, run);
     result.isPicture = added.asPicture;
-    result.loadStatus = added.pictureLoad.status;
+    result.load = added.pictureLoad;
     result.animationPlaying = result.isPicture && picture_.CountAnimationFrames() > 0;
     if (result.isPicture && !result.animationPlaying) {
         result.dobPath = picture_.outputDirectory() / output::dobFileName(picture_.baseName(), 0);

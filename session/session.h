@@ -36,7 +36,7 @@ struct AddResult : CommandResult {
     // Taken as a picture (else paged as a text).
     bool isPicture = false;
     // How the picture model's load ended, whatever it was taken as.
-    Status loadStatus = Status::Ok;
+    Outcome load;
     // Frames of an animation still to be written after the call returned.
     bool animationPlaying = false;
     // Where a still picture's DOB went, when it was one.
