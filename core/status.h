@@ -8,6 +8,7 @@
 
 #include <string>
 #include <system_error>
+#include <utility>
 
 namespace pelkora {
 
@@ -48,10 +49,10 @@ enum class Status {
     PagesNotWritten,     // some of a text's pages could not be created (detail: how many)
     OutputNameRefused,   // an input whose output name this run cannot write (detail: why)
     // Warnings: written as asked, but perhaps not as meant.
-    DecoderSaid,       // the decoder's own words (detail)
-    ZeroByteEnds,      // a zero byte ends a text (detail: its offset)
-    HeaderWraps,       // a DOB header holds its sides modulo 256 (detail: the sizes)
-    SettingNotANumber, // a timing setting copied as it stands (detail: which and what)
+    DecoderSaid,        // the decoder's own words (detail)
+    ZeroByteEnds,       // a zero byte ends a text (detail: its offset)
+    HeaderWraps,        // a DOB header holds its sides modulo 256 (detail: the sizes)
+    SettingNotANumber,  // a timing setting copied as it stands (detail: which and what)
     // Notes: worth knowing, but nothing is wrong.
     NamedTwice,  // a name given by more than one playlist line
 };

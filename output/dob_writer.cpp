@@ -109,7 +109,8 @@ Outcome writeDobFile(const DobTarget& target, const PixelView& pixels)
     const std::filesystem::path& dobPath = target.dobPath;
     const std::string name = dobPath.filename().string();
     // No line may name a file that is not there: the line follows the rename.
-    if (Outcome written = writeWholeFile(dobPath, std::string_view(reinterpret_cast<const char*>(dob.data()), dob.size()));
+    if (Outcome written =
+                writeWholeFile(dobPath, std::string_view(reinterpret_cast<const char*>(dob.data()), dob.size()));
         !written.ok())
         return written;
     if (std::string wrap = headerWrapNote(pixels.width, pixels.height); !wrap.empty() && target.warn)

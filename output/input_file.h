@@ -58,8 +58,8 @@ private:
 
 struct InputBytes {
     Outcome outcome{Status::CantFindFile};  // Ok, CantFindFile or CannotRead
-    ReadBuffer bytes;                      // at most limit bytes
-    bool truncated = false;                // the file holds more than limit bytes
+    ReadBuffer bytes;                       // at most limit bytes
+    bool truncated = false;                 // the file holds more than limit bytes
 };
 
 // The beginning of a file of the package, up to limit bytes.

@@ -69,7 +69,8 @@ PageMeasure measurePage(std::string_view bytes)
 
 bool PackageCheck::sound() const
 {
-    return folderFound && std::none_of(findings.begin(), findings.end(), [](const Finding& f) { return f.outcome.failed(); });
+    return folderFound
+           && std::none_of(findings.begin(), findings.end(), [](const Finding& f) { return f.outcome.failed(); });
 }
 
 PlaylistLine parsePlaylistLine(std::string_view line)
@@ -200,8 +201,8 @@ PackageCheck checkPackage(const fs::path& folder)
         const PlaylistLine parsed = parsePlaylistLine(line);
         if (torn || !parsed.wellFormed) {
             Finding finding;
-            finding.outcome = Outcome(torn ? Status::TornPlaylistLine : Status::BadPlaylistLine,
-                                      std::string(line.substr(0, 80)));
+            finding.outcome =
+                    Outcome(torn ? Status::TornPlaylistLine : Status::BadPlaylistLine, std::string(line.substr(0, 80)));
             finding.line = lineNumber;
             check.findings.push_back(finding);
         }

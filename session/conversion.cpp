@@ -368,10 +368,9 @@ Outcome Converter::claimOutputNames(const fs::path& input, const std::vector<std
         }
         const auto earlier = writtenThisRun_.find(name);
         if (earlier != writtenThisRun_.end()) {
-            return {Status::OutputNameRefused, "its output name \"" + output::escapedForTerminal(name)
-                                                       + "\" was already written by "
-                                                       + output::escapedForTerminal(earlier->second.string())
-                                                       + " in this run; that file stays"};
+            return {Status::OutputNameRefused,
+                    "its output name \"" + output::escapedForTerminal(name) + "\" was already written by "
+                            + output::escapedForTerminal(earlier->second.string()) + " in this run; that file stays"};
         }
     }
     for (const std::string& name : names)

@@ -37,8 +37,7 @@ TEST(Outcome, TextPutsDetailCauseAndContextWhereTheStatusSays)
              "its output name \"a\" was taken", Severity::Error},
             {"a note", Outcome(Status::NamedTwice, "lines 1 3"), "named by more than one line (lines 1 3)",
              Severity::Note},
-            {"context, the outermost first",
-             Outcome(Status::CannotWrite, full).prefix("anim-03.dob").prefix("frame 3"),
+            {"context, the outermost first", Outcome(Status::CannotWrite, full).prefix("anim-03.dob").prefix("frame 3"),
              "frame 3: anim-03.dob: cannot write: " + fullText, Severity::Error},
     };
     for (const auto& c : cases) {

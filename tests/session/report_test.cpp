@@ -28,14 +28,26 @@ TEST(ConversionReport, KeepsFailuresApartFromWarningsByTheirSeverity)
         std::vector<std::string> failures;
         std::vector<std::string> warnings;
     } cases[] = {
-            {"a failure names its input", "in/a.gif", Status::BrokenPicture,
-             {"in/a.gif: a damaged picture that does not decode"}, {}},
+            {"a failure names its input",
+             "in/a.gif",
+             Status::BrokenPicture,
+             {"in/a.gif: a damaged picture that does not decode"},
+             {}},
             {"a failure without a name still has its place", "", Status::CantFindFile, {": Cant find file!"}, {}},
-            {"a warning names its input", "b.png", Outcome(Status::DecoderSaid, "gamma"), {}, {"b.png: decoder: gamma"}},
-            {"a warning that names what it is about stands alone", "",
-             Outcome(Status::HeaderWraps, "400x300 is stored as 144x44").prefix("big.dob"), {},
+            {"a warning names its input",
+             "b.png",
+             Outcome(Status::DecoderSaid, "gamma"),
+             {},
+             {"b.png: decoder: gamma"}},
+            {"a warning that names what it is about stands alone",
+             "",
+             Outcome(Status::HeaderWraps, "400x300 is stored as 144x44").prefix("big.dob"),
+             {},
              {"big.dob: its header holds width and height modulo 256: 400x300 is stored as 144x44"}},
-            {"a note is no failure", "adv", Outcome(Status::NamedTwice, "lines 1 2"), {},
+            {"a note is no failure",
+             "adv",
+             Outcome(Status::NamedTwice, "lines 1 2"),
+             {},
              {"adv: named by more than one line (lines 1 2)"}},
     };
     for (const auto& c : cases) {
