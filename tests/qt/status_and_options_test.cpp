@@ -325,7 +325,7 @@ TEST(StatusTexts, CountsAndNames)
             {pagesWrittenText(12), "12 text pages written"},
             {pagesWrittenText(1), "1 text page written"},
             {filesDeletedText(31), "DeleteAll: 31 files deleted"},
-            {failureText({"/some/where/x.txt", "Cant find file!"}), "x.txt: Cant find file!"},
+            {failureText({"/some/where/x.txt", Status::CantFindFile}), "x.txt: Cant find file!"},
             {batchEndedText("adv.bat", false, 7), "adv.bat exited with status 7"},
             {batchEndedText("adv.bat", true, 0), "adv.bat ended abnormally"},
     };
@@ -334,12 +334,12 @@ TEST(StatusTexts, CountsAndNames)
 
     CommandStatus status;
     status.followAnimation("anim");
-    status.frameCaptured({"/w/adv/anim-01.dob", Status::Ok, {}, {}});
-    status.frameCaptured({"/w/adv/anim-02.dob", Status::CannotWrite, {}, {}});
-    status.frameCaptured({"/w/adv/anim-03.dob", Status::CannotWrite, {}, {}});
+    status.frameCaptured({"/w/adv/anim-01.dob", Status::Ok, {}});
+    status.frameCaptured({"/w/adv/anim-02.dob", Status::CannotWrite, {}});
+    status.frameCaptured({"/w/adv/anim-03.dob", Status::CannotWrite, {}});
     EXPECT_EQ(status.text(), "anim: 1 frame written; anim-02.dob: cannot write (and 1 more)");
     status.set("logo.dob written");
-    status.frameCaptured({"/w/adv/late-04.dob", Status::Ok, {}, {}});
+    status.frameCaptured({"/w/adv/late-04.dob", Status::Ok, {}});
     EXPECT_EQ(status.text(), "logo.dob written");
 }
 
