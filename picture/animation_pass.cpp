@@ -1,6 +1,9 @@
 // An animation's one pass on its worker thread.
 #include "picture/animation_pass.h"
 
+#include <optional>
+#include <utility>
+
 #include "picture/frame_timing.h"
 
 namespace pelkora::picture {

@@ -2,6 +2,7 @@
 #include "picture/capture_writer.h"
 
 #include <memory>
+#include <utility>
 
 #include "output/output_folder.h"
 #include "output/playlist.h"
