@@ -13,7 +13,9 @@
 #include "output/ascii.h"
 #include "output/output_file.h"
 #include "output/output_folder.h"
+#include "output/names.h"
 #include "output/package_check.h"
+#include "output/review_places.h"
 
 namespace pelkora::cli {
 
@@ -40,13 +42,15 @@ void reportDobFailure(const fs::path& path, const output::DobPicture& picture, s
 
 }  // namespace
 
-bool savePng(const QImage& image, const fs::path& path)
+bool savePng(const QImage& image, const fs::path& path, std::error_code& cause)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
+    cause.clear();
     if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
         return false;
-    return output::writeWholeFile(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    return output::writeWholeFile(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                                  cause);
 }
 
 QImage deviceGreyImage(const output::DobPicture& picture)
@@ -112,33 +116,84 @@ bool describeDob(const fs::path& path, std::optional<output::Size> size, std::os
     return true;
 }
 
+namespace {
+
+// Read only where its name or --size says it is a DOB: a DOB has no
+// signature, and any file whose length happens to fit a size would
+// otherwise be drawn, and its PNG written over a picture of that name.
+std::optional<std::string> inputRefusal(const fs::path& file, std::optional<output::Size> size)
+{
+    if (size || isDobName(file))
+        return std::nullopt;
+    return std::string("is read as a DOB only with --size WxH: its name does not end in .dob");
+}
+
+void reportRefusal(const fs::path& path, const std::string& reason, std::ostream& err)
+{
+    err << "pelkora: " << output::escapedForTerminal(path.string()) << ": " << output::escapedForTerminal(reason)
+        << "\n";
+}
+
+fs::path pngPathOf(const fs::path& file, const std::optional<fs::path>& folder)
+{
+    fs::path png = file.stem();
+    png += ".png";
+    return (folder ? *folder : file.parent_path()) / png;
+}
+
+bool renderOne(const fs::path& file, std::optional<output::Size> size, const std::optional<fs::path>& folder,
+               output::RunOutputs& outputs, bool quiet, std::ostream& out, std::ostream& err)
+{
+    if (const auto refused = inputRefusal(file, size)) {
+        reportRefusal(file, *refused, err);
+        return false;
+    }
+    const output::DobPicture picture = output::readDobFile(file, size);
+    if (picture.status != Status::Ok) {
+        reportDobFailure(file, picture, err);
+        return false;
+    }
+    const fs::path png = pngPathOf(file, folder);
+    if (const auto refused = outputs.refusal(png)) {
+        reportRefusal(png, "not written for " + file.string() + ": it " + *refused, err);
+        return false;
+    }
+    std::error_code cause;
+    if (!savePng(deviceGreyImage(picture), png, cause)) {
+        reportRefusal(png, outcomeText(Outcome(Status::CannotWrite, cause)), err);
+        return false;
+    }
+    outputs.written(png, file);
+    if (!quiet)
+        out << output::escapedForTerminal(png.string()) << " written\n";
+    return true;
+}
+
+}  // namespace
+
 int renderDobs(const std::vector<fs::path>& files, std::optional<output::Size> size,
                const std::optional<fs::path>& folder, bool quiet, std::ostream& out, std::ostream& err)
 {
-    std::error_code error;
-    if (folder && !fs::is_directory(*folder, error) && !fs::create_directory(*folder, error)) {
-        err << "pelkora: " << folder->string() << ": cannot create the folder\n";
-        return 1;
+    if (folder) {
+        // The folder itself when it is still to be made, else what goes in it.
+        const std::vector<fs::path> packages{fs::path(output::kOutputFolderName)};
+        auto refused = output::placeRefusal(*folder, packages);
+        if (!refused)
+            refused = output::placeRefusal(*folder / "x.png", packages);
+        if (refused) {
+            reportRefusal(*folder, *refused, err);
+            return 1;
+        }
+        std::error_code error;
+        if (!fs::is_directory(*folder, error) && !fs::create_directory(*folder, error)) {
+            reportRefusal(*folder, outcomeText(Outcome(Status::CannotCreateFolder, error)), err);
+            return 1;
+        }
     }
+    output::RunOutputs outputs(files);
     bool allDrawn = true;
-    for (const fs::path& file : files) {
-        const output::DobPicture picture = output::readDobFile(file, size);
-        if (picture.status != Status::Ok) {
-            reportDobFailure(file, picture, err);
-            allDrawn = false;
-            continue;
-        }
-        fs::path png = file.stem();
-        png += ".png";
-        png = (folder ? *folder : file.parent_path()) / png;
-        if (!savePng(deviceGreyImage(picture), png)) {
-            err << "pelkora: " << png.string() << ": " << statusText(Status::CannotWrite) << "\n";
-            allDrawn = false;
-            continue;
-        }
-        if (!quiet)
-            out << png.string() << " written\n";
-    }
+    for (const fs::path& file : files)
+        allDrawn = renderOne(file, size, folder, outputs, quiet, out, err) && allDrawn;
     return allDrawn ? 0 : 1;
 }
 
