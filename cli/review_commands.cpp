@@ -32,9 +32,19 @@ std::string candidatesText(const std::vector<output::Size>& sizes)
     return text;
 }
 
+// "Cant find file!" is what a text that cannot be found says; a DOB says
+// what stands in its way.
+std::string readFailureText(Status status, const std::error_code& cause)
+{
+    if (status == Status::CantFindFile)
+        return "no such file";
+    return output::escapedForTerminal(outcomeText(Outcome(status, cause)));
+}
+
 void reportDobFailure(const fs::path& path, const output::DobPicture& picture, std::ostream& err)
 {
-    err << "pelkora: " << path.string() << ": " << statusText(picture.status);
+    err << "pelkora: " << output::escapedForTerminal(path.string()) << ": "
+        << readFailureText(picture.status, picture.cause);
     if (picture.status == Status::DobSizeAmbiguous || picture.status == Status::DobSizeUnfit)
         err << ": " << candidatesText(picture.candidates);
     err << "\n";
@@ -84,7 +94,7 @@ bool describeDob(const fs::path& path, std::optional<output::Size> size, std::os
 {
     const output::DobShape shape = output::inspectDobFile(path);
     if (shape.status != Status::Ok) {
-        err << "pelkora: " << path.string() << ": " << statusText(shape.status);
+        err << "pelkora: " << output::escapedForTerminal(path.string()) << ": " << readFailureText(shape.status, shape.cause);
         if (shape.status == Status::BadDobLength)
             err << " (" << shape.length << " bytes)";
         err << "\n";
@@ -100,7 +110,7 @@ bool describeDob(const fs::path& path, std::optional<output::Size> size, std::os
         reportDobFailure(path, picture, err);
         return false;
     }
-    out << path.string() << ": dob ";
+    out << output::escapedForTerminal(path.string()) << ": dob ";
     if (size || shape.candidates.size() == 1) {
         out << sizeText(picture.size) << "\n";
     } else {
@@ -201,7 +211,7 @@ int checkPackage(const fs::path& folder, std::ostream& out, std::ostream& err)
 {
     const output::PackageCheck check = output::checkPackage(folder);
     if (!check.folderFound) {
-        err << "pelkora: " << folder.string() << ": no such folder\n";
+        err << "pelkora: " << output::escapedForTerminal(folder.string()) << ": no such folder\n";
         return 1;
     }
     std::size_t faults = 0;
@@ -211,18 +221,18 @@ int checkPackage(const fs::path& folder, std::ostream& out, std::ostream& err)
         if (finding.note)
             out << "note: ";
         if (finding.name.empty()) {
-            out << (folder / output::kPlaylistFileName).string() << ":" << finding.line << ": "
-                << statusText(finding.status) << ": \"" << finding.detail << "\"\n";
+            out << output::escapedForTerminal((folder / output::kPlaylistFileName).string()) << ":" << finding.line
+                << ": " << statusText(finding.status) << ": \"" << output::escapedForTerminal(finding.detail) << "\"\n";
             continue;
         }
-        out << (folder / finding.name).string() << ": " << statusText(finding.status);
+        out << output::escapedForTerminal((folder / finding.name).string()) << ": " << statusText(finding.status);
         if (!finding.detail.empty())
-            out << " (" << finding.detail << ")";
+            out << " (" << output::escapedForTerminal(finding.detail) << ")";
         if (finding.line != 0)
             out << ", line " << finding.line;
         out << "\n";
     }
-    out << folder.string() << ": " << check.files << " file" << (check.files == 1 ? "" : "s") << ", " << check.lines
+    out << output::escapedForTerminal(folder.string()) << ": " << check.files << " file" << (check.files == 1 ? "" : "s") << ", " << check.lines
         << " line" << (check.lines == 1 ? "" : "s") << ", loop " << secondsText(check.loopMilliseconds) << " s: ";
     if (faults == 0) {
         out << "sound\n";

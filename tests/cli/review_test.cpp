@@ -5,6 +5,7 @@
 
 #ifndef _WIN32
 #include <sys/mount.h>
+#include <sys/stat.h>
 #endif
 
 #include <fstream>
@@ -204,6 +205,50 @@ TEST(ReviewOutput, HostilePlacesLeaveTheUsersFilesAsTheyWere)
             after.erase(c.changes);
         }
         EXPECT_EQ(after, before);
+    }
+}
+
+// What the review commands say of an input that is no DOB file, and of a
+// name with control characters: the real cause, and never a raw control
+// byte on the terminal.
+TEST(ReviewReasons, EachInputSaysWhatStandsInItsWay)
+{
+    PELKORA_SKIP_WITHOUT_POSIX("pipes, devices and link loops");
+    const struct {
+        const char* name;
+        std::function<void(const TempDir&)> setUp;
+        std::vector<std::string> args;
+        const char* says;  // on stdout or stderr
+    } cases[] = {
+            {"a folder", [](const TempDir& w) { fs::create_directory(w / "f.dob"); }, {"--info", "f.dob"},
+             "f.dob: is a folder, not a file"},
+            {"a pipe", [](const TempDir& w) { ::mkfifo((w / "p.dob").c_str(), 0600); }, {"--render", "p.dob"},
+             "p.dob: is not a regular file"},
+            {"a device", [](const TempDir& w) { fs::create_symlink("/dev/zero", w / "z.dob"); }, {"--info", "z.dob"},
+             "z.dob: is not a regular file"},
+            {"a link loop", [](const TempDir& w) { fs::create_symlink("l.dob", w / "l.dob"); }, {"--render", "l.dob"},
+             "l.dob: cannot read the file: Too many levels of symbolic links"},
+            {"nothing", [](const TempDir&) {}, {"--info", "gone.dob"}, "gone.dob: no such file"},
+            {"a DOB with an escape in its name", [](const TempDir& w) { w.write("\x1b[2J.dob", randomDob(1, 1, 1).bytes); },
+             {"--info", "\x1b[2J.dob"}, "\\x1b[2J.dob: dob 1x1"},
+            {"a rendered DOB with an escape in its name",
+             [](const TempDir& w) { w.write("\x1b[2J.dob", randomDob(1, 1, 1).bytes); }, {"--render", "\x1b[2J.dob"},
+             "\\x1b[2J.png written"},
+            {"a package with control bytes",
+             [](const TempDir& w) {
+                 w.write("adv/\a.txt", "x");
+                 w.write("adv/advertising.index", "\x1b[2J,5\n");
+             },
+             {"--check"}, "adv/\\x07.txt: no playlist line names it"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir work;
+        c.setUp(work);
+        const ProgramRun run = runPelkora(work.path(), c.args);
+        const std::string said = run.out + run.err;
+        EXPECT_NE(said.find(c.says), std::string::npos) << said;
+        EXPECT_EQ(said.find_first_of("\x1b\a"), std::string::npos) << said;
     }
 }
 
