@@ -15,7 +15,7 @@ DialogSettings loadDialogSettings()
     loaded.output.dither = settings.value(QStringLiteral("Dither"), false).toBool();
     loaded.deviceView = settings.value(QStringLiteral("DeviceView"), false).toBool();
     const std::string sizeText = settings.value(QStringLiteral("FitSize")).toString().toStdString();
-    if (const auto size = output::parseSize(sizeText)) {
+    if (const auto size = output::parseFitSize(sizeText)) {
         loaded.fitSize = *size;
     }
     if (settings.value(QStringLiteral("Fit"), false).toBool()) {
