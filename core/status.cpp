@@ -88,6 +88,8 @@ Words wordsOf(Status status)
         return {"cannot delete"};
     case Status::CannotLock:
         return {"cannot lock the output folder"};
+    case Status::SourcePlaceUnknown:
+        return {"cannot tell whether it lies inside the output folder; nothing is emptied"};
     case Status::PagesNotWritten:
         return {"cannot write", DetailForm::Between, " of its pages"};
     case Status::OutputNameRefused:

@@ -46,6 +46,7 @@ enum class Status {
     CannotCreateFolder,  // the output folder could not be made
     CannotDelete,        // a file of the output folder could not be deleted
     CannotLock,          // the output folder could not be locked for writing
+    SourcePlaceUnknown,  // a source folder of which it cannot be told whether it lies in the output folder
     PagesNotWritten,     // some of a text's pages could not be created (detail: how many)
     OutputNameRefused,   // an input whose output name this run cannot write (detail: why)
     // Warnings: written as asked, but perhaps not as meant.

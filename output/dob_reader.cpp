@@ -94,7 +94,7 @@ DobShape inspectDobFile(const std::filesystem::path& path)
     std::error_code error;
     const std::uintmax_t length = std::filesystem::file_size(path, error);
     if (!header.outcome.ok() || error) {
-        shape.outcome = header.outcome.ok() ? Outcome(Status::CannotRead) : header.outcome;
+        shape.outcome = header.outcome.ok() ? Outcome(Status::CannotRead, error) : header.outcome;
         return shape;
     }
     shape.length = length;

@@ -40,13 +40,13 @@ struct DobPicture {
 // more than kMaxDobPixels pixels.
 DobPicture decodeDob(const std::uint8_t* data, std::size_t size, std::optional<Size> wanted);
 
-// Reads the file and decodes it; CantFindFile, CannotRead or SurfaceTooLarge
+// Reads the file and decodes it; what readInputFile refuses or SurfaceTooLarge
 // (a file longer than the largest picture) before decoding.
 DobPicture readDobFile(const std::filesystem::path& path, std::optional<Size> wanted);
 
 // The sizes a DOB file can have, from its first two bytes and its length,
-// without reading the pixels. Ok, CantFindFile, CannotRead or BadDobLength
-// (with the length as detail).
+// without reading the pixels. Ok, what readInputFile refuses (with the
+// system's cause), or BadDobLength (with the length as detail).
 struct DobShape {
     Outcome outcome{Status::CantFindFile};
     std::uint64_t length = 0;

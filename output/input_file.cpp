@@ -162,11 +162,11 @@ InputBytes readInputFile(const std::filesystem::path& path, std::uint64_t limit)
     InputBytes input;
     platform::File file;
     platform::FileStatus status;
-    if (!openRegularFile(path, std::numeric_limits<std::uint64_t>::max(), file, status).ok())
+    input.outcome = openRegularFile(path, std::numeric_limits<std::uint64_t>::max(), file, status);
+    if (!input.outcome.ok())
         return input;
-    std::error_code ignored;
-    if (!readUpTo(file, limit, status.size, input.bytes, ignored)) {
-        input.outcome = Status::CannotRead;
+    if (std::error_code cause; !readUpTo(file, limit, status.size, input.bytes, cause)) {
+        input.outcome = Outcome(Status::CannotRead, cause);
         input.bytes.clear();
         return input;
     }

@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <memory>
 #include <string_view>
+#include <system_error>
 
 #include "core/status.h"
 
@@ -57,7 +58,9 @@ private:
 };
 
 struct InputBytes {
-    Outcome outcome{Status::CantFindFile};  // Ok, CantFindFile or CannotRead
+    // Ok, or why not as readInput says it: CantFindFile, IsAFolder,
+    // NotARegularFile or CannotRead, with the system's cause.
+    Outcome outcome{Status::CantFindFile};
     ReadBuffer bytes;                       // at most limit bytes
     bool truncated = false;                 // the file holds more than limit bytes
 };
