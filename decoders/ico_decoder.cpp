@@ -63,7 +63,7 @@ bool readBitmapHeader(const std::uint8_t* bytes, std::size_t size, IconBitmap& i
     icon.paletteAt = u32At(bytes, 0);
     icon.pixelsAt = icon.paletteAt + 4 * icon.colours;
     icon.maskAt = icon.pixelsAt + icon.rowBytes() * static_cast<std::size_t>(icon.height);
-    return icon.paletteAt <= size && icon.maskAt <= size;
+    return icon.paletteAt <= size && icon.maskAt + icon.maskRowBytes() * static_cast<std::size_t>(icon.height) <= size;
 }
 
 // The colour of one pixel of the picture's rows, alpha as stored.
@@ -95,7 +95,7 @@ std::uint8_t throughPremultiplied(std::uint32_t colour, std::uint32_t alpha)
 }
 
 // An icon's transparency: the alpha of 32-bit pixels where any pixel has
-// some, the one-bit mask otherwise (a mask cut short hides nothing).
+// some, the one-bit mask otherwise .
 DecodedRows bitmapRows(const IconBitmap& icon)
 {
     DecodedRows rows;
@@ -124,13 +124,12 @@ DecodedRows bitmapRows(const IconBitmap& icon)
                 rows.bytes[at + c] = throughPremultiplied(rows.bytes[at + c], rows.bytes[at + 3]);
         return rows;
     }
-    const bool masked = icon.maskAt + icon.maskRowBytes() * static_cast<std::size_t>(icon.height) <= icon.size;
     for (int y = 0; y < icon.height; ++y) {
         const std::size_t stored = static_cast<std::size_t>(icon.height - 1 - y);
         const std::uint8_t* mask = icon.bytes + icon.maskAt + stored * icon.maskRowBytes();
         std::uint8_t* to = rows.bytes.data() + static_cast<std::size_t>(y) * rows.rowBytes();
         for (int x = 0; x < icon.width; ++x, to += 4) {
-            const bool hidden = masked && (mask[x / 8] >> (7 - x % 8) & 1) != 0;
+            const bool hidden = (mask[x / 8] >> (7 - x % 8) & 1) != 0;
             to[3] = hidden ? 0 : 255;
         }
     }

@@ -47,7 +47,8 @@ void onWarning(png_structp png, png_const_charp message)
 }
 
 // Grey of 1 to 8 bits, or a palette: one byte a pixel into a table. An index
-// past the table shows black, or nothing where the table has transparency.
+// past a palette shows its first colour; past a two-colour palette's one
+// colour, white.
 void indexedLayout(png_structp png, png_infop info, DecodedRows& rows)
 {
     const int depth = png_get_bit_depth(png, info);
@@ -82,8 +83,9 @@ void indexedLayout(png_structp png, png_infop info, DecodedRows& rows)
     rows.layout = RowLayout::Index8;
     for (std::size_t i = 0; i < count; ++i)
         rows.hasAlpha = rows.hasAlpha || table[i] >> 24 != 255;
+    const Pixel past = depth == 1 ? opaque(0xFFFFFF) : table[0];
     for (std::size_t i = count; i < table.size(); ++i)
-        table[i] = rows.hasAlpha ? 0 : opaque(0);
+        table[i] = past;
     rows.table = table;
     if (depth < 8)
         png_set_packing(png);
