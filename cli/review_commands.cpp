@@ -6,17 +6,12 @@
 #include <ostream>
 #include <string>
 
-#include <QImage>
-#include <QBuffer>
-#include <QByteArray>
-
 #include "output/ascii.h"
 #include "output/output_file.h"
 #include "output/output_folder.h"
 #include "output/package_check.h"
 
 namespace pelkora::cli {
-
 
 namespace fs = std::filesystem;
 
@@ -40,26 +35,19 @@ void reportDobFailure(const fs::path& path, const output::DobPicture& picture, s
 
 }  // namespace
 
-bool savePng(const QImage& image, const fs::path& path)
+bool savePng(const output::PngPicture& picture, const fs::path& path)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
-        return false;
-    return output::writeWholeFile(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    const std::optional<std::string> bytes = output::encodePng(picture);
+    return bytes && output::writeWholeFile(path, *bytes);
 }
 
-QImage deviceGreyImage(const output::DobPicture& picture)
+output::PngPicture deviceGreyPicture(const output::DobPicture& picture)
 {
-    QImage image(picture.size.width, picture.size.height, QImage::Format_Grayscale8);
-    const auto width = static_cast<std::size_t>(picture.size.width);
-    for (int y = 0; y < picture.size.height; ++y) {
-        uchar* row = image.scanLine(y);
-        const std::uint8_t* levels = picture.levels.data() + static_cast<std::size_t>(y) * width;
-        for (std::size_t x = 0; x < width; ++x)
-            row[x] = static_cast<uchar>(255 - 17 * levels[x]);
-    }
-    return image;
+    output::PngPicture grey{picture.size.width, picture.size.height, output::PngColour::Grey8, {}};
+    grey.samples.reserve(picture.levels.size());
+    for (const std::uint8_t level : picture.levels)
+        grey.samples.push_back(static_cast<std::uint8_t>(255 - 17 * level));
+    return grey;
 }
 
 std::string secondsText(std::uint64_t milliseconds)
@@ -131,7 +119,7 @@ int renderDobs(const std::vector<fs::path>& files, std::optional<output::Size> s
         fs::path png = file.stem();
         png += ".png";
         png = (folder ? *folder : file.parent_path()) / png;
-        if (!savePng(deviceGreyImage(picture), png)) {
+        if (!savePng(deviceGreyPicture(picture), png)) {
             err << "pelkora: " << png.string() << ": " << statusText(Status::CannotWrite) << "\n";
             allDrawn = false;
             continue;
