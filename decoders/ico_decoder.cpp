@@ -83,15 +83,16 @@ Pixel storedColour(const IconBitmap& icon, const std::uint8_t* row, int x)
 }
 
 // An icon's colour as it comes back from being held premultiplied by its
-// alpha, as icons with an alpha channel always were: the same rounding,
-// so that their edges keep their pixels.
+// alpha, as icons with an alpha channel always were. The way back rounds as
+// the scalar formula does; where a vector unit did it before, a colour whose
+// quotient falls on a half may come out one step apart.
 std::uint8_t throughPremultiplied(std::uint32_t colour, std::uint32_t alpha)
 {
     if (alpha == 0)
         return 0;
     std::uint32_t t = colour * alpha;
     t = (t + (t >> 8) + 0x80) >> 8;
-    return static_cast<std::uint8_t>((t * (0xFF00FFu / alpha) + 0x8000) >> 16);
+    return static_cast<std::uint8_t>(std::min<std::uint32_t>((t * (0xFF00FFu / alpha) + 0x8000) >> 16, 255));
 }
 
 // An icon's transparency: the alpha of 32-bit pixels where any pixel has

@@ -12,11 +12,12 @@ set -euo pipefail
 windows_packages=(
   cmake ninja-build libgtest-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine64
+  libz-mingw-w64-dev
 )
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libgif-dev
+  libgif-dev libpng-dev libjpeg62-turbo-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb x11-utils x11-apps xdotool

@@ -1,5 +1,5 @@
-// The program the commands run never loads the widget libraries, and hands
-// the dialog to the program beside it.
+// The program the commands run loads no toolkit, and hands the dialog and
+// the preview sheet to the programs beside it.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -29,35 +29,48 @@ std::string loadedLibraries(const std::string& program)
     return listed;
 }
 
-TEST(DialogProgram, TheCommandsRunWithoutTheWidgetLibraries)
+TEST(HandedProgram, TheCommandsRunWithoutAnyToolkit)
 {
     const std::string listed = loadedLibraries(PELKORA_BINARY);
-    ASSERT_NE(listed.find("libQt6Gui"), std::string::npos) << listed;
-    EXPECT_EQ(listed.find("libQt6Widgets"), std::string::npos) << listed;
+    ASSERT_NE(listed.find("libstdc++"), std::string::npos) << listed;
+    EXPECT_EQ(listed.find("libQt6"), std::string::npos) << listed;
 }
 
-#ifdef PELKORA_DIALOG_PROGRAM
-TEST(DialogProgram, TheDialogProgramLiesBesideTheCommandsAndSaysWhenItIsMissing)
+// Each handed-over program lies beside pelkora with the toolkit library it
+// needs; pelkora alone in a folder says which program is missing.
+TEST(HandedProgram, LiesBesideTheCommandsAndIsNamedWhenMissing)
 {
-    const std::filesystem::path built(PELKORA_BINARY);
-    EXPECT_TRUE(std::filesystem::is_regular_file(built.parent_path() / "pelkora-dialog"));
-    EXPECT_NE(loadedLibraries((built.parent_path() / "pelkora-dialog").string()).find("libQt6Widgets"),
-              std::string::npos);
-
-    // Alone in a folder, asked for the dialog where a display is named.
-    TempDir dir;
-    const std::filesystem::path alone = dir / "pelkora";
-    std::filesystem::copy_file(built, alone);
-    const std::string command = "cd " + shellQuoted(dir.path().string()) + " && DISPLAY=:99 " + shellQuoted(alone)
-                                + " > out.txt 2> err.txt < /dev/null";
-    const int raw = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(raw));
-    EXPECT_EQ(WEXITSTATUS(raw), 2);
-    const std::string err = TempDir::read(dir / "err.txt");
-    EXPECT_NE(err.find("cannot start the dialog program " + (dir / "pelkora-dialog").string()), std::string::npos)
-            << err;
-    EXPECT_FALSE(std::filesystem::exists(dir / "adv"));
-}
+    struct Case {
+        const char* program;
+        const char* library;
+        const char* arguments;
+        const char* said;
+    };
+    const Case cases[] = {
+#ifdef PELKORA_DIALOG_PROGRAM
+            {"pelkora-dialog", "libQt6Widgets", "", "cannot start the dialog program "},
 #endif
+            {"pelkora-preview", "libQt6Gui", "--preview adv --to sheet.png", "cannot start the preview program "},
+    };
+    const std::filesystem::path built(PELKORA_BINARY);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.program);
+        EXPECT_NE(loadedLibraries((built.parent_path() / c.program).string()).find(c.library), std::string::npos);
+
+        // Alone in a folder; for the dialog, a display is named.
+        TempDir dir;
+        const std::filesystem::path alone = dir / "pelkora";
+        std::filesystem::copy_file(built, alone);
+        const std::string command = "cd " + shellQuoted(dir.path().string()) + " && DISPLAY=:99 " + shellQuoted(alone)
+                                    + " " + c.arguments + " > out.txt 2> err.txt < /dev/null";
+        const int raw = std::system(command.c_str());
+        ASSERT_TRUE(WIFEXITED(raw));
+        EXPECT_EQ(WEXITSTATUS(raw), 2);
+        const std::string err = TempDir::read(dir / "err.txt");
+        EXPECT_NE(err.find(c.said + (dir / c.program).string()), std::string::npos) << err;
+        EXPECT_FALSE(std::filesystem::exists(dir / "adv"));
+        EXPECT_FALSE(std::filesystem::exists(dir / "sheet.png"));
+    }
+}
 
 }  // namespace
