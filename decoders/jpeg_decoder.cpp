@@ -74,6 +74,14 @@ void keepMessage(j_common_ptr info)
 
 // Everything the library may jump out of, each with no object of ours made
 // in between.
+bool create(jpeg_decompress_struct& info, ErrorTrap& trap)
+{
+    if (setjmp(trap.jump) != 0)
+        return false;
+    jpeg_create_decompress(&info);
+    return true;
+}
+
 bool readHeader(jpeg_decompress_struct& info, ErrorTrap& trap, const JpegShrink& shrink)
 {
     if (setjmp(trap.jump) != 0)
@@ -165,7 +173,10 @@ DecodedStill DecodeJpeg(const std::uint8_t* data, std::size_t size, const StillR
     info.err = jpeg_std_error(&trap.manager);
     trap.manager.error_exit = onError;
     trap.manager.output_message = keepMessage;
-    jpeg_create_decompress(&info);
+    if (!create(info, trap)) {
+        result.reason = kUnreadable;
+        return result;
+    }
     MemorySource source;
     source.data = data;
     source.size = size;

@@ -1,6 +1,6 @@
-// Where the build has no platform reader yet (a build without the toolkit):
-// BMP and GIF still decode through our own code, every other format is
-// declined with that reason, never guessed at.
+// Where the build has no platform reader yet (Windows, until the system's
+// imaging component is wired in): BMP and GIF still decode through our own
+// code, every other format is declined with that reason, never guessed at.
 
 #include "decoders/platform_decoder.h"
 
