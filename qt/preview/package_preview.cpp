@@ -16,8 +16,10 @@
 #include "cli/review_commands.h"
 #include "qt/preview/package_preview.h"
 #include "output/input_file.h"
+#include "output/names.h"
 #include "output/output_folder.h"
 #include "output/package_check.h"
+#include "output/review_places.h"
 #include "output/text_decoding.h"
 #include "output/text_pagination.h"
 
@@ -96,7 +98,7 @@ QImage deviceGreyImage(const output::DobPicture& picture)
 
 // The sheet as our own PNG writer takes it, so that its bytes are those of
 // every other picture the review commands write.
-bool saveSheet(const QImage& sheet, const fs::path& path)
+bool saveSheet(const QImage& sheet, const fs::path& path, std::error_code& cause)
 {
     output::PngPicture picture{sheet.width(), sheet.height(), output::PngColour::Rgb8, {}};
     picture.samples.reserve(static_cast<std::size_t>(sheet.width()) * static_cast<std::size_t>(sheet.height()) * 3);
@@ -108,7 +110,7 @@ bool saveSheet(const QImage& sheet, const fs::path& path)
             picture.samples.push_back(static_cast<std::uint8_t>(qBlue(row[x])));
         }
     }
-    return cli::savePng(picture, path);
+    return cli::savePng(picture, path, cause);
 }
 
 QImage pictureContent(const output::DobPicture& picture)
@@ -305,18 +307,25 @@ int previewPackage(const fs::path& folder, const fs::path& sheetPath, bool quiet
             << "\n";
         return 1;
     }
+    if (const auto refused = output::placeRefusal(sheetPath, {folder, fs::path(output::kOutputFolderName)})) {
+        err << "pelkora: " << output::escapedForTerminal(sheetPath.string()) << ": "
+            << output::escapedForTerminal(*refused) << "\n";
+        return 1;
+    }
     const SheetItems items = itemsOf(folder);
     const QImage sheet = drawSheet(QString::fromStdString(folder.filename().string()), items);
     if (sheet.isNull()) {
         err << "pelkora: " << sheetPath.string() << ": the sheet is too large to draw\n";
         return 1;
     }
-    if (!saveSheet(sheet, sheetPath)) {
-        err << "pelkora: " << sheetPath.string() << ": " << statusText(Status::CannotWrite) << "\n";
+    std::error_code cause;
+    if (!saveSheet(sheet, sheetPath, cause)) {
+        err << "pelkora: " << output::escapedForTerminal(sheetPath.string()) << ": "
+            << output::escapedForTerminal(outcomeText(Outcome(Status::CannotWrite, cause))) << "\n";
         return 1;
     }
     if (!quiet)
-        out << sheetPath.string() << " written: " << items.tiles.size() << " of " << items.items << " items\n";
+        out << output::escapedForTerminal(sheetPath.string()) << " written: " << items.tiles.size() << " of " << items.items << " items\n";
     return 0;
 }
 
