@@ -1,6 +1,7 @@
 #include "platform/process.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 
@@ -85,6 +86,19 @@ int runInstead(const fs::path& program, char** argv, std::error_code& cause)
     GetExitCodeProcess(process.hProcess, &status);
     CloseHandle(process.hProcess);
     return static_cast<int>(status & 0x7FFFFFFF);
+}
+
+std::vector<std::string> programArguments(int argc, char** argv)
+{
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide == nullptr)
+        return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
+    std::vector<std::string> arguments;
+    for (int i = 1; i < count; ++i)
+        arguments.push_back(utf8FromWide(wide[i]));
+    LocalFree(wide);
+    return arguments;
 }
 
 // The system heap already keeps freed blocks for reuse.
