@@ -16,6 +16,8 @@ std::filesystem::path runningProgramFolder(const char* argv0);
 // this process. Where the system replaces the process, this returns only
 // when that failed; elsewhere it waits for the program and returns its exit
 // status. -1, with the cause, when the program could not be started.
+// On Windows the arguments are taken again from this process's wide
+// command line, and a program named without a suffix is its ".exe".
 int runInstead(const std::filesystem::path& program, char** argv, std::error_code& cause);
 
 // The program's arguments after its own name, in UTF-8: argv as given on

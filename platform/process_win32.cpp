@@ -66,16 +66,25 @@ fs::path runningProgramFolder(const char* argv0)
 // this console and standard streams, and its status becomes ours.
 int runInstead(const fs::path& program, char** argv, std::error_code& cause)
 {
+    // A program named without its suffix is the executable of that name.
+    fs::path executable = program;
+    if (!executable.has_extension())
+        executable += L".exe";
     std::wstring line;
-    appendQuoted(program.native(), line);
-    for (char** argument = argv + 1; *argument != nullptr; ++argument) {
+    appendQuoted(executable.native(), line);
+    // The arguments as this process was given them: from the wide command
+    // line, since the narrow argv has lost what its code page cannot spell.
+    int argc = 0;
+    while (argv[argc] != nullptr)
+        ++argc;
+    for (const std::string& argument : programArguments(argc, argv)) {
         line.push_back(L' ');
-        appendQuoted(wideFromUtf8(*argument), line);
+        appendQuoted(wideFromUtf8(argument), line);
     }
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+    if (!CreateProcessW(executable.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                         &process)) {
         cause = lastSystemError();
         return -1;
