@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Opens the Windows dialog under wine in a real X window: starts it on the
-# examples under Xvfb, waits for the window titled "Pelkora" (shown only
+# examples under Xvfb, over the package of an earlier start, waits for the window titled "Pelkora" (shown only
 # after the start-up conversion), checks that adv/ was filled, presses
 # Return (About is the default button) and waits for "About Pelkora",
 # presses Escape to close it and Escape again to end the program, which
@@ -83,6 +83,8 @@ done
 export DISPLAY=$display
 
 cp -r "$root/examples" "$work/examples" || fail "cannot copy the examples"
+# The package of an earlier start: it is emptied, not a reason to refuse.
+mkdir -p "$work/adv" && echo old >"$work/adv/old.dob"
 start=$(date +%s%N)
 (cd "$work" && exec "$wine_bin" "$program" examples >"$work/dialog.log" 2>&1) &
 app_pid=$!
@@ -90,6 +92,7 @@ app_pid=$!
 window=$(window_named 900 '^Pelkora$') || fail "no window titled Pelkora within 90 s"
 echo "wine-window-check: window up after $((($(date +%s%N) - start) / 1000000)) ms"
 [ -f "$work/adv/advertising.index" ] || fail "adv/advertising.index is missing"
+[ ! -e "$work/adv/old.dob" ] || fail "the earlier package's adv/old.dob is still there"
 dobs=$(find "$work/adv" -maxdepth 1 -name '*.dob' | wc -l)
 pages=$(find "$work/adv" -maxdepth 1 -name '*-[0-9]*.txt' | wc -l)
 [ "$dobs" -gt 0 ] && [ "$pages" -gt 0 ] || fail "adv/ holds $dobs picture files and $pages text pages"
