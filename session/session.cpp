@@ -11,12 +11,16 @@ Session::Session(std::filesystem::path workDirectory, ConversionOptions options)
         : workDirectory_(std::move(workDirectory)), picture_(workDirectory_),
           converter_(picture_, workDirectory_, std::move(options), report_)
 {
+    // Captures of an animation arrive on its writing thread.
+    picture_.setCaptureListener([this](const picture::CaptureEvent& event) { converter_.captured(event); });
 }
 
-Session::~Session()
+Session::~Session() { finish(); }
+
+void Session::finish()
 {
-    // The rest of an animation is written while the lock is still ours.
-    picture_.CompletePass();
+    picture_.finishPass();
+    writeLock_.reset();
 }
 
 CommandResult Session::begin() const
@@ -48,13 +52,13 @@ bool Session::releaseWriteLockWhenCaptured()
 
 bool Session::writeLockHeld() const { return writeLock_ && writeLock_->held(); }
 
-void Session::waitForCaptures() { picture_.WaitForPass(); }
-
 CommandResult Session::prepareStartup(const std::optional<std::filesystem::path>& sourceFolder)
 {
     CommandResult result = begin();
     result.refused = sourceFolder && !converter_.checkSourceFolder(*sourceFolder);
     if (!result.refused) {
+        // Nothing of an earlier picture may land after the folder is emptied.
+        picture_.finishPass();
         result.refused = !takeWriteLock(true) || !converter_.prepareOutputFolder();
     }
     return result;
@@ -78,7 +82,7 @@ AddResult Session::addFile(const std::filesystem::path& file, Converter::AddRun 
 {
     // The animation before is written whole first (as the load would), so
     // that the options change only between pictures.
-    picture_.CompletePass();
+    picture_.finishPass();
     picture_.setOutputOptions(outputOptions);
     AddResult result;
     static_cast<CommandResult&>(result) = begin();
@@ -123,6 +127,8 @@ DeleteResult Session::deleteAll()
         result.refused = true;
         return result;
     }
+    // Nothing of an animation still in its pass lands after the wipe.
+    picture_.endCapture();
     result.deleted = converter_.deleteAll();
     return result;
 }
