@@ -50,7 +50,7 @@ MainWindow::MainWindow(HINSTANCE instance, fs::path workDirectory, const output:
 MainWindow::~MainWindow()
 {
     // The rest of an animation is written while everything it reaches is here.
-    session_.picture().CompletePass();
+    session_.finish();
     if (icon_ != nullptr)
         DestroyIcon(icon_);
     if (smallIcon_ != nullptr)
@@ -132,7 +132,7 @@ void MainWindow::finish()
 {
     KillTimer(window_, kLockTimer);
     // The model's worker ends before the control it paints goes.
-    session_.picture().CompletePass();
+    session_.finish();
     pane_.detach();
     window_ = nullptr;
 }
