@@ -28,7 +28,7 @@ void apply(std::string_view key, std::string_view value, DialogSettings& setting
 {
     const std::optional<bool> flag = flagOf(value);
     if (key == "FitSize") {
-        if (const auto size = output::parseSize(value))
+        if (const auto size = output::parseFitSize(value))
             settings.fitSize = *size;
     } else if (!flag) {
         return;

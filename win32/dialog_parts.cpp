@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "output/output_file.h"
+#include "platform/files.h"
 #include "platform/win32_text.h"
 #include "session/settings_text.h"
 #include "session/version.h"
@@ -74,6 +75,16 @@ fs::path settingsFile()
     return base / L"Pelkora" / L"pelkora.ini";
 }
 
+// A device or a folder at that name is no settings file: it is neither read
+// nor written. Missing is fine.
+bool settingsFileUsable(const fs::path& file)
+{
+    platform::FileStatus status;
+    std::error_code cause;
+    return !platform::statusOf(file, platform::Links::Follow, status, cause)
+           || status.kind == platform::EntryKind::Regular;
+}
+
 }  // namespace
 
 void runAboutBox(HINSTANCE instance, HWND owner, const std::string& optionsLine)
@@ -135,6 +146,8 @@ session::DialogSettings loadDialogSettings()
 {
     // A handful of lines: whatever lies past the first pages is not ours.
     constexpr std::size_t kLongest = 1 << 16;
+    if (!settingsFileUsable(settingsFile()))
+        return {};
     std::ifstream file(settingsFile(), std::ios::binary);
     std::string text(kLongest, '\0');
     file.read(text.data(), static_cast<std::streamsize>(text.size()));
@@ -145,6 +158,8 @@ session::DialogSettings loadDialogSettings()
 void saveDialogSettings(const session::DialogSettings& settings)
 {
     const fs::path file = settingsFile();
+    if (!settingsFileUsable(file))
+        return;
     std::error_code error;
     fs::create_directories(file.parent_path(), error);
     output::writeWholeFile(file, session::iniOfDialogSettings(settings), error);
