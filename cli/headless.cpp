@@ -151,12 +151,13 @@ int runHeadless(const CommandLine& commandLine, std::ostream& out, std::ostream&
     }
     case Mode::Render:
         return renderDobs(commandLine.files, commandLine.dobSize, commandLine.to, commandLine.quiet, out, err);
-    case Mode::Preview:
-        return previewPackage(commandLine.packageFolder, *commandLine.to, commandLine.quiet, out, err);
     case Mode::Check:
         return checkPackage(commandLine.packageFolder, out, err);
     case Mode::Dialog:
         err << "pelkora: this build has no dialog (try --help)\n";
+        return 2;
+    case Mode::Preview:
+        err << "pelkora: this build has no preview sheet (try --help)\n";
         return 2;
     default:
         break;

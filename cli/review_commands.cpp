@@ -6,10 +6,6 @@
 #include <ostream>
 #include <string>
 
-#include <QImage>
-#include <QBuffer>
-#include <QByteArray>
-
 #include "output/ascii.h"
 #include "output/output_file.h"
 #include "output/output_folder.h"
@@ -18,7 +14,6 @@
 #include "output/review_places.h"
 
 namespace pelkora::cli {
-
 
 namespace fs = std::filesystem;
 
@@ -44,30 +39,24 @@ void reportDobFailure(const fs::path& path, const output::DobPicture& picture, s
 
 }  // namespace
 
-bool savePng(const QImage& image, const fs::path& path, std::error_code& cause)
+bool savePng(const output::PngPicture& picture, const fs::path& path, std::error_code& cause)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
     cause.clear();
-    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
+    const std::optional<std::string> bytes = output::encodePng(picture);
+    if (!bytes)
         return false;
-    const Outcome written =
-            output::writeWholeFile(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    const Outcome written = output::writeWholeFile(path, *bytes);
     cause = written.cause;
     return written.ok();
 }
 
-QImage deviceGreyImage(const output::DobPicture& picture)
+output::PngPicture deviceGreyPicture(const output::DobPicture& picture)
 {
-    QImage image(picture.size.width, picture.size.height, QImage::Format_Grayscale8);
-    const auto width = static_cast<std::size_t>(picture.size.width);
-    for (int y = 0; y < picture.size.height; ++y) {
-        uchar* row = image.scanLine(y);
-        const std::uint8_t* levels = picture.levels.data() + static_cast<std::size_t>(y) * width;
-        for (std::size_t x = 0; x < width; ++x)
-            row[x] = static_cast<uchar>(255 - 17 * levels[x]);
-    }
-    return image;
+    output::PngPicture grey{picture.size.width, picture.size.height, output::PngColour::Grey8, {}};
+    grey.samples.reserve(picture.levels.size());
+    for (const std::uint8_t level : picture.levels)
+        grey.samples.push_back(static_cast<std::uint8_t>(255 - 17 * level));
+    return grey;
 }
 
 std::string secondsText(std::uint64_t milliseconds)
@@ -163,7 +152,7 @@ bool renderOne(const fs::path& file, std::optional<output::Size> size, const std
         return false;
     }
     std::error_code cause;
-    if (!savePng(deviceGreyImage(picture), png, cause)) {
+    if (!savePng(deviceGreyPicture(picture), png, cause)) {
         reportRefusal(png, outcomeText(Outcome(Status::CannotWrite, cause)), err);
         return false;
     }

@@ -6,6 +6,7 @@
 #include "output/dob_reader.h"
 #include "output/output_folder.h"
 #include "output/text_pager.h"
+#include "platform/path_names.h"
 #include "platform/process.h"
 
 namespace pelkora::session {
@@ -75,7 +76,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
         } else if (arg == "--to") {
             if (i + 1 >= args.size() || args[i + 1].empty())
                 return usageError("--to needs a path");
-            commandLine.to = fs::path(args[++i]);
+            commandLine.to = platform::pathFromUtf8(args[++i]);
         } else if (arg == "--help" || arg == "-h") {
             commandLine.mode = Mode::Help;
             return commandLine;
@@ -119,12 +120,12 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
     switch (commandLine.mode) {
     case Mode::Dialog:
         if (!words.empty())
-            commandLine.sourceFolder = fs::path(words.front());
+            commandLine.sourceFolder = platform::pathFromUtf8(words.front());
         break;
     case Mode::Batch:
         if (words.size() != 1)
             return usageError("--batch takes one source folder");
-        commandLine.sourceFolder = fs::path(words.front());
+        commandLine.sourceFolder = platform::pathFromUtf8(words.front());
         break;
     case Mode::Add:
     case Mode::Info:
@@ -132,7 +133,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
             return usageError(std::string(commandLine.mode == Mode::Add ? "--add" : "--info")
                               + " needs at least one file");
         for (const std::string& word : words)
-            commandLine.files.emplace_back(word);
+            commandLine.files.push_back(platform::pathFromUtf8(word));
         break;
     case Mode::DeleteAll:
         if (!words.empty())
@@ -142,13 +143,13 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
         if (words.empty())
             return usageError("--render needs at least one DOB file");
         for (const std::string& word : words)
-            commandLine.files.emplace_back(word);
+            commandLine.files.push_back(platform::pathFromUtf8(word));
         break;
     case Mode::Preview:
     case Mode::Check:
         if (words.size() > 1)
             return usageError("one package folder at most");
-        commandLine.packageFolder = words.empty() ? fs::path(output::kOutputFolderName) : fs::path(words.front());
+        commandLine.packageFolder = words.empty() ? fs::path(output::kOutputFolderName) : platform::pathFromUtf8(words.front());
         if (commandLine.mode == Mode::Preview && !commandLine.to)
             return usageError("--preview needs --to SHEET.png");
         break;
@@ -183,7 +184,7 @@ CommandLine startProgram(int argc, char** argv)
 {
     platform::keepFreedMemoryForReuse();
     std::setlocale(LC_ALL, "");
-    return parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    return parseCommandLine(platform::programArguments(argc, argv));
 }
 
 }  // namespace pelkora::session
