@@ -118,6 +118,7 @@ ConversionOptions MainDialog::conversionOptions(const output::TextPagerOptions& 
 {
     ConversionOptions options;
     options.pager = pagerOptions;
+    options.keepPrevious = loadDialogSettings().keepPrevious;
     options.cantFindFile = [this](const std::filesystem::path&) { showMessage(QString::fromUtf8(kCantFindFileText)); };
     options.refused = [this](const Failure& failure) {
         showMessage(QString::fromStdString(output::escapedForTerminal(failure.input.filename().string()) + ": "
@@ -334,6 +335,16 @@ void MainDialog::deleteAll()
     showFailuresSince(before);
 }
 
+void MainDialog::restorePreviousPackage()
+{
+    beginWriting();
+    const CommandResult result = session_.restorePrevious();
+    releaseWriteLockWhenCaptured();
+    const std::vector<Failure> failures = session_.report().failures();
+    setStatus(failures.size() > result.failuresBefore ? failureText(failures[result.failuresBefore])
+                                                      : std::string("Previous package restored"));
+}
+
 void MainDialog::applySettings(const DialogSettings& wanted)
 {
     settings_ = wanted;
@@ -388,6 +399,8 @@ void MainDialog::contextMenuEvent(QContextMenuEvent* event)
     QMenu menu(this);
     QAction* about = menu.addAction(QString::fromUtf8(kAboutMenuText));
     connect(about, &QAction::triggered, this, [this] { systemCommand(kAboutCommandId); });
+    QAction* restore = menu.addAction(QStringLiteral("Restore previous package"));
+    connect(restore, &QAction::triggered, this, [this] { restorePreviousPackage(); });
     menu.addSeparator();
 
     // Each item changes one setting, remembered at once.

@@ -85,6 +85,8 @@ public:
     void addFiles(const std::vector<std::filesystem::path>& files);
     void runBatchFile();  // Convert
     void deleteAll();
+    // "Restore previous package": the package the last emptying kept.
+    void restorePreviousPackage();
 
     // The right-click menu's settings, remembered across runs.
     const session::DialogSettings& settings() const { return settings_; }

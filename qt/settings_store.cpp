@@ -14,6 +14,7 @@ DialogSettings loadDialogSettings()
     loaded.output.fullFrames = settings.value(QStringLiteral("FullFrames"), false).toBool();
     loaded.output.dither = settings.value(QStringLiteral("Dither"), false).toBool();
     loaded.deviceView = settings.value(QStringLiteral("DeviceView"), false).toBool();
+    loaded.keepPrevious = settings.value(QStringLiteral("KeepPrevious"), true).toBool();
     const std::string sizeText = settings.value(QStringLiteral("FitSize")).toString().toStdString();
     if (const auto size = output::parseSize(sizeText)) {
         loaded.fitSize = *size;

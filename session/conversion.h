@@ -74,6 +74,9 @@ struct ConversionOptions {
     // multi-file Add ahead of the one that writes; 0: the number in the
     // environment variable PELKORA_WORKERS, else one per core.
     int workers = 0;
+    // Emptying the output folder keeps what it held as the previous
+    // package (output/previous_package.h) instead of deleting it.
+    bool keepPrevious = true;
 };
 
 // The entries of folder whose extension matches (case-insensitively),

@@ -17,6 +17,9 @@ struct DialogSettings {
     bool deviceView = false;
     // Kept while fit is off, so that turning it on again brings it back.
     output::Size fitSize = kDefaultFitSize;
+    // Set by hand in the settings file ("KeepPrevious=false"): emptying
+    // then deletes instead of keeping the package in adv.previous.
+    bool keepPrevious = true;
     friend bool operator==(const DialogSettings&, const DialogSettings&) = default;
 };
 
