@@ -1,6 +1,7 @@
 #include "output/previous_package.h"
 
 #include <system_error>
+#include <vector>
 
 #include "platform/files.h"
 
@@ -31,18 +32,34 @@ void finishInterruptedSwap(const fs::path& folder)
         fs::rename(swap, previousFolderPath(folder), error);
 }
 
-// Files below folder, links counted as files and never followed.
-int countFiles(const fs::path& folder)
-{
+// Files below folder, links counted as files and never followed, and the
+// subfolders, which an emptied folder keeps as they were.
+struct Contents {
     int files = 0;
+    std::vector<fs::path> folders;  // relative to the folder, parents first
+};
+
+Contents listContents(const fs::path& folder)
+{
+    Contents contents;
     std::error_code error;
     for (fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, error), end;
          !error && it != end; it.increment(error)) {
         std::error_code typeError;
-        if (!it->is_directory(typeError) || it->is_symlink(typeError))
-            ++files;
+        if (it->is_directory(typeError) && !it->is_symlink(typeError))
+            contents.folders.push_back(it->path().lexically_relative(folder));
+        else
+            ++contents.files;
     }
-    return files;
+    return contents;
+}
+
+void makeFolders(const fs::path& folder, const std::vector<fs::path>& folders)
+{
+    for (const fs::path& relative : folders) {
+        std::error_code ignored;
+        fs::create_directory(folder / relative, ignored);
+    }
 }
 
 // Where the folder itself cannot be renamed: its entries one by one.
@@ -71,7 +88,8 @@ KeptPackage keepAsPrevious(const fs::path& folder, const DeleteFailureFunction& 
     std::error_code error;
     if (fs::is_empty(folder, error) || error)
         return kept;
-    kept.files = countFiles(folder);
+    const Contents contents = listContents(folder);
+    kept.files = contents.files;
 
     // The package kept before goes aside first and is deleted last: a kill
     // in between leaves it under a name the next keep deletes.
@@ -85,10 +103,13 @@ KeptPackage keepAsPrevious(const fs::path& folder, const DeleteFailureFunction& 
     }
     fs::rename(folder, previous, error);
     kept.moved = !error;
-    if (kept.moved)
+    if (kept.moved) {
         kept.outcome = ensureOutputFolder(folder);
-    else
+        makeFolders(folder, contents.folders);
+    } else {
         moveEntries(folder, previous, onFailure);
+        makeFolders(folder, contents.folders);
+    }
     fs::remove_all(discarded, error);
     return kept;
 }

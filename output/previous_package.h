@@ -23,7 +23,8 @@ struct KeptPackage {
 };
 
 // Empties folder by making its contents the previous package, replacing
-// the one kept before; folder is then there again, empty. An empty folder
+// the one kept before; folder is then there again with its subfolders,
+// empty, as an emptying by deletion leaves it. An empty folder
 // keeps nothing and leaves the previous package as it is. Where the folder
 // cannot be renamed (a file in it held open elsewhere) its entries are
 // moved one by one; one that stays is reported through onFailure. Call it
