@@ -141,6 +141,10 @@ void MainDialog::beginWriting() { lockReleaseTimer_->stop(); }
 
 void MainDialog::releaseWriteLockWhenCaptured()
 {
+    if (pendingAdd_ && !session_.picture().capturePending()) {
+        session_.settleAdd(*pendingAdd_, settings_.replaceEarlier);
+        pendingAdd_.reset();
+    }
     if (session_.releaseWriteLockWhenCaptured()) {
         lockReleaseTimer_->stop();
     } else {
@@ -252,6 +256,9 @@ bool hasPictureName(const std::filesystem::path& file)
 void MainDialog::addOneFile(const std::filesystem::path& file, Converter::AddRun run)
 {
     beginWriting();
+    if (!pendingAdd_) {
+        pendingAdd_ = session_.markPlaylist();
+    }
     const AddResult added = session_.addFile(file, run, settings_.output, [this, &file] {
         // Followed from before the load: an animation's first frames may be
         // written before addFile returns.
@@ -320,6 +327,7 @@ void MainDialog::batchEnded(QProcess* run, int exitCode, bool crashed)
 void MainDialog::deleteAll()
 {
     beginWriting();
+    pendingAdd_.reset();
     const DeleteResult result = session_.deleteAll();
     releaseWriteLockWhenCaptured();
     const std::size_t before = result.failuresBefore;
@@ -338,6 +346,7 @@ void MainDialog::deleteAll()
 void MainDialog::restorePreviousPackage()
 {
     beginWriting();
+    pendingAdd_.reset();
     const CommandResult result = session_.restorePrevious();
     releaseWriteLockWhenCaptured();
     const std::vector<Failure> failures = session_.report().failures();
@@ -426,6 +435,8 @@ void MainDialog::contextMenuEvent(QContextMenuEvent* event)
     menu.addSeparator();
     addSetting(QStringLiteral("Device view"), settings_.deviceView,
                [](DialogSettings& s, bool on) { s.deviceView = on; });
+    addSetting(QStringLiteral("Replace earlier entries on Add"), settings_.replaceEarlier,
+               [](DialogSettings& s, bool on) { s.replaceEarlier = on; });
     menu.exec(event->globalPos());
 }
 

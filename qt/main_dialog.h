@@ -151,6 +151,9 @@ private:
     // (a child widget) is gone.
     session::Session session_;
     QTimer* lockReleaseTimer_;
+    // The playlist as it stood before the Add still being written: settled
+    // (earlier entries replaced, or stale ones warned of) once it is whole.
+    std::optional<session::PlaylistMark> pendingAdd_;
 };
 
 // An OK-only message box captioned with the application's name.

@@ -15,6 +15,7 @@ DialogSettings loadDialogSettings()
     loaded.output.dither = settings.value(QStringLiteral("Dither"), false).toBool();
     loaded.deviceView = settings.value(QStringLiteral("DeviceView"), false).toBool();
     loaded.keepPrevious = settings.value(QStringLiteral("KeepPrevious"), true).toBool();
+    loaded.replaceEarlier = settings.value(QStringLiteral("ReplaceEarlier"), false).toBool();
     const std::string sizeText = settings.value(QStringLiteral("FitSize")).toString().toStdString();
     if (const auto size = output::parseSize(sizeText)) {
         loaded.fitSize = *size;
@@ -35,6 +36,7 @@ void saveDialogSettings(const DialogSettings& wanted)
     settings.setValue(QStringLiteral("FitSize"),
                       QString::fromStdString(output::sizeText(wanted.output.fit.value_or(wanted.fitSize))));
     settings.setValue(QStringLiteral("DeviceView"), wanted.deviceView);
+    settings.setValue(QStringLiteral("ReplaceEarlier"), wanted.replaceEarlier);
     settings.sync();
 }
 

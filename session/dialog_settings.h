@@ -15,6 +15,8 @@ inline constexpr output::Size kDefaultFitSize{128, 64};
 struct DialogSettings {
     output::OutputOptions output;
     bool deviceView = false;
+    // A file added again replaces its earlier entries (--add --replace).
+    bool replaceEarlier = false;
     // Kept while fit is off, so that turning it on again brings it back.
     output::Size fitSize = kDefaultFitSize;
     // Set by hand in the settings file ("KeepPrevious=false"): emptying
