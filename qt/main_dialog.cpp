@@ -361,6 +361,7 @@ void MainDialog::applySettings(const DialogSettings& wanted)
         settings_.fitSize = *settings_.output.fit;
     }
     ui_->pictureControl->setDeviceView(settings_.deviceView);
+    session_.setWrapWords(settings_.wrapWords);
 }
 
 void MainDialog::setStatus(std::string text)
@@ -437,6 +438,7 @@ void MainDialog::contextMenuEvent(QContextMenuEvent* event)
                [](DialogSettings& s, bool on) { s.deviceView = on; });
     addSetting(QStringLiteral("Replace earlier entries on Add"), settings_.replaceEarlier,
                [](DialogSettings& s, bool on) { s.replaceEarlier = on; });
+    addSetting(QStringLiteral("Wrap words"), settings_.wrapWords, [](DialogSettings& s, bool on) { s.wrapWords = on; });
     menu.exec(event->globalPos());
 }
 

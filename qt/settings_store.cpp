@@ -16,6 +16,7 @@ DialogSettings loadDialogSettings()
     loaded.deviceView = settings.value(QStringLiteral("DeviceView"), false).toBool();
     loaded.keepPrevious = settings.value(QStringLiteral("KeepPrevious"), true).toBool();
     loaded.replaceEarlier = settings.value(QStringLiteral("ReplaceEarlier"), false).toBool();
+    loaded.wrapWords = settings.value(QStringLiteral("WrapWords"), false).toBool();
     const std::string sizeText = settings.value(QStringLiteral("FitSize")).toString().toStdString();
     if (const auto size = output::parseSize(sizeText)) {
         loaded.fitSize = *size;
@@ -37,6 +38,7 @@ void saveDialogSettings(const DialogSettings& wanted)
                       QString::fromStdString(output::sizeText(wanted.output.fit.value_or(wanted.fitSize))));
     settings.setValue(QStringLiteral("DeviceView"), wanted.deviceView);
     settings.setValue(QStringLiteral("ReplaceEarlier"), wanted.replaceEarlier);
+    settings.setValue(QStringLiteral("WrapWords"), wanted.wrapWords);
     settings.sync();
 }
 

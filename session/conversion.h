@@ -131,6 +131,8 @@ public:
     int deleteAll();
 
     const std::filesystem::path& workDirectory() const { return workDirectory_; }
+    // Whether texts paged from now on break their lines between words.
+    void setWrapWords(bool on) { options_.pager.wrapWords = on; }
 
 private:
     // An input as the decoding workers leave it: read and decoded, or why

@@ -17,6 +17,8 @@ struct DialogSettings {
     bool deviceView = false;
     // A file added again replaces its earlier entries (--add --replace).
     bool replaceEarlier = false;
+    // Text lines break between words (--wrap words).
+    bool wrapWords = false;
     // Kept while fit is off, so that turning it on again brings it back.
     output::Size fitSize = kDefaultFitSize;
     // Set by hand in the settings file ("KeepPrevious=false"): emptying

@@ -95,6 +95,7 @@ public:
     // Waits until an animation's pass has been written whole.
     void waitForCaptures();
 
+    void setWrapWords(bool on) { converter_.setWrapWords(on); }
     picture::AnimatedPicture& picture() { return picture_; }
     const picture::AnimatedPicture& picture() const { return picture_; }
     const ConversionReport& report() const { return report_; }

@@ -284,6 +284,15 @@ TEST_F(DialogStatus, ReplacingOnAddAndRestoringArePackageCommandsOfTheMenu)
     EXPECT_EQ(TempDir::read(work / "adv/advertising.index"), replaced);
 }
 
+TEST_F(DialogStatus, WrapWordsFromTheMenuAppliesToTheNextText)
+{
+    const fs::path text = sources.write("cafe.txt", "Welcome to the Riverside cafe");
+    toggleMenuItem(*dialog, QStringLiteral("Wrap words"));
+    EXPECT_TRUE(loadDialogSettings().wrapWords);
+    add({text});
+    EXPECT_EQ(TempDir::read(work / "adv/cafe-01.txt"), "Welcome to the \nRiverside \ncafe");
+}
+
 TEST_F(DialogStatus, DeviceViewShowsEachWrittenFrameInTheDeviceGreys)
 {
     DialogSettings on = dialog->settings();
