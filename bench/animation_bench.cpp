@@ -80,7 +80,7 @@ void convert(const Bytes& gif, const std::filesystem::path& work)
     picture.setRealtime(false);
     picture.LoadMemory(gif.data(), gif.size());
     picture.ShowPicture();
-    picture.WaitForPass();
+    picture.finishPass();
 }
 
 void ConvertAnimation(benchmark::State& state)

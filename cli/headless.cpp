@@ -215,9 +215,8 @@ int runHeadless(const CommandLine& commandLine, std::ostream& out, std::ostream&
     default:
         break;
     }
-    // The last frame of an animation is written before the folder is let go of.
-    session.waitForCaptures();
-    session.releaseWriteLockWhenCaptured();
+    // The last frame of an animation is counted in the report below.
+    session.finish();
     const ConversionReport& report = session.report();
 
     progressLine.finish();

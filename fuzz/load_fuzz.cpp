@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     picture.setCaptureSink(encodeOnly);
     if (picture.LoadMemory(data, size).ok()) {
         picture.ShowPicture();
-        picture.WaitForPass();
+        picture.finishPass();
         (void)picture.snapshot();
     }
     return 0;

@@ -1,19 +1,12 @@
-// The picture control's front: the order of loads, shows and stops over the
-// loader, the player and the stage.
+// The picture control's front: the order of loads and shows over the
+// loader, the surface, the writer and the pass.
 #include "picture/animated_picture.h"
+
+#include <utility>
 
 namespace pelkora::picture {
 
-AnimatedPicture::AnimatedPicture(std::filesystem::path workDirectory)
-        : stage_(std::move(workDirectory)), player_(stage_)
-{
-}
-
-AnimatedPicture::~AnimatedPicture()
-{
-    CompletePass();
-    Reset();
-}
+AnimatedPicture::AnimatedPicture(std::filesystem::path workDirectory) : writer_(std::move(workDirectory)) {}
 
 LoadOutcome AnimatedPicture::LoadFile(const std::filesystem::path& path)
 {
@@ -31,9 +24,8 @@ void AnimatedPicture::BeginLoad()
 {
     // The animation still in its pass is written whole, and the new picture
     // is captured.
-    CompletePass();
-    StopPlayback();
-    stage_.enableCapture();
+    pass_.finish();
+    writer_.openGate();
 }
 
 LoadOutcome AnimatedPicture::LoadDecoded(LoadResult loaded)
@@ -62,26 +54,26 @@ LoadOutcome AnimatedPicture::Install(LoadResult loaded)
         return std::move(loaded.outcome);
 
     const int animationFrames = picture.isAnimation() ? static_cast<int>(picture.frames.size()) : 0;
-    const CapturePlan plan{baseName_,         pictureWidth_,  pictureHeight_, picture.backgroundColor,
-                           frameDisplayTime_, animationFrames};
-    if (const Status prepared = stage_.prepare(plan); prepared != Status::Ok) {
+    const SurfaceShape shape{pictureWidth_, pictureHeight_, picture.backgroundColor};
+    if (const Status prepared = surface_.prepare(shape); prepared != Status::Ok) {
         loaded.outcome.outcome = prepared;
         return std::move(loaded.outcome);
     }
+    writer_.setNames({baseName_, frameDisplayTime_, animationFrames});
     isInitialized_ = true;
     still_ = std::move(picture.still);
     frameCount_ = static_cast<int>(picture.frames.size());
     if (animationFrames > 0 || still_)
-        plannedNames_ = stage_.plannedNames(plan, picture.frames);
-    player_.load(std::move(picture.frames));
+        plannedNames_ = writer_.plannedNames(picture.frames);
+    frames_ = std::move(picture.frames);
     return std::move(loaded.outcome);
 }
 
 void AnimatedPicture::Reset()
 {
-    player_.load({});
+    frames_.clear();
     still_.reset();
-    stage_.clear();
+    surface_.clear();
     isInitialized_ = false;
     isGif_ = false;
     frameCount_ = 0;
@@ -93,59 +85,42 @@ ShowResult AnimatedPicture::ShowPicture()
     if (!isInitialized_)
         return {Shown::Nothing, Status::EmptySurface};
     if (CountAnimationFrames() > 0) {
-        player_.start();
+        // Played once: a second show without a load draws nothing.
+        if (!frames_.empty())
+            pass_.start(std::exchange(frames_, {}));
         return {Shown::Animation, Status::Ok};
     }
     if (!still_)
         return {Shown::Nothing, Status::EmptySurface};
-    return {Shown::Still, stage_.showStill(*still_)};
+    return {Shown::Still, writer_.writeStill(surface_.showStill(*still_))};
 }
 
-// Once the pass has stopped, what it drew is written before these return.
-void AnimatedPicture::StopPlayback()
-{
-    player_.stop();
-    stage_.waitForWrites();
-}
+void AnimatedPicture::finishPass() { pass_.finish(); }
+void AnimatedPicture::endCapture() { writer_.shutGate(); }
+bool AnimatedPicture::capturePending() { return pass_.pending(); }
 
-void AnimatedPicture::CompletePass()
-{
-    if (player_.running())
-        player_.completePass(stage_.capturing());
-    stage_.waitForWrites();
-}
-
-void AnimatedPicture::EndCapture() { stage_.endCapture(); }
-
-void AnimatedPicture::WaitForPass()
-{
-    player_.join();
-    stage_.waitForWrites();
-}
-
-bool AnimatedPicture::capturePending()
-{
-    // A pass that ran to its end has ended capture; a stopped one was joined.
-    return player_.running() && stage_.capturing();
-}
-
-void AnimatedPicture::setRealtime(bool realtime) { player_.setRealtime(realtime); }
-void AnimatedPicture::setViewCallbacks(ViewCallbacks callbacks) { stage_.setViewCallbacks(std::move(callbacks)); }
+void AnimatedPicture::setRealtime(bool realtime) { pass_.setRealtime(realtime); }
+void AnimatedPicture::setViewCallbacks(ViewCallbacks callbacks) { surface_.setViewCallbacks(std::move(callbacks)); }
 void AnimatedPicture::setCaptureListener(std::function<void(const CaptureEvent&)> listener)
 {
-    stage_.setListener(std::move(listener));
+    writer_.setListener(std::move(listener));
 }
-void AnimatedPicture::setCaptureSink(CaptureSink sink) { stage_.setSink(std::move(sink)); }
+void AnimatedPicture::setCaptureSink(CaptureSink sink) { writer_.setSink(std::move(sink)); }
 void AnimatedPicture::setLimits(const LoadLimits& limits)
 {
     limits_ = limits;
-    stage_.setLimits(limits);
+    surface_.setLimits(limits);
 }
 const LoadLimits& AnimatedPicture::limits() const { return limits_; }
-void AnimatedPicture::setOutputOptions(const output::OutputOptions& options) { stage_.setOutputOptions(options); }
-const output::OutputOptions& AnimatedPicture::outputOptions() const { return stage_.outputOptions(); }
+void AnimatedPicture::setOutputOptions(const output::OutputOptions& options)
+{
+    outputOptions_ = options;
+    surface_.setOutputOptions(options);
+    writer_.setOutputOptions(options);
+}
+const output::OutputOptions& AnimatedPicture::outputOptions() const { return outputOptions_; }
 
-Image AnimatedPicture::snapshot() const { return stage_.snapshot(); }
+Image AnimatedPicture::snapshot() const { return surface_.snapshot(); }
 int AnimatedPicture::pictureWidth() const { return pictureWidth_; }
 int AnimatedPicture::pictureHeight() const { return pictureHeight_; }
 std::vector<std::string> AnimatedPicture::plannedOutputNames() const { return plannedNames_; }
@@ -153,7 +128,7 @@ bool AnimatedPicture::isGif() const { return isGif_; }
 int AnimatedPicture::frameCount() const { return frameCount_; }
 int AnimatedPicture::frameDisplayTime() const { return frameDisplayTime_; }
 const std::string& AnimatedPicture::baseName() const { return baseName_; }
-const std::filesystem::path& AnimatedPicture::outputDirectory() const { return stage_.outputDirectory(); }
+const std::filesystem::path& AnimatedPicture::outputDirectory() const { return writer_.outputDirectory(); }
 
 int AnimatedPicture::CountAnimationFrames() const { return isGif_ && frameCount_ >= 2 ? frameCount_ : 0; }
 

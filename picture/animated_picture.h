@@ -5,12 +5,11 @@
 // with its playlist line. It is not a widget: a view subscribes to the
 // callbacks below and paints snapshot(); headless, nobody does.
 //
-// The work is the loader's (bytes to pictures), the player's (the worker)
-// and the stage's (composition and capture); this front keeps what the
-// last load left and the order of calls: LoadFile, then ShowPicture once.
-// Every load (and the destructor) first completes the capture of an
-// animation still in its pass, so every frame of every animation reaches
-// the package.
+// The work is the loader's (bytes to pictures), the surface's (composition),
+// the writer's (the package) and the pass's (the worker); this front keeps
+// what the last load left and the order of calls: LoadFile, then
+// ShowPicture once. Every load first finishes an animation still in its
+// pass, so every frame of every animation reaches the package.
 
 #include <cstddef>
 #include <cstdint>
@@ -23,9 +22,10 @@
 #include "core/image.h"
 #include "core/status.h"
 #include "output/output_options.h"
-#include "picture/frame_capture.h"
+#include "picture/animation_pass.h"
+#include "picture/capture_writer.h"
 #include "picture/picture_loader.h"
-#include "picture/player.h"
+#include "picture/surface.h"
 
 namespace pelkora::picture {
 
@@ -47,7 +47,6 @@ class AnimatedPicture {
 public:
     // Remembers workDirectory and workDirectory/adv as the output directory.
     explicit AnimatedPicture(std::filesystem::path workDirectory = std::filesystem::current_path());
-    ~AnimatedPicture();
     AnimatedPicture(const AnimatedPicture&) = delete;
     AnimatedPicture& operator=(const AnimatedPicture&) = delete;
 
@@ -61,22 +60,19 @@ public:
     LoadOutcome LoadDecoded(LoadResult loaded);
     // Draws and captures a still picture, or starts an animation's pass.
     ShowResult ShowPicture();
-    // Ends the worker at once (it wakes from its wait) and joins it: frames
-    // not yet drawn are not captured. To keep them, use CompletePass.
-    void StopPlayback();
-    // Ends the worker after it has composed and written the rest of its pass
-    // without waits (or at once when capture is already over). Every load and
-    // the destructor do this first.
-    void CompletePass();
+    // The number of frames of an animation of two or more, else 0.
     int CountAnimationFrames() const;
 
+    // Completes an animation's pass: the frames not yet drawn are drawn and
+    // written without waits (none when capture has ended), and this returns
+    // once the last is written. Every load does this first; without it, the
+    // destruction of the control stops the pass where it is.
+    void finishPass();
     // Ends the capture of an animation still in its pass before the output
-    // folder is wiped: nothing of it is written afterwards; playback may go on.
-    void EndCapture();
-    // Blocks until the worker (if any) has ended its pass.
-    void WaitForPass();
-    // Whether frames of an animation are still to be captured: its worker
-    // runs and capture has not ended. Call it from the thread that loads.
+    // folder is wiped: nothing of it is written afterwards; playback goes on.
+    void endCapture();
+    // Whether frames of an animation are still to be captured. Call it from
+    // the thread that loads.
     bool capturePending();
 
     // true (the default): the waits between frames are honoured; false: the
@@ -85,16 +81,16 @@ public:
     void setViewCallbacks(ViewCallbacks callbacks);
     // Called once per DOB file attempted, on the capturing thread.
     void setCaptureListener(std::function<void(const CaptureEvent&)> listener);
-    // Set these while no worker runs (before a load).
+    // Set these while no pass runs (before a load).
     void setCaptureSink(CaptureSink sink);
     void setLimits(const LoadLimits& limits);
     const LoadLimits& limits() const;
     // How captures are written: full frames, dither, fit. Set while no
-    // worker runs; the defaults write what was always written.
+    // pass runs; the defaults write what was always written.
     void setOutputOptions(const output::OutputOptions& options);
     const output::OutputOptions& outputOptions() const;
 
-    // A copy of the memory image for painting, taken under the drawing lock.
+    // A copy of the memory image for painting.
     Image snapshot() const;
     int pictureWidth() const;
     int pictureHeight() const;
@@ -113,11 +109,12 @@ private:
     // Takes what a load made, after BeginLoad.
     LoadOutcome Install(LoadResult loaded);
     void Reset();
-    CapturePlan planOf() const;
 
     LoadLimits limits_;
-    FrameCapture stage_;
-    Player player_;  // draws on stage_, so it goes first
+    output::OutputOptions outputOptions_;
+    Surface surface_;
+    CaptureWriter writer_;
+    AnimationPass pass_{surface_, writer_};
 
     // What the last load left.
     int pictureWidth_ = 0;
@@ -127,6 +124,8 @@ private:
     std::string baseName_;
     int frameDisplayTime_ = 0;
     std::optional<StillPicture> still_;
+    // An animation's frames until ShowPicture hands them to the pass.
+    std::vector<FrameRecord> frames_;
     int frameCount_ = 0;
     std::vector<std::string> plannedNames_;
 };

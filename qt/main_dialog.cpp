@@ -102,15 +102,13 @@ MainDialog::MainDialog(std::filesystem::path workDirectoryIn, const output::Text
 
 MainDialog::~MainDialog()
 {
-    // The rest of an animation is written while everything its captures
-    // reach is still here.
-    session_.picture().CompletePass();
+    // The end of the run: the rest of an animation is written, to the status
+    // and the view as well, before anything of the dialog goes.
+    session_.finish();
     for (QProcess* run : batchRuns_) {
         run->disconnect(this);
     }
-    // The model goes first (a member), the view after it (a child widget):
-    // the model's worker has ended before the view it posts to is gone.
-    // Until then the view must not read from a model being torn down.
+    // The view must not paint from a model being torn down.
     ui_->pictureControl->forgetModel();
 }
 

@@ -145,10 +145,6 @@ private:
     // Batch files still running; one that outlives the dialog is let go of
     // rather than killed, as a detached start always left it.
     std::vector<QProcess*> batchRuns_;
-    // After everything its messages and captures reach, so that it goes
-    // first: the last frames of an animation are written as the dialog
-    // closes, and the model's worker has ended before the view it posts to
-    // (a child widget) is gone.
     session::Session session_;
     QTimer* lockReleaseTimer_;
     // The playlist as it stood before the Add still being written: settled

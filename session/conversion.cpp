@@ -158,29 +158,23 @@ Converter::Converter(picture::AnimatedPicture& pictureControl, fs::path workDire
         : pictureControl_(pictureControl), workDirectory_(std::move(workDirectory)), options_(std::move(options)),
           report_(report)
 {
-    // Captures of an animation arrive on its worker thread; the report locks.
-    pictureControl_.setCaptureListener([this](const picture::CaptureEvent& event) {
-        if (event.status == Status::Ok) {
-            report_.fileWritten();
-            if (animationPending_.exchange(false))
-                report_.inputConverted();
-        } else {
-            report_.failed(shown(event.dobPath), outcomeText(Outcome(event.status, event.cause)));
-        }
-        // The warnings name what they are about themselves.
-        for (const std::string& warning : event.warnings)
-            report_.warned({}, warning);
-        if (options_.captured)
-            options_.captured(event);
-    });
 }
 
-Converter::~Converter()
+void Converter::captured(const picture::CaptureEvent& event)
 {
-    // Frames not yet drawn are still written, at once, before the listener
-    // that counts them goes away.
-    pictureControl_.CompletePass();
-    pictureControl_.setCaptureListener({});
+    // The report locks: this may run beside the thread that loads.
+    if (event.status == Status::Ok) {
+        report_.fileWritten();
+        if (animationPending_.exchange(false))
+            report_.inputConverted();
+    } else {
+        report_.failed(shown(event.dobPath), outcomeText(Outcome(event.status, event.cause)));
+    }
+    // The warnings name what they are about themselves.
+    for (const std::string& warning : event.warnings)
+        report_.warned({}, warning);
+    if (options_.captured)
+        options_.captured(event);
 }
 
 fs::path Converter::shown(const fs::path& path) const
@@ -448,9 +442,6 @@ void Converter::pageText(const fs::path& path, const output::InputFile& file)
 
 int Converter::deleteAll()
 {
-    // The capture of an animation still in its pass ends first, so nothing
-    // of it lands in the folder after the wipe.
-    pictureControl_.EndCapture();
     const fs::path folder = output::outputFolderPath(workDirectory_);
     std::error_code error;
     if (!fs::is_directory(folder, error))

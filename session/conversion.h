@@ -88,9 +88,6 @@ class Converter {
 public:
     Converter(picture::AnimatedPicture& pictureControl, std::filesystem::path workDirectory, ConversionOptions options,
               ConversionReport& report);
-    // Completes an animation still being captured, at once, then lets go of the
-    // control's capture listener.
-    ~Converter();
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
@@ -125,10 +122,12 @@ public:
     void addFiles(const std::vector<std::filesystem::path>& paths);
     // Pages one text file.
     void pageTextFile(const std::filesystem::path& path);
-    // DeleteAll: ends a running capture, then empties the output folder; the
-    // files deleted and every one that stays are in the report. The number
-    // of files deleted.
+    // DeleteAll: empties the output folder; the files deleted and every one
+    // that stays are in the report. The number of files deleted.
     int deleteAll();
+    // Every DOB file attempted, from the control's capture listener: an
+    // animation's frames arrive on its writing thread.
+    void captured(const picture::CaptureEvent& event);
 
     const std::filesystem::path& workDirectory() const { return workDirectory_; }
     // Whether texts paged from now on break their lines between words.

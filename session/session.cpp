@@ -13,12 +13,16 @@ Session::Session(std::filesystem::path workDirectory, ConversionOptions options)
         : workDirectory_(std::move(workDirectory)), picture_(workDirectory_),
           converter_(picture_, workDirectory_, std::move(options), report_)
 {
+    // Captures of an animation arrive on its writing thread.
+    picture_.setCaptureListener([this](const picture::CaptureEvent& event) { converter_.captured(event); });
 }
 
-Session::~Session()
+Session::~Session() { finish(); }
+
+void Session::finish()
 {
-    // The rest of an animation is written while the lock is still ours.
-    picture_.CompletePass();
+    picture_.finishPass();
+    writeLock_.reset();
 }
 
 CommandResult Session::begin() const
@@ -50,13 +54,13 @@ bool Session::releaseWriteLockWhenCaptured()
 
 bool Session::writeLockHeld() const { return writeLock_ && writeLock_->held(); }
 
-void Session::waitForCaptures() { picture_.WaitForPass(); }
-
 CommandResult Session::prepareStartup(const std::optional<std::filesystem::path>& sourceFolder)
 {
     CommandResult result = begin();
     result.refused = sourceFolder && !converter_.checkSourceFolder(*sourceFolder);
     if (!result.refused) {
+        // Nothing of an earlier picture may land after the folder is emptied.
+        picture_.finishPass();
         result.refused = !takeWriteLock(true) || !converter_.prepareOutputFolder();
         followMovedFolder();
     }
@@ -81,7 +85,7 @@ AddResult Session::addFile(const std::filesystem::path& file, Converter::AddRun 
 {
     // The animation before is written whole first (as the load would), so
     // that the options change only between pictures.
-    picture_.CompletePass();
+    picture_.finishPass();
     picture_.setOutputOptions(outputOptions);
     AddResult result;
     static_cast<CommandResult&>(result) = begin();
@@ -124,7 +128,7 @@ PlaylistMark Session::markPlaylist() const
 
 void Session::settleAdd(const PlaylistMark& mark, bool replace)
 {
-    picture_.WaitForPass();
+    picture_.finishPass();
     if (writeLockHeld())
         session::settleAdd(output::outputFolderPath(workDirectory_), mark, replace, report_);
 }
@@ -138,6 +142,8 @@ DeleteResult Session::deleteAll()
         result.refused = true;
         return result;
     }
+    // Nothing of an animation still in its pass lands after the wipe.
+    picture_.endCapture();
     result.deleted = converter_.deleteAll();
     followMovedFolder();
     return result;
@@ -146,13 +152,14 @@ DeleteResult Session::deleteAll()
 CommandResult Session::restorePrevious()
 {
     CommandResult result = begin();
-    picture_.EndCapture();
     const std::filesystem::path folder = output::outputFolderPath(workDirectory_);
     std::error_code error;
     if (std::filesystem::is_directory(folder, error) && !takeWriteLock(false)) {
         result.refused = true;
         return result;
     }
+    // Nothing of an animation still in its pass lands in the swapped folders.
+    picture_.endCapture();
     const output::KeptPackage restored = output::restorePrevious(folder);
     result.refused = !restored.outcome.ok();
     if (restored.outcome.status == Status::NoSuchFolder)

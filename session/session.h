@@ -51,8 +51,7 @@ struct DeleteResult : CommandResult {
 class Session {
 public:
     Session(std::filesystem::path workDirectory, ConversionOptions options);
-    // Writes the rest of an animation still in its pass, then lets go of the
-    // output folder.
+    // Finishes the run.
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -64,7 +63,7 @@ public:
     // Start-up, step two: every "*.bmp", then every "*.txt" of the source.
     CommandResult convertFolder(const std::filesystem::path& sourceFolder, const Progress& progress = {});
     // Add of one file, with the output options it is to be written with.
-    // The animation before is completed first. loading is called just before
+    // The animation before is written whole first. loading is called just before
     // the file is loaded, once the lock is held: an animation's first frames
     // may be written before this returns.
     AddResult addFile(const std::filesystem::path& file, Converter::AddRun run,
@@ -77,8 +76,9 @@ public:
     // stale ones (session/readd.h).
     PlaylistMark markPlaylist() const;
     void settleAdd(const PlaylistMark& mark, bool replace);
-    // DeleteAll: ends a running capture, then empties the output folder when
-    // it is there and its lock is ours.
+    // DeleteAll: ends a running capture (the animation plays on, writing
+    // nothing), then empties the output folder when it is there and its
+    // lock is ours.
     DeleteResult deleteAll();
 
     // Swaps the output folder with the package kept by the last emptying
@@ -92,8 +92,10 @@ public:
     // held for one, and the caller asks again later.
     bool releaseWriteLockWhenCaptured();
     bool writeLockHeld() const;
-    // Waits until an animation's pass has been written whole.
-    void waitForCaptures();
+    // The end of a run: an animation still in its pass is written whole,
+    // without waits, and the output folder's lock is let go of. Commands
+    // may follow; the next one takes the lock again.
+    void finish();
 
     void setWrapWords(bool on) { converter_.setWrapWords(on); }
     picture::AnimatedPicture& picture() { return picture_; }
@@ -108,8 +110,6 @@ private:
     int filesWrittenSince(int before) const;
 
     std::filesystem::path workDirectory_;
-    // Before the model and the converter: let go of only after they have
-    // written the last frame of an animation.
     std::optional<output::FolderLock> writeLock_;
     picture::AnimatedPicture picture_;
     ConversionReport report_;

@@ -43,7 +43,7 @@ protected:
         const LoadOutcome loaded = picture.LoadFile(file);
         ASSERT_TRUE(loaded.ok()) << loaded.reason();
         shown = picture.ShowPicture();
-        picture.WaitForPass();
+        picture.finishPass();
     }
     std::vector<int> greys(const std::string& dobName, std::size_t pixels) const
     {
@@ -316,7 +316,7 @@ TEST_F(Composition, LongNamesAndPaths)
     const Bytes gif = makeGif(1, 1, kPalette, {solidFrame(0, 0, 1, 1, kB), solidFrame(0, 0, 1, 1, kW)});
     ASSERT_TRUE(longPicture.LoadFile(deep.write(name + ".gif", std::string(gif.begin(), gif.end()))).ok());
     longPicture.ShowPicture();
-    longPicture.WaitForPass();
+    longPicture.finishPass();
     EXPECT_TRUE(std::filesystem::exists(folder / "adv" / (name + "-02.dob")));
     EXPECT_EQ(playlistOf(folder), name + "-01.dob,500\n" + name + "-02.dob,1500\n\n");
 }

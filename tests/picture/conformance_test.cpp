@@ -128,7 +128,7 @@ bool checkCase(const std::string& name)
     picture.setRealtime(false);
     const LoadOutcome loaded = picture.LoadFile(input);
     picture.ShowPicture();
-    picture.WaitForPass();
+    picture.finishPass();
 
     const auto expectedFrames = splitList(config.count("frames") ? config.at("frames") : "");
     if (expectedFrames.empty() || kNotCompared.count(name))

@@ -466,7 +466,7 @@ TEST_F(Loading, AnAnimationsMemoryFollowsItsFileNotItsFrames)
         const std::uint64_t before = peakResidentBytes();
         ASSERT_TRUE(picture.LoadFile(file).ok());
         picture.ShowPicture();
-        picture.WaitForPass();
+        picture.finishPass();
         // The kernel keeps its counts per thread and sums them late, so the
         // peak may read a few pages below where it was reset.
         const std::uint64_t after = peakResidentBytes();

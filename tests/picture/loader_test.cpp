@@ -241,7 +241,7 @@ TEST(ShowPicture, SaysWhatItDid)
         if (c.load)
             picture.LoadFile(*c.load);
         const ShowResult result = picture.ShowPicture();
-        picture.WaitForPass();
+        picture.finishPass();
         EXPECT_EQ(result.shown, c.shown);
         EXPECT_EQ(result.outcome.status, c.status);
         EXPECT_EQ(result.stillWritten(), c.shown == Shown::Still && c.status == Status::Ok);

@@ -121,7 +121,7 @@ protected:
         const LoadOutcome loaded = picture.LoadFile(file);
         ASSERT_TRUE(loaded.ok()) << loaded.reason();
         picture.ShowPicture();
-        picture.WaitForPass();
+        picture.finishPass();
     }
     std::string dobBytes(const std::string& name) const { return TempDir::read(work / "adv" / name); }
 

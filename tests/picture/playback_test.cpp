@@ -83,20 +83,39 @@ protected:
     std::unique_ptr<AnimatedPicture> picture;
 };
 
-using PlaybackStop = PlaybackTest;
+using PlaybackEnd = PlaybackTest;
 
-TEST_F(PlaybackStop, DuringAWaitEndsTheWorkerAndWritesNoMore)
+// A pass in a long wait, ended by its one finish or by the control going.
+TEST_F(PlaybackEnd, FinishWritesTheRestAtOnceDestructionStopsWhereItIs)
 {
-    ASSERT_TRUE(picture->LoadFile(file("anim.gif", animation(3, kLongDelay))).ok());
-    EXPECT_EQ(picture->ShowPicture().shown, Shown::Animation);
-    counter->waitFor(1);
-    picture->StopPlayback();
-    EXPECT_EQ(counter->count(), 1u);
-    EXPECT_EQ(playlistOf(work), "anim-01.dob,655350\n");
-    // Stopped in the wait: the first frame stays drawn, not disposed or cleared.
-    EXPECT_EQ(picture->snapshot().pixel(0, 0) & 0xFFFFFF, 0x000000u);
-    picture->StopPlayback();  // with no worker: only the flags
-    EXPECT_EQ(dobCount(), 1u);
+    const struct {
+        const char* name;
+        bool finish;
+        std::string playlist;
+    } cases[] = {
+            {"finish", true, "anim-01.dob,655350\nanim-02.dob,655350\nanim-03.dob,655350\nanim-04.dob,1500\n\n"},
+            {"destruction", false, "anim-01.dob,655350\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir other;
+        const auto otherWork = makeWorkDirectory(other);
+        auto player = std::make_unique<AnimatedPicture>(otherWork);
+        CaptureCounter captures;
+        player->setCaptureListener([&captures](const CaptureEvent& e) { captures(e); });
+        ASSERT_TRUE(player->LoadFile(file("anim.gif", animation(4, kLongDelay))).ok());
+        EXPECT_EQ(player->ShowPicture().shown, Shown::Animation);
+        captures.waitFor(1);
+        EXPECT_TRUE(player->capturePending());
+        if (c.finish) {
+            player->finishPass();  // returns without waiting out 655 s
+            EXPECT_FALSE(player->capturePending());
+            // The pass ends by clearing the surface to the background colour.
+            EXPECT_EQ(player->snapshot().pixel(1, 1) & 0xFFFFFF, 0xF0F0F0u);
+        }
+        player.reset();
+        EXPECT_EQ(playlistOf(otherWork), c.playlist);
+    }
 }
 
 using PlaybackLoad = PlaybackTest;
@@ -127,32 +146,20 @@ TEST_F(PlaybackLoad, LoadFromMemoryIsALoadToo)
     EXPECT_EQ(playlistOf(work), "anim-01.dob,655350\nanim-02.dob,655350\nanim-03.dob,1500\n\nanim.dob,3000\n\n");
 }
 
-TEST_F(PlaybackLoad, DestructionWhilePlayingWritesTheRest)
-{
-    ASSERT_TRUE(picture->LoadFile(file("anim.gif", animation(4, kLongDelay))).ok());
-    picture->ShowPicture();
-    counter->waitFor(1);
-    picture.reset();
-    EXPECT_EQ(counter->count(), 4u);
-    EXPECT_EQ(playlistOf(work), "anim-01.dob,655350\nanim-02.dob,655350\nanim-03.dob,655350\nanim-04.dob,1500\n\n");
-}
-
 TEST_F(PlaybackLoad, SecondShowAfterThePassWritesNothing)
 {
     picture->setRealtime(false);
     ASSERT_TRUE(picture->LoadFile(file("anim.gif", animation(3, 0))).ok());
     picture->ShowPicture();
-    picture->WaitForPass();
+    picture->finishPass();
     ASSERT_EQ(counter->count(), 3u);
-    // The pass ends by clearing the surface to the background colour.
-    EXPECT_EQ(picture->snapshot().pixel(1, 1) & 0xFFFFFF, 0xF0F0F0u);
     EXPECT_EQ(picture->ShowPicture().shown, Shown::Animation);
-    picture->WaitForPass();
+    picture->finishPass();
     EXPECT_EQ(counter->count(), 3u);
     // A new load makes it playable again.
     ASSERT_TRUE(picture->LoadFile(file("anim.gif", animation(3, 0))).ok());
     picture->ShowPicture();
-    picture->WaitForPass();
+    picture->finishPass();
     EXPECT_EQ(counter->count(), 6u);
 }
 
@@ -168,10 +175,13 @@ TEST_F(PlaybackLoad, RealtimeWritesWhatHeadlessWrites)
         const auto otherWork = makeWorkDirectory(other);
         {
             AnimatedPicture player(otherWork);
+            CaptureCounter captures;
+            player.setCaptureListener([&captures](const CaptureEvent& e) { captures(e); });
             player.setRealtime(realtime);
             ASSERT_TRUE(player.LoadFile(gif).ok());
             player.ShowPicture();
-            player.WaitForPass();
+            captures.waitFor(3);  // at their own pace, not hurried by the finish
+            player.finishPass();
         }
         for (const char* name : {"anim-01.dob", "anim-02.dob", "anim-03.dob"})
             packages[realtime] += TempDir::read(otherWork / "adv" / name) + "|";
@@ -183,8 +193,8 @@ TEST_F(PlaybackLoad, RealtimeWritesWhatHeadlessWrites)
 
 using PlaybackEndCapture = PlaybackTest;
 
-// The wipe after EndCapture must not be followed by any file or line of the
-// animation, even when a capture was being written as EndCapture came.
+// The wipe after endCapture must not be followed by any file or line of the
+// animation, even when a capture was being written as endCapture came.
 TEST_F(PlaybackEndCapture, CaptureInFlightIsWaitedOutAndNoneFollows)
 {
     if (runningUnderWine())
@@ -218,14 +228,14 @@ TEST_F(PlaybackEndCapture, CaptureInFlightIsWaitedOutAndNoneFollows)
         release = true;
         changed.notify_all();
     }
-    picture->EndCapture();
+    picture->endCapture();
     EXPECT_TRUE(secondWritten);
-    // The worker may have taken a capture or two more before EndCapture got
+    // The worker may have taken a capture or two more before endCapture got
     // its turn; those are written already and go with the wipe.
     const int callsBeforeTheWipe = sinkCalls;
     for (const auto& entry : std::filesystem::directory_iterator(work / "adv"))
         std::filesystem::remove(entry.path());
-    picture->WaitForPass();  // playback goes on to its end, writing nothing
+    picture->finishPass();  // the rest of playback writes nothing
     EXPECT_EQ(sinkCalls, callsBeforeTheWipe);
     EXPECT_EQ(dobCount(), 0u);
     EXPECT_EQ(playlistOf(work), "");
@@ -240,7 +250,8 @@ TEST_F(PlaybackEndCapture, LoadAfterEndCaptureDoesNotHurryTheOldPass)
     ASSERT_TRUE(picture->LoadFile(file("anim.gif", animation(3, kLongDelay))).ok());
     picture->ShowPicture();
     counter->waitFor(1);
-    picture->EndCapture();
+    picture->endCapture();
+    EXPECT_FALSE(picture->capturePending());  // though the worker still waits
     ASSERT_TRUE(picture->LoadFile(file("logo.gif", makeGif(1, 1, kPalette, {solidFrame(0, 0, 1, 1, 1)}))).ok());
     EXPECT_EQ(counter->count(), 1u);
     EXPECT_EQ(playlistOf(work), "anim-01.dob,655350\n");
@@ -262,7 +273,7 @@ TEST_F(PlaybackView, SnapshotsAndRepaintsWhileTheWorkerDraws)
         const Image frame = picture->snapshot();
         painted += frame.width() == 2;
     }
-    picture->WaitForPass();
+    picture->finishPass();
     EXPECT_GT(painted, 0);
     EXPECT_EQ(repaints, 200);
 }

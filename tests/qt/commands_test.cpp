@@ -56,7 +56,7 @@ protected:
     {
         dialog.setFileChooser([path](QWidget*) { return std::vector<fs::path>{path}; });
         dialog.addFile();
-        dialog.session().picture().WaitForPass();
+        dialog.session().picture().finishPass();
     }
 
     std::string playlist() const { return TempDir::read(work / "adv" / "advertising.index"); }

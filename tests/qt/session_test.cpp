@@ -109,7 +109,7 @@ TEST(SessionStartup, ProgressCountsEachInputOnceAndOnlyForItsOwnCall)
         const CommandResult again = session.convertFolder(sources / "in");
         EXPECT_EQ(seen.size(), before);
         EXPECT_EQ(again.failuresBefore, static_cast<std::size_t>(c.source.damaged));
-        session.waitForCaptures();
+        session.picture().finishPass();
         EXPECT_TRUE(session.releaseWriteLockWhenCaptured());
         EXPECT_FALSE(session.writeLockHeld());
     }
@@ -197,7 +197,7 @@ TEST(SessionPackages, TheDialogAndTheCommandLineWriteTheSameBytes)
             dialog.session().picture().setRealtime(false);
             runStartupBatch(dialog, startup ? sources / "in" : fs::path());
             dialog.addFiles(added);
-            dialog.session().waitForCaptures();
+            dialog.session().finish();
         }
 
         const std::map<std::string, std::string> expected = package(headless.path());

@@ -48,7 +48,7 @@ protected:
     {
         dialog->setFileChooser([files](QWidget*) { return files; });
         dialog->addFile();
-        dialog->session().picture().WaitForPass();
+        dialog->session().picture().finishPass();
     }
     // The strip as shown, once what the command posted has arrived.
     std::string strip()
@@ -179,7 +179,7 @@ TEST_F(DialogStatus, DroppedFilesAndFoldersAreAddedInSortedOrder)
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(dialog.get(), &drop);
-    dialog->session().picture().WaitForPass();
+    dialog->session().picture().finishPass();
     EXPECT_EQ(testing::playlistOf(work.path()), "c.dob,3000\n\nm.dob,3000\n\nz.dob,3000\n\n");
     EXPECT_EQ(strip(), "z.dob written");
 
@@ -322,7 +322,7 @@ TEST_F(DialogStatus, DeviceViewShowsEachWrittenFrameInTheDeviceGreys)
             seen.push_back(now);
         return dialog->statusLine() == "steps: 3 frames written" && seen.size() >= 3;
     });
-    dialog->session().picture().WaitForPass();
+    dialog->session().picture().finishPass();
     EXPECT_EQ(dialog->statusLine().toStdString(), "steps: 3 frames written");
     EXPECT_GE(seen.size(), 3u);
 }

@@ -105,10 +105,12 @@ RunResult convert(Command command, const MixedInputs& inputs, int workers)
         ConversionOptions options;
         options.workers = workers;
         Converter converter(control, workDirectory, options, report);
+        control.setCaptureListener([&converter](const picture::CaptureEvent& event) { converter.captured(event); });
         if (command == Command::Batch)
             converter.convertFolder(inputs.source / "src");
         else
             converter.addFiles(inputs.paths);
+        control.finishPass();
     }
     RunResult result;
     for (const auto& entry : fs::directory_iterator(workDirectory / "adv"))

@@ -1,12 +1,10 @@
-// Composing pictures and frames on the memory image, and capturing each
-// drawn picture into the package.
-#include "picture/frame_capture.h"
+// Composing pictures and frames on the memory image, and copying each
+// capture off it.
+#include "picture/surface.h"
 
 #include <algorithm>
 #include <array>
 
-#include "output/output_folder.h"
-#include "output/playlist.h"
 #include "picture/fit_scaling.h"
 
 namespace pelkora::picture {
@@ -105,61 +103,42 @@ void drawWithHoles(Image& surface, const Image& picture, int left, int top)
 
 }  // namespace
 
-FrameCapture::FrameCapture(std::filesystem::path workDirectory)
-        : workDirectory_(std::move(workDirectory)), outputDirectory_(output::outputFolderPath(workDirectory_)),
-          sink_(output::writeDobFile), playlist_(output::playlistPath(outputDirectory_))
-{
-}
+void Surface::setViewCallbacks(ViewCallbacks callbacks) { view_ = std::move(callbacks); }
+void Surface::setLimits(const LoadLimits& limits) { limits_ = limits; }
+void Surface::setOutputOptions(const output::OutputOptions& options) { options_ = options; }
 
-void FrameCapture::setOutputOptions(const output::OutputOptions& options) { outputOptions_ = options; }
-const output::OutputOptions& FrameCapture::outputOptions() const { return outputOptions_; }
-// The writes still waiting use the sink and the listener they were taken under.
-void FrameCapture::setSink(CaptureSink sink)
+Status Surface::prepare(const SurfaceShape& shape)
 {
-    writes_.drain();
-    sink_ = sink ? std::move(sink) : CaptureSink(output::writeDobFile);
-}
-void FrameCapture::setListener(std::function<void(const CaptureEvent&)> listener)
-{
-    writes_.drain();
-    listener_ = std::move(listener);
-}
-void FrameCapture::setViewCallbacks(ViewCallbacks callbacks) { view_ = std::move(callbacks); }
-void FrameCapture::setLimits(const LoadLimits& limits) { limits_ = limits; }
-const std::filesystem::path& FrameCapture::outputDirectory() const { return outputDirectory_; }
-
-Status FrameCapture::prepare(const CapturePlan& plan)
-{
-    Image surface(plan.width, plan.height);
+    Image surface(shape.width, shape.height);
     if (surface.isNull())
         return Status::SurfaceTooLarge;
     surface.fill(opaque(kMenuColor));
-    plan_ = plan;
+    shape_ = shape;
     {
-        std::lock_guard lock(drawMutex_);
+        std::lock_guard lock(mutex_);
         memoryImage_ = std::move(surface);
         sharedSurface_.reset();
     }
     if (view_.resized)
-        view_.resized(plan.width, plan.height);
+        view_.resized(shape.width, shape.height);
     return Status::Ok;
 }
 
-void FrameCapture::clear()
+void Surface::clear()
 {
-    std::lock_guard lock(drawMutex_);
+    std::lock_guard lock(mutex_);
     memoryImage_ = Image();
     sharedSurface_.reset();
     backgroundImage_.reset();
 }
 
-Image FrameCapture::snapshot() const
+Image Surface::snapshot() const
 {
-    std::lock_guard lock(drawMutex_);
+    std::lock_guard lock(mutex_);
     return surface().copy();
 }
 
-Image& FrameCapture::drawable()
+Image& Surface::drawable()
 {
     if (sharedSurface_) {
         memoryImage_ = sharedSurface_->copy();
@@ -168,17 +147,17 @@ Image& FrameCapture::drawable()
     return memoryImage_;
 }
 
-const Image& FrameCapture::surface() const { return sharedSurface_ ? *sharedSurface_ : memoryImage_; }
+const Image& Surface::surface() const { return sharedSurface_ ? *sharedSurface_ : memoryImage_; }
 
-Outcome FrameCapture::showStill(const StillPicture& still)
+const Image& Surface::showStill(const StillPicture& still)
 {
     // A picture that covers the whole surface is what a capture would copy
-    // off it, so it is written as it stands.
+    // off it, so it is its own capture.
     const Image& picture = *still.image;
-    const bool coversSurface = !still.holes && still.left == 0 && still.top == 0 && picture.width() == plan_.width
-                               && picture.height() == plan_.height;
+    const bool coversSurface = !still.holes && still.left == 0 && still.top == 0 && picture.width() == shape_.width
+                               && picture.height() == shape_.height;
     {
-        std::lock_guard lock(drawMutex_);
+        std::lock_guard lock(mutex_);
         // An opaque picture covers what it lies on, so it is copied. One
         // that covers it all becomes the surface, shared until it is drawn on.
         if (coversSurface) {
@@ -191,32 +170,26 @@ Outcome FrameCapture::showStill(const StillPicture& still)
         }
     }
     fireRepaint();
-    if (plan_.width <= 0 || plan_.height <= 0)
-        return Status::Ok;
-    // A frame still on its way lands first, as its line comes first.
-    writes_.drain();
-    const Capture capture{{},
-                          outputDirectory_ / output::dobFileName(plan_.baseName, 0),
-                          output::PlaylistLineForm::StillPicture,
-                          plan_.frameDisplayTime,
-                          outputOptions_.dither};
     const Image* pixels = coversSurface ? &picture : nullptr;
-    if (pixels == nullptr && takeCapture({0, 0, plan_.width, plan_.height}, stillCapture_) == Status::Ok)
+    if (pixels == nullptr && copyOut({0, 0, shape_.width, shape_.height}, stillCapture_) == Status::Ok)
         pixels = &stillCapture_;
     if (pixels == nullptr)
-        return writeCapture(capture, Image());
-    const std::optional<Image> fitted = fitIfAsked(*pixels, 0, 0);
-    return writeCapture(capture, fitted ? *fitted : *pixels);
+        return stillCapture_;  // null: copyOut let go of it
+    std::optional<Image> fitted = fitIfAsked(*pixels, 0, 0);
+    if (!fitted)
+        return *pixels;
+    fittedStill_ = std::move(*fitted);
+    return fittedStill_;
 }
 
-void FrameCapture::drawFrame(const FrameRecord& frame, int index)
+void Surface::drawFrame(const FrameRecord& frame)
 {
-    // Decoded outside the drawing lock, so a view's snapshot need not wait.
+    // Decoded outside the lock, so a view's snapshot need not wait.
     std::optional<FrameIndexDecoder::Indices> decoded;
     if (frame.source)
         decoded = frameDecoder_.decode(frame.source->data(), frame.source->size(), frame.frame);
     {
-        std::lock_guard lock(drawMutex_);
+        std::lock_guard lock(mutex_);
         Image& surface = drawable();
         if (frame.frame.disposal == 3)
             backgroundImage_ = savedPatch(surface, rectOf(frame));
@@ -224,93 +197,41 @@ void FrameCapture::drawFrame(const FrameRecord& frame, int index)
             composeIndices(surface, *decoded, frame.frame.rect.left, frame.frame.rect.top);
     }
     fireRepaint();
-    const Rect captured = outputOptions_.fullFrames ? Rect{0, 0, plan_.width, plan_.height} : rectOf(frame);
-    if (captured.empty())
-        return;
-    Capture capture{{},
-                    outputDirectory_ / output::dobFileName(plan_.baseName, index + 1),
-                    output::lineFormFor(plan_.animationFrames, index),
-                    plan_.frameDisplayTime,
-                    outputOptions_.dither};
-    // A frame the images cannot hold goes to the writer empty, to be
-    // reported in its turn.
-    if (takeCapture(captured, capture.pixels) == Status::Ok) {
-        if (std::optional<Image> fitted = fitIfAsked(capture.pixels, captured.left, captured.top))
-            capture.pixels = std::move(*fitted);
-    }
-    // The queue holds copyable writes, so the capture goes in shared.
-    auto taken = std::make_shared<const Capture>(std::move(capture));
-    writes_.push([this, taken] { writeCapture(*taken, taken->pixels); });
 }
 
-void FrameCapture::dispose(const FrameRecord& frame)
+std::optional<Image> Surface::captureFrame(const FrameRecord& frame) const
 {
-    std::lock_guard lock(drawMutex_);
+    const Rect captured = options_.fullFrames ? Rect{0, 0, shape_.width, shape_.height} : rectOf(frame);
+    if (captured.empty())
+        return std::nullopt;
+    // A frame the images cannot hold goes to the writer empty, to be
+    // reported in its turn.
+    Image pixels;
+    if (copyOut(captured, pixels) == Status::Ok) {
+        if (std::optional<Image> fitted = fitIfAsked(pixels, captured.left, captured.top))
+            pixels = std::move(*fitted);
+    }
+    return pixels;
+}
+
+void Surface::dispose(const FrameRecord& frame)
+{
+    std::lock_guard lock(mutex_);
     if (frame.frame.disposal == 2) {
-        fillRect(drawable(), rectOf(frame), plan_.backgroundColor);
+        fillRect(drawable(), rectOf(frame), shape_.backgroundColor);
     } else if (frame.frame.disposal == 3 && backgroundImage_) {
         copyPixels(backgroundImage_->view(), drawable(), frame.frame.rect.left, frame.frame.rect.top);
         backgroundImage_.reset();
     }
 }
 
-void FrameCapture::finishPass()
+void Surface::clearToBackground()
 {
-    writes_.drain();
-    {
-        std::lock_guard lock(captureMutex_);
-        captureEnabled_ = false;
-    }
-    std::lock_guard lock(drawMutex_);
-    drawable().fill(opaque(plan_.backgroundColor));
+    std::lock_guard lock(mutex_);
+    drawable().fill(opaque(shape_.backgroundColor));
 }
 
-void FrameCapture::enableCapture()
-{
-    // A write left over from before is not let in by this load.
-    writes_.drain();
-    std::lock_guard lock(captureMutex_);
-    captureEnabled_ = true;
-}
-
-void FrameCapture::endCapture()
-{
-    // A capture in flight holds this lock: once it is ours, none is running
-    // and none will start. The writes still waiting see capture off and
-    // drop their frames; they are gone before this returns.
-    {
-        std::lock_guard lock(captureMutex_);
-        captureEnabled_ = false;
-    }
-    writes_.drain();
-}
-
-void FrameCapture::waitForWrites() { writes_.drain(); }
-
-bool FrameCapture::capturing()
-{
-    std::lock_guard lock(captureMutex_);
-    return captureEnabled_;
-}
-
-std::vector<std::string> FrameCapture::plannedNames(const CapturePlan& plan,
-                                                    const std::vector<FrameRecord>& frames) const
-{
-    std::vector<std::string> names;
-    // As the capture names them; a frame or picture without area is skipped.
-    if (plan.animationFrames > 0) {
-        for (std::size_t i = 0; i < frames.size(); ++i) {
-            if (!rectOf(frames[i]).empty() && frames[i].source) {
-                names.push_back(output::dobFileName(plan.baseName, static_cast<int>(i) + 1));
-            }
-        }
-    } else if (plan.width > 0 && plan.height > 0) {
-        names.push_back(output::dobFileName(plan.baseName, 0));
-    }
-    return names;
-}
-
-Status FrameCapture::takeCapture(const Rect& wanted, Image& into) const
+Status Surface::copyOut(const Rect& wanted, Image& into) const
 {
     // Frames are decoded within the limits, so this only guards the unforeseen.
     if (into.width() != wanted.width || into.height() != wanted.height) {
@@ -320,58 +241,28 @@ Status FrameCapture::takeCapture(const Rect& wanted, Image& into) const
         if (into.isNull())
             return Status::CannotWrite;
     }
-    std::lock_guard lock(drawMutex_);
+    std::lock_guard lock(mutex_);
     const Image& from = surface();
     // What lies outside the surface reads as the background colour.
     if (wanted.intersected(from.rect()) != wanted)
-        into.fill(opaque(plan_.backgroundColor));
+        into.fill(opaque(shape_.backgroundColor));
     copyPixels(from.view(), into, -wanted.left, -wanted.top);
     return Status::Ok;
 }
 
-Outcome FrameCapture::writeCapture(const Capture& capture, const Image& pixels)
+std::optional<Image> Surface::fitIfAsked(const Image& capture, int left, int top) const
 {
-    CaptureEvent event{capture.path, Status::Ok, {}, {}};
-    if (pixels.isNull())
-        event.status = Status::CannotWrite;
-    {
-        std::lock_guard lock(captureMutex_);
-        if (!captureEnabled_)
-            return Status::Ok;
-        if (event.status == Status::Ok) {
-            auto warn = [&event](std::string warning) { event.warnings.push_back(std::move(warning)); };
-            const output::DobTarget target{capture.path,
-                                           outputDirectory_,
-                                           workDirectory_,
-                                           capture.form,
-                                           capture.frameDisplayTime,
-                                           capture.dither,
-                                           warn,
-                                           &playlist_};
-            const Outcome written = sink_(target, pixels.view());
-            event.status = written.status;
-            event.cause = written.cause;
-        }
-    }
-    const Outcome result(event.status, event.cause);
-    if (listener_)
-        listener_(event);
-    return result;
-}
-
-std::optional<Image> FrameCapture::fitIfAsked(const Image& capture, int left, int top) const
-{
-    if (!outputOptions_.fit)
+    if (!options_.fit)
         return std::nullopt;
-    const output::Size bounds = *outputOptions_.fit;
-    const output::Size surface{plan_.width, plan_.height};
+    const output::Size bounds = *options_.fit;
+    const output::Size surface{shape_.width, shape_.height};
     const output::Size scaledSurface = fittedSize(surface, bounds);
     if (scaledSurface == surface)
         return std::nullopt;
     // The whole surface fills the screen; a frame's own patch shrinks by the
     // same factor as the surface, so the patches of one animation agree.
     if (left == 0 && top == 0 && capture.width() == surface.width && capture.height() == surface.height)
-        return fitIntoBounds(capture, bounds, plan_.backgroundColor);
+        return fitIntoBounds(capture, bounds, shape_.backgroundColor);
     auto scaleSide = [](int side, int scaled, int whole) {
         const long long value = (2LL * side * scaled + whole) / (2LL * whole);
         return static_cast<int>(std::clamp<long long>(value, 1, side));
@@ -380,7 +271,7 @@ std::optional<Image> FrameCapture::fitIfAsked(const Image& capture, int left, in
                                      scaleSide(capture.height(), scaledSurface.height, surface.height)});
 }
 
-void FrameCapture::fireRepaint() const
+void Surface::fireRepaint() const
 {
     if (view_.repaint)
         view_.repaint();

@@ -1,0 +1,130 @@
+// Naming each capture and writing it, through the gate, into the package.
+#include "picture/capture_writer.h"
+
+#include <memory>
+#include <utility>
+
+#include "output/output_folder.h"
+#include "output/playlist.h"
+
+namespace pelkora::picture {
+
+CaptureWriter::CaptureWriter(std::filesystem::path workDirectory)
+        : workDirectory_(std::move(workDirectory)), outputDirectory_(output::outputFolderPath(workDirectory_)),
+          sink_(output::writeDobFile), playlist_(output::playlistPath(outputDirectory_))
+{
+}
+
+CaptureWriter::~CaptureWriter() { frames_.drain(); }
+
+// The writes still waiting use the sink and the listener they were handed
+// over under.
+void CaptureWriter::setSink(CaptureSink sink)
+{
+    frames_.drain();
+    sink_ = sink ? std::move(sink) : CaptureSink(output::writeDobFile);
+}
+
+void CaptureWriter::setListener(std::function<void(const CaptureEvent&)> listener)
+{
+    frames_.drain();
+    listener_ = std::move(listener);
+}
+
+void CaptureWriter::setOutputOptions(const output::OutputOptions& options) { dither_ = options.dither; }
+const std::filesystem::path& CaptureWriter::outputDirectory() const { return outputDirectory_; }
+void CaptureWriter::setNames(CaptureNames names) { names_ = std::move(names); }
+
+std::vector<std::string> CaptureWriter::plannedNames(const std::vector<FrameRecord>& frames) const
+{
+    if (names_.animationFrames == 0)
+        return {output::dobFileName(names_.baseName, 0)};
+    // As a pass names them: a frame without area or image is skipped.
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        const gif::GifRect& rect = frames[i].frame.rect;
+        if (rect.width > 0 && rect.height > 0 && frames[i].source)
+            names.push_back(output::dobFileName(names_.baseName, static_cast<int>(i) + 1));
+    }
+    return names;
+}
+
+CaptureWriter::Capture CaptureWriter::captureOf(int dobNumber, output::PlaylistLineForm form) const
+{
+    return {outputDirectory_ / output::dobFileName(names_.baseName, dobNumber), form, names_.frameDisplayTime,
+            dither_};
+}
+
+Outcome CaptureWriter::writeStill(const Image& pixels)
+{
+    frames_.drain();
+    return write(captureOf(0, output::PlaylistLineForm::StillPicture), pixels);
+}
+
+void CaptureWriter::queueFrame(int index, Image pixels)
+{
+    // The queue holds copyable writes, so the capture goes in shared.
+    auto taken = std::make_shared<const std::pair<Capture, Image>>(
+            captureOf(index + 1, output::lineFormFor(names_.animationFrames, index)), std::move(pixels));
+    frames_.push([this, taken] { write(taken->first, taken->second); });
+}
+
+void CaptureWriter::drain() { frames_.drain(); }
+
+void CaptureWriter::openGate()
+{
+    // A write left over from before is not let in by this load.
+    frames_.drain();
+    std::lock_guard lock(gateMutex_);
+    gateOpen_ = true;
+}
+
+void CaptureWriter::shutGate()
+{
+    // A write in flight holds this lock: once it is ours, none is running
+    // and none will start. The writes still waiting see the gate shut and
+    // drop their frames; they are gone before this returns.
+    {
+        std::lock_guard lock(gateMutex_);
+        gateOpen_ = false;
+    }
+    frames_.drain();
+}
+
+bool CaptureWriter::gateOpen()
+{
+    std::lock_guard lock(gateMutex_);
+    return gateOpen_;
+}
+
+Outcome CaptureWriter::write(const Capture& capture, const Image& pixels)
+{
+    CaptureEvent event{capture.path, Status::Ok, {}, {}};
+    if (pixels.isNull())
+        event.status = Status::CannotWrite;
+    {
+        std::lock_guard lock(gateMutex_);
+        if (!gateOpen_)
+            return Status::Ok;
+        if (event.status == Status::Ok) {
+            auto warn = [&event](std::string warning) { event.warnings.push_back(std::move(warning)); };
+            const output::DobTarget target{capture.path,
+                                           outputDirectory_,
+                                           workDirectory_,
+                                           capture.form,
+                                           capture.frameDisplayTime,
+                                           capture.dither,
+                                           warn,
+                                           &playlist_};
+            const Outcome written = sink_(target, pixels.view());
+            event.status = written.status;
+            event.cause = written.cause;
+        }
+    }
+    const Outcome result(event.status, event.cause);
+    if (listener_)
+        listener_(event);
+    return result;
+}
+
+}  // namespace pelkora::picture
