@@ -66,7 +66,7 @@ bool describeFile(const fs::path& path, std::optional<output::Size> dobSize, std
         return describeDob(path, dobSize, out, err);
     const output::InputFile file = output::readInput(path, picture::LoadLimits{}.fileBytes);
     if (!file.state.ok()) {
-        err << "pelkora: " << path.string() << ": " << outcomeText(file.state) << "\n";
+        err << "pelkora: " << output::escapedForTerminal(path.string()) << ": " << outcomeText(file.state) << "\n";
         return false;
     }
     const picture::LoadResult picture =
@@ -78,20 +78,20 @@ bool describeFile(const fs::path& path, std::optional<output::Size> dobSize, std
         std::string line;
         bool first = true;
         while (std::getline(lines, line)) {
-            out << (first ? path.string() + ": " : std::string()) << line << "\n";
+            out << (first ? output::escapedForTerminal(path.string()) + ": " : std::string()) << line << "\n";
             first = false;
         }
         out << "decoded=" << (loaded ? std::max(static_cast<int>(picture.picture.frames.size()), 1) : 0) << "\n";
         return loaded;
     }
     if (!loaded) {
-        out << path.string() << ": "
+        out << output::escapedForTerminal(path.string()) << ": "
             << (picture.outcome.status() == Status::NotAPicture ? std::string("not a picture")
                                                                 : output::escapedForTerminal(picture.outcome.reason()))
             << "\n";
         return false;
     }
-    out << path.string() << ": picture " << picture.picture.width.value_or(0) << "x"
+    out << output::escapedForTerminal(path.string()) << ": picture " << picture.picture.width.value_or(0) << "x"
         << picture.picture.height.value_or(0) << "\n";
     return true;
 }

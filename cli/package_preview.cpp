@@ -15,8 +15,10 @@
 
 #include "cli/review_commands.h"
 #include "output/input_file.h"
+#include "output/names.h"
 #include "output/output_folder.h"
 #include "output/package_check.h"
+#include "output/review_places.h"
 #include "output/text_decoding.h"
 #include "output/text_pagination.h"
 
@@ -273,18 +275,25 @@ int previewPackage(const fs::path& folder, const fs::path& sheetPath, bool quiet
             << "\n";
         return 1;
     }
+    if (const auto refused = output::placeRefusal(sheetPath, {folder, fs::path(output::kOutputFolderName)})) {
+        err << "pelkora: " << output::escapedForTerminal(sheetPath.string()) << ": "
+            << output::escapedForTerminal(*refused) << "\n";
+        return 1;
+    }
     const SheetItems items = itemsOf(folder);
     const QImage sheet = drawSheet(QString::fromStdString(folder.filename().string()), items);
     if (sheet.isNull()) {
         err << "pelkora: " << sheetPath.string() << ": the sheet is too large to draw\n";
         return 1;
     }
-    if (!savePng(sheet, sheetPath)) {
-        err << "pelkora: " << sheetPath.string() << ": " << statusText(Status::CannotWrite) << "\n";
+    std::error_code cause;
+    if (!savePng(sheet, sheetPath, cause)) {
+        err << "pelkora: " << output::escapedForTerminal(sheetPath.string()) << ": "
+            << output::escapedForTerminal(outcomeText(Outcome(Status::CannotWrite, cause))) << "\n";
         return 1;
     }
     if (!quiet)
-        out << sheetPath.string() << " written: " << items.tiles.size() << " of " << items.items << " items\n";
+        out << output::escapedForTerminal(sheetPath.string()) << " written: " << items.tiles.size() << " of " << items.items << " items\n";
     return 0;
 }
 

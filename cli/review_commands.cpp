@@ -13,7 +13,9 @@
 #include "output/ascii.h"
 #include "output/output_file.h"
 #include "output/output_folder.h"
+#include "output/names.h"
 #include "output/package_check.h"
+#include "output/review_places.h"
 
 namespace pelkora::cli {
 
@@ -30,9 +32,19 @@ std::string candidatesText(const std::vector<output::Size>& sizes)
     return text;
 }
 
+// "Cant find file!" is what a text that cannot be found says; a DOB says
+// what stands in its way.
+std::string readFailureText(Status status, const std::error_code& cause)
+{
+    if (status == Status::CantFindFile)
+        return "no such file";
+    return output::escapedForTerminal(outcomeText(Outcome(status, cause)));
+}
+
 void reportDobFailure(const fs::path& path, const output::DobPicture& picture, std::ostream& err)
 {
-    err << "pelkora: " << path.string() << ": " << statusText(picture.status);
+    err << "pelkora: " << output::escapedForTerminal(path.string()) << ": "
+        << readFailureText(picture.status, picture.cause);
     if (picture.status == Status::DobSizeAmbiguous || picture.status == Status::DobSizeUnfit)
         err << ": " << candidatesText(picture.candidates);
     err << "\n";
@@ -40,13 +52,15 @@ void reportDobFailure(const fs::path& path, const output::DobPicture& picture, s
 
 }  // namespace
 
-bool savePng(const QImage& image, const fs::path& path)
+bool savePng(const QImage& image, const fs::path& path, std::error_code& cause)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
+    cause.clear();
     if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
         return false;
-    return output::writeWholeFile(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    return output::writeWholeFile(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                                  cause);
 }
 
 QImage deviceGreyImage(const output::DobPicture& picture)
@@ -80,7 +94,7 @@ bool describeDob(const fs::path& path, std::optional<output::Size> size, std::os
 {
     const output::DobShape shape = output::inspectDobFile(path);
     if (shape.status != Status::Ok) {
-        err << "pelkora: " << path.string() << ": " << statusText(shape.status);
+        err << "pelkora: " << output::escapedForTerminal(path.string()) << ": " << readFailureText(shape.status, shape.cause);
         if (shape.status == Status::BadDobLength)
             err << " (" << shape.length << " bytes)";
         err << "\n";
@@ -96,7 +110,7 @@ bool describeDob(const fs::path& path, std::optional<output::Size> size, std::os
         reportDobFailure(path, picture, err);
         return false;
     }
-    out << path.string() << ": dob ";
+    out << output::escapedForTerminal(path.string()) << ": dob ";
     if (size || shape.candidates.size() == 1) {
         out << sizeText(picture.size) << "\n";
     } else {
@@ -112,33 +126,84 @@ bool describeDob(const fs::path& path, std::optional<output::Size> size, std::os
     return true;
 }
 
+namespace {
+
+// Read only where its name or --size says it is a DOB: a DOB has no
+// signature, and any file whose length happens to fit a size would
+// otherwise be drawn, and its PNG written over a picture of that name.
+std::optional<std::string> inputRefusal(const fs::path& file, std::optional<output::Size> size)
+{
+    if (size || isDobName(file))
+        return std::nullopt;
+    return std::string("is read as a DOB only with --size WxH: its name does not end in .dob");
+}
+
+void reportRefusal(const fs::path& path, const std::string& reason, std::ostream& err)
+{
+    err << "pelkora: " << output::escapedForTerminal(path.string()) << ": " << output::escapedForTerminal(reason)
+        << "\n";
+}
+
+fs::path pngPathOf(const fs::path& file, const std::optional<fs::path>& folder)
+{
+    fs::path png = file.stem();
+    png += ".png";
+    return (folder ? *folder : file.parent_path()) / png;
+}
+
+bool renderOne(const fs::path& file, std::optional<output::Size> size, const std::optional<fs::path>& folder,
+               output::RunOutputs& outputs, bool quiet, std::ostream& out, std::ostream& err)
+{
+    if (const auto refused = inputRefusal(file, size)) {
+        reportRefusal(file, *refused, err);
+        return false;
+    }
+    const output::DobPicture picture = output::readDobFile(file, size);
+    if (picture.status != Status::Ok) {
+        reportDobFailure(file, picture, err);
+        return false;
+    }
+    const fs::path png = pngPathOf(file, folder);
+    if (const auto refused = outputs.refusal(png)) {
+        reportRefusal(png, "not written for " + file.string() + ": it " + *refused, err);
+        return false;
+    }
+    std::error_code cause;
+    if (!savePng(deviceGreyImage(picture), png, cause)) {
+        reportRefusal(png, outcomeText(Outcome(Status::CannotWrite, cause)), err);
+        return false;
+    }
+    outputs.written(png, file);
+    if (!quiet)
+        out << output::escapedForTerminal(png.string()) << " written\n";
+    return true;
+}
+
+}  // namespace
+
 int renderDobs(const std::vector<fs::path>& files, std::optional<output::Size> size,
                const std::optional<fs::path>& folder, bool quiet, std::ostream& out, std::ostream& err)
 {
-    std::error_code error;
-    if (folder && !fs::is_directory(*folder, error) && !fs::create_directory(*folder, error)) {
-        err << "pelkora: " << folder->string() << ": cannot create the folder\n";
-        return 1;
+    if (folder) {
+        // The folder itself when it is still to be made, else what goes in it.
+        const std::vector<fs::path> packages{fs::path(output::kOutputFolderName)};
+        auto refused = output::placeRefusal(*folder, packages);
+        if (!refused)
+            refused = output::placeRefusal(*folder / "x.png", packages);
+        if (refused) {
+            reportRefusal(*folder, *refused, err);
+            return 1;
+        }
+        std::error_code error;
+        if (!fs::is_directory(*folder, error) && !fs::create_directory(*folder, error)) {
+            reportRefusal(*folder, outcomeText(Outcome(Status::CannotCreateFolder, error)), err);
+            return 1;
+        }
     }
+    output::RunOutputs outputs(files);
     bool allDrawn = true;
-    for (const fs::path& file : files) {
-        const output::DobPicture picture = output::readDobFile(file, size);
-        if (picture.status != Status::Ok) {
-            reportDobFailure(file, picture, err);
-            allDrawn = false;
-            continue;
-        }
-        fs::path png = file.stem();
-        png += ".png";
-        png = (folder ? *folder : file.parent_path()) / png;
-        if (!savePng(deviceGreyImage(picture), png)) {
-            err << "pelkora: " << png.string() << ": " << statusText(Status::CannotWrite) << "\n";
-            allDrawn = false;
-            continue;
-        }
-        if (!quiet)
-            out << png.string() << " written\n";
-    }
+    for (const fs::path& file : files)
+        allDrawn = renderOne(file, size, folder, outputs, quiet, out, err) && allDrawn;
     return allDrawn ? 0 : 1;
 }
 
@@ -146,7 +211,7 @@ int checkPackage(const fs::path& folder, std::ostream& out, std::ostream& err)
 {
     const output::PackageCheck check = output::checkPackage(folder);
     if (!check.folderFound) {
-        err << "pelkora: " << folder.string() << ": no such folder\n";
+        err << "pelkora: " << output::escapedForTerminal(folder.string()) << ": no such folder\n";
         return 1;
     }
     std::size_t faults = 0;
@@ -156,18 +221,18 @@ int checkPackage(const fs::path& folder, std::ostream& out, std::ostream& err)
         if (finding.note)
             out << "note: ";
         if (finding.name.empty()) {
-            out << (folder / output::kPlaylistFileName).string() << ":" << finding.line << ": "
-                << statusText(finding.status) << ": \"" << finding.detail << "\"\n";
+            out << output::escapedForTerminal((folder / output::kPlaylistFileName).string()) << ":" << finding.line
+                << ": " << statusText(finding.status) << ": \"" << output::escapedForTerminal(finding.detail) << "\"\n";
             continue;
         }
-        out << (folder / finding.name).string() << ": " << statusText(finding.status);
+        out << output::escapedForTerminal((folder / finding.name).string()) << ": " << statusText(finding.status);
         if (!finding.detail.empty())
-            out << " (" << finding.detail << ")";
+            out << " (" << output::escapedForTerminal(finding.detail) << ")";
         if (finding.line != 0)
             out << ", line " << finding.line;
         out << "\n";
     }
-    out << folder.string() << ": " << check.files << " file" << (check.files == 1 ? "" : "s") << ", " << check.lines
+    out << output::escapedForTerminal(folder.string()) << ": " << check.files << " file" << (check.files == 1 ? "" : "s") << ", " << check.lines
         << " line" << (check.lines == 1 ? "" : "s") << ", loop " << secondsText(check.loopMilliseconds) << " s: ";
     if (faults == 0) {
         out << "sound\n";

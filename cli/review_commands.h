@@ -7,6 +7,7 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include <QImage>
@@ -19,8 +20,9 @@ namespace pelkora::cli {
 QImage deviceGreyImage(const output::DobPicture& picture);
 
 // Encoded whole, then written under a temporary name and renamed over
-// path, which replaces a link there instead of writing through it.
-bool savePng(const QImage& image, const std::filesystem::path& path);
+// path, which replaces a link there instead of writing through it. False,
+// with the system's cause where there is one, when it is not in place.
+bool savePng(const QImage& image, const std::filesystem::path& path, std::error_code& cause);
 
 // Milliseconds as seconds with three decimals, exact: "40.250".
 std::string secondsText(std::uint64_t milliseconds);
@@ -34,7 +36,9 @@ bool describeDob(const std::filesystem::path& path, std::optional<output::Size> 
                  std::ostream& err);
 
 // NAME.png for each file, 8-bit grey 255 - 17 * level, beside it or in
-// folder. Exit status: 0 when every file was drawn, 1 otherwise.
+// folder (never in the output folder). A file is read as a DOB by its
+// ".dob" name or with size; no input is written over and no name twice.
+// Exit status: 0 when every file was drawn, 1 otherwise.
 int renderDobs(const std::vector<std::filesystem::path>& files, std::optional<output::Size> size,
                const std::optional<std::filesystem::path>& folder, bool quiet, std::ostream& out, std::ostream& err);
 

@@ -73,6 +73,8 @@ const char* statusText(Status status)
         return "cannot delete";
     case Status::CannotLock:
         return "cannot lock the output folder";
+    case Status::SourcePlaceUnknown:
+        return "cannot tell whether it lies inside the output folder; nothing is emptied";
     }
     return "unknown status";
 }

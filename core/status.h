@@ -45,6 +45,7 @@ enum class Status {
     CannotCreateFolder,  // the output folder could not be made
     CannotDelete,        // a file of the output folder could not be deleted
     CannotLock,          // the output folder could not be locked for writing
+    SourcePlaceUnknown,  // a source folder of which it cannot be told whether it lies in the output folder
 };
 
 // Stable English text for a status; "Cant find file!" is the system's own

@@ -82,6 +82,7 @@ DobPicture readDobFile(const std::filesystem::path& path, std::optional<Size> wa
     if (input.status != Status::Ok || input.truncated) {
         DobPicture failed;
         failed.status = input.truncated ? Status::SurfaceTooLarge : input.status;
+        failed.cause = input.cause;
         return failed;
     }
     return decodeDob(input.bytes.data(), input.bytes.size(), wanted);
@@ -95,6 +96,7 @@ DobShape inspectDobFile(const std::filesystem::path& path)
     const std::uintmax_t length = std::filesystem::file_size(path, error);
     if (header.status != Status::Ok || error) {
         shape.status = header.status != Status::Ok ? header.status : Status::CannotRead;
+        shape.cause = header.status != Status::Ok ? header.cause : error;
         return shape;
     }
     shape.length = length;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <system_error>
 #include <vector>
 
 #include "core/status.h"
@@ -27,6 +28,7 @@ std::vector<Size> dobSizeCandidates(std::uint8_t byte0, std::uint8_t byte1, std:
 // Levels 0 (white) to 15 (black), one byte a pixel, top row first.
 struct DobPicture {
     Status status = Status::BadDobLength;
+    std::error_code cause;  // the system's, when the file could not be read
     Size size;
     std::vector<Size> candidates;  // every size the bytes fit
     std::vector<std::uint8_t> levels;
@@ -39,15 +41,16 @@ struct DobPicture {
 // more than kMaxDobPixels pixels.
 DobPicture decodeDob(const std::uint8_t* data, std::size_t size, std::optional<Size> wanted);
 
-// Reads the file and decodes it; CantFindFile, CannotRead or SurfaceTooLarge
+// Reads the file and decodes it; what readInputFile refuses or SurfaceTooLarge
 // (a file longer than the largest picture) before decoding.
 DobPicture readDobFile(const std::filesystem::path& path, std::optional<Size> wanted);
 
 // The sizes a DOB file can have, from its first two bytes and its length,
-// without reading the pixels. status: Ok, CantFindFile, CannotRead or
+// without reading the pixels. status: Ok, what readInputFile refuses, or
 // BadDobLength.
 struct DobShape {
     Status status = Status::CantFindFile;
+    std::error_code cause;  // the system's, when the file could not be read
     std::uint64_t length = 0;
     std::vector<Size> candidates;
 };

@@ -162,10 +162,13 @@ InputBytes readInputFile(const std::filesystem::path& path, std::uint64_t limit)
     InputBytes input;
     platform::File file;
     platform::FileStatus status;
-    if (!openRegularFile(path, std::numeric_limits<std::uint64_t>::max(), file, status).ok())
+    const Outcome opened = openRegularFile(path, std::numeric_limits<std::uint64_t>::max(), file, status);
+    if (!opened.ok()) {
+        input.status = opened.status;
+        input.cause = opened.cause;
         return input;
-    std::error_code ignored;
-    if (!readUpTo(file, limit, status.size, input.bytes, ignored)) {
+    }
+    if (!readUpTo(file, limit, status.size, input.bytes, input.cause)) {
         input.status = Status::CannotRead;
         input.bytes.clear();
         return input;

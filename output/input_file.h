@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <memory>
 #include <string_view>
+#include <system_error>
 
 #include "core/status.h"
 
@@ -57,7 +58,10 @@ private:
 };
 
 struct InputBytes {
-    Status status = Status::CantFindFile;  // Ok, CantFindFile or CannotRead
+    // Ok, or why not as readInput says it: CantFindFile, IsAFolder,
+    // NotARegularFile or CannotRead, with the system's cause.
+    Status status = Status::CantFindFile;
+    std::error_code cause;
     ReadBuffer bytes;                      // at most limit bytes
     bool truncated = false;                // the file holds more than limit bytes
 };

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "output/output_folder.h"
+#include "platform/ancestry.h"
 #include "platform/files.h"
 
 namespace pelkora::output {
@@ -89,39 +90,6 @@ private:
     std::set<fs::path> failed_;  // reported once, not tried again
 };
 
-using platform::FileIdentity;
-
-bool identify(const fs::path& path, FileIdentity& identity)
-{
-    platform::FileStatus status;
-    std::error_code ignored;
-    if (!platform::statusOf(path, platform::Links::Follow, status, ignored))
-        return false;
-    identity = status.identity;
-    return true;
-}
-
-// Whether folder is target or lies below it. The walk goes up by "..",
-// which the system resolves from where a folder really is, so neither links
-// nor other spellings of the same place hide it.
-bool isAtOrBelow(const fs::path& folder, const fs::path& target)
-{
-    FileIdentity targetIdentity;
-    if (!identify(target, targetIdentity))
-        return false;
-    fs::path current = folder;
-    FileIdentity identity;
-    for (int depth = 0; depth < 4096 && identify(current, identity); ++depth) {
-        if (identity == targetIdentity)
-            return true;
-        FileIdentity parent;
-        current /= "..";
-        if (!identify(current, parent) || parent == identity)
-            return false;  // the root is its own parent
-    }
-    return false;
-}
-
 }  // namespace
 
 Outcome ensureOutputFolder(const fs::path& folder)
@@ -184,8 +152,16 @@ Outcome checkSourceFolder(const fs::path& source, const fs::path& outputFolder)
     const fs::directory_iterator listing(source, error);
     if (error)
         return Outcome(Status::CannotListFolder, error);
-    if (isAtOrBelow(source, outputFolder))
+    // A place that cannot be told is refused: emptying the output folder
+    // would otherwise risk the very files about to be converted.
+    switch (platform::ancestryOf(source, outputFolder, cause)) {
+    case platform::Ancestry::Inside:
         return Status::SourceInOutput;
+    case platform::Ancestry::Unknown:
+        return Outcome(Status::SourcePlaceUnknown, cause);
+    case platform::Ancestry::Outside:
+        break;
+    }
     return Status::Ok;
 }
 

@@ -55,7 +55,8 @@ Outcome prepareOutputFolder(const std::filesystem::path& folder, const DeleteFai
 // Whether a source folder may be converted into outputFolder, before
 // anything is emptied: NoSuchFolder, NotAFolder, CannotListFolder (with the
 // cause), SourceInOutput when it is the output folder or lies inside it
-// (however the two are named), else Ok.
+// (however the two are named, however deep), SourcePlaceUnknown (with the
+// cause) when that cannot be told, else Ok.
 Outcome checkSourceFolder(const std::filesystem::path& source, const std::filesystem::path& outputFolder);
 
 }  // namespace pelkora::output

@@ -34,6 +34,14 @@ std::optional<Size> parseSize(std::string_view text)
     return Size{*width, *height};
 }
 
+std::optional<Size> parseFitSize(std::string_view text)
+{
+    const auto size = parseSize(text);
+    if (!size || size->width > kLargestFitSide || size->height > kLargestFitSide)
+        return std::nullopt;
+    return size;
+}
+
 std::string sizeText(const Size& size) { return std::to_string(size.width) + "x" + std::to_string(size.height); }
 
 }  // namespace pelkora::output

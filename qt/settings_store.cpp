@@ -1,13 +1,51 @@
 #include "qt/settings_store.h"
 
 #include <QSettings>
+#include <QStandardPaths>
+#include <QtGlobal>
+
+#include <system_error>
+
+#include "platform/files.h"
+#include "platform/path_names.h"
 
 namespace pelkora::dialog {
 
 using namespace session;
 
+namespace {
+
+// Where QSettings keeps the user's INI file, known before QSettings is made:
+// making one reads the file at once.
+std::filesystem::path settingsFilePath()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return platform::pathFromUtf8((folder + QLatin1Char('/') + QString::fromLatin1(kSettingsOrganisation)
+                                   + QLatin1Char('/') + QString::fromLatin1(kSettingsApplication) + ".ini")
+                                          .toStdString());
+}
+
+// A pipe there would keep the dialog waiting for ever, before any window
+// shows; a device or a folder is no settings file either. Missing is fine.
+bool settingsFileUsable()
+{
+    const std::filesystem::path path = settingsFilePath();
+    platform::FileStatus status;
+    std::error_code cause;
+    if (!platform::statusOf(path, platform::Links::Follow, status, cause)
+        || status.kind == platform::EntryKind::Regular)
+        return true;
+    qWarning("pelkora: warning: %s: is not a regular file; the settings are neither read nor written",
+             platform::utf8Of(path).c_str());
+    return false;
+}
+
+}  // namespace
+
 DialogSettings loadDialogSettings()
 {
+    if (!settingsFileUsable())
+        return {};
     QSettings settings(QSettings::IniFormat, QSettings::UserScope, QString::fromLatin1(kSettingsOrganisation),
                        QString::fromLatin1(kSettingsApplication));
     DialogSettings loaded;
@@ -18,7 +56,7 @@ DialogSettings loadDialogSettings()
     loaded.replaceEarlier = settings.value(QStringLiteral("ReplaceEarlier"), false).toBool();
     loaded.wrapWords = settings.value(QStringLiteral("WrapWords"), false).toBool();
     const std::string sizeText = settings.value(QStringLiteral("FitSize")).toString().toStdString();
-    if (const auto size = output::parseSize(sizeText)) {
+    if (const auto size = output::parseFitSize(sizeText)) {
         loaded.fitSize = *size;
     }
     if (settings.value(QStringLiteral("Fit"), false).toBool()) {
@@ -29,6 +67,8 @@ DialogSettings loadDialogSettings()
 
 void saveDialogSettings(const DialogSettings& wanted)
 {
+    if (!settingsFileUsable())
+        return;
     QSettings settings(QSettings::IniFormat, QSettings::UserScope, QString::fromLatin1(kSettingsOrganisation),
                        QString::fromLatin1(kSettingsApplication));
     settings.setValue(QStringLiteral("FullFrames"), wanted.output.fullFrames);

@@ -6,7 +6,8 @@
 
 namespace pelkora::dialog {
 
-// A missing or unreadable value is its default.
+// A missing or unreadable value is its default; a settings file that is
+// not a regular file (a pipe, a device) is neither read nor written.
 session::DialogSettings loadDialogSettings();
 void saveDialogSettings(const session::DialogSettings& settings);
 

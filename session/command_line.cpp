@@ -71,10 +71,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
         } else if (arg == "--fit") {
             if (i + 1 >= args.size())
                 return usageError("--fit needs a size WxH");
-            commandLine.outputOptions.fit = output::parseSize(args[++i]);
+            commandLine.outputOptions.fit = output::parseFitSize(args[++i]);
             if (!commandLine.outputOptions.fit) {
-                return usageError("--fit takes WxH, each side 1 to " + std::to_string(output::kLargestSide)
-                                  + ", not '" + args[i] + "'");
+                return usageError("--fit takes WxH, each side 1 to " + std::to_string(output::kLargestFitSide)
+                                  + " (a DOB header holds no larger side), not '" + args[i] + "'");
             }
         } else if (arg == "--ansi-codepage") {
             if (i + 1 >= args.size())

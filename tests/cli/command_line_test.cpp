@@ -72,6 +72,8 @@ TEST(CommandLine, RejectsWhatItCannotMean)
             {"--fit"},
             {"--add", "x.bmp", "--fit", "128"},
             {"--add", "x.bmp", "--fit", "0x64"},
+            {"--add", "x.bmp", "--fit", "256x64"},
+            {"--add", "x.bmp", "--fit", "16000x16000"},
             {"--batch", "src", "--fit", "128x64x2"},
             {"--dither"},
             {"--full-frames", "/pics"},

@@ -3,6 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/mount.h>
+#include <sys/stat.h>
+#endif
+
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <map>
+
 #include <array>
 #include <random>
 #include <string>
@@ -10,6 +20,7 @@
 
 #include <QImage>
 
+#include "support/posix_only.h"
 #include "support/program_run.h"
 #include "support/temp_dir.h"
 
@@ -86,17 +97,89 @@ TEST(RenderRoundTrip, WritesBesideEachFileUnlessToldWhere)
     EXPECT_EQ(std::distance(fs::directory_iterator(work / "b"), fs::directory_iterator()), 3);
 }
 
-// A link at the name a rendered picture or sheet gets is replaced by the
-// picture; whatever it pointed at outside is left as it was.
-TEST(ReviewOutput, ALinkAtTheOutputNameIsReplacedNeverWrittenThrough)
+// Every file below root, by its name: a file's bytes, a link's target.
+std::map<std::string, std::string> snapshot(const fs::path& root)
 {
+    std::map<std::string, std::string> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        const std::string name = entry.path().lexically_relative(root).string();
+        if (entry.is_symlink())
+            entries[name] = "link to " + fs::read_symlink(entry.path()).string();
+        else if (entry.is_regular_file())
+            entries[name] = TempDir::read(entry.path());
+    }
+    return entries;
+}
+
+// A full 200 KiB disk at full/, holding pkg's DOB and a good old picture
+// of every name the rows write there. A reason when it cannot be had.
+std::string fillSmallDisk(const TempDir& work)
+{
+#ifdef _WIN32
+    return "needs a small disk of its own, which only a POSIX system mounts for a test";
+#else
+    fs::create_directory(work / "full");
+    if (::mount("tmpfs", (work / "full").c_str(), "tmpfs", 0, "size=200k") != 0)
+        return "cannot mount a small disk here (needs root)";
+    work.write("full/x.dob", TempDir::read(work / "pkg/x.dob"));
+    work.write("full/x.png", "the good old picture");
+    work.write("full/sheet.png", "the good old sheet");
+    std::ofstream filler(work / "full/filler", std::ios::binary);
+    const std::string block(4096, 'f');
+    while (filler.write(block.data(), static_cast<std::streamsize>(block.size())) && filler.flush()) {
+    }
+    return {};
+#endif
+}
+
+// The review commands against what a careful user may meet: whatever
+// happens, the user's files stay as they were byte for byte, and the one
+// file a row may write is the only change.
+TEST(ReviewOutput, HostilePlacesLeaveTheUsersFilesAsTheyWere)
+{
+    PELKORA_SKIP_WITHOUT_POSIX("symbolic links");
+    const auto link = [](const char* name) {
+        return [name](const TempDir& w) {
+            fs::create_symlink(w / "victim.txt", w / name);
+            return std::string();
+        };
+    };
+    const auto same = [](const char* name, const char* as) {
+        return [name, as](const TempDir& w) {
+            w.write(as, TempDir::read(w / name));
+            return std::string();
+        };
+    };
     const struct {
         const char* name;
+        std::function<std::string(const TempDir&)> setUp;  // a reason to skip, or nothing
         std::vector<std::string> args;
-        const char* written;
+        int status;
+        const char* says;     // on stderr
+        const char* changes;  // the one file that may be new or changed
     } cases[] = {
-            {"render", {"--render", "pkg/x.dob"}, "pkg/x.png"},
-            {"preview", {"--preview", "pkg", "--to", "sheet.png"}, "sheet.png"},
+            {"a link at a rendered picture's name", link("pkg/x.png"), {"--render", "pkg/x.dob"}, 0, "", "pkg/x.png"},
+            {"a link at the sheet's name", link("sheet.png"), {"--preview", "pkg", "--to", "sheet.png"}, 0, "",
+             "sheet.png"},
+            {"a picture whose length fits a DOB", same("pkg/x.dob", "photo.png"), {"--render", "photo.png"}, 1,
+             "photo.png: is read as a DOB only with --size WxH", nullptr},
+            {"an input that is its own output", same("pkg/x.dob", "photo.png"),
+             {"--render", "photo.png", "--size", "4x2"}, 1, "it is the input photo.png, never written over", nullptr},
+            {"two inputs of one output name", same("pkg/x.dob", "b/x.dob"),
+             {"--render", "pkg/x.dob", "b/x.dob", "--to", "out"}, 1,
+             "out/x.png: not written for b/x.dob: it was written for pkg/x.dob already in this run", "out/x.png"},
+            {"the sheet over the playlist", nullptr, {"--preview", "pkg", "--to", "pkg/advertising.index"}, 1,
+             "lies in the package pkg", nullptr},
+            {"the sheet as a new file of the package", nullptr, {"--preview", "pkg", "--to", "pkg/sheet.png"}, 1,
+             "lies in the package pkg", nullptr},
+            {"the sheet in the output folder", same("pkg/advertising.index", "adv/advertising.index"),
+             {"--preview", "pkg", "--to", "adv/sheet.png"}, 1, "lies in the package adv", nullptr},
+            {"rendered pictures into the output folder", same("pkg/advertising.index", "adv/advertising.index"),
+             {"--render", "pkg/x.dob", "--to", "adv/"}, 1, "lies in the package adv", nullptr},
+            {"a rendered picture on a full disk", fillSmallDisk, {"--render", "full/x.dob"}, 1,
+             "full/x.png: cannot write: No space left on device", nullptr},
+            {"a sheet on a full disk", fillSmallDisk, {"--preview", "pkg", "--to", "full/sheet.png"}, 1,
+             "full/sheet.png: cannot write: No space left on device", nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -104,12 +187,68 @@ TEST(ReviewOutput, ALinkAtTheOutputNameIsReplacedNeverWrittenThrough)
         work.write("pkg/x.dob", randomDob(4, 2, 7).bytes);
         work.write("pkg/advertising.index", "x.dob,3000\n\n");
         work.write("victim.txt", "keep me");
-        fs::create_symlink(work / "victim.txt", work / c.written);
+        if (const std::string skip = c.setUp ? c.setUp(work) : std::string(); !skip.empty()) {
+            std::cout << "[  SKIPPED ] " << c.name << ": " << skip << "\n";
+            continue;
+        }
+        auto before = snapshot(work.path());
         const ProgramRun run = runPelkora(work.path(), c.args);
-        EXPECT_EQ(run.status, 0) << run.err;
-        EXPECT_EQ(TempDir::read(work / "victim.txt"), "keep me");
-        EXPECT_FALSE(fs::is_symlink(work / c.written));
-        EXPECT_EQ(TempDir::read(work / c.written).substr(1, 3), "PNG");
+        auto after = snapshot(work.path());
+#ifndef _WIN32
+        ::umount2((work / "full").c_str(), MNT_DETACH);
+#endif
+        EXPECT_EQ(run.status, c.status) << run.err;
+        EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+        if (c.changes) {
+            EXPECT_EQ(after[c.changes].substr(1, 3), "PNG");
+            before.erase(c.changes);
+            after.erase(c.changes);
+        }
+        EXPECT_EQ(after, before);
+    }
+}
+
+// What the review commands say of an input that is no DOB file, and of a
+// name with control characters: the real cause, and never a raw control
+// byte on the terminal.
+TEST(ReviewReasons, EachInputSaysWhatStandsInItsWay)
+{
+    PELKORA_SKIP_WITHOUT_POSIX("pipes, devices and link loops");
+    const struct {
+        const char* name;
+        std::function<void(const TempDir&)> setUp;
+        std::vector<std::string> args;
+        const char* says;  // on stdout or stderr
+    } cases[] = {
+            {"a folder", [](const TempDir& w) { fs::create_directory(w / "f.dob"); }, {"--info", "f.dob"},
+             "f.dob: is a folder, not a file"},
+            {"a pipe", [](const TempDir& w) { ::mkfifo((w / "p.dob").c_str(), 0600); }, {"--render", "p.dob"},
+             "p.dob: is not a regular file"},
+            {"a device", [](const TempDir& w) { fs::create_symlink("/dev/zero", w / "z.dob"); }, {"--info", "z.dob"},
+             "z.dob: is not a regular file"},
+            {"a link loop", [](const TempDir& w) { fs::create_symlink("l.dob", w / "l.dob"); }, {"--render", "l.dob"},
+             "l.dob: cannot read the file: Too many levels of symbolic links"},
+            {"nothing", [](const TempDir&) {}, {"--info", "gone.dob"}, "gone.dob: no such file"},
+            {"a DOB with an escape in its name", [](const TempDir& w) { w.write("\x1b[2J.dob", randomDob(1, 1, 1).bytes); },
+             {"--info", "\x1b[2J.dob"}, "\\x1b[2J.dob: dob 1x1"},
+            {"a rendered DOB with an escape in its name",
+             [](const TempDir& w) { w.write("\x1b[2J.dob", randomDob(1, 1, 1).bytes); }, {"--render", "\x1b[2J.dob"},
+             "\\x1b[2J.png written"},
+            {"a package with control bytes",
+             [](const TempDir& w) {
+                 w.write("adv/\a.txt", "x");
+                 w.write("adv/advertising.index", "\x1b[2J,5\n");
+             },
+             {"--check"}, "adv/\\x07.txt: no playlist line names it"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir work;
+        c.setUp(work);
+        const ProgramRun run = runPelkora(work.path(), c.args);
+        const std::string said = run.out + run.err;
+        EXPECT_NE(said.find(c.says), std::string::npos) << said;
+        EXPECT_EQ(said.find_first_of("\x1b\a"), std::string::npos) << said;
     }
 }
 

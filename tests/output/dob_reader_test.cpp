@@ -156,7 +156,7 @@ TEST(DobFiles, AreReadWholeOrNotAtAll)
     EXPECT_EQ(picture.levels, (std::vector<std::uint8_t>{15, 0, 15}));
     EXPECT_EQ(readDobFile(bad, std::nullopt).status, Status::BadDobLength);
     EXPECT_EQ(readDobFile(work / "none.dob", std::nullopt).status, Status::CantFindFile);
-    EXPECT_EQ(readDobFile(work / "folder.dob", std::nullopt).status, Status::CantFindFile);
+    EXPECT_EQ(readDobFile(work / "folder.dob", std::nullopt).status, Status::IsAFolder);
 
     const DobShape shape = inspectDobFile(bad);
     EXPECT_EQ(shape.status, Status::BadDobLength);

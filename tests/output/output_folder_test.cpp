@@ -325,6 +325,15 @@ TEST(SourceFolder, OnlyAFolderOutsideTheOutputFolderIsConverted)
                  return d / "elsewhere";
              },
              Status::SourceInOutput},
+            {"deeper inside the output folder than a path the system takes whole",
+             [](const TempDir& d) {
+                 fs::path deep = d / "adv";
+                 for (int level = 0; level < 830; ++level)
+                     deep /= "d";
+                 fs::create_directories(deep);
+                 return deep;
+             },
+             Status::SourceInOutput},
     };
     for (const SourceCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -335,23 +344,38 @@ TEST(SourceFolder, OnlyAFolderOutsideTheOutputFolderIsConverted)
     }
 }
 
-TEST(SourceFolder, AFolderThatCannotBeListedIsRefusedWithTheCause)
+// What an ordinary user may not look into is refused with the system's
+// cause, never taken to lie outside the output folder.
+TEST(SourceFolder, APlaceThatCannotBeToldIsRefusedWithTheCause)
 {
 #ifdef _WIN32
     GTEST_SKIP() << "needs another user to run as, which only a POSIX system gives a test";
 #else
-    const TempDir dir;
-    const fs::path source = dir.write("pics/a.bmp", "x").parent_path();
-    testing::handTreeToNobody(dir.path());
-    fs::permissions(source, fs::perms::none);
-    const auto checked = testing::runUnprivileged([&] {
-        const Outcome outcome = checkSourceFolder(source, dir / "adv");
-        return std::to_string(static_cast<int>(outcome.status)) + " " + outcomeText(outcome);
-    });
-    fs::permissions(source, fs::perms::owner_all);
-    ASSERT_TRUE(checked.has_value());
-    EXPECT_EQ(*checked, std::to_string(static_cast<int>(Status::CannotListFolder))
-                                + " cannot list the folder: Permission denied");
+    const struct {
+        const char* name;
+        fs::perms perms;  // of the source folder
+        Status status;
+        const char* text;
+    } cases[] = {
+            {"unlistable", fs::perms::none, Status::CannotListFolder, "cannot list the folder: Permission denied"},
+            {"listable but not to be passed through", fs::perms::owner_read, Status::SourcePlaceUnknown,
+             "cannot tell whether it lies inside the output folder; nothing is emptied: Permission denied"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TempDir dir;
+        const fs::path source = dir.write("pics/a.bmp", "x").parent_path();
+        fs::create_directory(dir / "adv");
+        testing::handTreeToNobody(dir.path());
+        fs::permissions(source, c.perms);
+        const auto checked = testing::runUnprivileged([&] {
+            const Outcome outcome = checkSourceFolder(source, dir / "adv");
+            return std::to_string(static_cast<int>(outcome.status)) + " " + outcomeText(outcome);
+        });
+        fs::permissions(source, fs::perms::owner_all);
+        ASSERT_TRUE(checked.has_value());
+        EXPECT_EQ(*checked, std::to_string(static_cast<int>(c.status)) + " " + c.text);
+    }
 #endif
 }
 

@@ -1,0 +1,42 @@
+// The dialog's settings file as the user may leave it.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "qt/settings_store.h"
+#include "support/temp_dir.h"
+
+namespace pelkora::dialog {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A pipe at the settings file's name is neither waited on nor replaced: the
+// dialog starts with its defaults.
+TEST(SettingsStore, APipeAtTheSettingsNameIsIgnored)
+{
+    const testing::TempDir config;
+    const char* saved = std::getenv("XDG_CONFIG_HOME");
+    const std::string old = saved ? saved : "";
+    ::setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+    fs::create_directory(config / "Pelkora");
+    ASSERT_EQ(::mkfifo((config / "Pelkora/pelkora.ini").c_str(), 0600), 0);
+
+    session::DialogSettings wanted;
+    wanted.output.dither = true;
+    saveDialogSettings(wanted);
+    const session::DialogSettings loaded = loadDialogSettings();
+
+    if (saved)
+        ::setenv("XDG_CONFIG_HOME", old.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
+    EXPECT_FALSE(loaded.output.dither);
+    EXPECT_TRUE(fs::is_fifo(config / "Pelkora/pelkora.ini"));
+}
+
+}  // namespace
+}  // namespace pelkora::dialog
