@@ -22,7 +22,7 @@ constexpr const char* kPackage =
 
 TEST(PlaylistEdit, ReadAndWrittenBackByteForByte)
 {
-    for (const std::string text : {std::string(kPackage), std::string("\n\nodd line\nx,fast\n\n\n"), std::string()})
+    for (const std::string& text : {std::string(kPackage), std::string("\n\nodd line\nx,fast\n\n\n"), std::string()})
         EXPECT_EQ(serializePlaylist(parsePlaylist(text)), text);
 }
 
