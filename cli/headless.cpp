@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 
+#include "cli/package_commands.h"
 #include "cli/review_commands.h"
 #include "gif/gif_info.h"
 #include "output/names.h"
@@ -153,6 +154,13 @@ int runHeadless(const CommandLine& commandLine, std::ostream& out, std::ostream&
         return renderDobs(commandLine.files, commandLine.dobSize, commandLine.to, commandLine.quiet, out, err);
     case Mode::Check:
         return checkPackage(commandLine.packageFolder, out, err);
+    case Mode::List:
+    case Mode::Remove:
+    case Mode::Move:
+    case Mode::SetTime:
+    case Mode::SetTimeAll:
+    case Mode::Restore:
+        return runPackageCommand(commandLine, out, err);
     case Mode::Dialog:
         err << "pelkora: this build has no dialog (try --help)\n";
         return 2;
@@ -167,6 +175,8 @@ int runHeadless(const CommandLine& commandLine, std::ostream& out, std::ostream&
     ProgressLine progressLine(err);
     ConversionOptions options;
     options.pager.ansiCharset = commandLine.ansiCodepage;
+    options.keepPrevious = commandLine.keepPrevious;
+    options.pager.wrapWords = commandLine.wrapWords;
     options.waitingForFolder = [&err] {
         err << "pelkora: waiting for another pelkora writing " << output::kOutputFolderName << "/\n" << std::flush;
     };
@@ -182,9 +192,12 @@ int runHeadless(const CommandLine& commandLine, std::ostream& out, std::ostream&
         session.convertFolder(*commandLine.sourceFolder,
                               [&](int done, int found) { progressLine.update(done, found); });
         break;
-    case Mode::Add:
+    case Mode::Add: {
+        const PlaylistMark mark = session.markPlaylist();
         session.addFiles(commandLine.files);
+        session.settleAdd(mark, commandLine.replace);
         break;
+    }
     case Mode::DeleteAll:
         session.deleteAll();
         break;

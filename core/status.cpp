@@ -66,6 +66,8 @@ Words wordsOf(Status status)
         return {"no playlist line names it"};
     case Status::NamedTwice:
         return {"named by more than one line"};
+    case Status::StaleEntry:
+        return {"left from an earlier conversion: the file was added again with fewer pages or frames"};
     case Status::NotUtf8:
         return {"not valid UTF-8"};
     case Status::PageTooLong:

@@ -35,6 +35,7 @@ enum class Status {
     PlaylistTooLarge,    // more playlist than a check reads
     MissingFromPackage,  // a name the playlist gives that the folder lacks
     NotInPlaylist,       // a file of the folder that no line names
+    StaleEntry,          // a line left from an earlier conversion of a file added again
     NotUtf8,             // a text page that is not valid UTF-8
     PageTooLong,         // a text page of more than 55 cells
     IsAFolder,           // a file was asked for, a folder stands there

@@ -8,6 +8,7 @@
 #include "output/dob_reader.h"
 #include "output/input_file.h"
 #include "output/output_folder.h"
+#include "output/readd.h"
 #include "output/text_pagination.h"
 #include "output/utf8.h"
 
@@ -221,6 +222,8 @@ PackageCheck checkPackage(const fs::path& folder)
         order.push_back(parsed.name);
     }
 
+    for (Finding& stale : staleEntryFindings(text))
+        check.findings.push_back(std::move(stale));
     for (const std::string& name : order) {
         const std::vector<std::size_t>& lines = linesOfName[name];
         if (lines.size() < 2)

@@ -235,7 +235,8 @@ PagerResult pageText(std::string_view text, const fs::path& textPath, const fs::
                      const TextPagerOptions& options, PlaylistAppender* playlist)
 {
     PageWriter writer(workDirectory, pageNameOf(textPath), playlist);
-    Paginator paginator([&writer](std::u16string_view units, PageRange) { writer.writeTextPage(units); });
+    Paginator paginator([&writer](std::u16string_view units, PageRange) { writer.writeTextPage(units); },
+                        options.wrapWords);
     ReadOutcome outcome;
     switch (detectTextEncoding(text)) {
     case TextEncoding::Utf16LE:

@@ -116,6 +116,7 @@ ConversionOptions MainDialog::conversionOptions(const output::TextPagerOptions& 
 {
     ConversionOptions options;
     options.pager = pagerOptions;
+    options.keepPrevious = loadDialogSettings().keepPrevious;
     options.cantFindFile = [this](const std::filesystem::path&) { showMessage(QString::fromUtf8(kCantFindFileText)); };
     options.refused = [this](const ReportEntry& refusal) {
         showMessage(QString::fromStdString(output::escapedForTerminal(refusal.input.filename().string()) + ": "
@@ -138,6 +139,10 @@ void MainDialog::beginWriting() { lockReleaseTimer_->stop(); }
 
 void MainDialog::releaseWriteLockWhenCaptured()
 {
+    if (pendingAdd_ && !session_.picture().capturePending()) {
+        session_.settleAdd(*pendingAdd_, settings_.replaceEarlier);
+        pendingAdd_.reset();
+    }
     if (session_.releaseWriteLockWhenCaptured()) {
         lockReleaseTimer_->stop();
     } else {
@@ -249,6 +254,9 @@ bool hasPictureName(const std::filesystem::path& file)
 void MainDialog::addOneFile(const std::filesystem::path& file, Converter::AddRun run)
 {
     beginWriting();
+    if (!pendingAdd_) {
+        pendingAdd_ = session_.markPlaylist();
+    }
     const AddResult added = session_.addFile(file, run, settings_.output, [this, &file] {
         // Followed from before the load: an animation's first frames may be
         // written before addFile returns.
@@ -318,6 +326,7 @@ void MainDialog::batchEnded(QProcess* run, int exitCode, bool crashed)
 void MainDialog::deleteAll()
 {
     beginWriting();
+    pendingAdd_.reset();
     const DeleteResult result = session_.deleteAll();
     releaseWriteLockWhenCaptured();
     const std::size_t before = result.failuresBefore;
@@ -333,6 +342,17 @@ void MainDialog::deleteAll()
     showFailuresSince(before);
 }
 
+void MainDialog::restorePreviousPackage()
+{
+    beginWriting();
+    pendingAdd_.reset();
+    const CommandResult result = session_.restorePrevious();
+    releaseWriteLockWhenCaptured();
+    const std::vector<Failure> failures = session_.report().failures();
+    setStatus(failures.size() > result.failuresBefore ? failureText(failures[result.failuresBefore])
+                                                      : std::string("Previous package restored"));
+}
+
 void MainDialog::applySettings(const DialogSettings& wanted)
 {
     settings_ = wanted;
@@ -340,6 +360,7 @@ void MainDialog::applySettings(const DialogSettings& wanted)
         settings_.fitSize = *settings_.output.fit;
     }
     ui_->pictureControl->setDeviceView(settings_.deviceView);
+    session_.setWrapWords(settings_.wrapWords);
 }
 
 void MainDialog::setStatus(std::string text)
@@ -387,6 +408,8 @@ void MainDialog::contextMenuEvent(QContextMenuEvent* event)
     QMenu menu(this);
     QAction* about = menu.addAction(QString::fromUtf8(kAboutMenuText));
     connect(about, &QAction::triggered, this, [this] { systemCommand(kAboutCommandId); });
+    QAction* restore = menu.addAction(QStringLiteral("Restore previous package"));
+    connect(restore, &QAction::triggered, this, [this] { restorePreviousPackage(); });
     menu.addSeparator();
 
     // Each item changes one setting, remembered at once.
@@ -412,6 +435,9 @@ void MainDialog::contextMenuEvent(QContextMenuEvent* event)
     menu.addSeparator();
     addSetting(QStringLiteral("Device view"), settings_.deviceView,
                [](DialogSettings& s, bool on) { s.deviceView = on; });
+    addSetting(QStringLiteral("Replace earlier entries on Add"), settings_.replaceEarlier,
+               [](DialogSettings& s, bool on) { s.replaceEarlier = on; });
+    addSetting(QStringLiteral("Wrap words"), settings_.wrapWords, [](DialogSettings& s, bool on) { s.wrapWords = on; });
     menu.exec(event->globalPos());
 }
 

@@ -9,6 +9,7 @@
 #include "output/names.h"
 #include "output/output_file.h"
 #include "output/output_folder.h"
+#include "output/previous_package.h"
 #include "output/playlist.h"
 #include "picture/animated_picture.h"
 
@@ -233,8 +234,11 @@ void Converter::reportDeleteFailure(const fs::path& path, const Outcome& outcome
 bool Converter::prepareOutputFolder()
 {
     const fs::path folder = output::outputFolderPath(workDirectory_);
-    const Outcome prepared = output::prepareOutputFolder(
-            folder, [this](const fs::path& path, const Outcome& outcome) { reportDeleteFailure(path, outcome); });
+    const auto onFailure = [this](const fs::path& path, const Outcome& outcome) { reportDeleteFailure(path, outcome); };
+    std::error_code error;
+    const Outcome prepared = options_.keepPrevious && fs::is_directory(folder, error)
+                                     ? output::keepAsPrevious(folder, onFailure).outcome
+                                     : output::prepareOutputFolder(folder, onFailure);
     // Files that stay are reported one by one; the batch still goes on.
     if (prepared.status != Status::CannotCreateFolder)
         return true;
@@ -440,8 +444,15 @@ int Converter::deleteAll()
     std::error_code error;
     if (!fs::is_directory(folder, error))
         return 0;
-    const output::DeletionCount count = output::deleteFolderContents(
-            folder, [this](const fs::path& path, const Outcome& outcome) { reportDeleteFailure(path, outcome); });
+    const auto onFailure = [this](const fs::path& path, const Outcome& outcome) { reportDeleteFailure(path, outcome); };
+    if (options_.keepPrevious) {
+        const output::KeptPackage kept = output::keepAsPrevious(folder, onFailure);
+        if (!kept.outcome.ok())
+            report_.failed(shown(folder), outcomeText(kept.outcome));
+        report_.filesDeleted(kept.files);
+        return kept.files;
+    }
+    const output::DeletionCount count = output::deleteFolderContents(folder, onFailure);
     report_.filesDeleted(count.deleted);
     return count.deleted;
 }

@@ -81,6 +81,9 @@ struct ConversionOptions {
     // multi-file Add ahead of the one that writes; 0: the number in the
     // environment variable PELKORA_WORKERS, else one per core.
     int workers = 0;
+    // Emptying the output folder keeps what it held as the previous
+    // package (output/previous_package.h) instead of deleting it.
+    bool keepPrevious = true;
 };
 
 // The entries of folder whose extension matches (case-insensitively),
@@ -134,6 +137,8 @@ public:
     void captured(const picture::CaptureEvent& event);
 
     const std::filesystem::path& workDirectory() const { return workDirectory_; }
+    // Whether texts paged from now on break their lines between words.
+    void setWrapWords(bool on) { options_.pager.wrapWords = on; }
 
 private:
     // An input as the decoding workers leave it: read and decoded, or why

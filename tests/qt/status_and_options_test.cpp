@@ -266,6 +266,33 @@ TEST_F(DialogStatus, OptionsChosenInTheMenuApplyToTheNextAdd)
     EXPECT_EQ(TempDir::read(work / "adv" / "wide.dob").size(), 2u + 500u);
 }
 
+TEST_F(DialogStatus, ReplacingOnAddAndRestoringArePackageCommandsOfTheMenu)
+{
+    const fs::path longer = sources.write("long/notes.txt", std::string(130, 'a'));
+    const fs::path shorter = sources.write("short/notes.txt", std::string(80, 'b'));
+    add({longer});
+    toggleMenuItem(*dialog, QStringLiteral("Replace earlier entries on Add"));
+    EXPECT_TRUE(loadDialogSettings().replaceEarlier);
+    add({shorter});
+    const std::string replaced = "notes-01.txt,6000\nnotes-02.txt,6000\n";
+    EXPECT_EQ(TempDir::read(work / "adv/advertising.index"), replaced);
+    EXPECT_FALSE(fs::exists(work / "adv/notes-03.txt"));
+
+    dialog->deleteAll();
+    toggleMenuItem(*dialog, QStringLiteral("Restore previous package"));
+    EXPECT_EQ(strip(), "Previous package restored");
+    EXPECT_EQ(TempDir::read(work / "adv/advertising.index"), replaced);
+}
+
+TEST_F(DialogStatus, WrapWordsFromTheMenuAppliesToTheNextText)
+{
+    const fs::path text = sources.write("cafe.txt", "Welcome to the Riverside cafe");
+    toggleMenuItem(*dialog, QStringLiteral("Wrap words"));
+    EXPECT_TRUE(loadDialogSettings().wrapWords);
+    add({text});
+    EXPECT_EQ(TempDir::read(work / "adv/cafe-01.txt"), "Welcome to the \nRiverside \ncafe");
+}
+
 TEST_F(DialogStatus, DeviceViewShowsEachWrittenFrameInTheDeviceGreys)
 {
     DialogSettings on = dialog->settings();
