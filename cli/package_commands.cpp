@@ -43,8 +43,8 @@ std::string describeEntry(const fs::path& folder, const output::PlaylistEntry& e
     case output::EntryKind::Frame:
     case output::EntryKind::LastFrame: {
         const output::DobShape shape = output::inspectDobFile(path);
-        if (shape.status != Status::Ok)
-            return std::string(" ! damaged: ") + statusText(shape.status);
+        if (!shape.outcome.ok())
+            return std::string(" ! damaged: ") + statusText(shape.outcome.status);
         if (role.kind == output::EntryKind::Still)
             return " picture " + sizesText(shape.candidates);
         return " frame " + std::to_string(role.frame) + " of " + std::to_string(role.frames) + " "
@@ -53,12 +53,12 @@ std::string describeEntry(const fs::path& folder, const output::PlaylistEntry& e
     case output::EntryKind::TextPage: {
         const output::InputBytes page = output::readInputFile(path, kMaxPageBytes);
         const output::Finding finding =
-                page.status != Status::Ok ? output::Finding{page.status, {}, 0, {}, false}
-                : page.truncated          ? output::Finding{Status::PageTooLong, {}, 0, {}, false}
+                !page.outcome.ok() ? output::Finding{page.outcome, {}, 0}
+                : page.truncated   ? output::Finding{Status::PageTooLong, {}, 0}
                                           : output::checkPage(std::string_view(
                                                     reinterpret_cast<const char*>(page.bytes.data()), page.bytes.size()));
-        if (finding.status != Status::Ok)
-            return std::string(" text page ! damaged: ") + statusText(finding.status);
+        if (!finding.outcome.ok())
+            return std::string(" text page ! damaged: ") + statusText(finding.outcome.status);
         return " text page";
     }
     default:

@@ -96,8 +96,14 @@ Words wordsOf(Status status)
         return {"cannot write", DetailForm::Between, " of its pages"};
     case Status::OutputNameRefused:
         return {"its output name cannot be written", DetailForm::Whole};
+    case Status::NothingKept:
+        return {"no previous package is kept"};
+    case Status::UnnamedFileKept:
+        return {"no line names it any more, but it could not be removed"};
     case Status::DecoderSaid:
         return {"decoder", DetailForm::AfterColon};
+    case Status::EarlierLineLeft:
+        return {"line", DetailForm::Between, " is left from an earlier conversion (add with --replace to replace it)"};
     case Status::ZeroByteEnds:
         return {"a zero byte at offset", DetailForm::Between, " ends the text; what follows it is left out"};
     case Status::HeaderWraps:
@@ -119,6 +125,7 @@ Severity severityOf(Status status)
     case Status::ZeroByteEnds:
     case Status::HeaderWraps:
     case Status::SettingNotANumber:
+    case Status::EarlierLineLeft:
         return Severity::Warning;
     case Status::NamedTwice:
         return Severity::Note;

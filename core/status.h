@@ -50,11 +50,14 @@ enum class Status {
     SourcePlaceUnknown,  // a source folder of which it cannot be told whether it lies in the output folder
     PagesNotWritten,     // some of a text's pages could not be created (detail: how many)
     OutputNameRefused,   // an input whose output name this run cannot write (detail: why)
+    UnnamedFileKept,     // a file no line names any more that could not be removed
+    NothingKept,         // a restore without a previous package
     // Warnings: written as asked, but perhaps not as meant.
     DecoderSaid,        // the decoder's own words (detail)
     ZeroByteEnds,       // a zero byte ends a text (detail: its offset)
     HeaderWraps,        // a DOB header holds its sides modulo 256 (detail: the sizes)
     SettingNotANumber,  // a timing setting copied as it stands (detail: which and what)
+    EarlierLineLeft,    // a line of an earlier conversion of a file added again (detail: which line)
     // Notes: worth knowing, but nothing is wrong.
     NamedTwice,  // a name given by more than one playlist line
 };

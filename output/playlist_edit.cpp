@@ -261,12 +261,12 @@ std::vector<std::string> namesDropped(const Playlist& before, const Playlist& af
 Outcome readPlaylist(const fs::path& folder, Playlist& playlist)
 {
     const InputBytes bytes = readInputFile(playlistPath(folder), kMaxPlaylistBytes);
-    if (bytes.status == Status::CantFindFile) {
+    if (bytes.outcome.status == Status::CantFindFile) {
         playlist = {};
         return Status::Ok;
     }
-    if (bytes.status != Status::Ok)
-        return bytes.status;
+    if (!bytes.outcome.ok())
+        return bytes.outcome;
     if (bytes.truncated)
         return Status::PlaylistTooLarge;
     playlist = parsePlaylist(std::string_view(reinterpret_cast<const char*>(bytes.bytes.data()), bytes.bytes.size()));
@@ -304,9 +304,8 @@ EditOutcome editPackage(const fs::path& folder, const PlaylistEdit& edit, LockHe
         result.message = refused.message;
         return result;
     }
-    std::error_code cause;
-    if (!writeWholeFile(playlistPath(folder), serializePlaylist(after), cause)) {
-        result.outcome = Outcome(Status::CannotWriteIndex, cause);
+    if (const Outcome written = writeWholeFile(playlistPath(folder), serializePlaylist(after)); !written.ok()) {
+        result.outcome = Outcome(Status::CannotWriteIndex, written.cause);
         return result;
     }
     // Only now that no line names them can the files go.

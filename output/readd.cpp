@@ -117,7 +117,7 @@ std::vector<Finding> staleEntryFindings(std::string_view playlistText)
     std::vector<Finding> findings;
     for (const std::size_t index : staleEntries(playlist)) {
         Finding finding;
-        finding.status = Status::StaleEntry;
+        finding.outcome = Status::StaleEntry;
         finding.name = playlist.entries[index].name;
         finding.line = lineOfEntry(playlist, index);
         findings.push_back(finding);

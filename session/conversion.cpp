@@ -448,7 +448,7 @@ int Converter::deleteAll()
     if (options_.keepPrevious) {
         const output::KeptPackage kept = output::keepAsPrevious(folder, onFailure);
         if (!kept.outcome.ok())
-            report_.failed(shown(folder), outcomeText(kept.outcome));
+            report_.record(shown(folder), kept.outcome);
         report_.filesDeleted(kept.files);
         return kept.files;
     }

@@ -25,9 +25,8 @@ void warnOfStale(const fs::path& outputFolder, const PlaylistMark& mark, Convers
         const output::PlaylistEntry& entry = playlist.entries[index];
         if (added.count(output::entryFamily(entry)) == 0)
             continue;
-        report.warned(outputFolder / entry.name,
-                      "line " + std::to_string(output::lineOfEntry(playlist, index))
-                              + " is left from an earlier conversion (add with --replace to replace it)");
+        report.record(outputFolder / entry.name,
+                      Outcome(Status::EarlierLineLeft, std::to_string(output::lineOfEntry(playlist, index))));
     }
 }
 
@@ -58,9 +57,9 @@ void settleAdd(const fs::path& outputFolder, const PlaylistMark& mark, bool repl
             },
             output::LockHeld::Yes);
     if (!edited.outcome.ok() && edited.outcome.status != Status::CantFindFile)
-        report.failed(output::playlistPath(outputFolder), outcomeText(edited.outcome));
+        report.record(output::playlistPath(outputFolder), edited.outcome);
     for (const std::string& kept : edited.keptFiles)
-        report.failed(outputFolder / kept, "no line names it any more, but it could not be removed");
+        report.record(outputFolder / kept, Status::UnnamedFileKept);
 }
 
 }  // namespace pelkora::session

@@ -163,9 +163,9 @@ CommandResult Session::restorePrevious()
     const output::KeptPackage restored = output::restorePrevious(folder);
     result.refused = !restored.outcome.ok();
     if (restored.outcome.status == Status::NoSuchFolder)
-        report_.failed(output::previousFolderPath(folder).filename(), "no previous package is kept");
+        report_.record(output::previousFolderPath(folder).filename(), Status::NothingKept);
     else if (result.refused)
-        report_.failed(output::previousFolderPath(folder).filename(), outcomeText(restored.outcome));
+        report_.record(output::previousFolderPath(folder).filename(), restored.outcome);
     followMovedFolder();
     return result;
 }
