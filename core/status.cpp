@@ -73,6 +73,8 @@ const char* statusText(Status status)
         return "cannot lock the output folder";
     case Status::SourcePlaceUnknown:
         return "cannot tell whether it lies inside the output folder; nothing is emptied";
+    case Status::LinkOutOfPackage:
+        return "a symbolic link to a file outside the package (a copy to the device carries it dangling)";
     }
     return "unknown status";
 }

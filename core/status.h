@@ -45,6 +45,7 @@ enum class Status {
     CannotDelete,        // a file of the output folder could not be deleted
     CannotLock,          // the output folder could not be locked for writing
     SourcePlaceUnknown,  // a source folder of which it cannot be told whether it lies in the output folder
+    LinkOutOfPackage,    // a named file that is a symbolic link leading out of the package
 };
 
 // Stable English text for a status; "Cant find file!" is the system's own
