@@ -111,7 +111,7 @@ Outcome writeDobFile(const DobTarget& target, const PixelView& pixels)
     // No line may name a file that is not there: the line follows the rename.
     if (!writeWholeFile(dobPath, std::string_view(reinterpret_cast<const char*>(dob.data()), dob.size()), cause))
         return Outcome(Status::CannotWrite, cause);
-    if (const std::string wrap = headerWrapNote(pixels.width, pixels.height); !wrap.empty())
+    if (const std::string wrap = headerWrapNote(pixels.width, pixels.height); target.noteHeaderWrap && !wrap.empty())
         warnIfAny(target, dobPath.filename().string() + ": its header holds width and height modulo 256: " + wrap);
     const std::string line = playlistLine(target, dobPath.filename().string());
     const bool appended = target.playlist != nullptr

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "support/encoded_picture.h"
+#include "support/gif_builder.h"
 #include "support/program_run.h"
 #include "support/temp_dir.h"
 
@@ -238,6 +239,25 @@ TEST(Settings, OddValuesAndWideHeadersAreWrittenWithAWarning)
         }
         expectLabelledLines(run.err);
     }
+}
+
+// A wrapping header is told once for a picture, however many frames share it.
+TEST(Settings, AWideAnimationIsToldOfItsHeaderOnce)
+{
+    using namespace pelkora::testing;
+    TempDir work;
+    std::vector<GifPictureFrame> frames;
+    for (std::uint8_t i = 0; i < 3; ++i)
+        frames.push_back(solidFrame(0, 0, 300, 2, i % 2, 10));
+    const std::vector<std::uint8_t> gif = makeGif(300, 2, {0x000000, 0xFFFFFF}, frames);
+    const fs::path input = work.write("in/wide.gif", std::string(gif.begin(), gif.end()));
+    const ProgramRun run = pelkora(work, {"--add", "--full-frames", input.string()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::exists(work / "adv/wide-03.dob"));
+    std::size_t notes = 0;
+    for (std::size_t at = run.err.find("is stored as"); at != std::string::npos; at = run.err.find("is stored as", at + 1))
+        ++notes;
+    EXPECT_EQ(notes, 1u) << run.err;
 }
 
 }  // namespace
