@@ -194,6 +194,23 @@ TEST(Texts, BigEndianAndZeroBytes)
     EXPECT_EQ(TempDir::read(work / "adv/be-01.txt"), "h\xC3\xA9");
 }
 
+// Add pages what is no picture; what is no text either is refused whole.
+TEST(Texts, WhatIsNoTextIsRefusedAndWritesNothing)
+{
+    runCases({
+            {"an archive", {{"a.txt", "PK\x03\x04\x14\0\0\0"s}}, 1, {"a.txt: not a picture or a text: a ZIP archive"}, "",
+             {"a-01.txt"}},
+            {"a DOB", {{"d.dob", "\x02\x02\x11\x22"s}}, 1, {"d.dob: not a picture or a text: a DOB file"}, "",
+             {"d-01.txt", "d.dob"}},
+            {"binary bytes beside a text",
+             {{"r.bin", "\x13\0\xF7\0\x99"s}, {"ok.txt", "hi"}},
+             1,
+             {"r.bin: not a picture or a text: binary content"},
+             "ok-01.txt,6000\n",
+             {"r-01.txt"}},
+    });
+}
+
 TEST(Settings, OddValuesAndWideHeadersAreWrittenWithAWarning)
 {
     const struct {
