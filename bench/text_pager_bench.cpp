@@ -57,7 +57,7 @@ void BM_PageTextFile(benchmark::State& state)
     for (auto _ : state) {
         const InputFile input = readInput(source, kTextSize);
         const PagerResult result = pageText(input.bytes.text(), source, work.path());
-        if (result.status != pelkora::Status::Ok)
+        if (result.outcome.status != pelkora::Status::Ok)
             state.SkipWithError("paging failed");
         pages = result.pagesWritten;
         state.PauseTiming();
@@ -78,7 +78,7 @@ void BM_BaselineSameFiles(benchmark::State& state)
     const auto source = work.write("notice.txt", noticeText());
     const auto output = outputFolderPath(work.path());
     prepareOutputFolder(output);
-    if (pageText(noticeText(), source, work.path()).status != pelkora::Status::Ok) {
+    if (pageText(noticeText(), source, work.path()).outcome.status != pelkora::Status::Ok) {
         state.SkipWithError("paging failed");
         return;
     }

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 
+#include "cli/package_commands.h"
 #include "cli/review_commands.h"
 #include "gif/gif_info.h"
 #include "output/input_file.h"
@@ -69,7 +70,7 @@ bool describeFile(const fs::path& path, std::optional<output::Size> dobSize, std
         return describeDob(path, dobSize, out, err);
     // What does not begin as a picture is none, however long: not read whole.
     const output::InputBytes head = output::readInputFile(path, kPictureHeadBytes);
-    if (head.status == Status::Ok && !picture::HasPictureSignature(head.bytes.data(), head.bytes.size())) {
+    if (head.outcome.ok() && !picture::HasPictureSignature(head.bytes.data(), head.bytes.size())) {
         out << output::escapedForTerminal(path.string()) << ": not a picture\n";
         return false;
     }
@@ -111,22 +112,10 @@ void printFailures(const ConversionReport& report, std::ostream& err)
     // Gathered first: the error stream writes each piece at once, and a
     // batch may warn of every file it wrote.
     std::string text;
-    for (const Failure& warning : report.warnings()) {
-        text += "pelkora: warning: ";
-        if (!warning.input.empty()) {
-            text += output::escapedForTerminal(warning.input.string());
-            text += ": ";
-        }
-        text += output::escapedForTerminal(warning.reason);
-        text += '\n';
-    }
-    for (const Failure& failure : report.failures()) {
-        text += "pelkora: ";
-        text += output::escapedForTerminal(failure.input.string());
-        text += ": ";
-        text += output::escapedForTerminal(failure.reason);
-        text += '\n';
-    }
+    for (const ReportEntry& warning : report.warnings())
+        text += "pelkora: warning: " + output::escapedForTerminal(warning.text()) + '\n';
+    for (const ReportEntry& failure : report.failures())
+        text += "pelkora: " + output::escapedForTerminal(failure.text()) + '\n';
     err << text;
 }
 
@@ -173,12 +162,20 @@ int runHeadless(const CommandLine& commandLine, std::ostream& out, std::ostream&
     }
     case Mode::Render:
         return renderDobs(commandLine.files, commandLine.dobSize, commandLine.to, commandLine.quiet, out, err);
-    case Mode::Preview:
-        return previewPackage(commandLine.packageFolder, *commandLine.to, commandLine.quiet, out, err);
     case Mode::Check:
         return checkPackage(commandLine.packageFolder, out, err);
+    case Mode::List:
+    case Mode::Remove:
+    case Mode::Move:
+    case Mode::SetTime:
+    case Mode::SetTimeAll:
+    case Mode::Restore:
+        return runPackageCommand(commandLine, out, err);
     case Mode::Dialog:
         err << "pelkora: this build has no dialog (try --help)\n";
+        return 2;
+    case Mode::Preview:
+        err << "pelkora: this build has no preview sheet (try --help)\n";
         return 2;
     default:
         break;
@@ -188,6 +185,8 @@ int runHeadless(const CommandLine& commandLine, std::ostream& out, std::ostream&
     ProgressLine progressLine(err);
     ConversionOptions options;
     options.pager.ansiCharset = commandLine.ansiCodepage;
+    options.keepPrevious = commandLine.keepPrevious;
+    options.pager.wrapWords = commandLine.wrapWords;
     options.waitingForFolder = [&err] {
         err << "pelkora: waiting for another pelkora writing " << output::kOutputFolderName << "/\n" << std::flush;
     };
@@ -203,9 +202,12 @@ int runHeadless(const CommandLine& commandLine, std::ostream& out, std::ostream&
         session.convertFolder(*commandLine.sourceFolder,
                               [&](int done, int found) { progressLine.update(done, found); });
         break;
-    case Mode::Add:
+    case Mode::Add: {
+        const PlaylistMark mark = session.markPlaylist();
         session.addFiles(commandLine.files);
+        session.settleAdd(mark, commandLine.replace);
         break;
+    }
     case Mode::DeleteAll:
         session.deleteAll();
         break;

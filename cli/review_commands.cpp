@@ -6,10 +6,6 @@
 #include <ostream>
 #include <string>
 
-#include <QImage>
-#include <QBuffer>
-#include <QByteArray>
-
 #include "output/ascii.h"
 #include "output/output_file.h"
 #include "output/output_folder.h"
@@ -19,18 +15,9 @@
 
 namespace pelkora::cli {
 
-
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string candidatesText(const std::vector<output::Size>& sizes)
-{
-    std::string text;
-    for (std::size_t i = 0; i < sizes.size(); ++i)
-        text += (i == 0 ? "" : " or ") + sizeText(sizes[i]);
-    return text;
-}
 
 // "Cant find file!" is what a text that cannot be found says; a DOB says
 // what stands in its way.
@@ -44,36 +31,32 @@ std::string readFailureText(Status status, const std::error_code& cause)
 void reportDobFailure(const fs::path& path, const output::DobPicture& picture, std::ostream& err)
 {
     err << "pelkora: " << output::escapedForTerminal(path.string()) << ": "
-        << readFailureText(picture.status, picture.cause);
-    if (picture.status == Status::DobSizeAmbiguous || picture.status == Status::DobSizeUnfit)
-        err << ": " << candidatesText(picture.candidates);
+        << readFailureText(picture.outcome.status, picture.outcome.cause);
+    if (picture.outcome.status == Status::DobSizeAmbiguous || picture.outcome.status == Status::DobSizeUnfit)
+        err << ": " << output::candidatesText(picture.candidates);
     err << "\n";
 }
 
 }  // namespace
 
-bool savePng(const QImage& image, const fs::path& path, std::error_code& cause)
+bool savePng(const output::PngPicture& picture, const fs::path& path, std::error_code& cause)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
     cause.clear();
-    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
+    const std::optional<std::string> bytes = output::encodePng(picture);
+    if (!bytes)
         return false;
-    return output::writeWholeFile(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
-                                  cause);
+    const Outcome written = output::writeWholeFile(path, *bytes);
+    cause = written.cause;
+    return written.ok();
 }
 
-QImage deviceGreyImage(const output::DobPicture& picture)
+output::PngPicture deviceGreyPicture(const output::DobPicture& picture)
 {
-    QImage image(picture.size.width, picture.size.height, QImage::Format_Grayscale8);
-    const auto width = static_cast<std::size_t>(picture.size.width);
-    for (int y = 0; y < picture.size.height; ++y) {
-        uchar* row = image.scanLine(y);
-        const std::uint8_t* levels = picture.levels.data() + static_cast<std::size_t>(y) * width;
-        for (std::size_t x = 0; x < width; ++x)
-            row[x] = static_cast<uchar>(255 - 17 * levels[x]);
-    }
-    return image;
+    output::PngPicture grey{picture.size.width, picture.size.height, output::PngColour::Grey8, {}};
+    grey.samples.reserve(picture.levels.size());
+    for (const std::uint8_t level : picture.levels)
+        grey.samples.push_back(static_cast<std::uint8_t>(255 - 17 * level));
+    return grey;
 }
 
 std::string secondsText(std::uint64_t milliseconds)
@@ -93,9 +76,9 @@ bool isDobName(const fs::path& path)
 bool describeDob(const fs::path& path, std::optional<output::Size> size, std::ostream& out, std::ostream& err)
 {
     const output::DobShape shape = output::inspectDobFile(path);
-    if (shape.status != Status::Ok) {
-        err << "pelkora: " << output::escapedForTerminal(path.string()) << ": " << readFailureText(shape.status, shape.cause);
-        if (shape.status == Status::BadDobLength)
+    if (shape.outcome.status != Status::Ok) {
+        err << "pelkora: " << output::escapedForTerminal(path.string()) << ": " << readFailureText(shape.outcome.status, shape.outcome.cause);
+        if (shape.outcome.status == Status::BadDobLength)
             err << " (" << shape.length << " bytes)";
         err << "\n";
         return false;
@@ -106,7 +89,7 @@ bool describeDob(const fs::path& path, std::optional<output::Size> size, std::os
         return std::uint64_t(a.width) * std::uint64_t(a.height) < std::uint64_t(b.width) * std::uint64_t(b.height);
     });
     const output::DobPicture picture = output::readDobFile(path, size ? size : std::optional(*smallest));
-    if (picture.status != Status::Ok) {
+    if (picture.outcome.status != Status::Ok) {
         reportDobFailure(path, picture, err);
         return false;
     }
@@ -114,7 +97,7 @@ bool describeDob(const fs::path& path, std::optional<output::Size> size, std::os
     if (size || shape.candidates.size() == 1) {
         out << sizeText(picture.size) << "\n";
     } else {
-        out << candidatesText(shape.candidates) << " (choose with --size WxH)\n";
+        out << output::candidatesText(shape.candidates) << " (choose with --size WxH)\n";
     }
     std::array<std::uint64_t, 16> counts{};
     for (const std::uint8_t level : picture.levels)
@@ -159,7 +142,7 @@ bool renderOne(const fs::path& file, std::optional<output::Size> size, const std
         return false;
     }
     const output::DobPicture picture = output::readDobFile(file, size);
-    if (picture.status != Status::Ok) {
+    if (picture.outcome.status != Status::Ok) {
         reportDobFailure(file, picture, err);
         return false;
     }
@@ -169,7 +152,7 @@ bool renderOne(const fs::path& file, std::optional<output::Size> size, const std
         return false;
     }
     std::error_code cause;
-    if (!savePng(deviceGreyImage(picture), png, cause)) {
+    if (!savePng(deviceGreyPicture(picture), png, cause)) {
         reportRefusal(png, outcomeText(Outcome(Status::CannotWrite, cause)), err);
         return false;
     }
@@ -216,18 +199,18 @@ int checkPackage(const fs::path& folder, std::ostream& out, std::ostream& err)
     }
     std::size_t faults = 0;
     for (const output::Finding& finding : check.findings) {
-        if (!finding.note)
+        if (finding.outcome.failed())
             ++faults;
-        if (finding.note)
+        if (finding.outcome.severity == Severity::Note)
             out << "note: ";
         if (finding.name.empty()) {
             out << output::escapedForTerminal((folder / output::kPlaylistFileName).string()) << ":" << finding.line
-                << ": " << statusText(finding.status) << ": \"" << output::escapedForTerminal(finding.detail) << "\"\n";
+                << ": " << statusText(finding.outcome.status) << ": \"" << output::escapedForTerminal(finding.outcome.detail) << "\"\n";
             continue;
         }
-        out << output::escapedForTerminal((folder / finding.name).string()) << ": " << statusText(finding.status);
-        if (!finding.detail.empty())
-            out << " (" << output::escapedForTerminal(finding.detail) << ")";
+        out << output::escapedForTerminal((folder / finding.name).string()) << ": " << statusText(finding.outcome.status);
+        if (!finding.outcome.detail.empty())
+            out << " (" << output::escapedForTerminal(finding.outcome.detail) << ")";
         if (finding.line != 0)
             out << ", line " << finding.line;
         out << "\n";

@@ -1,7 +1,6 @@
 #pragma once
 // The commands that look at what was written instead of writing it: a DOB
-// file described, drawn as a PNG, a whole package drawn on one sheet, and a
-// package checked before it goes onto the device.
+// file described, drawn as a PNG, and a package checked before it goes onto the device.
 
 #include <filesystem>
 #include <iosfwd>
@@ -10,19 +9,18 @@
 #include <system_error>
 #include <vector>
 
-#include <QImage>
-
 #include "output/dob_reader.h"
+#include "output/png_writer.h"
 
 namespace pelkora::cli {
 
 // The picture in the device's greys: level v as 255 - 17 * v.
-QImage deviceGreyImage(const output::DobPicture& picture);
+output::PngPicture deviceGreyPicture(const output::DobPicture& picture);
 
 // Encoded whole, then written under a temporary name and renamed over
 // path, which replaces a link there instead of writing through it. False,
 // with the system's cause where there is one, when it is not in place.
-bool savePng(const QImage& image, const std::filesystem::path& path, std::error_code& cause);
+bool savePng(const output::PngPicture& picture, const std::filesystem::path& path, std::error_code& cause);
 
 // Milliseconds as seconds with three decimals, exact: "40.250".
 std::string secondsText(std::uint64_t milliseconds);
@@ -41,11 +39,6 @@ bool describeDob(const std::filesystem::path& path, std::optional<output::Size> 
 // Exit status: 0 when every file was drawn, 1 otherwise.
 int renderDobs(const std::vector<std::filesystem::path>& files, std::optional<output::Size> size,
                const std::optional<std::filesystem::path>& folder, bool quiet, std::ostream& out, std::ostream& err);
-
-// One sheet of the package in playlist order. Needs a QGuiApplication for
-// its fonts. Exit status 0 when the sheet was written.
-int previewPackage(const std::filesystem::path& folder, const std::filesystem::path& sheet, bool quiet,
-                   std::ostream& out, std::ostream& err);
 
 // One line a finding and a summary. Exit status 0 when the package is sound.
 int checkPackage(const std::filesystem::path& folder, std::ostream& out, std::ostream& err);

@@ -1,11 +1,14 @@
 #pragma once
-// One result code for every step of the core that can fail (the GIF walk,
-// the picture load, the output writers), and one place that turns it into
-// words, so that the dialog, the command line and the tests all speak of a
-// failure the same way.
+// One result for every step of the core that can fail or has something to
+// say (the GIF walk, the picture load, the output writers, a package
+// check): a code, the system's cause, a detail and a severity, and one
+// place that turns it into words, so that the dialog, the command line and
+// the tests all speak of it the same way. Each level it passes on the way up
+// may put what it knows in front ("anim-03.dob: cannot write: ...").
 
 #include <string>
 #include <system_error>
+#include <utility>
 
 namespace pelkora {
 
@@ -32,7 +35,7 @@ enum class Status {
     PlaylistTooLarge,    // more playlist than a check reads
     MissingFromPackage,  // a name the playlist gives that the folder lacks
     NotInPlaylist,       // a file of the folder that no line names
-    NamedTwice,          // a name given by more than one line: a note only
+    StaleEntry,          // a line left from an earlier conversion of a file added again
     NotUtf8,             // a text page that is not valid UTF-8
     PageTooLong,         // a text page of more than 55 cells
     IsAFolder,           // a file was asked for, a folder stands there
@@ -46,26 +49,54 @@ enum class Status {
     CannotLock,          // the output folder could not be locked for writing
     SourcePlaceUnknown,  // a source folder of which it cannot be told whether it lies in the output folder
     LinkOutOfPackage,    // a named file that is a symbolic link leading out of the package
+    NotPictureOrText,    // an input that is neither, told by its first bytes (detail: what it is)
+    PagesNotWritten,     // some of a text's pages could not be created (detail: how many)
+    OutputNameRefused,   // an input whose output name this run cannot write (detail: why)
+    // Warnings: written as asked, but perhaps not as meant.
+    DecoderSaid,        // the decoder's own words (detail)
+    ZeroByteEnds,       // a zero byte ends a text (detail: its offset)
+    HeaderWraps,        // a DOB header holds its sides modulo 256 (detail: the sizes)
+    SettingNotANumber,  // a timing setting copied as it stands (detail: which and what)
+    // Notes: worth knowing, but nothing is wrong.
+    NamedTwice,  // a name given by more than one playlist line
 };
+
+enum class Severity { Error, Warning, Note };
+
+// Error for every failure; the warnings and notes above say so themselves.
+Severity severityOf(Status status);
 
 // Stable English text for a status; "Cant find file!" is the system's own
 // message and stays as it is.
 const char* statusText(Status status);
 
-// A status with the operating system's reason for it, where there is one.
-// Built from a bare Status, so a step that has no such reason says just that.
+// A status with the operating system's reason for it, where there is one,
+// and what else the step knew. Built from a bare Status, so a step that has
+// nothing more to say says just that.
 struct Outcome {
     Outcome(Status statusIn = Status::Ok, std::error_code causeIn = {})  // NOLINT: implicit on purpose
-            : status(statusIn), cause(causeIn)
+            : status(statusIn), severity(severityOf(statusIn)), cause(causeIn)
     {
     }
+    Outcome(Status statusIn, std::string detailIn) : Outcome(statusIn) { detail = std::move(detailIn); }
+
+    // Ok, and nothing else: a warning or a note is not a failure either.
     bool ok() const { return status == Status::Ok; }
+    bool failed() const { return !ok() && severity == Severity::Error; }
+    // Puts what the caller knows in front of what is already there.
+    Outcome& prefix(const std::string& what);
+    Outcome prefixed(const std::string& what) const;
 
     Status status;
+    Severity severity;
     std::error_code cause;
+    std::string detail;   // the step's own particulars: a decoder's reason, a count, a name
+    std::string context;  // where it happened, outermost first, "a: b: "
 };
 
-// "cannot write: No space left on device"; the status text alone without a cause.
+// The one text of a result: its context, the status in words with its
+// detail in the place the status gives it, then the system's cause:
+// "anim-03.dob: cannot write: No space left on device".
 std::string outcomeText(const Outcome& outcome);
 
 }  // namespace pelkora

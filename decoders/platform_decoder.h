@@ -1,8 +1,8 @@
 #pragma once
 // The platform's own picture reader, for every still format our decoders
-// leave; one implementation a platform, chosen by the build (Qt's reader on
-// Linux). It is the one place below the front ends that may include a
-// toolkit, and what it hands back is the core image.
+// leave; one implementation a platform, chosen by the build (the format
+// libraries on Linux, the system's imaging component on Windows). What it
+// hands back is the core image; no toolkit is involved.
 
 #include <cstddef>
 #include <cstdint>

@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <filesystem>
 
-#include <QCoreApplication>
-
 #include "output/dob_writer.h"
 #include "picture/animated_picture.h"
 
@@ -20,13 +18,6 @@ pelkora::Status encodeOnly(const pelkora::output::DobTarget&, const pelkora::out
 }
 
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
-{
-    // The picture plugins (JPEG, ICO) need an application object.
-    static QCoreApplication app(*argc, *argv);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

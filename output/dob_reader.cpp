@@ -50,39 +50,38 @@ DobPicture decodeDob(const std::uint8_t* data, std::size_t size, std::optional<S
     if (size >= 2)
         picture.candidates = dobSizeCandidates(data[0], data[1], size);
     if (picture.candidates.empty()) {
-        picture.status = Status::BadDobLength;
+        picture.outcome = Status::BadDobLength;
         return picture;
     }
     if (wanted) {
         if (std::find(picture.candidates.begin(), picture.candidates.end(), *wanted) == picture.candidates.end()) {
-            picture.status = Status::DobSizeUnfit;
+            picture.outcome = Outcome(Status::DobSizeUnfit, candidatesText(picture.candidates));
             return picture;
         }
         picture.size = *wanted;
     } else if (picture.candidates.size() > 1) {
-        picture.status = Status::DobSizeAmbiguous;
+        picture.outcome = Outcome(Status::DobSizeAmbiguous, candidatesText(picture.candidates));
         return picture;
     } else {
         picture.size = picture.candidates.front();
     }
     const std::uint64_t count = std::uint64_t(picture.size.width) * std::uint64_t(picture.size.height);
     if (count > kMaxDobPixels) {
-        picture.status = Status::SurfaceTooLarge;
+        picture.outcome = Status::SurfaceTooLarge;
         return picture;
     }
     picture.levels.resize(count);
     unpackLevels(data + 2, count, picture.levels.data());
-    picture.status = Status::Ok;
+    picture.outcome = Status::Ok;
     return picture;
 }
 
 DobPicture readDobFile(const std::filesystem::path& path, std::optional<Size> wanted)
 {
     const InputBytes input = readInputFile(path, kMaxDobBytes);
-    if (input.status != Status::Ok || input.truncated) {
+    if (!input.outcome.ok() || input.truncated) {
         DobPicture failed;
-        failed.status = input.truncated ? Status::SurfaceTooLarge : input.status;
-        failed.cause = input.cause;
+        failed.outcome = input.truncated ? Outcome(Status::SurfaceTooLarge) : input.outcome;
         return failed;
     }
     return decodeDob(input.bytes.data(), input.bytes.size(), wanted);
@@ -94,16 +93,24 @@ DobShape inspectDobFile(const std::filesystem::path& path)
     const InputBytes header = readInputFile(path, 2);
     std::error_code error;
     const std::uintmax_t length = std::filesystem::file_size(path, error);
-    if (header.status != Status::Ok || error) {
-        shape.status = header.status != Status::Ok ? header.status : Status::CannotRead;
-        shape.cause = header.status != Status::Ok ? header.cause : error;
+    if (!header.outcome.ok() || error) {
+        shape.outcome = header.outcome.ok() ? Outcome(Status::CannotRead, error) : header.outcome;
         return shape;
     }
     shape.length = length;
     if (header.bytes.size() == 2)
         shape.candidates = dobSizeCandidates(header.bytes[0], header.bytes[1], length);
-    shape.status = shape.candidates.empty() ? Status::BadDobLength : Status::Ok;
+    shape.outcome = shape.candidates.empty() ? Outcome(Status::BadDobLength, std::to_string(length) + " bytes")
+                                             : Outcome(Status::Ok);
     return shape;
+}
+
+std::string candidatesText(const std::vector<Size>& sizes)
+{
+    std::string text;
+    for (std::size_t i = 0; i < sizes.size(); ++i)
+        text += (i == 0 ? "" : " or ") + sizeText(sizes[i]);
+    return text;
 }
 
 }  // namespace pelkora::output

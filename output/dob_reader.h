@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
-#include <system_error>
+#include <string>
 #include <vector>
 
 #include "core/status.h"
@@ -27,8 +27,7 @@ std::vector<Size> dobSizeCandidates(std::uint8_t byte0, std::uint8_t byte1, std:
 
 // Levels 0 (white) to 15 (black), one byte a pixel, top row first.
 struct DobPicture {
-    Status status = Status::BadDobLength;
-    std::error_code cause;  // the system's, when the file could not be read
+    Outcome outcome{Status::BadDobLength};  // the sizes that fit, as detail, when none was chosen
     Size size;
     std::vector<Size> candidates;  // every size the bytes fit
     std::vector<std::uint8_t> levels;
@@ -46,15 +45,17 @@ DobPicture decodeDob(const std::uint8_t* data, std::size_t size, std::optional<S
 DobPicture readDobFile(const std::filesystem::path& path, std::optional<Size> wanted);
 
 // The sizes a DOB file can have, from its first two bytes and its length,
-// without reading the pixels. status: Ok, what readInputFile refuses, or
-// BadDobLength.
+// without reading the pixels. Ok, what readInputFile refuses (with the
+// system's cause), or BadDobLength (with the length as detail).
 struct DobShape {
-    Status status = Status::CantFindFile;
-    std::error_code cause;  // the system's, when the file could not be read
+    Outcome outcome{Status::CantFindFile};
     std::uint64_t length = 0;
     std::vector<Size> candidates;
 };
 DobShape inspectDobFile(const std::filesystem::path& path);
+
+// "64x64 or 65x63": the sizes a DOB file could have.
+std::string candidatesText(const std::vector<Size>& sizes);
 
 // The pixel area's nibbles in file order as levels, count of them at most;
 // the one place that knows the packing.

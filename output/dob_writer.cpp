@@ -15,17 +15,17 @@ namespace pelkora::output {
 
 namespace {
 
-void warnIfAny(const DobTarget& target, std::string text)
+void warnIfAny(const DobTarget& target, Status status, std::string detail)
 {
-    if (!text.empty() && target.warn)
-        target.warn(std::move(text));
+    if (!detail.empty() && target.warn)
+        target.warn(Outcome(status, std::move(detail)));
 }
 
 std::string timedEntry(const DobTarget& target, const std::string& name, std::string_view key,
                        std::string_view defaultValue)
 {
     TimingSetting setting = readTimingSetting(timingSettingsPath(target.workDirectory), key, defaultValue);
-    warnIfAny(target, std::move(setting.warning));
+    warnIfAny(target, Status::SettingNotANumber, std::move(setting.warning));
     return stillPictureEntry(name, setting.value);
 }
 
@@ -107,21 +107,18 @@ Outcome writeDobFile(const DobTarget& target, const PixelView& pixels)
     if (dob.empty())
         return Status::EmptySurface;
     const std::filesystem::path& dobPath = target.dobPath;
-    std::error_code cause;
+    const std::string name = dobPath.filename().string();
     // No line may name a file that is not there: the line follows the rename.
-    if (!writeWholeFile(dobPath, std::string_view(reinterpret_cast<const char*>(dob.data()), dob.size()), cause))
-        return Outcome(Status::CannotWrite, cause);
-    if (const std::string wrap = headerWrapNote(pixels.width, pixels.height); target.noteHeaderWrap && !wrap.empty())
-        warnIfAny(target, dobPath.filename().string() + ": its header holds width and height modulo 256: " + wrap);
-    const std::string line = playlistLine(target, dobPath.filename().string());
-    const bool appended = target.playlist != nullptr
-                                  ? target.playlist->append(line, cause)
-                                  : appendPlaylistEntry(playlistPath(target.outputDirectory), line, cause);
-    if (!appended)
-        return Outcome(Status::CannotWriteIndex, cause);
-    return Status::Ok;
+    if (Outcome written =
+                writeWholeFile(dobPath, std::string_view(reinterpret_cast<const char*>(dob.data()), dob.size()));
+        !written.ok())
+        return written;
+    if (std::string wrap = headerWrapNote(pixels.width, pixels.height); !wrap.empty() && target.warn
+                                                                                 && target.noteHeaderWrap)
+        target.warn(Outcome(Status::HeaderWraps, std::move(wrap)).prefix(name));
+    const std::string line = playlistLine(target, name);
+    return target.playlist != nullptr ? target.playlist->append(line)
+                                      : appendPlaylistEntry(playlistPath(target.outputDirectory), line);
 }
-
-Status WriteDob(const DobTarget& target, const PixelView& pixels) { return writeDobFile(target, pixels).status; }
 
 }  // namespace pelkora::output

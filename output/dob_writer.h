@@ -38,7 +38,7 @@ struct DobTarget {
     bool dither = false;  // error diffusion instead of the plain grey formula
     // Told what was written as asked but may not be what the user meant (a
     // header that wraps, a timing value that is no number); may be empty.
-    std::function<void(std::string)> warn;
+    std::function<void(Outcome)> warn;
     // The run's playlist, held open for all its lines; it must be the one
     // in outputDirectory. Null: the playlist is opened for this line alone.
     PlaylistAppender* playlist = nullptr;
@@ -64,7 +64,5 @@ std::string headerWrapNote(int width, int height);
 // cannot be put in place gets no line (CannotWrite); CannotWriteIndex when
 // the line failed. The system's cause comes with either.
 Outcome writeDobFile(const DobTarget& target, const PixelView& pixels);
-// The same, without the cause.
-Status WriteDob(const DobTarget& target, const PixelView& pixels);
 
 }  // namespace pelkora::output

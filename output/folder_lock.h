@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "core/status.h"
+#include "platform/files.h"
 #include "platform/folder_lock.h"
 
 namespace pelkora::output {
@@ -27,10 +28,15 @@ public:
     // CannotLock with the cause when the folder could not be opened or locked.
     const Outcome& outcome() const { return outcome_; }
     void release() { lock_.release(); }
+    // Whether the folder's name still leads to the folder locked: false once
+    // it was moved away (kept as the previous package) or swapped.
+    bool namesFolder() const;
 
 private:
     platform::FolderLock lock_;
     Outcome outcome_{Status::Ok};
+    std::filesystem::path folder_;
+    platform::FileIdentity identity_;
 };
 
 }  // namespace pelkora::output

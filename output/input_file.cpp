@@ -162,19 +162,16 @@ InputBytes readInputFile(const std::filesystem::path& path, std::uint64_t limit)
     InputBytes input;
     platform::File file;
     platform::FileStatus status;
-    const Outcome opened = openRegularFile(path, std::numeric_limits<std::uint64_t>::max(), file, status);
-    if (!opened.ok()) {
-        input.status = opened.status;
-        input.cause = opened.cause;
+    input.outcome = openRegularFile(path, std::numeric_limits<std::uint64_t>::max(), file, status);
+    if (!input.outcome.ok())
         return input;
-    }
-    if (!readUpTo(file, limit, status.size, input.bytes, input.cause)) {
-        input.status = Status::CannotRead;
+    if (std::error_code cause; !readUpTo(file, limit, status.size, input.bytes, cause)) {
+        input.outcome = Outcome(Status::CannotRead, cause);
         input.bytes.clear();
         return input;
     }
     input.truncated = input.bytes.size() == limit && moreFollows(file);
-    input.status = Status::Ok;
+    input.outcome = Status::Ok;
     return input;
 }
 

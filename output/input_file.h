@@ -60,10 +60,9 @@ private:
 struct InputBytes {
     // Ok, or why not as readInput says it: CantFindFile, IsAFolder,
     // NotARegularFile or CannotRead, with the system's cause.
-    Status status = Status::CantFindFile;
-    std::error_code cause;
-    ReadBuffer bytes;                      // at most limit bytes
-    bool truncated = false;                // the file holds more than limit bytes
+    Outcome outcome{Status::CantFindFile};
+    ReadBuffer bytes;                       // at most limit bytes
+    bool truncated = false;                 // the file holds more than limit bytes
 };
 
 // The beginning of a file of the package, up to limit bytes.

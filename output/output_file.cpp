@@ -131,21 +131,21 @@ std::FILE* openOutputFile(const fs::path& path, OutputMode mode)
     return file.isOpen() ? file.intoStream(mode) : nullptr;
 }
 
-bool writeWholeFile(const fs::path& path, std::string_view bytes, std::error_code& cause)
+Outcome writeWholeFile(const fs::path& path, std::string_view bytes)
 {
-    return replaceFile(path, cause, [&](File& file) { return file.writeAll(bytes, cause); });
+    std::error_code cause;
+    if (replaceFile(path, cause, [&](File& file) { return file.writeAll(bytes, cause); }))
+        return Status::Ok;
+    return Outcome(Status::CannotWrite, cause);
 }
 
-bool writeWholeFile(const fs::path& path, std::string_view bytes)
+Outcome rewriteWithTail(const fs::path& path, std::string_view tail)
 {
-    std::error_code ignored;
-    return writeWholeFile(path, bytes, ignored);
-}
-
-bool rewriteWithTail(const fs::path& path, std::string_view tail, std::error_code& cause)
-{
-    return replaceFile(path, cause,
-                       [&](File& file) { return copyInto(path, file, cause) && file.writeAll(tail, cause); });
+    std::error_code cause;
+    if (replaceFile(path, cause,
+                    [&](File& file) { return copyInto(path, file, cause) && file.writeAll(tail, cause); }))
+        return Status::Ok;
+    return Outcome(Status::CannotWrite, cause);
 }
 
 FolderWriter::FolderWriter(const fs::path& folder)
@@ -155,15 +155,18 @@ FolderWriter::FolderWriter(const fs::path& folder)
 
 FolderWriter::~FolderWriter() = default;
 
-bool FolderWriter::writeWholeFile(std::string_view name, std::string_view bytes, std::error_code& cause)
+Outcome FolderWriter::writeWholeFile(std::string_view name, std::string_view bytes)
 {
     name_.assign(name);
     // A folder that could not be opened is tried by its path, which then
     // fails with the cause or finds the folder made since.
     if (!folder_.isOpen())
-        return output::writeWholeFile(platform::pathFromUtf8(prefix_ + name_), bytes, cause);
-    return replaceFile(folder_, std::string(), name_, temporary_, cause,
-                       [&](File& file) { return file.writeAll(bytes, cause); });
+        return output::writeWholeFile(platform::pathFromUtf8(prefix_ + name_), bytes);
+    std::error_code cause;
+    if (replaceFile(folder_, std::string(), name_, temporary_, cause,
+                    [&](File& file) { return file.writeAll(bytes, cause); }))
+        return Status::Ok;
+    return Outcome(Status::CannotWrite, cause);
 }
 
 bool isTemporaryName(std::string_view fileName)

@@ -14,8 +14,8 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <system_error>
 
+#include "core/status.h"
 #include "platform/files.h"
 #include "platform/folder.h"
 
@@ -34,11 +34,10 @@ using OutputMode = platform::WriteMode;
 std::FILE* openOutputFile(const std::filesystem::path& path, OutputMode mode);
 
 // Creates the file with exactly these bytes: written under a temporary name
-// in the same folder, then renamed over whatever had the name. False when
-// the file is not in place; cause then holds the system's reason and no
-// temporary file is left.
-bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes, std::error_code& cause);
-bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes);
+// in the same folder, then renamed over whatever had the name. CannotWrite,
+// with the system's reason, when the file is not in place; no temporary
+// file is left then.
+Outcome writeWholeFile(const std::filesystem::path& path, std::string_view bytes);
 
 // A folder held open while many files are written into it: each one is
 // then created and renamed by its name alone, with the same rules as
@@ -52,7 +51,7 @@ public:
     FolderWriter& operator=(const FolderWriter&) = delete;
 
     // writeWholeFile for folder/name; name is a plain file name in UTF-8.
-    bool writeWholeFile(std::string_view name, std::string_view bytes, std::error_code& cause);
+    Outcome writeWholeFile(std::string_view name, std::string_view bytes);
 
 private:
     std::string prefix_;  // the folder in UTF-8, ending in a separator
@@ -64,7 +63,8 @@ private:
 // Replaces the regular file at path by a copy of itself with tail added, by
 // the same temporary name and rename: how a file that shares its data with
 // another name (a hard link) is appended to without changing the other.
-bool rewriteWithTail(const std::filesystem::path& path, std::string_view tail, std::error_code& cause);
+// CannotWrite, with the system's reason, when the copy is not in place.
+Outcome rewriteWithTail(const std::filesystem::path& path, std::string_view tail);
 
 // Whether a file name is one of the temporary names above.
 bool isTemporaryName(std::string_view fileName);

@@ -8,6 +8,7 @@
 #include "output/dob_reader.h"
 #include "output/input_file.h"
 #include "output/output_folder.h"
+#include "output/readd.h"
 #include "output/text_pagination.h"
 #include "output/utf8.h"
 
@@ -69,7 +70,8 @@ PageMeasure measurePage(std::string_view bytes)
 
 bool PackageCheck::sound() const
 {
-    return folderFound && std::none_of(findings.begin(), findings.end(), [](const Finding& f) { return !f.note; });
+    return folderFound
+           && std::none_of(findings.begin(), findings.end(), [](const Finding& f) { return f.outcome.failed(); });
 }
 
 PlaylistLine parsePlaylistLine(std::string_view line)
@@ -107,11 +109,9 @@ Finding checkPage(std::string_view bytes)
     Finding finding;
     const PageMeasure measure = measurePage(bytes);
     if (measure.badOffset != std::string_view::npos) {
-        finding.status = Status::NotUtf8;
-        finding.detail = "at byte " + std::to_string(measure.badOffset);
+        finding.outcome = Outcome(Status::NotUtf8, "at byte " + std::to_string(measure.badOffset));
     } else if (measure.cells > kCellsPerPage) {
-        finding.status = Status::PageTooLong;
-        finding.detail = std::to_string(measure.cells) + " cells";
+        finding.outcome = Outcome(Status::PageTooLong, std::to_string(measure.cells) + " cells");
     }
     return finding;
 }
@@ -152,33 +152,27 @@ Finding checkNamedFile(const fs::path& folder, const std::string& name)
     Finding finding;
     finding.name = name;
     const fs::path path = folder / name;
-    if (leadsOutOf(folder, path, finding.detail)) {
-        finding.status = Status::LinkOutOfPackage;
-        finding.detail = "-> " + finding.detail;
+    if (std::string target; leadsOutOf(folder, path, target)) {
+        finding.outcome = Outcome(Status::LinkOutOfPackage, "-> " + target);
         return finding;
     }
     std::error_code error;
     if (!fs::is_regular_file(path, error)) {
-        finding.status = Status::MissingFromPackage;
+        finding.outcome = Status::MissingFromPackage;
         return finding;
     }
     if (hasExtension(name, ".dob")) {
-        const DobShape shape = inspectDobFile(path);
-        if (shape.status == Status::BadDobLength)
-            finding.detail = std::to_string(shape.length) + " bytes";
-        finding.status = shape.status;
+        finding.outcome = inspectDobFile(path).outcome;
     } else if (hasExtension(name, ".txt")) {
         const InputBytes page = readInputFile(path, kMaxPageBytes);
-        if (page.status != Status::Ok) {
-            finding.status = page.status;
+        if (!page.outcome.ok()) {
+            finding.outcome = page.outcome;
         } else if (page.truncated) {
-            finding.status = Status::PageTooLong;
-            finding.detail = "more than " + std::to_string(kMaxPageBytes) + " bytes";
+            finding.outcome = Outcome(Status::PageTooLong, "more than " + std::to_string(kMaxPageBytes) + " bytes");
         } else {
-            const Finding content =
-                    checkPage(std::string_view(reinterpret_cast<const char*>(page.bytes.data()), page.bytes.size()));
-            finding.status = content.status;
-            finding.detail = content.detail;
+            finding.outcome =
+                    checkPage(std::string_view(reinterpret_cast<const char*>(page.bytes.data()), page.bytes.size()))
+                            .outcome;
         }
     }
     return finding;
@@ -213,15 +207,15 @@ PackageCheck checkPackage(const fs::path& folder)
     check.files = files.size();
 
     const InputBytes playlist = readInputFile(playlistPath(folder), kMaxPlaylistBytes);
-    if (playlist.status != Status::Ok || playlist.truncated) {
+    if (!playlist.outcome.ok() || playlist.truncated) {
         Finding finding;
         finding.name = std::string(kPlaylistFileName);
-        finding.status = playlist.truncated                        ? Status::PlaylistTooLarge
-                         : playlist.status == Status::CantFindFile ? Status::MissingFromPackage
-                                                                   : playlist.status;
+        finding.outcome = playlist.truncated                                ? Outcome(Status::PlaylistTooLarge)
+                          : playlist.outcome.status == Status::CantFindFile ? Outcome(Status::MissingFromPackage)
+                                                                            : playlist.outcome;
         check.findings.push_back(finding);
         // Without a playlist every file would be "unnamed": one finding says it all.
-        if (playlist.status != Status::Ok)
+        if (!playlist.outcome.ok())
             return check;
     }
     const std::string_view text(reinterpret_cast<const char*>(playlist.bytes.data()), playlist.bytes.size());
@@ -241,9 +235,9 @@ PackageCheck checkPackage(const fs::path& folder)
         const PlaylistLine parsed = parsePlaylistLine(line);
         if (torn || !parsed.wellFormed) {
             Finding finding;
-            finding.status = torn ? Status::TornPlaylistLine : Status::BadPlaylistLine;
+            finding.outcome =
+                    Outcome(torn ? Status::TornPlaylistLine : Status::BadPlaylistLine, std::string(line.substr(0, 80)));
             finding.line = lineNumber;
-            finding.detail = std::string(line.substr(0, 80));
             check.findings.push_back(finding);
         }
         if (!parsed.wellFormed)
@@ -254,33 +248,32 @@ PackageCheck checkPackage(const fs::path& folder)
         if (lines.size() > 1)
             continue;
         Finding finding = checkNamedFile(folder, parsed.name);
-        if (finding.status != Status::Ok) {
+        if (!finding.outcome.ok()) {
             finding.line = lineNumber;
             check.findings.push_back(finding);
         }
         order.push_back(parsed.name);
     }
 
+    for (Finding& stale : staleEntryFindings(text))
+        check.findings.push_back(std::move(stale));
     for (const std::string& name : order) {
         const std::vector<std::size_t>& lines = linesOfName[name];
         if (lines.size() < 2)
             continue;
+        std::string numbers = "lines";
+        for (const std::size_t line : lines)
+            numbers += ' ' + std::to_string(line);
         Finding note;
-        note.status = Status::NamedTwice;
+        note.outcome = Outcome(Status::NamedTwice, std::move(numbers));
         note.name = name;
-        note.note = true;
-        note.detail = "lines";
-        for (const std::size_t line : lines) {
-            note.detail += ' ';
-            note.detail += std::to_string(line);
-        }
         check.findings.push_back(note);
     }
     for (const std::string& name : files) {
         if (linesOfName.count(name) != 0)
             continue;
         Finding finding;
-        finding.status = Status::NotInPlaylist;
+        finding.outcome = Status::NotInPlaylist;
         finding.name = name;
         check.findings.push_back(finding);
     }

@@ -13,12 +13,12 @@
 
 namespace pelkora::output {
 
+// What is wrong, with the offending text or a count as its detail; a
+// finding of note severity is worth knowing, but the package is sound for it.
 struct Finding {
-    Status status = Status::Ok;
+    Outcome outcome;
     std::string name;      // the file concerned; empty for a line that names none
     std::size_t line = 0;  // 1-based playlist line, 0 when the finding is about a file alone
-    std::string detail;    // the offending text or a count, for the reader
-    bool note = false;     // worth knowing, but the package is sound for it
 };
 
 struct PackageCheck {

@@ -73,11 +73,10 @@ void PageFiles::writeSlot(Slot& slot, FolderWriter& folder, std::unique_lock<std
     // The slot is this writer's until it is marked finished: nothing else
     // reads or reuses a slot that is being written.
     lock.unlock();
-    std::error_code cause;
-    const bool ok = folder.writeWholeFile(slot.name, slot.bytes, cause);
+    const Outcome written = folder.writeWholeFile(slot.name, slot.bytes);
     lock.lock();
-    slot.ok = ok;
-    slot.cause = cause;
+    slot.ok = written.ok();
+    slot.cause = written.cause;
     slot.state = Slot::State::Finished;
     changed_.notify_all();
 }

@@ -23,18 +23,12 @@ std::string twoDigits(int number)
 
 }  // namespace
 
-bool appendPlaylistEntry(const fs::path& playlist, std::string_view entry, std::error_code& cause)
+Outcome appendPlaylistEntry(const fs::path& playlist, std::string_view entry)
 {
     PlaylistAppender appender(playlist);
-    if (!appender.append(entry, cause))
-        return false;
-    return appender.close(cause);
-}
-
-bool appendPlaylistEntry(const fs::path& playlist, std::string_view entry)
-{
-    std::error_code ignored;
-    return appendPlaylistEntry(playlist, entry, ignored);
+    if (Outcome appended = appender.append(entry); !appended.ok())
+        return appended;
+    return appender.close();
 }
 
 std::string stillPictureEntry(std::string_view fileName, std::string_view timeText)

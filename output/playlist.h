@@ -5,7 +5,8 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <system_error>
+
+#include "core/status.h"
 
 namespace pelkora::output {
 
@@ -13,10 +14,9 @@ inline constexpr int kTextPageDisplayTime = 6000;
 
 // Appends one whole entry with one write, under a process-wide lock, to a
 // file opened and closed for this entry alone. A missing playlist is
-// created whole by a rename. False, with the cause, when the playlist could
-// not be opened or written.
-bool appendPlaylistEntry(const std::filesystem::path& playlist, std::string_view entry, std::error_code& cause);
-bool appendPlaylistEntry(const std::filesystem::path& playlist, std::string_view entry);
+// created whole by a rename. CannotWriteIndex, with the cause, when the
+// playlist could not be opened or written.
+Outcome appendPlaylistEntry(const std::filesystem::path& playlist, std::string_view entry);
 
 // Entry texts, byte for byte.
 std::string stillPictureEntry(std::string_view fileName, std::string_view timeText);  // "%s,%s\n\n"

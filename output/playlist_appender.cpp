@@ -21,15 +21,22 @@ std::mutex& playlistMutex()
 // One line into a playlist that is a regular file of its own. Should not
 // all of it go in, the part written is taken back, so that the next entry
 // does not land on a broken line.
-bool appendWhole(platform::File& file, std::uint64_t sizeBefore, std::string_view entry, std::error_code& cause)
+Outcome appendWhole(platform::File& file, std::uint64_t sizeBefore, std::string_view entry)
 {
     std::size_t written = 0;
+    std::error_code cause;
     if (file.writeAll(entry, written, cause))
-        return true;
+        return Status::Ok;
     // Should the cut fail too, the write's cause is still the one to tell.
     if (written > 0)
         static_cast<void>(file.truncate(sizeBefore));
-    return false;
+    return Outcome(Status::CannotWriteIndex, cause);
+}
+
+// A playlist written whole by a rename fails as the playlist, not as a file.
+Outcome asPlaylistWrite(const Outcome& written)
+{
+    return written.ok() ? written : Outcome(Status::CannotWriteIndex, written.cause);
 }
 
 }  // namespace
@@ -50,24 +57,26 @@ bool PlaylistAppender::heldIsPlaylist(std::uint64_t& size) const
     return status.kind == platform::EntryKind::Regular && status.identity == identity_ && status.links == 1;
 }
 
-bool PlaylistAppender::close(std::error_code& cause)
+Outcome PlaylistAppender::close()
 {
     const std::lock_guard lock(playlistMutex());
-    return file_.close(cause);
+    std::error_code cause;
+    if (file_.close(cause))
+        return Status::Ok;
+    return Outcome(Status::CannotWriteIndex, cause);
 }
 
-bool PlaylistAppender::append(std::string_view entry, std::error_code& cause)
+Outcome PlaylistAppender::append(std::string_view entry)
 {
     const std::lock_guard lock(playlistMutex());
-    cause.clear();
     std::uint64_t size = 0;
     if (heldIsPlaylist(size))
-        return appendWhole(file_, size, entry, cause);
+        return appendWhole(file_, size, entry);
     file_ = {};
-    return appendFresh(entry, cause);
+    return appendFresh(entry);
 }
 
-bool PlaylistAppender::appendFresh(std::string_view entry, std::error_code& cause)
+Outcome PlaylistAppender::appendFresh(std::string_view entry)
 {
     // Not created here: the first entry creates the file whole, by a
     // rename, so a kill never leaves an empty playlist.
@@ -80,13 +89,12 @@ bool PlaylistAppender::appendFresh(std::string_view entry, std::error_code& caus
                              && entryStatus.kind == platform::EntryKind::Other;
         // A link or a pipe under the playlist's name is replaced, never used.
         if (openError == std::errc::no_such_file_or_directory || foreign)
-            return writeWholeFile(path_, entry, cause);
-        cause = openError;
-        return false;
+            return asPlaylistWrite(writeWholeFile(path_, entry));
+        return Outcome(Status::CannotWriteIndex, openError);
     }
     platform::FileStatus status;
-    if (!file.status(status, cause))
-        return false;
+    if (std::error_code cause; !file.status(status, cause))
+        return Outcome(Status::CannotWriteIndex, cause);
     if (status.kind != platform::EntryKind::Regular || status.links != 1) {
         file = {};
         // A device, or a playlist deleted while open elsewhere (a name that
@@ -94,11 +102,11 @@ bool PlaylistAppender::appendFresh(std::string_view entry, std::error_code& caus
         // that shares its data with a file elsewhere is copied apart, so the
         // other file stays as it was.
         const bool shared = status.kind == platform::EntryKind::Regular && status.links > 1;
-        return shared ? rewriteWithTail(path_, entry, cause) : writeWholeFile(path_, entry, cause);
+        return asPlaylistWrite(shared ? rewriteWithTail(path_, entry) : writeWholeFile(path_, entry));
     }
     file_ = std::move(file);
     identity_ = status.identity;
-    return appendWhole(file_, status.size, entry, cause);
+    return appendWhole(file_, status.size, entry);
 }
 
 }  // namespace pelkora::output

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "core/status.h"
 #include "platform/files.h"
 
 namespace pelkora::output {
@@ -29,20 +30,20 @@ public:
     PlaylistAppender(const PlaylistAppender&) = delete;
     PlaylistAppender& operator=(const PlaylistAppender&) = delete;
 
-    // Appends one whole entry. False, with the system's cause, when the
-    // playlist could not be opened or the entry not written whole.
-    bool append(std::string_view entry, std::error_code& cause);
+    // Appends one whole entry. CannotWriteIndex, with the system's cause,
+    // when the playlist could not be opened or the entry not written whole.
+    Outcome append(std::string_view entry);
 
-    // Lets go of the descriptor until the next entry. False, with the
-    // cause, when the system reports only now that a write failed (as a
-    // network folder may).
-    bool close(std::error_code& cause);
+    // Lets go of the descriptor until the next entry. CannotWriteIndex,
+    // with the cause, when the system reports only now that a write failed
+    // (as a network folder may).
+    Outcome close();
 
     const std::filesystem::path& path() const { return path_; }
 
 private:
     bool heldIsPlaylist(std::uint64_t& size) const;
-    bool appendFresh(std::string_view entry, std::error_code& cause);
+    Outcome appendFresh(std::string_view entry);
 
     std::filesystem::path path_;
     platform::File file_;

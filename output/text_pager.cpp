@@ -84,10 +84,9 @@ private:
     {
         if (entryCount_ == 0)
             return;
-        std::error_code cause;
-        if (!playlist_.append(entries_, cause)) {
+        if (const Outcome appended = playlist_.append(entries_); !appended.ok()) {
             result_.entriesMissing += entryCount_;
-            keepFirst(cause);
+            keepFirst(appended.cause);
         }
         entries_.clear();
         entryCount_ = 0;
@@ -95,8 +94,8 @@ private:
 
     void keepFirst(const std::error_code& cause)
     {
-        if (!result_.cause)
-            result_.cause = cause;
+        if (!result_.outcome.cause)
+            result_.outcome.cause = cause;
     }
 
     PageFiles pages_;
@@ -196,6 +195,8 @@ Status overallStatus(const ReadOutcome& outcome, const PagerResult& pages)
         return Status::CannotWrite;
     if (pages.entriesMissing > 0)
         return Status::CannotWriteIndex;
+    if (pages.pagesSkipped > 0)
+        return Status::PagesNotWritten;
     return Status::Ok;
 }
 
@@ -234,7 +235,8 @@ PagerResult pageText(std::string_view text, const fs::path& textPath, const fs::
                      const TextPagerOptions& options, PlaylistAppender* playlist)
 {
     PageWriter writer(workDirectory, pageNameOf(textPath), playlist);
-    Paginator paginator([&writer](std::u16string_view units, PageRange) { writer.writeTextPage(units); });
+    Paginator paginator([&writer](std::u16string_view units, PageRange) { writer.writeTextPage(units); },
+                        options.wrapWords);
     ReadOutcome outcome;
     switch (detectTextEncoding(text)) {
     case TextEncoding::Utf16LE:
@@ -253,7 +255,9 @@ PagerResult pageText(std::string_view text, const fs::path& textPath, const fs::
     paginator.finish();
 
     PagerResult result = writer.finish();
-    result.status = overallStatus(outcome, result);
+    result.outcome = Outcome(overallStatus(outcome, result), result.outcome.cause);
+    if (result.outcome.status == Status::PagesNotWritten)
+        result.outcome.detail = std::to_string(result.pagesSkipped);
     result.zeroByteOffset = outcome.zeroByteOffset;
     return result;
 }

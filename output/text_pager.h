@@ -8,7 +8,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 #include "core/status.h"
@@ -22,15 +21,15 @@ enum class TextEncoding : int { Ansi = 0, Utf8 = 1, Utf16LE = 2, Utf16BE = 3 };
 struct PagerResult {
     // CannotRead (the character set is unknown), EmptyText, CannotWrite (no
     // page could be written), CannotWriteIndex (pages written, an entry
-    // missing) or Ok.
-    Status status = Status::Ok;
+    // missing), PagesNotWritten (some pages skipped) or Ok; with the
+    // system's reason for the first page or entry that failed.
+    Outcome outcome;
     int pagesWritten = 0;
     int pagesSkipped = 0;    // page files that could not be created
     int entriesMissing = 0;  // written pages whose playlist entry failed
     // An ANSI or UTF-8 text ends at its first zero byte; where that byte
     // lies in the file, so that a caller can say the rest was left out.
     std::optional<std::uint64_t> zeroByteOffset;
-    std::error_code cause;  // the system's reason for the first page or entry that failed
 };
 
 // Pages a whole text, its bytes as its file holds them (see readInput in

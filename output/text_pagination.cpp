@@ -11,9 +11,55 @@ bool isLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 }  // namespace
 
-Paginator::Paginator(PageSink sink) : sink_(std::move(sink)) { page_.reserve(kCellsPerPage); }
+Paginator::Paginator(PageSink sink, bool wrapWords) : sink_(std::move(sink)), wrapWords_(wrapWords)
+{
+    page_.reserve(kCellsPerPage);
+}
 
 void Paginator::feed(std::u16string_view units)
+{
+    if (!wrapWords_) {
+        feedUnits(units);
+        return;
+    }
+    for (const char16_t unit : units)
+        feedWrapping(unit);
+}
+
+void Paginator::feedWrapping(char16_t unit)
+{
+    if (unit == u' ' || unit == u'\t' || unit == u'\n' || unit == u'\r') {
+        flushWord();
+        longWord_ = false;
+        feedUnits(std::u16string_view(&unit, 1));
+    } else if (longWord_) {
+        feedUnits(std::u16string_view(&unit, 1));
+    } else {
+        word_.push_back(unit);
+        if (word_.size() > static_cast<std::size_t>(kCellsPerLine)) {
+            feedUnits(word_);
+            word_.clear();
+            longWord_ = true;
+        }
+    }
+}
+
+void Paginator::flushWord()
+{
+    if (word_.empty())
+        return;
+    // Nothing is held here: the unit before the word was a separator.
+    const int column = cells_ % kCellsPerLine;
+    if (column > 0 && column + static_cast<int>(word_.size()) > kCellsPerLine) {
+        advance_ = 0;
+        step(u'\n', false);
+        advance_ = 1;
+    }
+    feedUnits(word_);
+    word_.clear();
+}
+
+void Paginator::feedUnits(std::u16string_view units)
 {
     if (units.empty())
         return;
@@ -34,6 +80,7 @@ void Paginator::feed(std::u16string_view units)
 
 void Paginator::finish()
 {
+    flushWord();
     if (holding_) {
         holding_ = false;
         step(held_, false);
@@ -49,7 +96,7 @@ void Paginator::step(char16_t unit, bool lowSurrogateFollows)
         cells_ += kCellsPerLine - cells_ % kCellsPerLine;
     if (cells_ < kCellsPerPage) {
         page_.push_back(unit);
-        ++index_;
+        index_ += advance_;
         return;
     }
     if (isHighSurrogate(unit) && lowSurrogateFollows && !page_.empty()) {
@@ -58,11 +105,11 @@ void Paginator::step(char16_t unit, bool lowSurrogateFollows)
         endPage();
         cells_ = 1;
         page_.push_back(unit);
-        ++index_;
+        index_ += advance_;
         return;
     }
     page_.push_back(unit);
-    ++index_;
+    index_ += advance_;
     // A line feed on the page's last cell carries a whole blank line over.
     const int carried = cells_ - kCellsPerPage;
     endPage();

@@ -25,13 +25,20 @@ class Paginator {
 public:
     using PageSink = std::function<void(std::u16string_view units, PageRange range)>;
 
-    explicit Paginator(PageSink sink);
+    // wrapWords: a word (the units between spaces, tabs and line breaks)
+    // that would straddle two lines but fits on one starts the next line,
+    // after a line feed filling this one as a typed line feed would; a
+    // longer word is cut as without it.
+    explicit Paginator(PageSink sink, bool wrapWords = false);
 
     void feed(std::u16string_view units);
     // Hands on the last, partly filled page, if any.
     void finish();
 
 private:
+    void feedUnits(std::u16string_view units);
+    void feedWrapping(char16_t unit);
+    void flushWord();
     void step(char16_t unit, bool lowSurrogateFollows);
     void endPage();
 
@@ -44,6 +51,10 @@ private:
     // whether its low surrogate follows.
     bool holding_ = false;
     char16_t held_ = 0;
+    bool wrapWords_ = false;
+    std::u16string word_;    // the word so far, at most a line of it
+    bool longWord_ = false;  // the word is longer than a line: paged as it comes
+    std::size_t advance_ = 1;  // 0 while a filling line feed, not in the text, is paged
 };
 
 }  // namespace pelkora::output

@@ -55,8 +55,8 @@ LoadOutcome AnimatedPicture::Install(LoadResult loaded)
 
     const int animationFrames = picture.isAnimation() ? static_cast<int>(picture.frames.size()) : 0;
     const SurfaceShape shape{pictureWidth_, pictureHeight_, picture.backgroundColor};
-    if (const Status prepared = surface_.prepare(shape); prepared != Status::Ok) {
-        loaded.outcome.outcome = prepared;
+    if (Outcome prepared = surface_.prepare(shape); !prepared.ok()) {
+        loaded.outcome.outcome = std::move(prepared);
         return std::move(loaded.outcome);
     }
     writer_.setNames({baseName_, frameDisplayTime_, animationFrames});

@@ -104,15 +104,13 @@ bool CaptureWriter::gateOpen()
 
 Outcome CaptureWriter::write(const Capture& capture, const Image& pixels)
 {
-    CaptureEvent event{capture.path, Status::Ok, {}, {}};
-    if (pixels.isNull())
-        event.status = Status::CannotWrite;
+    CaptureEvent event{capture.path, pixels.isNull() ? Outcome(Status::CannotWrite) : Outcome(), {}};
     {
         std::lock_guard lock(gateMutex_);
         if (!gateOpen_)
             return Status::Ok;
-        if (event.status == Status::Ok) {
-            auto warn = [&event](std::string warning) { event.warnings.push_back(std::move(warning)); };
+        if (event.outcome.ok()) {
+            auto warn = [&event](Outcome warning) { event.warnings.push_back(std::move(warning)); };
             const output::DobTarget target{capture.path,
                                            outputDirectory_,
                                            workDirectory_,
@@ -122,17 +120,14 @@ Outcome CaptureWriter::write(const Capture& capture, const Image& pixels)
                                            warn,
                                            &playlist_,
                                            !wrapNoted_};
-            const Outcome written = sink_(target, pixels.view());
+            event.outcome = sink_(target, pixels.view());
             // One note for a picture stands for all its frames.
             wrapNoted_ = wrapNoted_ || !output::headerWrapNote(pixels.width(), pixels.height()).empty();
-            event.status = written.status;
-            event.cause = written.cause;
         }
     }
-    const Outcome result(event.status, event.cause);
     if (listener_)
         listener_(event);
-    return result;
+    return event.outcome;
 }
 
 }  // namespace pelkora::picture

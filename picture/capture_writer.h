@@ -26,9 +26,8 @@ namespace pelkora::picture {
 
 struct CaptureEvent {
     std::filesystem::path dobPath;
-    Status status = Status::Ok;         // Ok, CannotWrite or CannotWriteIndex
-    std::vector<std::string> warnings;  // written, but perhaps not as meant
-    std::error_code cause;              // the system's reason for a failed write
+    Outcome outcome;                // Ok, CannotWrite or CannotWriteIndex, with the system's reason
+    std::vector<Outcome> warnings;  // written, but perhaps not as meant
 };
 
 // Where a capture goes; writeDobFile by default. Called on the writing

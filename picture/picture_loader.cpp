@@ -30,9 +30,10 @@ Status LoadOtherPicture(const std::uint8_t* data, std::size_t size, const LoadLi
 {
     decoders::DecodedStill still = decoders::DecodeStill(data, size, {limits.surfaceBytes, kMenuColor});
     result.outcome.messages = std::move(still.messages);
-    result.outcome.detail = std::move(still.reason);
-    if (still.status != Status::Ok)
+    if (still.status != Status::Ok) {
+        result.outcome.outcome.detail = std::move(still.reason);
         return still.status;
+    }
     result.picture.width = still.image.width();
     result.picture.height = still.image.height();
     result.picture.still = StillPicture{std::make_shared<const Image>(std::move(still.image)), 0, 0, false};
@@ -106,7 +107,7 @@ Status LoadGif(const std::uint8_t* data, std::size_t size, const LoadLimits& lim
     loaded.isGif = true;
     const std::optional<gif::LogicalScreen> screen = gif::ReadLogicalScreen(data, size);
     if (!screen) {
-        result.outcome.detail = "the file ends inside its header or global colour table";
+        result.outcome.outcome.detail = "the file ends inside its header or global colour table";
         return Status::BrokenPicture;
     }
     loaded.width = screen->width;
@@ -148,19 +149,13 @@ LoadResult LoadBytes(const std::uint8_t* data, std::size_t size, const LoadLimit
     } else {
         loaded.backgroundColor = kButtonFaceColor;
     }
-    result.outcome.outcome = status;
+    // What the decoder said of a failure stays beside its status.
+    Outcome& outcome = result.outcome.outcome;
+    outcome = Outcome(status, std::move(outcome.detail));
     return result;
 }
 
 }  // namespace
-
-std::string LoadOutcome::reason() const
-{
-    std::string text = statusText(outcome.status);
-    if (!outcome.ok() && !detail.empty())
-        text += " (" + detail + ")";
-    return text;
-}
 
 std::string BaseNameOf(const std::filesystem::path& path)
 {

@@ -75,14 +75,13 @@ struct LoadedPicture {
 };
 
 struct LoadOutcome {
-    Outcome outcome;
-    std::string detail;                 // the decoder's own reason for a failure
+    Outcome outcome;                    // with the decoder's own reason for a failure as its detail
     std::vector<std::string> messages;  // what the decoder said without failing
 
     bool ok() const { return outcome.ok(); }
     Status status() const { return outcome.status; }
     // The status in words, with the decoder's reason where it gave one.
-    std::string reason() const;
+    std::string reason() const { return outcomeText(outcome); }
 };
 
 struct LoadResult {

@@ -107,7 +107,7 @@ void Surface::setViewCallbacks(ViewCallbacks callbacks) { view_ = std::move(call
 void Surface::setLimits(const LoadLimits& limits) { limits_ = limits; }
 void Surface::setOutputOptions(const output::OutputOptions& options) { options_ = options; }
 
-Status Surface::prepare(const SurfaceShape& shape)
+Outcome Surface::prepare(const SurfaceShape& shape)
 {
     Image surface(shape.width, shape.height);
     if (surface.isNull())
@@ -171,7 +171,7 @@ const Image& Surface::showStill(const StillPicture& still)
     }
     fireRepaint();
     const Image* pixels = coversSurface ? &picture : nullptr;
-    if (pixels == nullptr && copyOut({0, 0, shape_.width, shape_.height}, stillCapture_) == Status::Ok)
+    if (pixels == nullptr && copyOut({0, 0, shape_.width, shape_.height}, stillCapture_).ok())
         pixels = &stillCapture_;
     if (pixels == nullptr)
         return stillCapture_;  // null: copyOut let go of it
@@ -207,7 +207,7 @@ std::optional<Image> Surface::captureFrame(const FrameRecord& frame) const
     // A frame the images cannot hold goes to the writer empty, to be
     // reported in its turn.
     Image pixels;
-    if (copyOut(captured, pixels) == Status::Ok) {
+    if (copyOut(captured, pixels).ok()) {
         if (std::optional<Image> fitted = fitIfAsked(pixels, captured.left, captured.top))
             pixels = std::move(*fitted);
     }
@@ -231,7 +231,7 @@ void Surface::clearToBackground()
     drawable().fill(opaque(shape_.backgroundColor));
 }
 
-Status Surface::copyOut(const Rect& wanted, Image& into) const
+Outcome Surface::copyOut(const Rect& wanted, Image& into) const
 {
     // Frames are decoded within the limits, so this only guards the unforeseen.
     if (into.width() != wanted.width || into.height() != wanted.height) {

@@ -46,7 +46,7 @@ public:
     void setOutputOptions(const output::OutputOptions& options);
 
     // A fresh surface in the menu colour; SurfaceTooLarge when it cannot be made.
-    Status prepare(const SurfaceShape& shape);
+    Outcome prepare(const SurfaceShape& shape);
     // Drops the surface and any saved background.
     void clear();
     // A copy of the memory image for painting.
@@ -70,7 +70,7 @@ public:
 private:
     // The rectangle off the memory image into into (reused when its size
     // fits); CannotWrite when no image can hold it.
-    Status copyOut(const Rect& wanted, Image& into) const;
+    Outcome copyOut(const Rect& wanted, Image& into) const;
     // Scaled into the bounds the options ask for (a null image when the
     // scaled one cannot be made); nothing when it is written as it is.
     std::optional<Image> fitIfAsked(const Image& capture, int left, int top) const;

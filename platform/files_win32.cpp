@@ -86,6 +86,11 @@ bool makeFolder(const fs::path& path, std::error_code& cause)
     if (CreateDirectoryW(path.c_str(), nullptr))
         return true;
     cause = lastSystemError();
+    // Wine's first call of a process can fail on a name already taken
+    // without saying so (the last error stays 0): the caller must still
+    // learn that the name exists, or a second start could not reuse adv/.
+    if (!cause && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+        cause = std::make_error_code(std::errc::file_exists);
     return false;
 }
 

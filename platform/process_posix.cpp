@@ -13,6 +13,11 @@ namespace pelkora::platform {
 
 namespace fs = std::filesystem;
 
+std::vector<std::string> programArguments(int argc, char** argv)
+{
+    return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
+}
+
 // The kernel's link where there is one.
 fs::path runningProgramFolder(const char* argv0)
 {

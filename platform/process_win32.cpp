@@ -1,6 +1,7 @@
 #include "platform/process.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 
@@ -65,16 +66,25 @@ fs::path runningProgramFolder(const char* argv0)
 // this console and standard streams, and its status becomes ours.
 int runInstead(const fs::path& program, char** argv, std::error_code& cause)
 {
+    // A program named without its suffix is the executable of that name.
+    fs::path executable = program;
+    if (!executable.has_extension())
+        executable += L".exe";
     std::wstring line;
-    appendQuoted(program.native(), line);
-    for (char** argument = argv + 1; *argument != nullptr; ++argument) {
+    appendQuoted(executable.native(), line);
+    // The arguments as this process was given them: from the wide command
+    // line, since the narrow argv has lost what its code page cannot spell.
+    int argc = 0;
+    while (argv[argc] != nullptr)
+        ++argc;
+    for (const std::string& argument : programArguments(argc, argv)) {
         line.push_back(L' ');
-        appendQuoted(wideFromUtf8(*argument), line);
+        appendQuoted(wideFromUtf8(argument), line);
     }
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+    if (!CreateProcessW(executable.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                         &process)) {
         cause = lastSystemError();
         return -1;
@@ -85,6 +95,19 @@ int runInstead(const fs::path& program, char** argv, std::error_code& cause)
     GetExitCodeProcess(process.hProcess, &status);
     CloseHandle(process.hProcess);
     return static_cast<int>(status & 0x7FFFFFFF);
+}
+
+std::vector<std::string> programArguments(int argc, char** argv)
+{
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide == nullptr)
+        return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
+    std::vector<std::string> arguments;
+    for (int i = 1; i < count; ++i)
+        arguments.push_back(utf8FromWide(wide[i]));
+    LocalFree(wide);
+    return arguments;
 }
 
 // The system heap already keeps freed blocks for reuse.

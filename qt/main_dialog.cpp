@@ -116,10 +116,11 @@ ConversionOptions MainDialog::conversionOptions(const output::TextPagerOptions& 
 {
     ConversionOptions options;
     options.pager = pagerOptions;
+    options.keepPrevious = loadDialogSettings().keepPrevious;
     options.cantFindFile = [this](const std::filesystem::path&) { showMessage(QString::fromUtf8(kCantFindFileText)); };
-    options.refused = [this](const Failure& failure) {
-        showMessage(QString::fromStdString(output::escapedForTerminal(failure.input.filename().string()) + ": "
-                                           + failure.reason));
+    options.refused = [this](const ReportEntry& refusal) {
+        showMessage(QString::fromStdString(output::escapedForTerminal(refusal.input.filename().string()) + ": "
+                                           + refusal.reason()));
     };
     options.captured = [this](const picture::CaptureEvent& event) {
         status_.frameCaptured(event);
@@ -138,6 +139,10 @@ void MainDialog::beginWriting() { lockReleaseTimer_->stop(); }
 
 void MainDialog::releaseWriteLockWhenCaptured()
 {
+    if (pendingAdd_ && !session_.picture().capturePending()) {
+        session_.settleAdd(*pendingAdd_, settings_.replaceEarlier);
+        pendingAdd_.reset();
+    }
     if (session_.releaseWriteLockWhenCaptured()) {
         lockReleaseTimer_->stop();
     } else {
@@ -149,13 +154,13 @@ void MainDialog::showFailuresSince(std::size_t before)
 {
     // A long list is cut: the message box must still fit on the screen.
     constexpr std::size_t kShownAtMost = 20;
-    const std::vector<Failure> failures = session_.report().failures();
+    const std::vector<ReportEntry> failures = session_.report().failures();
     if (failures.size() <= before) {
         return;
     }
     QStringList lines;
     for (std::size_t i = before; i < failures.size() && lines.size() < static_cast<int>(kShownAtMost); ++i) {
-        lines << toQString(failures[i].input) + QStringLiteral(": ") + QString::fromStdString(failures[i].reason);
+        lines << toQString(failures[i].input) + QStringLiteral(": ") + QString::fromStdString(failures[i].reason());
     }
     const std::size_t more = failures.size() - before - static_cast<std::size_t>(lines.size());
     if (more > 0) {
@@ -168,7 +173,7 @@ void MainDialog::startupPrepared(const CommandResult& prepared) { showFailuresSi
 
 void MainDialog::startupConverted(const std::filesystem::path& sourceFolder, const CommandResult& converted)
 {
-    const std::vector<Failure> failures = session_.report().failures();
+    const std::vector<ReportEntry> failures = session_.report().failures();
     const std::string written =
             std::to_string(converted.filesWritten) + " files written from " + sourceFolder.filename().string();
     if (failures.size() > converted.failuresBefore) {
@@ -216,7 +221,7 @@ void MainDialog::addFiles(const std::vector<std::filesystem::path>& files)
         const std::size_t failuresBefore = session_.report().failures().size();
         addOneFile(file, run);
         run = Converter::AddRun::Continued;
-        const std::vector<Failure> failures = session_.report().failures();
+        const std::vector<ReportEntry> failures = session_.report().failures();
         if (failures.size() > failuresBefore) {
             failed.push_back(failureText(failures[failuresBefore]));
         }
@@ -249,12 +254,15 @@ bool hasPictureName(const std::filesystem::path& file)
 void MainDialog::addOneFile(const std::filesystem::path& file, Converter::AddRun run)
 {
     beginWriting();
+    if (!pendingAdd_) {
+        pendingAdd_ = session_.markPlaylist();
+    }
     const AddResult added = session_.addFile(file, run, settings_.output, [this, &file] {
         // Followed from before the load: an animation's first frames may be
         // written before addFile returns.
         status_.followAnimation(file.has_extension() ? file.stem().string() : std::string());
     });
-    const std::vector<Failure> failures = session_.report().failures();
+    const std::vector<ReportEntry> failures = session_.report().failures();
     const bool failed = failures.size() > added.failuresBefore;
     if (added.refused) {
         if (failed) {
@@ -275,8 +283,9 @@ void MainDialog::addOneFile(const std::filesystem::path& file, Converter::AddRun
     } else {
         // A picture by its name that did not decode is paged as a text,
         // which says nothing of why; say it here.
-        if (hasPictureName(file) && added.loadStatus != Status::Ok) {
-            line = failureText({file, statusText(added.loadStatus)}) + "; paged as text: ";
+        if (hasPictureName(file) && !added.load.ok()) {
+            // The status alone: the decoder's words would crowd the line.
+            line = failureText({file, added.load.status}) + "; paged as text: ";
         }
         if (failed) {
             line += failureText(failures[added.failuresBefore]);
@@ -317,10 +326,11 @@ void MainDialog::batchEnded(QProcess* run, int exitCode, bool crashed)
 void MainDialog::deleteAll()
 {
     beginWriting();
+    pendingAdd_.reset();
     const DeleteResult result = session_.deleteAll();
     releaseWriteLockWhenCaptured();
     const std::size_t before = result.failuresBefore;
-    const std::vector<Failure> failures = session_.report().failures();
+    const std::vector<ReportEntry> failures = session_.report().failures();
     std::string line = filesDeletedText(result.deleted);
     if (failures.size() > before) {
         line += "; " + failureText(failures[before]);
@@ -332,6 +342,17 @@ void MainDialog::deleteAll()
     showFailuresSince(before);
 }
 
+void MainDialog::restorePreviousPackage()
+{
+    beginWriting();
+    pendingAdd_.reset();
+    const CommandResult result = session_.restorePrevious();
+    releaseWriteLockWhenCaptured();
+    const std::vector<Failure> failures = session_.report().failures();
+    setStatus(failures.size() > result.failuresBefore ? failureText(failures[result.failuresBefore])
+                                                      : std::string("Previous package restored"));
+}
+
 void MainDialog::applySettings(const DialogSettings& wanted)
 {
     settings_ = wanted;
@@ -339,6 +360,7 @@ void MainDialog::applySettings(const DialogSettings& wanted)
         settings_.fitSize = *settings_.output.fit;
     }
     ui_->pictureControl->setDeviceView(settings_.deviceView);
+    session_.setWrapWords(settings_.wrapWords);
 }
 
 void MainDialog::setStatus(std::string text)
@@ -386,6 +408,8 @@ void MainDialog::contextMenuEvent(QContextMenuEvent* event)
     QMenu menu(this);
     QAction* about = menu.addAction(QString::fromUtf8(kAboutMenuText));
     connect(about, &QAction::triggered, this, [this] { systemCommand(kAboutCommandId); });
+    QAction* restore = menu.addAction(QStringLiteral("Restore previous package"));
+    connect(restore, &QAction::triggered, this, [this] { restorePreviousPackage(); });
     menu.addSeparator();
 
     // Each item changes one setting, remembered at once.
@@ -411,6 +435,9 @@ void MainDialog::contextMenuEvent(QContextMenuEvent* event)
     menu.addSeparator();
     addSetting(QStringLiteral("Device view"), settings_.deviceView,
                [](DialogSettings& s, bool on) { s.deviceView = on; });
+    addSetting(QStringLiteral("Replace earlier entries on Add"), settings_.replaceEarlier,
+               [](DialogSettings& s, bool on) { s.replaceEarlier = on; });
+    addSetting(QStringLiteral("Wrap words"), settings_.wrapWords, [](DialogSettings& s, bool on) { s.wrapWords = on; });
     menu.exec(event->globalPos());
 }
 

@@ -85,6 +85,8 @@ public:
     void addFiles(const std::vector<std::filesystem::path>& files);
     void runBatchFile();  // Convert
     void deleteAll();
+    // "Restore previous package": the package the last emptying kept.
+    void restorePreviousPackage();
 
     // The right-click menu's settings, remembered across runs.
     const session::DialogSettings& settings() const { return settings_; }
@@ -145,6 +147,9 @@ private:
     std::vector<QProcess*> batchRuns_;
     session::Session session_;
     QTimer* lockReleaseTimer_;
+    // The playlist as it stood before the Add still being written: settled
+    // (earlier entries replaced, or stale ones warned of) once it is whole.
+    std::optional<session::PlaylistMark> pendingAdd_;
 };
 
 // An OK-only message box captioned with the application's name.

@@ -52,6 +52,9 @@ DialogSettings loadDialogSettings()
     loaded.output.fullFrames = settings.value(QStringLiteral("FullFrames"), false).toBool();
     loaded.output.dither = settings.value(QStringLiteral("Dither"), false).toBool();
     loaded.deviceView = settings.value(QStringLiteral("DeviceView"), false).toBool();
+    loaded.keepPrevious = settings.value(QStringLiteral("KeepPrevious"), true).toBool();
+    loaded.replaceEarlier = settings.value(QStringLiteral("ReplaceEarlier"), false).toBool();
+    loaded.wrapWords = settings.value(QStringLiteral("WrapWords"), false).toBool();
     const std::string sizeText = settings.value(QStringLiteral("FitSize")).toString().toStdString();
     if (const auto size = output::parseFitSize(sizeText)) {
         loaded.fitSize = *size;
@@ -74,6 +77,8 @@ void saveDialogSettings(const DialogSettings& wanted)
     settings.setValue(QStringLiteral("FitSize"),
                       QString::fromStdString(output::sizeText(wanted.output.fit.value_or(wanted.fitSize))));
     settings.setValue(QStringLiteral("DeviceView"), wanted.deviceView);
+    settings.setValue(QStringLiteral("ReplaceEarlier"), wanted.replaceEarlier);
+    settings.setValue(QStringLiteral("WrapWords"), wanted.wrapWords);
     settings.sync();
 }
 

@@ -5,18 +5,21 @@
 #   install-deps.sh           everything the test suite needs
 #   install-deps.sh native    what the Linux build needs, without the Windows
 #                             cross-build's tool-chain and wine (about 1.3 GB)
-#   install-deps.sh windows   only the Windows cross-build: MinGW-w64, wine
-#                             and the GoogleTest sources
+#   install-deps.sh windows   only the Windows cross-build: MinGW-w64, wine,
+#                             the GoogleTest sources, Xvfb and xdotool for
+#                             the dialog's check, zip for the package
 set -euo pipefail
 
 windows_packages=(
   cmake ninja-build libgtest-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine64
+  libz-mingw-w64-dev
+  xvfb x11-utils xdotool zip
 )
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libgif-dev
+  libgif-dev libpng-dev libjpeg62-turbo-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb x11-utils x11-apps xdotool

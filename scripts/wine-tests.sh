@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the tests of a Windows cross-build (scripts/test.sh's last stage)
-# under wine, in a fresh wine prefix inside the build folder.
+# under wine, in a fresh wine prefix inside the build folder, then the
+# Windows dialog once in a window (scripts/wine-window-check.sh).
 #
 # wine starts helper processes that outlive the program and keep whatever
 # output they were given open: run in a pipe, the reader would wait for
@@ -28,4 +29,8 @@ cat "$logs/ctest.out"
 # What each test program said of its cases, skipped ones with their reason.
 grep -ahE '^\[  (PASSED|SKIPPED|FAILED) +\] [0-9]|^\[  SKIPPED \] [^ ]+$|^needs ' \
   "$build/Testing/Temporary/LastTest.log" | sort | uniq -c || true
+# The dialog once in a window, with the same prefix and server.
+if [ -f "$build/bin/pelkora-dialog.exe" ]; then
+  bash "$(dirname "$0")/wine-window-check.sh" "$build" || status=1
+fi
 exit "$status"

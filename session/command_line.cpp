@@ -6,6 +6,7 @@
 #include "output/dob_reader.h"
 #include "output/output_folder.h"
 #include "output/text_pager.h"
+#include "platform/path_names.h"
 #include "platform/process.h"
 
 namespace pelkora::session {
@@ -29,6 +30,20 @@ bool setMode(CommandLine& commandLine, Mode mode)
         return false;
     commandLine.mode = mode;
     return true;
+}
+
+const char* editCommandName(Mode mode)
+{
+    switch (mode) {
+    case Mode::Move:
+        return "--move";
+    case Mode::SetTime:
+        return "--set-time";
+    case Mode::SetTimeAll:
+        return "--set-time-all";
+    default:
+        return "--remove";
+    }
 }
 
 }  // namespace
@@ -75,7 +90,20 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
         } else if (arg == "--to") {
             if (i + 1 >= args.size() || args[i + 1].empty())
                 return usageError("--to needs a path");
-            commandLine.to = fs::path(args[++i]);
+            commandLine.to = platform::pathFromUtf8(args[++i]);
+        } else if (arg == "--wrap") {
+            if (i + 1 >= args.size() || args[i + 1] != "words")
+                return usageError("--wrap takes 'words'");
+            commandLine.wrapWords = true;
+            ++i;
+        } else if (arg == "--replace") {
+            commandLine.replace = true;
+        } else if (arg == "--no-previous") {
+            commandLine.keepPrevious = false;
+        } else if (arg == "--all-of") {
+            if (i + 1 >= args.size() || args[i + 1].empty())
+                return usageError("--all-of needs a base name");
+            commandLine.edit.bases.push_back(args[++i]);
         } else if (arg == "--help" || arg == "-h") {
             commandLine.mode = Mode::Help;
             return commandLine;
@@ -86,7 +114,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
             static const std::pair<const char*, Mode> modes[] = {
                     {"--batch", Mode::Batch}, {"--add", Mode::Add},       {"--delete-all", Mode::DeleteAll},
                     {"--info", Mode::Info},   {"--render", Mode::Render}, {"--preview", Mode::Preview},
-                    {"--check", Mode::Check}};
+                    {"--check", Mode::Check}, {"--list", Mode::List},     {"--remove", Mode::Remove},
+                    {"--move", Mode::Move},   {"--set-time", Mode::SetTime}, {"--set-time-all", Mode::SetTimeAll},
+                    {"--restore", Mode::Restore}};
             bool known = false;
             for (const auto& [name, mode] : modes) {
                 if (arg != name)
@@ -115,16 +145,24 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
     if (commandLine.to && commandLine.mode != Mode::Render && commandLine.mode != Mode::Preview) {
         return usageError("--to goes with --render or --preview");
     }
+    if (commandLine.wrapWords && !converts)
+        return usageError("--wrap goes with --batch or --add");
+    if (commandLine.replace && commandLine.mode != Mode::Add)
+        return usageError("--replace goes with --add");
+    if (!commandLine.keepPrevious && commandLine.mode != Mode::Batch && commandLine.mode != Mode::DeleteAll)
+        return usageError("--no-previous goes with --batch or --delete-all");
+    if (!commandLine.edit.bases.empty() && commandLine.mode != Mode::Remove)
+        return usageError("--all-of goes with --remove");
 
     switch (commandLine.mode) {
     case Mode::Dialog:
         if (!words.empty())
-            commandLine.sourceFolder = fs::path(words.front());
+            commandLine.sourceFolder = platform::pathFromUtf8(words.front());
         break;
     case Mode::Batch:
         if (words.size() != 1)
             return usageError("--batch takes one source folder");
-        commandLine.sourceFolder = fs::path(words.front());
+        commandLine.sourceFolder = platform::pathFromUtf8(words.front());
         break;
     case Mode::Add:
     case Mode::Info:
@@ -132,23 +170,34 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
             return usageError(std::string(commandLine.mode == Mode::Add ? "--add" : "--info")
                               + " needs at least one file");
         for (const std::string& word : words)
-            commandLine.files.emplace_back(word);
+            commandLine.files.push_back(platform::pathFromUtf8(word));
         break;
     case Mode::DeleteAll:
+    case Mode::Restore:
         if (!words.empty())
-            return usageError("--delete-all takes no argument");
+            return usageError(commandLine.mode == Mode::Restore ? "--restore takes no argument"
+                                                               : "--delete-all takes no argument");
+        break;
+    case Mode::Remove:
+    case Mode::Move:
+    case Mode::SetTime:
+    case Mode::SetTimeAll:
+        if (std::string error = takeEditArguments(editCommandName(commandLine.mode), words, commandLine.edit);
+            !error.empty())
+            return usageError(std::move(error));
         break;
     case Mode::Render:
         if (words.empty())
             return usageError("--render needs at least one DOB file");
         for (const std::string& word : words)
-            commandLine.files.emplace_back(word);
+            commandLine.files.push_back(platform::pathFromUtf8(word));
         break;
     case Mode::Preview:
     case Mode::Check:
+    case Mode::List:
         if (words.size() > 1)
             return usageError("one package folder at most");
-        commandLine.packageFolder = words.empty() ? fs::path(output::kOutputFolderName) : fs::path(words.front());
+        commandLine.packageFolder = words.empty() ? fs::path(output::kOutputFolderName) : platform::pathFromUtf8(words.front());
         if (commandLine.mode == Mode::Preview && !commandLine.to)
             return usageError("--preview needs --to SHEET.png");
         break;
@@ -169,6 +218,14 @@ std::string usageText()
            "       pelkora --preview [ADV] --to SHEET.png\n"
            "                                        draw the whole package as the device shows it\n"
            "       pelkora --check [ADV]            check the package (./adv unless named)\n"
+           "       pelkora --list [ADV]             the playlist's entries: position, name, time, kind\n"
+           "       pelkora --remove NAME... [--all-of BASE]...\n"
+           "                                        take entries and their files out of ./adv (--all-of:\n"
+           "                                        every frame or page of BASE)\n"
+           "       pelkora --move NAME POSITION     move an entry to POSITION (from 1)\n"
+           "       pelkora --set-time NAME MS       show NAME for MS milliseconds (1 to 9 digits)\n"
+           "       pelkora --set-time-all KIND MS   the same for every still, frame, last-frame or text\n"
+           "       pelkora --restore                swap ./adv with the package kept in ./adv.previous\n"
            "options: --help, --version, --ansi-codepage NAME (character set of texts without a mark),\n"
            "         --quiet (no summary), --realtime (play animations at their own pace),\n"
            "         --size WxH (the size of a DOB whose header fits several), --to PATH\n"
@@ -176,14 +233,17 @@ std::string usageText()
            "         --full-frames  every frame of an animation whole, as a viewer composes it\n"
            "         --dither       error diffusion into the 16 grey levels, for photos and gradients\n"
            "         --fit WxH      a picture larger than WxH is scaled down into it and centred on\n"
-           "                        a WxH picture of the background colour; smaller ones stay as they are\n";
+           "                        a WxH picture of the background colour; smaller ones stay as they are\n"
+           "         --wrap words   text lines break between words where a word fits on a line\n"
+           "         --replace      (--add) a file added again replaces its earlier entries\n"
+           "         --no-previous  (--batch, --delete-all) do not keep the emptied package in ./adv.previous\n";
 }
 
 CommandLine startProgram(int argc, char** argv)
 {
     platform::keepFreedMemoryForReuse();
     std::setlocale(LC_ALL, "");
-    return parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    return parseCommandLine(platform::programArguments(argc, argv));
 }
 
 }  // namespace pelkora::session

@@ -10,11 +10,16 @@
 
 #include "output/dob_reader.h"
 #include "output/output_options.h"
+#include "session/edit_arguments.h"
 
 namespace pelkora::session {
 
 struct CommandLine {
-    enum class Mode { Dialog, Batch, Add, DeleteAll, Info, Render, Preview, Check, Help, Version, UsageError };
+    enum class Mode {
+        Dialog, Batch, Add, DeleteAll, Info, Render, Preview, Check,
+        List, Remove, Move, SetTime, SetTimeAll, Restore,
+        Help, Version, UsageError
+    };
     Mode mode = Mode::Dialog;
     // Dialog: the first argument, whole; later ones are ignored.
     std::optional<std::filesystem::path> sourceFolder;
@@ -26,6 +31,10 @@ struct CommandLine {
     bool quiet = false;
     bool realtime = false;
     output::OutputOptions outputOptions;  // --full-frames, --dither, --fit; --batch and --add
+    bool replace = false;                 // --replace, with --add
+    bool wrapWords = false;               // --wrap words, with --batch and --add
+    bool keepPrevious = true;             // --no-previous turns it off, with --batch and --delete-all
+    PackageEditArguments edit;            // --remove, --move, --set-time, --set-time-all
     std::string error;                    // UsageError: one line
 };
 

@@ -10,6 +10,7 @@
 #include "output/non_text.h"
 #include "output/output_file.h"
 #include "output/output_folder.h"
+#include "output/previous_package.h"
 #include "output/playlist.h"
 #include "picture/animated_picture.h"
 
@@ -29,11 +30,6 @@ void ConversionReport::fileWritten(int count)
     filesWritten_ += count;
 }
 
-void ConversionReport::failed(const fs::path& input, std::string reason)
-{
-    std::lock_guard lock(mutex_);
-    failures_.push_back({input, std::move(reason)});
-}
 
 void ConversionReport::filesDeleted(int count)
 {
@@ -59,25 +55,37 @@ int ConversionReport::filesWritten() const
     return filesWritten_;
 }
 
-std::vector<Failure> ConversionReport::failures() const
+std::vector<ReportEntry> ConversionReport::failures() const
 {
     std::lock_guard lock(mutex_);
     return failures_;
 }
 
-void ConversionReport::warned(const fs::path& input, std::string text)
+void ConversionReport::record(const fs::path& input, Outcome outcome)
 {
     std::lock_guard lock(mutex_);
-    for (const Failure& known : warnings_)
-        if (known.input == input && known.reason == text)
+    if (outcome.severity == Severity::Error) {
+        failures_.push_back({input, std::move(outcome)});
+        return;
+    }
+    const std::string text = outcomeText(outcome);
+    for (const ReportEntry& known : warnings_)
+        if (known.input == input && known.reason() == text)
             return;
-    warnings_.push_back({input, std::move(text)});
+    warnings_.push_back({input, std::move(outcome)});
 }
 
-std::vector<Failure> ConversionReport::warnings() const
+std::vector<ReportEntry> ConversionReport::warnings() const
 {
     std::lock_guard lock(mutex_);
     return warnings_;
+}
+
+std::string ReportEntry::text() const
+{
+    if (input.empty() && outcome.severity != Severity::Error)
+        return reason();
+    return outcomeText(outcome.prefixed(input.string()));
 }
 
 namespace {
@@ -163,16 +171,16 @@ Converter::Converter(picture::AnimatedPicture& pictureControl, fs::path workDire
 void Converter::captured(const picture::CaptureEvent& event)
 {
     // The report locks: this may run beside the thread that loads.
-    if (event.status == Status::Ok) {
+    if (event.outcome.ok()) {
         report_.fileWritten();
         if (animationPending_.exchange(false))
             report_.inputConverted();
     } else {
-        report_.failed(shown(event.dobPath), outcomeText(Outcome(event.status, event.cause)));
+        report_.record(shown(event.dobPath), event.outcome);
     }
     // The warnings name what they are about themselves.
-    for (const std::string& warning : event.warnings)
-        report_.warned({}, warning);
+    for (const Outcome& warning : event.warnings)
+        report_.record({}, warning);
     if (options_.captured)
         options_.captured(event);
 }
@@ -191,7 +199,7 @@ output::FolderLock Converter::lockOutputFolder(bool create)
     if (create) {
         const Outcome made = output::ensureOutputFolder(folder);
         if (!made.ok()) {
-            report_.failed(shown(folder), outcomeText(made));
+            report_.record(shown(folder), made);
             return {};
         }
     } else {
@@ -201,7 +209,7 @@ output::FolderLock Converter::lockOutputFolder(bool create)
     }
     output::FolderLock lock(folder, options_.waitingForFolder);
     if (!lock.held()) {
-        report_.failed(shown(folder), outcomeText(lock.outcome()));
+        report_.record(shown(folder), lock.outcome());
         return lock;
     }
     // Whoever left these is gone: every writer holds this lock.
@@ -215,25 +223,27 @@ bool Converter::checkSourceFolder(const fs::path& sourceFolder)
     if (checked.ok())
         return true;
     // "No such file or directory" would only repeat "no such folder".
-    report_.failed(sourceFolder,
-                   checked.status == Status::NoSuchFolder ? statusText(checked.status) : outcomeText(checked));
+    report_.record(sourceFolder, checked.status == Status::NoSuchFolder ? Outcome(checked.status) : checked);
     return false;
 }
 
 void Converter::reportDeleteFailure(const fs::path& path, const Outcome& outcome)
 {
-    report_.failed(shown(path), outcomeText(outcome));
+    report_.record(shown(path), outcome);
 }
 
 bool Converter::prepareOutputFolder()
 {
     const fs::path folder = output::outputFolderPath(workDirectory_);
-    const Outcome prepared = output::prepareOutputFolder(
-            folder, [this](const fs::path& path, const Outcome& outcome) { reportDeleteFailure(path, outcome); });
+    const auto onFailure = [this](const fs::path& path, const Outcome& outcome) { reportDeleteFailure(path, outcome); };
+    std::error_code error;
+    const Outcome prepared = options_.keepPrevious && fs::is_directory(folder, error)
+                                     ? output::keepAsPrevious(folder, onFailure).outcome
+                                     : output::prepareOutputFolder(folder, onFailure);
     // Files that stay are reported one by one; the batch still goes on.
     if (prepared.status != Status::CannotCreateFolder)
         return true;
-    report_.failed(shown(folder), outcomeText(prepared));
+    report_.record(shown(folder), prepared);
     return false;
 }
 
@@ -264,10 +274,10 @@ void Converter::convertFolder(const fs::path& sourceFolder, const std::function<
         const fs::path& path = pictures[i];
         DecodedInput input = decoded.take(i);
         if (!input.file.state.ok()) {
-            report_.failed(path, outcomeText(input.file.state));
+            report_.record(path, input.file.state);
         } else if (const Converted converted = convertPicture(path, std::move(input.loaded));
                    converted.outcome == PictureOutcome::NotLoaded) {
-            report_.failed(path, converted.load.reason());
+            report_.record(path, converted.load.outcome);
         }
         inputDone();
     }
@@ -299,7 +309,7 @@ Converter::DecodedInput Converter::decodeInput(const fs::path& path, const pictu
 Converter::DecodedInput Converter::decodeAddition(const fs::path& path, const picture::LoadLimits& limits)
 {
     const output::InputBytes head = output::readInputFile(path, output::kNonTextHeadBytes);
-    if (head.status == Status::Ok && !picture::HasPictureSignature(head.bytes.data(), head.bytes.size())) {
+    if (head.outcome.ok() && !picture::HasPictureSignature(head.bytes.data(), head.bytes.size())) {
         std::error_code ignored;
         const std::uintmax_t length = fs::file_size(path, ignored);
         DecodedInput input{{}, {}, output::whyNotAText(head.bytes.text(), length, path)};
@@ -333,14 +343,14 @@ bool Converter::wasRead(const fs::path& path, const Outcome& state)
         return true;
     if (state.status == Status::CantFindFile && options_.cantFindFile)
         options_.cantFindFile(path);
-    report_.failed(path, outcomeText(state));
+    report_.record(path, state);
     return false;
 }
 
 Converter::Added Converter::addDecoded(const fs::path& path, DecodedInput input)
 {
     if (!input.notAText.empty()) {
-        refuse(path, "not a picture or a text: " + input.notAText);
+        refuse(path, Outcome(Status::NotPictureOrText, input.notAText));
         return {true, Outcome(Status::NotAPicture)};
     }
     if (!wasRead(path, input.file.state))
@@ -350,36 +360,38 @@ Converter::Added Converter::addDecoded(const fs::path& path, DecodedInput input)
     if (converted.outcome != PictureOutcome::NotLoaded)
         return {true, converted.load.outcome};
     if (isPictureFailure(converted.load.status())) {
-        refuse(path, converted.load.reason());
+        refuse(path, converted.load.outcome);
         return {true, converted.load.outcome};
     }
     pageText(path, input.file);
     return {false, converted.load.outcome};
 }
 
-void Converter::refuse(const fs::path& input, std::string reason)
+void Converter::refuse(const fs::path& input, const Outcome& reason)
 {
-    report_.failed(input, reason);
+    report_.record(input, reason);
     if (options_.refused)
-        options_.refused(Failure{input, std::move(reason)});
+        options_.refused(ReportEntry{input, reason});
 }
 
-std::optional<std::string> Converter::claimOutputNames(const fs::path& input, const std::vector<std::string>& names)
+Outcome Converter::claimOutputNames(const fs::path& input, const std::vector<std::string>& names)
 {
     for (const std::string& name : names) {
         if (const std::optional<char> c = output::characterThePlaylistCannotCarry(name)) {
-            return "its output name \"" + output::escapedForTerminal(name) + "\" would hold "
-                   + output::describeCharacter(*c) + ", which a playlist line cannot carry";
+            return {Status::OutputNameRefused, "its output name \"" + output::escapedForTerminal(name)
+                                                       + "\" would hold " + output::describeCharacter(*c)
+                                                       + ", which a playlist line cannot carry"};
         }
         const auto earlier = writtenThisRun_.find(name);
         if (earlier != writtenThisRun_.end()) {
-            return "its output name \"" + output::escapedForTerminal(name) + "\" was already written by "
-                   + output::escapedForTerminal(earlier->second.string()) + " in this run; that file stays";
+            return {Status::OutputNameRefused,
+                    "its output name \"" + output::escapedForTerminal(name) + "\" was already written by "
+                            + output::escapedForTerminal(earlier->second.string()) + " in this run; that file stays"};
         }
     }
     for (const std::string& name : names)
         writtenThisRun_.emplace(name, input);
-    return std::nullopt;
+    return Status::Ok;
 }
 
 Converter::Converted Converter::convertPicture(const fs::path& path, picture::LoadResult loaded)
@@ -387,13 +399,13 @@ Converter::Converted Converter::convertPicture(const fs::path& path, picture::Lo
     Converted converted{PictureOutcome::NotLoaded, pictureControl_.LoadDecoded(std::move(loaded))};
     if (!converted.load.ok())
         return converted;
-    if (std::optional<std::string> refusal = claimOutputNames(path, pictureControl_.plannedOutputNames())) {
-        refuse(path, std::move(*refusal));
+    if (const Outcome claimed = claimOutputNames(path, pictureControl_.plannedOutputNames()); !claimed.ok()) {
+        refuse(path, claimed);
         converted.outcome = PictureOutcome::Refused;
         return converted;
     }
     for (const std::string& message : converted.load.messages)
-        report_.warned(path, "decoder: " + message);
+        report_.record(path, Outcome(Status::DecoderSaid, message));
     // The load completed the pass of any earlier animation, so the flag is
     // this picture's alone. An animation counts when its first frame is in
     // place, a still picture when its file is; a failed write is reported
@@ -423,8 +435,8 @@ void Converter::pageText(const fs::path& path, const output::InputFile& file)
         return;
     // Every page of a text begins with its first; its name stands for all.
     const std::string firstPage = output::textPageFileName(output::pageNameOf(path), 1);
-    if (std::optional<std::string> refusal = claimOutputNames(path, {firstPage})) {
-        refuse(path, std::move(*refusal));
+    if (const Outcome claimed = claimOutputNames(path, {firstPage}); !claimed.ok()) {
+        refuse(path, claimed);
         return;
     }
     // Claimed only for pages that land; a text that gives none leaves the
@@ -433,21 +445,11 @@ void Converter::pageText(const fs::path& path, const output::InputFile& file)
     const output::PagerResult result = output::pageText(file.bytes.text(), path, workDirectory_, options_.pager);
     if (result.pagesWritten > 0)
         writtenThisRun_.emplace(firstPage, path);
-    if (result.zeroByteOffset) {
-        report_.warned(path, "a zero byte at offset " + std::to_string(*result.zeroByteOffset)
-                                     + " ends the text; what follows it is left out");
-    }
+    if (result.zeroByteOffset)
+        report_.record(path, Outcome(Status::ZeroByteEnds, std::to_string(*result.zeroByteOffset)));
     report_.fileWritten(result.pagesWritten);
-    if (result.status != Status::Ok) {
-        report_.failed(path, outcomeText(Outcome(result.status, result.cause)));
-        return;
-    }
-    if (result.pagesSkipped > 0) {
-        std::string reason = std::string(statusText(Status::CannotWrite)) + " " + std::to_string(result.pagesSkipped)
-                             + " of its pages";
-        if (result.cause)
-            reason += ": " + result.cause.message();
-        report_.failed(path, std::move(reason));
+    if (!result.outcome.ok()) {
+        report_.record(path, result.outcome);
         return;
     }
     // Only a text whose every page and line is in place is converted.
@@ -460,8 +462,15 @@ int Converter::deleteAll()
     std::error_code error;
     if (!fs::is_directory(folder, error))
         return 0;
-    const output::DeletionCount count = output::deleteFolderContents(
-            folder, [this](const fs::path& path, const Outcome& outcome) { reportDeleteFailure(path, outcome); });
+    const auto onFailure = [this](const fs::path& path, const Outcome& outcome) { reportDeleteFailure(path, outcome); };
+    if (options_.keepPrevious) {
+        const output::KeptPackage kept = output::keepAsPrevious(folder, onFailure);
+        if (!kept.outcome.ok())
+            report_.failed(shown(folder), outcomeText(kept.outcome));
+        report_.filesDeleted(kept.files);
+        return kept.files;
+    }
+    const output::DeletionCount count = output::deleteFolderContents(folder, onFailure);
     report_.filesDeleted(count.deleted);
     return count.deleted;
 }

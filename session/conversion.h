@@ -25,9 +25,16 @@ struct CaptureEvent;
 
 namespace pelkora::session {
 
-struct Failure {
-    std::filesystem::path input;
-    std::string reason;
+// What the report says of one input (or of the output folder, or of a file
+// written for an input).
+struct ReportEntry {
+    std::filesystem::path input;  // empty for a warning whose outcome names what it is about
+    Outcome outcome;
+
+    // The outcome in words, without the input.
+    std::string reason() const { return outcomeText(outcome); }
+    // "input: reason"; a warning about no one input is its reason alone.
+    std::string text() const;
 };
 
 // What a run produced, for the summary and the exit status. Filled from the
@@ -37,23 +44,23 @@ public:
     void inputConverted();
     void fileWritten(int count = 1);
     void filesDeleted(int count);
-    void failed(const std::filesystem::path& input, std::string reason);
-    // Written as asked, but perhaps not as meant; the same warning twice is
-    // kept once. input may be empty when the text names what it is about.
-    void warned(const std::filesystem::path& input, std::string text);
+    // A failure, or what was written as asked but perhaps not as meant (a
+    // warning or a note; the same one twice is kept once), by its severity.
+    void record(const std::filesystem::path& input, Outcome outcome);
     int inputsConverted() const;
     int filesWritten() const;
     int filesDeleted() const;
-    std::vector<Failure> failures() const;
-    std::vector<Failure> warnings() const;
+    // The failures alone decide how a run ended.
+    std::vector<ReportEntry> failures() const;
+    std::vector<ReportEntry> warnings() const;
 
 private:
     mutable std::mutex mutex_;
     int inputsConverted_ = 0;
     int filesWritten_ = 0;
     int filesDeleted_ = 0;
-    std::vector<Failure> failures_;
-    std::vector<Failure> warnings_;
+    std::vector<ReportEntry> failures_;
+    std::vector<ReportEntry> warnings_;
 };
 
 struct ConversionOptions {
@@ -63,7 +70,7 @@ struct ConversionOptions {
     // Shown for an input refused outright (a damaged picture, a name the
     // playlist cannot carry, a name already written in this run); the
     // failure is in the report as well.
-    std::function<void(const Failure&)> refused;
+    std::function<void(const ReportEntry&)> refused;
     // Every DOB file attempted, on the capturing thread (an animation's
     // worker for its frames).
     std::function<void(const picture::CaptureEvent&)> captured;
@@ -74,6 +81,9 @@ struct ConversionOptions {
     // multi-file Add ahead of the one that writes; 0: the number in the
     // environment variable PELKORA_WORKERS, else one per core.
     int workers = 0;
+    // Emptying the output folder keeps what it held as the previous
+    // package (output/previous_package.h) instead of deleting it.
+    bool keepPrevious = true;
 };
 
 // The entries of folder whose extension matches (case-insensitively),
@@ -127,6 +137,8 @@ public:
     void captured(const picture::CaptureEvent& event);
 
     const std::filesystem::path& workDirectory() const { return workDirectory_; }
+    // Whether texts paged from now on break their lines between words.
+    void setWrapWords(bool on) { options_.pager.wrapWords = on; }
 
 private:
     // An input as the decoding workers leave it: read and decoded, or why
@@ -154,11 +166,10 @@ private:
     // Whether the input was read; the reason is shown and reported when not.
     bool wasRead(const std::filesystem::path& path, const Outcome& state);
     void pageText(const std::filesystem::path& path, const output::InputFile& file);
-    // Why these output names cannot be written for input, or nothing; on
-    // nothing they count as written by it from now on.
-    std::optional<std::string> claimOutputNames(const std::filesystem::path& input,
-                                                const std::vector<std::string>& names);
-    void refuse(const std::filesystem::path& input, std::string reason);
+    // OutputNameRefused when these output names cannot be written for
+    // input; when Ok they count as written by it from now on.
+    Outcome claimOutputNames(const std::filesystem::path& input, const std::vector<std::string>& names);
+    void refuse(const std::filesystem::path& input, const Outcome& reason);
     void reportDeleteFailure(const std::filesystem::path& path, const Outcome& outcome);
     // A path inside the work directory as the user sees it from there.
     std::filesystem::path shown(const std::filesystem::path& path) const;

@@ -3,7 +3,9 @@
 #include <utility>
 
 #include "output/names.h"
+#include "output/output_folder.h"
 #include "output/playlist.h"
+#include "output/previous_package.h"
 
 namespace pelkora::session {
 
@@ -60,6 +62,7 @@ CommandResult Session::prepareStartup(const std::optional<std::filesystem::path>
         // Nothing of an earlier picture may land after the folder is emptied.
         picture_.finishPass();
         result.refused = !takeWriteLock(true) || !converter_.prepareOutputFolder();
+        followMovedFolder();
     }
     return result;
 }
@@ -96,7 +99,7 @@ AddResult Session::addFile(const std::filesystem::path& file, Converter::AddRun 
     }
     const Converter::Added added = converter_.addFile(file, run);
     result.isPicture = added.asPicture;
-    result.loadStatus = added.pictureLoad.status;
+    result.load = added.pictureLoad;
     result.animationPlaying = result.isPicture && picture_.CountAnimationFrames() > 0;
     if (result.isPicture && !result.animationPlaying) {
         result.dobPath = picture_.outputDirectory() / output::dobFileName(picture_.baseName(), 0);
@@ -118,6 +121,18 @@ CommandResult Session::addFiles(const std::vector<std::filesystem::path>& files)
     return result;
 }
 
+PlaylistMark Session::markPlaylist() const
+{
+    return session::markPlaylist(output::outputFolderPath(workDirectory_));
+}
+
+void Session::settleAdd(const PlaylistMark& mark, bool replace)
+{
+    picture_.finishPass();
+    if (writeLockHeld())
+        session::settleAdd(output::outputFolderPath(workDirectory_), mark, replace, report_);
+}
+
 DeleteResult Session::deleteAll()
 {
     DeleteResult result;
@@ -130,7 +145,39 @@ DeleteResult Session::deleteAll()
     // Nothing of an animation still in its pass lands after the wipe.
     picture_.endCapture();
     result.deleted = converter_.deleteAll();
+    followMovedFolder();
     return result;
+}
+
+CommandResult Session::restorePrevious()
+{
+    CommandResult result = begin();
+    const std::filesystem::path folder = output::outputFolderPath(workDirectory_);
+    std::error_code error;
+    if (std::filesystem::is_directory(folder, error) && !takeWriteLock(false)) {
+        result.refused = true;
+        return result;
+    }
+    // Nothing of an animation still in its pass lands in the swapped folders.
+    picture_.endCapture();
+    const output::KeptPackage restored = output::restorePrevious(folder);
+    result.refused = !restored.outcome.ok();
+    if (restored.outcome.status == Status::NoSuchFolder)
+        report_.failed(output::previousFolderPath(folder).filename(), "no previous package is kept");
+    else if (result.refused)
+        report_.failed(output::previousFolderPath(folder).filename(), outcomeText(restored.outcome));
+    followMovedFolder();
+    return result;
+}
+
+void Session::followMovedFolder()
+{
+    // The folder kept as the previous package took the lock along: the
+    // new folder is locked before the old one is let go of.
+    if (writeLock_ && writeLock_->held() && !writeLock_->namesFolder()) {
+        output::FolderLock fresh = converter_.lockOutputFolder(true);
+        writeLock_ = std::move(fresh);
+    }
 }
 
 }  // namespace pelkora::session

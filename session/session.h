@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "session/conversion.h"
+#include "session/readd.h"
 #include "core/status.h"
 #include "output/folder_lock.h"
 #include "output/output_options.h"
@@ -36,7 +37,7 @@ struct AddResult : CommandResult {
     // Taken as a picture (else paged as a text).
     bool isPicture = false;
     // How the picture model's load ended, whatever it was taken as.
-    Status loadStatus = Status::Ok;
+    Outcome load;
     // Frames of an animation still to be written after the call returned.
     bool animationPlaying = false;
     // Where a still picture's DOB went, when it was one.
@@ -70,10 +71,19 @@ public:
     // Add of several files as one run under one lock, with the options the
     // picture model already has.
     CommandResult addFiles(const std::vector<std::filesystem::path>& files);
+    // Before an Add: the playlist as it stands. After it: waits for the
+    // captures, then replaces the file's earlier entries or warns of the
+    // stale ones (session/readd.h).
+    PlaylistMark markPlaylist() const;
+    void settleAdd(const PlaylistMark& mark, bool replace);
     // DeleteAll: ends a running capture (the animation plays on, writing
     // nothing), then empties the output folder when it is there and its
     // lock is ours.
     DeleteResult deleteAll();
+
+    // Swaps the output folder with the package kept by the last emptying
+    // (output/previous_package.h); refused when none is kept.
+    CommandResult restorePrevious();
 
     // Every command that writes takes the output folder's lock and keeps it
     // after it returns, since an animation's frames may still come; a lock
@@ -87,6 +97,7 @@ public:
     // may follow; the next one takes the lock again.
     void finish();
 
+    void setWrapWords(bool on) { converter_.setWrapWords(on); }
     picture::AnimatedPicture& picture() { return picture_; }
     const picture::AnimatedPicture& picture() const { return picture_; }
     const ConversionReport& report() const { return report_; }
@@ -94,6 +105,7 @@ public:
 
 private:
     bool takeWriteLock(bool create);
+    void followMovedFolder();
     CommandResult begin() const;
     int filesWrittenSince(int before) const;
 

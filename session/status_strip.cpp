@@ -28,7 +28,7 @@ std::string pagesWrittenText(int pages) { return counted(pages, "text page", "te
 
 std::string filesDeletedText(int files) { return "DeleteAll: " + counted(files, "file", "files") + " deleted"; }
 
-std::string failureText(const Failure& failure) { return nameOf(failure.input) + ": " + failure.reason; }
+std::string failureText(const ReportEntry& entry) { return nameOf(entry.input) + ": " + entry.reason(); }
 
 std::string batchEndedText(const std::string& name, bool crashed, int exitStatus)
 {
@@ -64,10 +64,11 @@ void CommandStatus::frameCaptured(const picture::CaptureEvent& event)
     if (!following_) {
         return;
     }
-    if (event.status == Status::Ok) {
+    if (event.outcome.ok()) {
         ++framesWritten_;
     } else {
-        failures_.push_back(failureText({event.dobPath, statusText(event.status)}));
+        // Short for the strip: the status alone, without the system's words.
+        failures_.push_back(failureText({event.dobPath, event.outcome.status}));
     }
 }
 

@@ -23,7 +23,7 @@ std::string pagesWrittenText(int pages);
 // "DeleteAll: 31 files deleted"
 std::string filesDeletedText(int files);
 // "notes.txt: Cant find file!"; the folder part of the input is left out.
-std::string failureText(const Failure& failure);
+std::string failureText(const ReportEntry& entry);
 // A batch file's end: "adv.bat finished", or "adv.bat exited with status 3".
 std::string batchEndedText(const std::string& name, bool crashed, int exitStatus);
 

@@ -36,6 +36,14 @@ TEST(CommandLine, ParsesEveryForm)
             {{"--preview", "--to", "sheet.png"}, Mode::Preview, "", 0},
             {{"--check"}, Mode::Check, "", 0},
             {{"--check", "pkg"}, Mode::Check, "", 0},
+            {{"--list"}, Mode::List, "", 0},
+            {{"--remove", "a.dob", "--all-of", "anim"}, Mode::Remove, "", 0},
+            {{"--move", "a.dob", "3"}, Mode::Move, "", 0},
+            {{"--set-time", "a.dob", "123456789"}, Mode::SetTime, "", 0},
+            {{"--set-time-all", "last-frame", "1"}, Mode::SetTimeAll, "", 0},
+            {{"--restore"}, Mode::Restore, "", 0},
+            {{"--replace", "--wrap", "words", "--add", "t.txt"}, Mode::Add, "", 1},
+            {{"--no-previous", "--delete-all"}, Mode::DeleteAll, "", 0},
     };
     for (const ParseCase& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
@@ -83,6 +91,17 @@ TEST(CommandLine, RejectsWhatItCannotMean)
             {"--check", "a", "b"},
             {"--preview"},
             {"--preview", "a", "b", "--to", "s.png"},
+            {"--remove"},
+            {"--all-of", "anim", "--move", "a.dob", "1"},
+            {"--move", "a.dob", "0"},
+            {"--move", "a.dob"},
+            {"--set-time", "a.dob", "1234567890"},
+            {"--set-time", "a.dob", "fast"},
+            {"--set-time-all", "pictures", "100"},
+            {"--restore", "adv"},
+            {"--replace", "--batch", "src"},
+            {"--wrap", "lines", "--add", "t.txt"},
+            {"--no-previous", "--add", "t.txt"},
     };
     for (const auto& args : wrong) {
         SCOPED_TRACE(testing::PrintToString(args));

@@ -103,7 +103,7 @@ TEST(DobDecoding, GivesBackTheLevelsTheWriterPacked)
         const std::vector<std::uint32_t> pixels = renderedGreys(levels);
         const std::vector<std::uint8_t> dob = EncodeDob({pixels.data(), size.width, size.height, size.width});
         const DobPicture picture = decodeDob(dob.data(), dob.size(), std::nullopt);
-        ASSERT_EQ(picture.status, Status::Ok) << statusText(picture.status);
+        ASSERT_EQ(picture.outcome.status, Status::Ok) << statusText(picture.outcome.status);
         EXPECT_EQ(picture.size, size);
         EXPECT_EQ(picture.levels, levels);
     }
@@ -134,7 +134,7 @@ TEST(DobDecoding, SaysWhyItCannotChooseASize)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const DobPicture picture = decodeDob(c.bytes->data(), c.size, c.wanted);
-        EXPECT_EQ(picture.status, c.expected) << statusText(picture.status);
+        EXPECT_EQ(picture.outcome.status, c.expected) << statusText(picture.outcome.status);
         if (c.expected == Status::Ok) {
             EXPECT_EQ(picture.size, c.chosen);
             EXPECT_EQ(picture.levels.size(), static_cast<std::size_t>(c.chosen.width * c.chosen.height));
@@ -152,14 +152,14 @@ TEST(DobFiles, AreReadWholeOrNotAtAll)
     std::filesystem::create_directory(work / "folder.dob");
 
     const DobPicture picture = readDobFile(good, std::nullopt);
-    ASSERT_EQ(picture.status, Status::Ok);
+    ASSERT_EQ(picture.outcome.status, Status::Ok);
     EXPECT_EQ(picture.levels, (std::vector<std::uint8_t>{15, 0, 15}));
-    EXPECT_EQ(readDobFile(bad, std::nullopt).status, Status::BadDobLength);
-    EXPECT_EQ(readDobFile(work / "none.dob", std::nullopt).status, Status::CantFindFile);
-    EXPECT_EQ(readDobFile(work / "folder.dob", std::nullopt).status, Status::IsAFolder);
+    EXPECT_EQ(readDobFile(bad, std::nullopt).outcome.status, Status::BadDobLength);
+    EXPECT_EQ(readDobFile(work / "none.dob", std::nullopt).outcome.status, Status::CantFindFile);
+    EXPECT_EQ(readDobFile(work / "folder.dob", std::nullopt).outcome.status, Status::IsAFolder);
 
     const DobShape shape = inspectDobFile(bad);
-    EXPECT_EQ(shape.status, Status::BadDobLength);
+    EXPECT_EQ(shape.outcome.status, Status::BadDobLength);
     EXPECT_EQ(shape.length, 3u);
     EXPECT_EQ(inspectDobFile(good).candidates, (std::vector<Size>{{3, 1}}));
 }

@@ -41,14 +41,14 @@ TEST(DobTargetPlaylist, HeldOrNotTheLinesAreTheSame)
             t.playlist = appender.get();
             return t;
         };
-        ASSERT_EQ(WriteDob(target("a.dob", PlaylistLineForm::StillPicture), view), Status::Ok);
-        ASSERT_EQ(WriteDob(target("m-01.dob", PlaylistLineForm::AnimationFrame), view), Status::Ok);
-        ASSERT_EQ(WriteDob(target("m-02.dob", PlaylistLineForm::LastFrame), view), Status::Ok);
+        ASSERT_EQ(writeDobFile(target("a.dob", PlaylistLineForm::StillPicture), view).status, Status::Ok);
+        ASSERT_EQ(writeDobFile(target("m-01.dob", PlaylistLineForm::AnimationFrame), view).status, Status::Ok);
+        ASSERT_EQ(writeDobFile(target("m-02.dob", PlaylistLineForm::LastFrame), view).status, Status::Ok);
         EXPECT_EQ(TempDir::read(playlistPath(adv)), "a.dob,3000\n\nm-01.dob,500\nm-02.dob,1500\n\n");
         EXPECT_EQ(TempDir::read(adv / "a.dob").size(), 4u);
 
         deleteFolderContents(adv);
-        ASSERT_EQ(WriteDob(target("b.dob", PlaylistLineForm::StillPicture), view), Status::Ok);
+        ASSERT_EQ(writeDobFile(target("b.dob", PlaylistLineForm::StillPicture), view).status, Status::Ok);
         EXPECT_EQ(TempDir::read(playlistPath(adv)), "b.dob,3000\n\n");
     }
 }

@@ -86,7 +86,7 @@ TEST(Input, APipeIsNeverOpenedAndALinkIsFollowed)
         EXPECT_EQ(input.state.status, c.status);
         EXPECT_EQ(textOf(input.bytes), c.content);
         const InputBytes packageFile = readInputFile(c.path, 100);
-        EXPECT_EQ(packageFile.status, c.status);
+        EXPECT_EQ(packageFile.outcome.status, c.status);
         EXPECT_EQ(textOf(packageFile.bytes), c.content);
     }
     EXPECT_FALSE(pipe.wasOpened());
@@ -123,7 +123,7 @@ TEST(InputFile, ReadsUpToTheLimit)
         SCOPED_TRACE(c.name);
         const fs::path file = dir.write("input.bin", c.content);
         const InputBytes input = readInputFile(file, c.limit);
-        EXPECT_EQ(input.status, Status::Ok);
+        EXPECT_EQ(input.outcome.status, Status::Ok);
         EXPECT_EQ(input.truncated, c.truncated);
         ASSERT_EQ(input.bytes.size(), c.kept);
         EXPECT_TRUE(textOf(input.bytes) == c.content.substr(0, c.kept));

@@ -93,7 +93,7 @@ TEST(OutputFile, PagerWritesItsPagesPastLinksAndPipes)
     ASSERT_TRUE(testing::makeFifo(adv / "advertising.index"));
 
     const auto result = pageText("hello", work / "in/notes.txt", work.path());
-    EXPECT_EQ(result.status, Status::Ok);
+    EXPECT_EQ(result.outcome.status, Status::Ok);
     EXPECT_EQ(TempDir::read(outside), "keep me");
     EXPECT_EQ(TempDir::read(adv / "notes-01.txt"), "hello");
     EXPECT_EQ(TempDir::read(adv / "advertising.index"), "notes-01.txt,6000\n");

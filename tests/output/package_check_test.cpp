@@ -112,10 +112,10 @@ TEST(PackageCheck, ReportsEachKindOfDamageOnce)
         const PackageCheck check = checkPackage(work / "adv");
         ASSERT_EQ(check.findings.size(), 1u);
         const Finding& finding = check.findings.front();
-        EXPECT_EQ(finding.status, c.expected) << statusText(finding.status);
+        EXPECT_EQ(finding.outcome.status, c.expected) << outcomeText(finding.outcome);
         EXPECT_EQ(finding.name, c.name);
         EXPECT_EQ(finding.line, c.line);
-        EXPECT_EQ(finding.note, c.note);
+        EXPECT_EQ(finding.outcome.severity == Severity::Note, c.note);
         EXPECT_EQ(check.sound(), c.note);
     }
 }
@@ -164,7 +164,7 @@ TEST(PackageCheck, NamesEveryLineItCannotReadWhateverThePlaylistHolds)
         EXPECT_EQ(check.lines, lines);
         EXPECT_EQ(check.loopMilliseconds, loop);
         const auto lineFindings = std::count_if(check.findings.begin(), check.findings.end(), [](const Finding& f) {
-            return f.status == Status::BadPlaylistLine || f.status == Status::TornPlaylistLine;
+            return f.outcome.status == Status::BadPlaylistLine || f.outcome.status == Status::TornPlaylistLine;
         });
         EXPECT_EQ(static_cast<std::size_t>(lineFindings), unreadable);
         if (unreadable > 0) {
@@ -234,7 +234,7 @@ TEST(PageCells, AreCountedAsThePagerCountsThem)
         SCOPED_TRACE(::testing::PrintToString(c.page));
         EXPECT_EQ(pageCells(c.page), c.cells);
         const Status expected = c.cells < 0 ? Status::NotUtf8 : c.cells > 55 ? Status::PageTooLong : Status::Ok;
-        EXPECT_EQ(checkPage(c.page).status, expected);
+        EXPECT_EQ(checkPage(c.page).outcome.status, expected);
     }
 }
 
@@ -251,7 +251,7 @@ TEST(PageCells, PassEveryPageThePagerCuts)
             const std::string page =
                     utf16ToUtf8(std::u16string_view(text).substr(range.begin, range.end - range.begin));
             const Finding finding = checkPage(page);
-            ASSERT_EQ(finding.status, Status::Ok) << finding.detail;
+            ASSERT_EQ(finding.outcome.status, Status::Ok) << outcomeText(finding.outcome);
         }
     }
 }

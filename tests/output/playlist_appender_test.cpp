@@ -94,11 +94,10 @@ TEST(PlaylistAppender, SecondLineFollowsTheName)
         const TempDir dir;
         const fs::path playlist = dir.write("adv/advertising.index", "z.dob,0\n");
         PlaylistAppender appender(playlist);
-        std::error_code cause;
-        ASSERT_TRUE(appender.append("a.dob,1\n", cause)) << cause.message();
+        ASSERT_TRUE(appender.append("a.dob,1\n").ok());
         const fs::path outside = c.change(dir, playlist);
         const std::string outsideBefore = outside.empty() ? "" : TempDir::read(outside);
-        ASSERT_TRUE(appender.append("b.dob,2\n", cause)) << cause.message();
+        ASSERT_TRUE(appender.append("b.dob,2\n").ok());
         EXPECT_EQ(TempDir::read(playlist), c.playlistAfter);
         EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(playlist)));
         EXPECT_EQ(fs::hard_link_count(playlist), 1u);
@@ -138,16 +137,15 @@ TEST(PlaylistAppender, HoldsOneDescriptorForTheRun)
         std::string expected = before;
         {
             PlaylistAppender appender(playlist);
-            std::error_code cause;
             for (int line = 0; line < 50; ++line) {
                 const std::string entry = "p-" + std::to_string(line) + ".txt,6000\n";
-                ASSERT_TRUE(appender.append(entry, cause)) << cause.message();
+                ASSERT_TRUE(appender.append(entry).ok());
                 expected += entry;
             }
             EXPECT_EQ(descriptorsOn(playlist), 1);
-            EXPECT_TRUE(appender.close(cause)) << cause.message();
+            EXPECT_TRUE(appender.close().ok());
             EXPECT_EQ(descriptorsOn(playlist), 0);
-            ASSERT_TRUE(appender.append("last.txt,6000\n", cause)) << cause.message();
+            ASSERT_TRUE(appender.append("last.txt,6000\n").ok());
             expected += "last.txt,6000\n";
         }
         EXPECT_EQ(descriptorsOn(playlist), 0);
@@ -178,16 +176,15 @@ TEST(PlaylistAppender, ALineThatDoesNotFitIsTakenBack)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         PlaylistAppender appender(playlist);
-        std::error_code cause;
         rlimit tight = limit;
         tight.rlim_cur = fs::file_size(playlist) + c.room;
         ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tight), 0);
-        const bool appended = appender.append(line, cause);
+        const Outcome appended = appender.append(line);
         ::setrlimit(RLIMIT_FSIZE, &limit);
-        EXPECT_FALSE(appended);
-        EXPECT_EQ(cause, std::errc::file_too_large) << cause.message();
+        EXPECT_EQ(appended.status, Status::CannotWriteIndex);
+        EXPECT_EQ(appended.cause, std::errc::file_too_large) << outcomeText(appended);
         EXPECT_EQ(TempDir::read(playlist), "a.dob,1\n");
-        ASSERT_TRUE(appender.append("b.dob,2\n", cause)) << cause.message();
+        ASSERT_TRUE(appender.append("b.dob,2\n").ok());
         EXPECT_EQ(TempDir::read(playlist), "a.dob,1\nb.dob,2\n");
         fs::resize_file(playlist, 8);
     }

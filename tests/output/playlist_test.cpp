@@ -50,7 +50,7 @@ TEST(PlaylistAppend, BuildsTheWorkedExample)
             stillPictureEntry("anim-03.dob", "1500"), textPageEntry("notes", 1),      textPageEntry("notes", 2),
     };
     for (const auto& entry : entries)
-        EXPECT_TRUE(appendPlaylistEntry(playlist, entry));
+        EXPECT_TRUE(appendPlaylistEntry(playlist, entry).ok());
     EXPECT_EQ(TempDir::read(playlist), "logo.dob,3000\n\nanim-01.dob,500\nanim-02.dob,500\nanim-03.dob,1500\n\n"
                                        "notes-01.txt,6000\nnotes-02.txt,6000\n");
 }
@@ -58,10 +58,10 @@ TEST(PlaylistAppend, BuildsTheWorkedExample)
 TEST(PlaylistAppend, FailsWithoutItsFolder)
 {
     const TempDir dir;
-    EXPECT_FALSE(appendPlaylistEntry(dir / "missing/advertising.index", "a.dob,1\n"));
+    EXPECT_FALSE(appendPlaylistEntry(dir / "missing/advertising.index", "a.dob,1\n").ok());
     EXPECT_FALSE(fs::exists(dir / "missing"));
     fs::create_directory(dir / "advertising.index");
-    EXPECT_FALSE(appendPlaylistEntry(dir / "advertising.index", "a.dob,1\n"));
+    EXPECT_FALSE(appendPlaylistEntry(dir / "advertising.index", "a.dob,1\n").ok());
 }
 
 // Long lines make a torn write likely if the lock or the single write failed.
@@ -83,7 +83,7 @@ TEST(PlaylistAppend, LinesFromTwoThreadsArriveWhole)
     };
     auto writer = [&](int thread) {
         for (int number = 0; number < kLines; ++number)
-            ASSERT_TRUE(appendPlaylistEntry(playlist, line(thread, number)));
+            ASSERT_TRUE(appendPlaylistEntry(playlist, line(thread, number)).ok());
     };
     std::thread first(writer, 0);
     std::thread second(writer, 1);

@@ -47,7 +47,7 @@ TEST_F(TextPagerTest, WritesNumberedPagesAndTheirEntries)
 {
     const std::string text(120, 'x');
     const auto result = page(source("notes.txt", text));
-    EXPECT_EQ(result.status, Status::Ok);
+    EXPECT_EQ(result.outcome.status, Status::Ok);
     EXPECT_EQ(result.pagesWritten, 3);
     EXPECT_EQ(result.pagesSkipped, 0);
     EXPECT_EQ(pageBytes("notes-01.txt"), std::string(55, 'x'));
@@ -110,7 +110,7 @@ TEST_F(TextPagerTest, PagesAreUtf8WithoutMarkInEveryEncoding)
     };
     for (const auto& c : cases) {
         const auto result = page(source("case.txt", c.bytes), c.options);
-        EXPECT_EQ(result.status, Status::Ok) << c.name;
+        EXPECT_EQ(result.outcome.status, Status::Ok) << c.name;
         EXPECT_EQ(pageBytes("case-01.txt"), c.page) << c.name;
         EXPECT_FALSE(pageExists("case-02.txt")) << c.name;
     }
@@ -178,7 +178,7 @@ TEST_F(TextPagerTest, TextsWithoutCharactersGiveNoPages)
                                      "a"s,
                                      "\xFE\xFF"s}) {
         const auto result = page(source("empty.txt", bytes));
-        EXPECT_EQ(result.status, Status::EmptyText) << "bytes of size " << bytes.size();
+        EXPECT_EQ(result.outcome.status, Status::EmptyText) << "bytes of size " << bytes.size();
         EXPECT_EQ(result.pagesWritten, 0);
     }
     EXPECT_EQ(filesInOutput(), 0u);
@@ -187,7 +187,7 @@ TEST_F(TextPagerTest, TextsWithoutCharactersGiveNoPages)
 TEST_F(TextPagerTest, UnknownCharacterSetCannotBeRead)
 {
     const auto result = page(source("notes.txt", "abc"), TextPagerOptions{"NO-SUCH-CHARSET"});
-    EXPECT_EQ(result.status, Status::CannotRead);
+    EXPECT_EQ(result.outcome.status, Status::CannotRead);
     EXPECT_EQ(filesInOutput(), 0u);
 }
 
@@ -195,7 +195,7 @@ TEST_F(TextPagerTest, PagesThatCannotBeCreatedAreSkippedWithoutEntries)
 {
     fs::remove(outputFolderPath(work.path()));
     const auto result = page(source("notes.txt", std::string(120, 'x')));
-    EXPECT_EQ(result.status, Status::CannotWrite);
+    EXPECT_EQ(result.outcome.status, Status::CannotWrite);
     EXPECT_EQ(result.pagesWritten, 0);
     EXPECT_EQ(result.pagesSkipped, 3);
     EXPECT_FALSE(fs::exists(outputFolderPath(work.path())));
@@ -215,10 +215,11 @@ TEST_F(TextPagerTest, SkippedPageKeepsItsNumber)
         for (int number : c.blocked)
             fs::create_directory(outputFolderPath(work.path()) / textPageFileName("notes", number));
         const auto result = page(source("notes.txt", std::string(static_cast<std::size_t>(c.pages) * 55 - 45, 'x')));
-        EXPECT_EQ(result.status, Status::Ok);
+        EXPECT_EQ(result.outcome.status, Status::PagesNotWritten);
+        EXPECT_EQ(result.outcome.detail, std::to_string(c.blocked.size()));
         EXPECT_EQ(result.pagesSkipped, static_cast<int>(c.blocked.size()));
         EXPECT_EQ(result.pagesWritten, c.pages - static_cast<int>(c.blocked.size()));
-        EXPECT_TRUE(result.cause) << "the cause of the first skipped page is kept";
+        EXPECT_TRUE(result.outcome.cause) << "the cause of the first skipped page is kept";
         std::string entries;
         for (int number = 1; number <= c.pages; ++number) {
             if (std::find(c.blocked.begin(), c.blocked.end(), number) != c.blocked.end())
@@ -234,7 +235,7 @@ TEST_F(TextPagerTest, MissingEntriesAreReported)
 {
     fs::create_directory(playlistPath(outputFolderPath(work.path())));
     const auto result = page(source("notes.txt", "abc"));
-    EXPECT_EQ(result.status, Status::CannotWriteIndex);
+    EXPECT_EQ(result.outcome.status, Status::CannotWriteIndex);
     EXPECT_EQ(result.pagesWritten, 1);
     EXPECT_EQ(result.entriesMissing, 1);
     EXPECT_EQ(pageBytes("notes-01.txt"), "abc");
@@ -306,7 +307,7 @@ TEST_F(TextPagerTest, LongTextBecomesAllItsPages)
         expected += normalised[pick];
     }
     const auto result = page(source("long.txt", text));
-    ASSERT_EQ(result.status, Status::Ok);
+    ASSERT_EQ(result.outcome.status, Status::Ok);
 
     std::string joined;
     std::string entries;

@@ -103,3 +103,44 @@ TEST(TextPagination, PiecesGiveTheSamePagesAsTheWholeText)
 
 }  // namespace
 }  // namespace pelkora::output
+
+namespace pelkora::output {
+namespace {
+
+std::vector<std::u16string> wrappedPages(std::u16string_view text, bool wrapWords, std::size_t piece)
+{
+    std::vector<std::u16string> pages;
+    Paginator paginator([&](std::u16string_view units, PageRange) { pages.emplace_back(units); }, wrapWords);
+    for (std::size_t at = 0; at < text.size(); at += piece)
+        paginator.feed(text.substr(at, piece));
+    paginator.finish();
+    return pages;
+}
+
+TEST(TextPagination, WrappingWordsBreaksLinesOnlyWhereAWordFits)
+{
+    const struct {
+        const char* name;
+        std::u16string text;
+        std::vector<std::u16string> pages;  // empty: the same as without wrapping
+    } rows[] = {
+            {"English", u"Welcome to the Riverside cafe", {u"Welcome to the \nRiverside \ncafe"}},
+            {"Chinese, no spaces", u"你好世界这是一个很长的中文句子没有空格真的", {}},
+            {"mixed", u"咖啡 coffee 很好喝", {u"咖啡 coffee \n很好喝"}},
+            {"a word longer than a line is cut", u"a supercalifragilistic word", {}},
+            {"a filled line's feed may end the page",
+             u"aaaaaaaaaa bbbbbbbbbb cccccccccc dddddddddd eeeeee ffffffff",
+             {u"aaaaaaaaaa bbbbbbbbbb cccccccccc dddddddddd eeeeee \n", u"ffffffff"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::vector<std::u16string> expected =
+                row.pages.empty() ? wrappedPages(row.text, false, row.text.size()) : row.pages;
+        // Pieces of one unit: a word split across pieces wraps the same.
+        EXPECT_EQ(wrappedPages(row.text, true, row.text.size()), expected);
+        EXPECT_EQ(wrappedPages(row.text, true, 1), expected);
+    }
+}
+
+}  // namespace
+}  // namespace pelkora::output

@@ -47,21 +47,20 @@ std::uintmax_t linkCount(const fs::path& path)
 // second goes through the temporary name the first left free).
 struct WholeFileWriter {
     const char* name;
-    std::function<bool(const fs::path& path, std::string_view bytes, std::error_code& cause)> write;
+    std::function<Outcome(const fs::path& path, std::string_view bytes)> write;
 };
 
 const WholeFileWriter kWriters[] = {
-        {"by path", [](const fs::path& path, std::string_view bytes,
-                       std::error_code& cause) { return writeWholeFile(path, bytes, cause); }},
+        {"by path", [](const fs::path& path, std::string_view bytes) { return writeWholeFile(path, bytes); }},
         {"in the folder held open",
-         [](const fs::path& path, std::string_view bytes, std::error_code& cause) {
+         [](const fs::path& path, std::string_view bytes) {
              FolderWriter folder(path.parent_path());
              const fs::path first = path.string() + ".first";
              std::error_code ignored;
-             if (folder.writeWholeFile(first.filename().string(), "first", ignored)
+             if (folder.writeWholeFile(first.filename().string(), "first").ok()
                  && (TempDir::read(first) != "first" || !fs::remove(first, ignored)))
-                 return false;
-             return folder.writeWholeFile(path.filename().string(), bytes, cause);
+                 return Outcome(Status::CannotWrite);
+             return folder.writeWholeFile(path.filename().string(), bytes);
          }},
 };
 
@@ -107,9 +106,9 @@ TEST(WholeFile, ReplacesWhateverHadTheNameWithoutWritingThroughIt)
             const TempDir dir;
             fs::create_directory(dir / "adv");
             const fs::path outside = c.setUp(dir);
-            std::error_code cause;
-            ASSERT_TRUE(writer.write(dir / "adv/x.dob", "new", cause)) << cause.message();
-            EXPECT_FALSE(cause);
+            const Outcome written = writer.write(dir / "adv/x.dob", "new");
+            ASSERT_TRUE(written.ok()) << outcomeText(written);
+            EXPECT_FALSE(written.cause);
             EXPECT_EQ(TempDir::read(outside), "keep me");
             EXPECT_EQ(TempDir::read(dir / "adv/x.dob"), "new");
             EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir / "adv/x.dob")));
@@ -145,15 +144,14 @@ TEST(WholeFile, AFailedWriteSaysWhyAndLeavesNoTemporaryFile)
             SCOPED_TRACE(std::string(writer.name) + ", " + c.name);
             const TempDir dir;
             const fs::path target = c.setUp(dir);
-            std::error_code cause;
-            EXPECT_FALSE(writer.write(target, "bytes", cause));
-            EXPECT_EQ(cause, c.cause) << cause.message();
+            const Outcome written = writer.write(target, "bytes");
+            EXPECT_EQ(written.status, Status::CannotWrite);
+            EXPECT_EQ(written.cause, c.cause) << outcomeText(written);
             EXPECT_EQ(temporariesIn(dir / "adv"), 0);
         }
     const TempDir dir;
     fs::create_directories(dir / "adv/x.dob/inner");
-    std::error_code cause;
-    writeWholeFile(dir / "adv/x.dob", "bytes", cause);
+    writeWholeFile(dir / "adv/x.dob", "bytes");
     EXPECT_TRUE(fs::is_directory(dir / "adv/x.dob/inner"));
 }
 
@@ -234,8 +232,8 @@ TEST(PlaylistAppend, ArrivesWholeWithoutWritingThroughALink)
         const fs::path outside = c.setUp(dir);
         const std::string outsideBefore = outside.empty() ? "" : TempDir::read(outside);
         const fs::path playlist = playlistPath(dir / "adv");
-        std::error_code cause;
-        ASSERT_TRUE(appendPlaylistEntry(playlist, "b.dob,1\n", cause)) << cause.message();
+        const Outcome appended = appendPlaylistEntry(playlist, "b.dob,1\n");
+        ASSERT_TRUE(appended.ok()) << outcomeText(appended);
         EXPECT_EQ(TempDir::read(playlist), c.expected);
         EXPECT_EQ(linkCount(playlist), 1u);
         if (!outside.empty()) {
@@ -249,9 +247,9 @@ TEST(PlaylistAppend, AFailedAppendSaysWhy)
 {
     const TempDir dir;
     fs::create_directories(dir / "adv/advertising.index");
-    std::error_code cause;
-    EXPECT_FALSE(appendPlaylistEntry(dir / "adv/advertising.index", "a.dob,1\n", cause));
-    EXPECT_EQ(cause, std::errc::is_a_directory) << cause.message();
+    const Outcome appended = appendPlaylistEntry(dir / "adv/advertising.index", "a.dob,1\n");
+    EXPECT_EQ(appended.status, Status::CannotWriteIndex);
+    EXPECT_EQ(appended.cause, std::errc::is_a_directory) << outcomeText(appended);
 }
 
 TEST(FolderLockTest, ASecondWriterWaitsOnceSaidAndThenHoldsIt)

@@ -286,11 +286,11 @@ TEST_F(Composition, DobThatCannotBeCreatedGetsNoLine)
          makeGif(1, 1, kPalette, {solidFrame(0, 0, 1, 1, kB), solidFrame(0, 0, 1, 1, kW), solidFrame(0, 0, 1, 1, kB)}));
     EXPECT_EQ(playlistOf(work), "anim-01.dob,500\nanim-03.dob,1500\n\n");
     ASSERT_EQ(events.size(), 4u);
-    EXPECT_EQ(events[0].status, Status::CannotWrite);
+    EXPECT_EQ(events[0].outcome.status, Status::CannotWrite);
     EXPECT_EQ(events[0].dobPath, work / "adv" / "logo.dob");
-    EXPECT_EQ(events[1].status, Status::Ok);
-    EXPECT_EQ(events[2].status, Status::CannotWrite);
-    EXPECT_EQ(events[3].status, Status::Ok);
+    EXPECT_EQ(events[1].outcome.status, Status::Ok);
+    EXPECT_EQ(events[2].outcome.status, Status::CannotWrite);
+    EXPECT_EQ(events[3].outcome.status, Status::Ok);
 }
 
 TEST_F(Composition, CaptureOutsideTheSurfaceReadsBackground)

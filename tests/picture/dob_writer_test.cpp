@@ -162,9 +162,9 @@ protected:
 
 TEST_F(DobWriting, LinesOfEachForm)
 {
-    EXPECT_EQ(WriteDob(target("logo.dob", PlaylistLineForm::StillPicture), view), Status::Ok);
-    EXPECT_EQ(WriteDob(target("anim-01.dob", PlaylistLineForm::AnimationFrame), view), Status::Ok);
-    EXPECT_EQ(WriteDob(target("anim-02.dob", PlaylistLineForm::LastFrame), view), Status::Ok);
+    EXPECT_EQ(writeDobFile(target("logo.dob", PlaylistLineForm::StillPicture), view).status, Status::Ok);
+    EXPECT_EQ(writeDobFile(target("anim-01.dob", PlaylistLineForm::AnimationFrame), view).status, Status::Ok);
+    EXPECT_EQ(writeDobFile(target("anim-02.dob", PlaylistLineForm::LastFrame), view).status, Status::Ok);
     EXPECT_EQ(playlist(), "logo.dob,3000\n\nanim-01.dob,500\nanim-02.dob,1500\n\n");
     EXPECT_EQ(TempDir::read(dir.path() / "adv" / "logo.dob"), std::string("\x01\x01\x0F", 3));
 }
@@ -182,10 +182,10 @@ TEST_F(DobWriting, SettingsReadAfreshForEachLine)
     std::string expected;
     for (const Case& c : cases) {
         settings(std::string("[IntervalTime]\nStaticGifPlayTime=") + c.value + "\nDynamicGifLastPicPlayTime=77\n");
-        EXPECT_EQ(WriteDob(target("logo.dob", PlaylistLineForm::StillPicture), view), Status::Ok);
+        EXPECT_EQ(writeDobFile(target("logo.dob", PlaylistLineForm::StillPicture), view).status, Status::Ok);
         expected += c.line;
     }
-    WriteDob(target("anim-02.dob", PlaylistLineForm::LastFrame), view);
+    writeDobFile(target("anim-02.dob", PlaylistLineForm::LastFrame), view);
     EXPECT_EQ(playlist(), expected + "anim-02.dob,77\n\n");
 }
 
@@ -198,15 +198,15 @@ TEST_F(DobWriting, FileThatCannotBeCreatedGetsNoLine)
                                   0,
                                   false,
                                   {}};
-    EXPECT_EQ(WriteDob(missingFolder, view), Status::CannotWrite);
+    EXPECT_EQ(writeDobFile(missingFolder, view).status, Status::CannotWrite);
     EXPECT_EQ(playlist(), "");
 }
 
 TEST_F(DobWriting, ExistingFileOverwrittenPlaylistAppended)
 {
     dir.write("adv/logo.dob", std::string(100, 'x'));
-    ASSERT_EQ(WriteDob(target("logo.dob", PlaylistLineForm::StillPicture), view), Status::Ok);
-    ASSERT_EQ(WriteDob(target("logo.dob", PlaylistLineForm::StillPicture), view), Status::Ok);
+    ASSERT_EQ(writeDobFile(target("logo.dob", PlaylistLineForm::StillPicture), view).status, Status::Ok);
+    ASSERT_EQ(writeDobFile(target("logo.dob", PlaylistLineForm::StillPicture), view).status, Status::Ok);
     EXPECT_EQ(TempDir::read(dir.path() / "adv" / "logo.dob").size(), 3u);
     EXPECT_EQ(playlist(), "logo.dob,3000\n\nlogo.dob,3000\n\n");
 }
@@ -220,7 +220,7 @@ TEST_F(DobWriting, MissingPlaylistFolderReported)
                             0,
                             false,
                             {}};
-    EXPECT_EQ(WriteDob(noIndex, view), Status::CannotWriteIndex);
+    EXPECT_EQ(writeDobFile(noIndex, view).status, Status::CannotWriteIndex);
     EXPECT_EQ(TempDir::read(dir.path() / "adv" / "logo.dob").size(), 3u);
 }
 

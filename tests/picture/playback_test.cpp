@@ -214,11 +214,11 @@ TEST_F(PlaybackEndCapture, CaptureInFlightIsWaitedOutAndNoneFollows)
             changed.wait(lock, [&] { return release; });
             lock.unlock();
             std::this_thread::sleep_for(20ms);  // a slow disk
-            const Status status = output::WriteDob(target, pixels);
+            const Outcome written = output::writeDobFile(target, pixels);
             secondWritten = true;
-            return status;
+            return written;
         }
-        return output::WriteDob(target, pixels);
+        return output::writeDobFile(target, pixels);
     });
     ASSERT_TRUE(picture->LoadFile(file("anim.gif", animation(6, 0))).ok());
     picture->ShowPicture();

@@ -138,7 +138,7 @@ TEST(SessionStartup, TheDialogTellsWhatTheBatchWroteOrWhatFailedFirst)
         runStartupBatch(dialog, sources / "my pics");
         QApplication::processEvents();
 
-        const std::vector<Failure> failures = dialog.report().failures();
+        const std::vector<ReportEntry> failures = dialog.report().failures();
         ASSERT_EQ(failures.size(), static_cast<std::size_t>(c.source.damaged));
         const std::string expected =
                 failures.empty() ? std::to_string(c.source.pictures + c.source.texts) + " files written from my pics"

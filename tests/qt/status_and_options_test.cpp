@@ -266,6 +266,33 @@ TEST_F(DialogStatus, OptionsChosenInTheMenuApplyToTheNextAdd)
     EXPECT_EQ(TempDir::read(work / "adv" / "wide.dob").size(), 2u + 500u);
 }
 
+TEST_F(DialogStatus, ReplacingOnAddAndRestoringArePackageCommandsOfTheMenu)
+{
+    const fs::path longer = sources.write("long/notes.txt", std::string(130, 'a'));
+    const fs::path shorter = sources.write("short/notes.txt", std::string(80, 'b'));
+    add({longer});
+    toggleMenuItem(*dialog, QStringLiteral("Replace earlier entries on Add"));
+    EXPECT_TRUE(loadDialogSettings().replaceEarlier);
+    add({shorter});
+    const std::string replaced = "notes-01.txt,6000\nnotes-02.txt,6000\n";
+    EXPECT_EQ(TempDir::read(work / "adv/advertising.index"), replaced);
+    EXPECT_FALSE(fs::exists(work / "adv/notes-03.txt"));
+
+    dialog->deleteAll();
+    toggleMenuItem(*dialog, QStringLiteral("Restore previous package"));
+    EXPECT_EQ(strip(), "Previous package restored");
+    EXPECT_EQ(TempDir::read(work / "adv/advertising.index"), replaced);
+}
+
+TEST_F(DialogStatus, WrapWordsFromTheMenuAppliesToTheNextText)
+{
+    const fs::path text = sources.write("cafe.txt", "Welcome to the Riverside cafe");
+    toggleMenuItem(*dialog, QStringLiteral("Wrap words"));
+    EXPECT_TRUE(loadDialogSettings().wrapWords);
+    add({text});
+    EXPECT_EQ(TempDir::read(work / "adv/cafe-01.txt"), "Welcome to the \nRiverside \ncafe");
+}
+
 TEST_F(DialogStatus, DeviceViewShowsEachWrittenFrameInTheDeviceGreys)
 {
     DialogSettings on = dialog->settings();
@@ -325,7 +352,7 @@ TEST(StatusTexts, CountsAndNames)
             {pagesWrittenText(12), "12 text pages written"},
             {pagesWrittenText(1), "1 text page written"},
             {filesDeletedText(31), "DeleteAll: 31 files deleted"},
-            {failureText({"/some/where/x.txt", "Cant find file!"}), "x.txt: Cant find file!"},
+            {failureText({"/some/where/x.txt", Status::CantFindFile}), "x.txt: Cant find file!"},
             {batchEndedText("adv.bat", false, 7), "adv.bat exited with status 7"},
             {batchEndedText("adv.bat", true, 0), "adv.bat ended abnormally"},
     };
@@ -334,12 +361,12 @@ TEST(StatusTexts, CountsAndNames)
 
     CommandStatus status;
     status.followAnimation("anim");
-    status.frameCaptured({"/w/adv/anim-01.dob", Status::Ok, {}, {}});
-    status.frameCaptured({"/w/adv/anim-02.dob", Status::CannotWrite, {}, {}});
-    status.frameCaptured({"/w/adv/anim-03.dob", Status::CannotWrite, {}, {}});
+    status.frameCaptured({"/w/adv/anim-01.dob", Status::Ok, {}});
+    status.frameCaptured({"/w/adv/anim-02.dob", Status::CannotWrite, {}});
+    status.frameCaptured({"/w/adv/anim-03.dob", Status::CannotWrite, {}});
     EXPECT_EQ(status.text(), "anim: 1 frame written; anim-02.dob: cannot write (and 1 more)");
     status.set("logo.dob written");
-    status.frameCaptured({"/w/adv/late-04.dob", Status::Ok, {}, {}});
+    status.frameCaptured({"/w/adv/late-04.dob", Status::Ok, {}});
     EXPECT_EQ(status.text(), "logo.dob written");
 }
 

@@ -85,10 +85,10 @@ std::string describe(const ConversionReport& report)
 {
     std::ostringstream text;
     text << report.inputsConverted() << " converted, " << report.filesWritten() << " written\n";
-    for (const Failure& failure : report.failures())
-        text << "failed " << failure.input << ": " << failure.reason << "\n";
-    for (const Failure& warning : report.warnings())
-        text << "warned " << warning.input << ": " << warning.reason << "\n";
+    for (const ReportEntry& failure : report.failures())
+        text << "failed " << failure.input << ": " << failure.reason() << "\n";
+    for (const ReportEntry& warning : report.warnings())
+        text << "warned " << warning.input << ": " << warning.reason() << "\n";
     return text.str();
 }
 

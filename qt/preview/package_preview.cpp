@@ -14,6 +14,7 @@
 #include <QPainter>
 
 #include "cli/review_commands.h"
+#include "qt/preview/package_preview.h"
 #include "output/input_file.h"
 #include "output/names.h"
 #include "output/output_folder.h"
@@ -22,10 +23,11 @@
 #include "output/text_decoding.h"
 #include "output/text_pagination.h"
 
-namespace pelkora::cli {
-
+namespace pelkora::preview {
 
 namespace fs = std::filesystem;
+using cli::isDobName;
+using cli::secondsText;
 
 namespace {
 
@@ -81,9 +83,39 @@ QImage faultContent(const QString& reason)
     return image;
 }
 
+QImage deviceGreyImage(const output::DobPicture& picture)
+{
+    const output::PngPicture grey = cli::deviceGreyPicture(picture);
+    QImage image(grey.width, grey.height, QImage::Format_RGB32);
+    for (int y = 0; y < grey.height; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        const std::uint8_t* levels = grey.samples.data() + static_cast<std::size_t>(y) * grey.width;
+        for (int x = 0; x < grey.width; ++x)
+            row[x] = qRgb(levels[x], levels[x], levels[x]);
+    }
+    return image;
+}
+
+// The sheet as our own PNG writer takes it, so that its bytes are those of
+// every other picture the review commands write.
+bool saveSheet(const QImage& sheet, const fs::path& path, std::error_code& cause)
+{
+    output::PngPicture picture{sheet.width(), sheet.height(), output::PngColour::Rgb8, {}};
+    picture.samples.reserve(static_cast<std::size_t>(sheet.width()) * static_cast<std::size_t>(sheet.height()) * 3);
+    for (int y = 0; y < sheet.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(sheet.constScanLine(y));
+        for (int x = 0; x < sheet.width(); ++x) {
+            picture.samples.push_back(static_cast<std::uint8_t>(qRed(row[x])));
+            picture.samples.push_back(static_cast<std::uint8_t>(qGreen(row[x])));
+            picture.samples.push_back(static_cast<std::uint8_t>(qBlue(row[x])));
+        }
+    }
+    return cli::savePng(picture, path, cause);
+}
+
 QImage pictureContent(const output::DobPicture& picture)
 {
-    const QImage image = deviceGreyImage(picture).convertToFormat(QImage::Format_RGB32);
+    const QImage image = deviceGreyImage(picture);
     const int side = std::max(picture.size.width, picture.size.height);
     if (side > kLargestSide)
         return image.scaled(kLargestSide, kLargestSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
@@ -143,20 +175,21 @@ Tile tileFor(const fs::path& folder, const output::PlaylistLine& line)
         tile.fault = QStringLiteral("missing");
     } else if (isDobName(path)) {
         const output::DobPicture picture = output::readDobFile(path, std::nullopt);
-        if (picture.status == Status::Ok) {
+        const Status status = picture.outcome.status;
+        if (status == Status::Ok) {
             tile.content = pictureContent(picture);
-        } else if (picture.status == Status::DobSizeAmbiguous) {
+        } else if (status == Status::DobSizeAmbiguous) {
             tile.fault = QStringLiteral("size unclear");
         } else {
-            tile.fault = picture.status == Status::BadDobLength ? QStringLiteral("bad length")
-                                                                : QString::fromUtf8(statusText(picture.status));
+            tile.fault = status == Status::BadDobLength ? QStringLiteral("bad length")
+                                                        : QString::fromUtf8(statusText(status));
         }
     } else {
         const output::InputBytes page = output::readInputFile(path, kPageBytesRead);
         const std::string bytes(page.bytes.begin(), page.bytes.end());
         bool overflow = false;
         tile.content = pageContent(bytes, overflow);
-        if (output::checkPage(bytes).status == Status::NotUtf8)
+        if (output::checkPage(bytes).outcome.status == Status::NotUtf8)
             tile.fault = QStringLiteral("not UTF-8");
         if (overflow || page.truncated)
             tile.fault = QStringLiteral("more than 55 cells");
@@ -287,7 +320,7 @@ int previewPackage(const fs::path& folder, const fs::path& sheetPath, bool quiet
         return 1;
     }
     std::error_code cause;
-    if (!savePng(sheet, sheetPath, cause)) {
+    if (!saveSheet(sheet, sheetPath, cause)) {
         err << "pelkora: " << output::escapedForTerminal(sheetPath.string()) << ": "
             << output::escapedForTerminal(outcomeText(Outcome(Status::CannotWrite, cause))) << "\n";
         return 1;
@@ -297,4 +330,4 @@ int previewPackage(const fs::path& folder, const fs::path& sheetPath, bool quiet
     return 0;
 }
 
-}  // namespace pelkora::cli
+}  // namespace pelkora::preview

@@ -1,0 +1,80 @@
+#include "session/settings_text.h"
+
+#include <optional>
+
+namespace pelkora::session {
+
+namespace {
+
+std::string_view trimmed(std::string_view text)
+{
+    const auto first = text.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos)
+        return {};
+    const auto last = text.find_last_not_of(" \t\r");
+    return text.substr(first, last - first + 1);
+}
+
+std::optional<bool> flagOf(std::string_view value)
+{
+    if (value == "true" || value == "1")
+        return true;
+    if (value == "false" || value == "0")
+        return false;
+    return std::nullopt;
+}
+
+void apply(std::string_view key, std::string_view value, DialogSettings& settings, bool& fit)
+{
+    const std::optional<bool> flag = flagOf(value);
+    if (key == "FitSize") {
+        if (const auto size = output::parseFitSize(value))
+            settings.fitSize = *size;
+    } else if (!flag) {
+        return;
+    } else if (key == "FullFrames") {
+        settings.output.fullFrames = *flag;
+    } else if (key == "Dither") {
+        settings.output.dither = *flag;
+    } else if (key == "DeviceView") {
+        settings.deviceView = *flag;
+    } else if (key == "Fit") {
+        fit = *flag;
+    }
+}
+
+const char* textOf(bool flag) { return flag ? "true" : "false"; }
+
+}  // namespace
+
+DialogSettings dialogSettingsFromIni(std::string_view text)
+{
+    DialogSettings settings;
+    bool fit = false;
+    while (!text.empty()) {
+        const auto end = text.find('\n');
+        const std::string_view line = trimmed(text.substr(0, end));
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        const auto equals = line.find('=');
+        if (line.empty() || line.front() == '[' || line.front() == ';' || equals == std::string_view::npos)
+            continue;
+        apply(trimmed(line.substr(0, equals)), trimmed(line.substr(equals + 1)), settings, fit);
+    }
+    // The size is known only once every line is read.
+    if (fit)
+        settings.output.fit = settings.fitSize;
+    return settings;
+}
+
+std::string iniOfDialogSettings(const DialogSettings& settings)
+{
+    std::string text = "[General]\n";
+    text += std::string("DeviceView=") + textOf(settings.deviceView) + "\n";
+    text += std::string("Dither=") + textOf(settings.output.dither) + "\n";
+    text += std::string("Fit=") + textOf(settings.output.fit.has_value()) + "\n";
+    text += "FitSize=" + output::sizeText(settings.output.fit.value_or(settings.fitSize)) + "\n";
+    text += std::string("FullFrames=") + textOf(settings.output.fullFrames) + "\n";
+    return text;
+}
+
+}  // namespace pelkora::session

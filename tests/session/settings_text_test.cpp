@@ -1,0 +1,49 @@
+#include "session/settings_text.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using pelkora::output::Size;
+using pelkora::session::DialogSettings;
+using pelkora::session::dialogSettingsFromIni;
+using pelkora::session::iniOfDialogSettings;
+
+DialogSettings settings(bool fullFrames, bool dither, std::optional<Size> fit, bool deviceView, Size fitSize)
+{
+    DialogSettings s;
+    s.output.fullFrames = fullFrames;
+    s.output.dither = dither;
+    s.output.fit = fit;
+    s.deviceView = deviceView;
+    s.fitSize = fitSize;
+    return s;
+}
+
+TEST(SettingsTextTest, IniFilesReadAsTheQtDialogWroteThem)
+{
+    const Size defaultFit{128, 64};
+    const struct {
+        const char* name;
+        const char* text;
+        DialogSettings expected;
+    } cases[] = {
+            {"empty file", "", DialogSettings{}},
+            {"every key, CRLF lines",
+             "[General]\r\nDeviceView=true\r\nDither=true\r\nFit=true\r\nFitSize=96x48\r\nFullFrames=true\r\n",
+             settings(true, true, Size{96, 48}, true, Size{96, 48})},
+            {"fit named before its size", "Fit=true\nFitSize=200x100\n",
+             settings(false, false, Size{200, 100}, false, Size{200, 100})},
+            {"size kept while fit is off", "Fit=false\nFitSize=32x32\n",
+             settings(false, false, std::nullopt, false, Size{32, 32})},
+            {"unreadable values are defaults", "Dither=maybe\nFitSize=0x9\nFit=true\n",
+             settings(false, false, defaultFit, false, defaultFit)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(dialogSettingsFromIni(c.text), c.expected);
+        EXPECT_EQ(dialogSettingsFromIni(iniOfDialogSettings(c.expected)), c.expected);
+    }
+}
+
+}  // namespace
