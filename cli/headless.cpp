@@ -10,6 +10,7 @@
 #include "cli/package_commands.h"
 #include "cli/review_commands.h"
 #include "gif/gif_info.h"
+#include "output/input_file.h"
 #include "output/names.h"
 #include "output/output_folder.h"
 #include "output/text_pager.h"
@@ -58,12 +59,21 @@ private:
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 
+// Enough for every signature a picture decoder here is tried on.
+constexpr std::uint64_t kPictureHeadBytes = 16;
+
 // One description per file; false when the file is no picture at all.
 bool describeFile(const fs::path& path, std::optional<output::Size> dobSize, std::ostream& out, std::ostream& err)
 {
     // A DOB has no signature: its name is all that says what it is.
     if (isDobName(path))
         return describeDob(path, dobSize, out, err);
+    // What does not begin as a picture is none, however long: not read whole.
+    const output::InputBytes head = output::readInputFile(path, kPictureHeadBytes);
+    if (head.outcome.ok() && !picture::HasPictureSignature(head.bytes.data(), head.bytes.size())) {
+        out << output::escapedForTerminal(path.string()) << ": not a picture\n";
+        return false;
+    }
     const output::InputFile file = output::readInput(path, picture::LoadLimits{}.fileBytes);
     if (!file.state.ok()) {
         err << "pelkora: " << output::escapedForTerminal(path.string()) << ": " << outcomeText(file.state) << "\n";

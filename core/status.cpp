@@ -92,6 +92,10 @@ Words wordsOf(Status status)
         return {"cannot lock the output folder"};
     case Status::SourcePlaceUnknown:
         return {"cannot tell whether it lies inside the output folder; nothing is emptied"};
+    case Status::LinkOutOfPackage:
+        return {"a symbolic link to a file outside the package (a copy to the device carries it dangling)"};
+    case Status::NotPictureOrText:
+        return {"not a picture or a text", DetailForm::AfterColon};
     case Status::PagesNotWritten:
         return {"cannot write", DetailForm::Between, " of its pages"};
     case Status::OutputNameRefused:

@@ -48,6 +48,8 @@ enum class Status {
     CannotDelete,        // a file of the output folder could not be deleted
     CannotLock,          // the output folder could not be locked for writing
     SourcePlaceUnknown,  // a source folder of which it cannot be told whether it lies in the output folder
+    LinkOutOfPackage,    // a named file that is a symbolic link leading out of the package
+    NotPictureOrText,    // an input that is neither, told by its first bytes (detail: what it is)
     PagesNotWritten,     // some of a text's pages could not be created (detail: how many)
     OutputNameRefused,   // an input whose output name this run cannot write (detail: why)
     UnnamedFileKept,     // a file no line names any more that could not be removed

@@ -113,7 +113,8 @@ Outcome writeDobFile(const DobTarget& target, const PixelView& pixels)
                 writeWholeFile(dobPath, std::string_view(reinterpret_cast<const char*>(dob.data()), dob.size()));
         !written.ok())
         return written;
-    if (std::string wrap = headerWrapNote(pixels.width, pixels.height); !wrap.empty() && target.warn)
+    if (std::string wrap = headerWrapNote(pixels.width, pixels.height); !wrap.empty() && target.warn
+                                                                                 && target.noteHeaderWrap)
         target.warn(Outcome(Status::HeaderWraps, std::move(wrap)).prefix(name));
     const std::string line = playlistLine(target, name);
     return target.playlist != nullptr ? target.playlist->append(line)

@@ -42,6 +42,9 @@ struct DobTarget {
     // The run's playlist, held open for all its lines; it must be the one
     // in outputDirectory. Null: the playlist is opened for this line alone.
     PlaylistAppender* playlist = nullptr;
+    // Whether a header that wraps is told through warn: a caller writing
+    // many frames of one picture tells it once.
+    bool noteHeaderWrap = true;
 };
 
 // Grey level of one pixel: 15 - (R/16 + G/16 + B/16) / 3.

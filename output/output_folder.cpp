@@ -29,9 +29,22 @@ namespace {
 // filling from holding the run for ever.
 constexpr int kMaxListings = 16;
 
+// How far emptying reaches. A folder reached through a link may be shared
+// with anything else the user keeps there, so only its own files go then:
+// its subfolders and links stay, and nothing beyond them is touched.
+enum class Reach { Tree, OwnFilesOnly };
+
 class FolderEmptier {
 public:
-    explicit FolderEmptier(const DeleteFailureFunction& onFailure) : onFailure_(onFailure) {}
+    FolderEmptier(const DeleteFailureFunction& onFailure, Reach reach) : onFailure_(onFailure), reach_(reach) {}
+
+    // Whether an entry of that kind (judged as itself, never as what a link
+    // leads to) is a file to remove; folders are the walk's concern.
+    bool removable(const fs::file_status& status) const
+    {
+        return fs::exists(status) && !fs::is_directory(status)
+               && !(reach_ == Reach::OwnFilesOnly && fs::is_symlink(status));
+    }
 
     void removeFile(const fs::path& file)
     {
@@ -59,10 +72,13 @@ public:
                 std::error_code ignored;
                 // symlink_status: a link is judged as the link itself, so a
                 // link to a folder is removed, never entered.
-                if (fs::is_directory(it->symlink_status(ignored)))
-                    subfolders.insert(it->path());
-                else
+                const fs::file_status status = it->symlink_status(ignored);
+                if (fs::is_directory(status)) {
+                    if (reach_ == Reach::Tree)
+                        subfolders.insert(it->path());
+                } else if (removable(status)) {
                     removeFile(it->path());
+                }
             }
             if (error) {
                 fail(folder, Outcome(Status::CannotListFolder, error));
@@ -86,6 +102,7 @@ private:
     }
 
     const DeleteFailureFunction& onFailure_;
+    const Reach reach_;
     DeletionCount count_;
     std::set<fs::path> failed_;  // reported once, not tried again
 };
@@ -109,11 +126,11 @@ Outcome ensureOutputFolder(const fs::path& folder)
 
 DeletionCount deleteFolderContents(const fs::path& folder, const DeleteFailureFunction& onFailure)
 {
-    FolderEmptier emptier(onFailure);
-    const fs::path playlist = playlistPath(folder);
     std::error_code error;
-    const auto playlistStatus = fs::symlink_status(playlist, error);
-    if (fs::exists(playlistStatus) && !fs::is_directory(playlistStatus))
+    const Reach reach = fs::is_symlink(fs::symlink_status(folder, error)) ? Reach::OwnFilesOnly : Reach::Tree;
+    FolderEmptier emptier(onFailure, reach);
+    const fs::path playlist = playlistPath(folder);
+    if (emptier.removable(fs::symlink_status(playlist, error)))
         emptier.removeFile(playlist);
 
     // A list of folders still to visit instead of recursion: the depth of

@@ -45,6 +45,8 @@ struct DeletionCount {
 // playlist naming files already gone. A symbolic link is removed as a link
 // and never followed. The folder's listing is never held whole: files go as
 // they are listed. Every file that stays is reported through onFailure.
+// A folder that is itself a symbolic link loses only the files directly in
+// the folder it names: its subfolders and the links in it stay.
 DeletionCount deleteFolderContents(const std::filesystem::path& folder, const DeleteFailureFunction& onFailure = {});
 
 // Start-up: an existing folder is emptied, a missing one is created (one

@@ -118,11 +118,44 @@ Finding checkPage(std::string_view bytes)
 
 namespace {
 
+// More links in a row than any system follows.
+constexpr int kMaxLinkHops = 40;
+
+// Whether path is a link whose file a copy of the folder to the device
+// would not carry along: a copy keeps a link as a link, so each link on the
+// way must name its target relatively, and the file reached must lie in
+// the folder. target: what the link itself says.
+bool leadsOutOf(const fs::path& folder, const fs::path& path, std::string& target)
+{
+    std::error_code error;
+    if (!fs::is_symlink(fs::symlink_status(path, error)))
+        return false;
+    target = fs::read_symlink(path, error).string();
+    fs::path hop = path;
+    for (int hops = 0; hops < kMaxLinkHops && fs::is_symlink(fs::symlink_status(hop, error)); ++hops) {
+        const fs::path next = fs::read_symlink(hop, error);
+        if (error || next.is_absolute())
+            return true;
+        hop = hop.parent_path() / next;
+    }
+    const fs::path reached = fs::weakly_canonical(path, error);
+    const fs::path home = fs::weakly_canonical(folder, error);
+    if (error)
+        return true;
+    const fs::path inside = reached.lexically_relative(home);
+    return inside.empty() || *inside.begin() == "..";
+}
+
 // What is wrong with the file a line names, if anything.
-Finding checkNamedFile(const fs::path& path, const std::string& name)
+Finding checkNamedFile(const fs::path& folder, const std::string& name)
 {
     Finding finding;
     finding.name = name;
+    const fs::path path = folder / name;
+    if (std::string target; leadsOutOf(folder, path, target)) {
+        finding.outcome = Outcome(Status::LinkOutOfPackage, "-> " + target);
+        return finding;
+    }
     std::error_code error;
     if (!fs::is_regular_file(path, error)) {
         finding.outcome = Status::MissingFromPackage;
@@ -214,7 +247,7 @@ PackageCheck checkPackage(const fs::path& folder)
         lines.push_back(lineNumber);
         if (lines.size() > 1)
             continue;
-        Finding finding = checkNamedFile(folder / parsed.name, parsed.name);
+        Finding finding = checkNamedFile(folder, parsed.name);
         if (!finding.outcome.ok()) {
             finding.line = lineNumber;
             check.findings.push_back(finding);

@@ -33,7 +33,12 @@ void CaptureWriter::setListener(std::function<void(const CaptureEvent&)> listene
 
 void CaptureWriter::setOutputOptions(const output::OutputOptions& options) { dither_ = options.dither; }
 const std::filesystem::path& CaptureWriter::outputDirectory() const { return outputDirectory_; }
-void CaptureWriter::setNames(CaptureNames names) { names_ = std::move(names); }
+void CaptureWriter::setNames(CaptureNames names)
+{
+    names_ = std::move(names);
+    std::lock_guard lock(gateMutex_);
+    wrapNoted_ = false;
+}
 
 std::vector<std::string> CaptureWriter::plannedNames(const std::vector<FrameRecord>& frames) const
 {
@@ -113,8 +118,11 @@ Outcome CaptureWriter::write(const Capture& capture, const Image& pixels)
                                            capture.frameDisplayTime,
                                            capture.dither,
                                            warn,
-                                           &playlist_};
+                                           &playlist_,
+                                           !wrapNoted_};
             event.outcome = sink_(target, pixels.view());
+            // One note for a picture stands for all its frames.
+            wrapNoted_ = wrapNoted_ || !output::headerWrapNote(pixels.width(), pixels.height()).empty();
         }
     }
     if (listener_)

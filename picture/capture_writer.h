@@ -100,6 +100,8 @@ private:
     // A write in flight holds this lock, so shutGate waits it out.
     std::mutex gateMutex_;
     bool gateOpen_ = true;
+    // Whether this picture's header wrap was told; used under gateMutex_.
+    bool wrapNoted_ = false;
     // Every line the captures add, through one descriptor; used only under
     // gateMutex_.
     output::PlaylistAppender playlist_;

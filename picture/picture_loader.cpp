@@ -170,6 +170,11 @@ std::string BaseNameOf(const std::filesystem::path& path)
     return text.substr(start, dot - start);
 }
 
+bool HasPictureSignature(const std::uint8_t* data, std::size_t size)
+{
+    return gif::HasGifSignature(data, size) || decoders::StillFormatOf(data, size).has_value();
+}
+
 LoadResult LoadPictureBytes(const std::uint8_t* data, std::size_t size, const LoadLimits& limits)
 {
     return LoadBytes(data, size, limits, nullptr);

@@ -102,6 +102,9 @@ std::string BaseNameOf(const std::filesystem::path& path);
 LoadResult LoadPictureFile(const std::filesystem::path& path, output::ReadBuffer& bytes, const LoadLimits& limits);
 // Reads the file (within limits.fileBytes) and decodes it.
 LoadResult LoadPictureFile(const std::filesystem::path& path, const LoadLimits& limits);
+// Whether data begins as a picture some decoder here is tried on; data
+// that does not is never a picture, whatever follows.
+bool HasPictureSignature(const std::uint8_t* data, std::size_t size);
 // Decodes bytes already in memory; they are not used after the call.
 LoadResult LoadPictureBytes(const std::uint8_t* data, std::size_t size, const LoadLimits& limits);
 

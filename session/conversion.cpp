@@ -7,6 +7,7 @@
 
 #include "output/ascii.h"
 #include "output/names.h"
+#include "output/non_text.h"
 #include "output/output_file.h"
 #include "output/output_folder.h"
 #include "output/previous_package.h"
@@ -294,7 +295,7 @@ std::uint64_t Converter::decodedBytes(const DecodedInput& input)
 
 Converter::DecodedInput Converter::decodeInput(const fs::path& path, const picture::LoadLimits& limits)
 {
-    DecodedInput input{output::readInput(path, limits.fileBytes), {}};
+    DecodedInput input{output::readInput(path, limits.fileBytes), {}, {}};
     if (!input.file.state.ok())
         return input;
     input.loaded = picture::LoadPictureFile(path, input.file.bytes, limits);
@@ -305,11 +306,24 @@ Converter::DecodedInput Converter::decodeInput(const fs::path& path, const pictu
     return input;
 }
 
+Converter::DecodedInput Converter::decodeAddition(const fs::path& path, const picture::LoadLimits& limits)
+{
+    const output::InputBytes head = output::readInputFile(path, output::kNonTextHeadBytes);
+    if (head.outcome.ok() && !picture::HasPictureSignature(head.bytes.data(), head.bytes.size())) {
+        std::error_code ignored;
+        const std::uintmax_t length = fs::file_size(path, ignored);
+        DecodedInput input{{}, {}, output::whyNotAText(head.bytes.text(), length, path)};
+        if (!input.notAText.empty())
+            return input;
+    }
+    return decodeInput(path, limits);
+}
+
 Converter::Added Converter::addFile(const fs::path& path, AddRun run)
 {
     if (run == AddRun::New)
         writtenThisRun_.clear();
-    return addDecoded(path, decodeInput(path, pictureControl_.limits()));
+    return addDecoded(path, decodeAddition(path, pictureControl_.limits()));
 }
 
 void Converter::addFiles(const std::vector<fs::path>& paths)
@@ -317,8 +331,8 @@ void Converter::addFiles(const std::vector<fs::path>& paths)
     writtenThisRun_.clear();
     const picture::LoadLimits limits = pictureControl_.limits();
     OrderedWork<DecodedInput> decoded(
-            paths.size(), [&](std::size_t i) { return decodeInput(paths[i], limits); }, workerCount(options_.workers),
-            decodedBytes, limits.frameBytes);
+            paths.size(), [&](std::size_t i) { return decodeAddition(paths[i], limits); },
+            workerCount(options_.workers), decodedBytes, limits.frameBytes);
     for (std::size_t i = 0; i < paths.size(); ++i)
         addDecoded(paths[i], decoded.take(i));
 }
@@ -335,6 +349,10 @@ bool Converter::wasRead(const fs::path& path, const Outcome& state)
 
 Converter::Added Converter::addDecoded(const fs::path& path, DecodedInput input)
 {
+    if (!input.notAText.empty()) {
+        refuse(path, Outcome(Status::NotPictureOrText, input.notAText));
+        return {true, Outcome(Status::NotAPicture)};
+    }
     if (!wasRead(path, input.file.state))
         return {};
     // Picture or text is decided by what the file holds, never by its name.

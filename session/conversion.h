@@ -146,9 +146,13 @@ private:
     struct DecodedInput {
         output::InputFile file;
         picture::LoadResult loaded;
+        std::string notAText;  // why an input that is no picture is no text either
     };
     // Touches nothing of the converter: it runs on the workers.
     static DecodedInput decodeInput(const std::filesystem::path& path, const picture::LoadLimits& limits);
+    // decodeInput for Add, which would page what is no picture: a file that
+    // is neither is told by its first bytes and never read whole.
+    static DecodedInput decodeAddition(const std::filesystem::path& path, const picture::LoadLimits& limits);
     // What a decoded input holds in memory while it waits for the writer:
     // together no more than one picture may take.
     static std::uint64_t decodedBytes(const DecodedInput& input);

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "support/encoded_picture.h"
+#include "support/gif_builder.h"
 #include "support/program_run.h"
 #include "support/temp_dir.h"
 
@@ -193,6 +194,23 @@ TEST(Texts, BigEndianAndZeroBytes)
     EXPECT_EQ(TempDir::read(work / "adv/be-01.txt"), "h\xC3\xA9");
 }
 
+// Add pages what is no picture; what is no text either is refused whole.
+TEST(Texts, WhatIsNoTextIsRefusedAndWritesNothing)
+{
+    runCases({
+            {"an archive", {{"a.txt", "PK\x03\x04\x14\0\0\0"s}}, 1, {"a.txt: not a picture or a text: a ZIP archive"}, "",
+             {"a-01.txt"}},
+            {"a DOB", {{"d.dob", "\x02\x02\x11\x22"s}}, 1, {"d.dob: not a picture or a text: a DOB file"}, "",
+             {"d-01.txt", "d.dob"}},
+            {"binary bytes beside a text",
+             {{"r.bin", "\x13\0\xF7\0\x99"s}, {"ok.txt", "hi"}},
+             1,
+             {"r.bin: not a picture or a text: binary content"},
+             "ok-01.txt,6000\n",
+             {"r-01.txt"}},
+    });
+}
+
 TEST(Settings, OddValuesAndWideHeadersAreWrittenWithAWarning)
 {
     const struct {
@@ -238,6 +256,25 @@ TEST(Settings, OddValuesAndWideHeadersAreWrittenWithAWarning)
         }
         expectLabelledLines(run.err);
     }
+}
+
+// A wrapping header is told once for a picture, however many frames share it.
+TEST(Settings, AWideAnimationIsToldOfItsHeaderOnce)
+{
+    using namespace pelkora::testing;
+    TempDir work;
+    std::vector<GifPictureFrame> frames;
+    for (std::uint8_t i = 0; i < 3; ++i)
+        frames.push_back(solidFrame(0, 0, 300, 2, i % 2, 10));
+    const std::vector<std::uint8_t> gif = makeGif(300, 2, {0x000000, 0xFFFFFF}, frames);
+    const fs::path input = work.write("in/wide.gif", std::string(gif.begin(), gif.end()));
+    const ProgramRun run = pelkora(work, {"--add", "--full-frames", input.string()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::exists(work / "adv/wide-03.dob"));
+    std::size_t notes = 0;
+    for (std::size_t at = run.err.find("is stored as"); at != std::string::npos; at = run.err.find("is stored as", at + 1))
+        ++notes;
+    EXPECT_EQ(notes, 1u) << run.err;
 }
 
 }  // namespace

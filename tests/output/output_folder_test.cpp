@@ -47,28 +47,53 @@ TEST(OutputFolder, EmptyingDeletesFilesAtEveryDepthAndKeepsFolders)
     EXPECT_EQ(countEntries(adv), 3u);  // sub, sub/deeper, sub/empty
 }
 
-TEST(OutputFolder, LinksAreRemovedNeverFollowed)
+// What is left, as names below folder; links are listed, never entered.
+std::set<std::string> entriesBelow(const fs::path& folder)
+{
+    std::set<std::string> names;
+    for (auto it = fs::recursive_directory_iterator(folder); it != fs::recursive_directory_iterator(); ++it)
+        names.insert(it->path().lexically_relative(folder).generic_string());
+    return names;
+}
+
+// Whatever the output folder holds or is, nothing beyond a link is touched.
+TEST(OutputFolder, LinksAreNeverFollowedBeyondTheFolder)
 {
     PELKORA_SKIP_WITHOUT_POSIX("symbolic links");
-    const TempDir dir;
-    const auto adv = outputFolderPath(dir.path());
-    const auto outsideFile = dir.write("outside/keep.txt", "keep");
-    dir.write("outside/nested/keep2.txt", "keep");
-    fs::create_directories(adv / "sub");
-    fs::create_directory_symlink(dir / "outside", adv / "linked-folder");
-    fs::create_directory_symlink(dir / "outside", adv / "sub/linked-again");
-    fs::create_symlink(outsideFile, adv / "linked-file.txt");
-    fs::create_symlink(dir / "nowhere", adv / "dangling");
+    const struct {
+        const char* name;
+        bool advIsALink;  // to the folder "target", else the folder itself
+        std::set<std::string> left;
+    } cases[] = {
+            {"a folder: links go as links, files at every depth", false, {"sub", "sub/deeper"}},
+            {"a link to a folder: only the files directly in it",
+             true,
+             {"sub", "sub/deeper", "sub/deeper/c.txt", "sub/b.txt", "sub/linked-again", "linked-folder",
+              "linked-file.txt", "dangling"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TempDir dir;
+        const auto outsideFile = dir.write("outside/keep.txt", "keep");
+        dir.write("outside/nested/keep2.txt", "keep");
+        const fs::path target = dir / (c.advIsALink ? "target" : "adv");
+        dir.write(target / "advertising.index", "a.dob,3000\n\n");
+        dir.write(target / "a.dob", "x");
+        dir.write(target / "sub/b.txt", "x");
+        dir.write(target / "sub/deeper/c.txt", "x");
+        fs::create_directory_symlink(dir / "outside", target / "linked-folder");
+        fs::create_directory_symlink(dir / "outside", target / "sub/linked-again");
+        fs::create_symlink(outsideFile, target / "linked-file.txt");
+        fs::create_symlink(dir / "nowhere", target / "dangling");
+        if (c.advIsALink)
+            fs::create_directory_symlink(target, dir / "adv");
 
-    deleteFolderContents(adv);
+        deleteFolderContents(outputFolderPath(dir.path()));
 
-    EXPECT_EQ(TempDir::read(outsideFile), "keep");
-    EXPECT_TRUE(fs::exists(dir / "outside/nested/keep2.txt"));
-    EXPECT_FALSE(fs::exists(fs::symlink_status(adv / "linked-folder")));
-    EXPECT_FALSE(fs::exists(fs::symlink_status(adv / "sub/linked-again")));
-    EXPECT_FALSE(fs::exists(fs::symlink_status(adv / "linked-file.txt")));
-    EXPECT_FALSE(fs::exists(fs::symlink_status(adv / "dangling")));
-    EXPECT_TRUE(fs::is_directory(adv / "sub"));
+        EXPECT_EQ(entriesBelow(target), c.left);
+        EXPECT_EQ(entriesBelow(dir / "outside"), (std::set<std::string>{"keep.txt", "nested", "nested/keep2.txt"}));
+        EXPECT_EQ(TempDir::read(outsideFile), "keep");
+    }
 }
 
 TEST(OutputFolder, DeepTreeIsEmptied)

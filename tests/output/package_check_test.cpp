@@ -37,6 +37,11 @@ TEST(PackageCheck, FindsNothingWrongWithASoundPackage)
     TempDir work;
     writeSoundPackage(work);
     fs::create_directory(work / "adv/left-over-folder");
+#ifndef _WIN32
+    // A link that a copy carries along with the file it names is sound.
+    fs::remove(work / "adv/anim-02.dob");
+    fs::create_symlink("anim-01.dob", work / "adv/anim-02.dob");
+#endif
     const PackageCheck check = checkPackage(work / "adv");
     EXPECT_TRUE(check.sound());
     EXPECT_TRUE(check.findings.empty());
@@ -80,6 +85,21 @@ TEST(PackageCheck, ReportsEachKindOfDamageOnce)
              Status::NotInPlaylist, "stray.dob", 0, false},
             {"no playlist", [](const TempDir& w) { fs::remove(w / "adv/advertising.index"); },
              Status::MissingFromPackage, "advertising.index", 0, false},
+#ifndef _WIN32
+            {"a picture that is a link to a file elsewhere",
+             [](const TempDir& w) {
+                 fs::remove(w / "adv/a.dob");
+                 fs::create_symlink(w.write("elsewhere/a.dob", std::string("\x03\x01\x0F\x0F", 4)), w / "adv/a.dob");
+             },
+             Status::LinkOutOfPackage, "a.dob", 1, false},
+            {"a page that leads out by a relative link",
+             [](const TempDir& w) {
+                 w.write("notes.txt", "Hello\n");
+                 fs::remove(w / "adv/notes-01.txt");
+                 fs::create_symlink("../notes.txt", w / "adv/notes-01.txt");
+             },
+             Status::LinkOutOfPackage, "notes-01.txt", 6, false},
+#endif
             {"a picture added twice",
              [](const TempDir& w) { w.write("adv/advertising.index", kSoundIndex + "a.dob,3000\n\n"); },
              Status::NamedTwice, "a.dob", 0, true},
