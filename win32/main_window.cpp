@@ -62,8 +62,8 @@ ConversionOptions MainWindow::conversionOptions(const output::TextPagerOptions& 
     ConversionOptions options;
     options.pager = pagerOptions;
     options.cantFindFile = [this](const fs::path&) { showMessage(kCantFindFileText); };
-    options.refused = [this](const Failure& failure) {
-        showMessage(output::escapedForTerminal(platform::utf8Of(failure.input.filename())) + ": " + failure.reason);
+    options.refused = [this](const ReportEntry& failure) {
+        showMessage(output::escapedForTerminal(platform::utf8Of(failure.input.filename())) + ": " + failure.reason());
     };
     options.captured = [this](const picture::CaptureEvent& event) {
         status_.frameCaptured(event);
@@ -80,7 +80,7 @@ void MainWindow::runStartup(const std::optional<fs::path>& sourceFolder)
     if (!sourceFolder || prepared.refused)
         return;
     const CommandResult converted = session_.convertFolder(*sourceFolder);
-    const std::vector<Failure> failures = session_.report().failures();
+    const std::vector<ReportEntry> failures = session_.report().failures();
     const std::string written = std::to_string(converted.filesWritten) + " files written from "
                                 + platform::utf8Of(sourceFolder->filename());
     if (failures.size() > converted.failuresBefore) {
@@ -229,7 +229,7 @@ void MainWindow::addFiles(const std::vector<fs::path>& files)
         const std::size_t failuresBefore = session_.report().failures().size();
         addOneFile(file, run);
         run = Converter::AddRun::Continued;
-        const std::vector<Failure> failures = session_.report().failures();
+        const std::vector<ReportEntry> failures = session_.report().failures();
         if (failures.size() > failuresBefore)
             failed.push_back(failureText(failures[failuresBefore]));
     }
@@ -247,7 +247,7 @@ void MainWindow::addOneFile(const fs::path& file, Converter::AddRun run)
         // written before addFile returns.
         status_.followAnimation(file.has_extension() ? platform::utf8Of(file.stem()) : std::string());
     });
-    const std::vector<Failure> failures = session_.report().failures();
+    const std::vector<ReportEntry> failures = session_.report().failures();
     const bool failed = failures.size() > added.failuresBefore;
     if (added.refused) {
         if (failed)
@@ -303,7 +303,7 @@ void MainWindow::deleteAll()
     const DeleteResult result = session_.deleteAll();
     releaseWriteLockWhenCaptured();
     const std::size_t before = result.failuresBefore;
-    const std::vector<Failure> failures = session_.report().failures();
+    const std::vector<ReportEntry> failures = session_.report().failures();
     std::string line = filesDeletedText(result.deleted);
     if (failures.size() > before) {
         line += "; " + failureText(failures[before]);
@@ -393,7 +393,7 @@ void MainWindow::showFailuresSince(std::size_t before)
 {
     // A long list is cut: the message box must still fit on the screen.
     constexpr std::size_t kShownAtMost = 20;
-    const std::vector<Failure> failures = session_.report().failures();
+    const std::vector<ReportEntry> failures = session_.report().failures();
     if (failures.size() <= before)
         return;
     std::string lines;
@@ -403,7 +403,7 @@ void MainWindow::showFailuresSince(std::size_t before)
             lines += '\n';
         lines += platform::utf8Of(failures[i].input);
         lines += ": ";
-        lines += failures[i].reason;
+        lines += failures[i].reason();
     }
     const std::size_t more = failures.size() - before - shown;
     if (more > 0)
