@@ -162,7 +162,8 @@ void saveDialogSettings(const session::DialogSettings& settings)
         return;
     std::error_code error;
     fs::create_directories(file.parent_path(), error);
-    output::writeWholeFile(file, session::iniOfDialogSettings(settings), error);
+    // A setting not remembered is no reason to stop the dialog.
+    (void)output::writeWholeFile(file, session::iniOfDialogSettings(settings));
 }
 
 }  // namespace pelkora::win32
