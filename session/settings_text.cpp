@@ -40,6 +40,12 @@ void apply(std::string_view key, std::string_view value, DialogSettings& setting
         settings.deviceView = *flag;
     } else if (key == "Fit") {
         fit = *flag;
+    } else if (key == "ReplaceEarlier") {
+        settings.replaceEarlier = *flag;
+    } else if (key == "WrapWords") {
+        settings.wrapWords = *flag;
+    } else if (key == "KeepPrevious") {
+        settings.keepPrevious = *flag;
     }
 }
 
@@ -74,6 +80,11 @@ std::string iniOfDialogSettings(const DialogSettings& settings)
     text += std::string("Fit=") + textOf(settings.output.fit.has_value()) + "\n";
     text += "FitSize=" + output::sizeText(settings.output.fit.value_or(settings.fitSize)) + "\n";
     text += std::string("FullFrames=") + textOf(settings.output.fullFrames) + "\n";
+    // Set by hand only; the whole file is written again, so it must go along.
+    if (!settings.keepPrevious)
+        text += "KeepPrevious=false\n";
+    text += std::string("ReplaceEarlier=") + textOf(settings.replaceEarlier) + "\n";
+    text += std::string("WrapWords=") + textOf(settings.wrapWords) + "\n";
     return text;
 }
 

@@ -20,6 +20,15 @@ DialogSettings settings(bool fullFrames, bool dither, std::optional<Size> fit, b
     return s;
 }
 
+DialogSettings packageSettings()
+{
+    DialogSettings s;
+    s.replaceEarlier = true;
+    s.wrapWords = true;
+    s.keepPrevious = false;
+    return s;
+}
+
 TEST(SettingsTextTest, IniFilesReadAsTheQtDialogWroteThem)
 {
     const Size defaultFit{128, 64};
@@ -38,6 +47,8 @@ TEST(SettingsTextTest, IniFilesReadAsTheQtDialogWroteThem)
              settings(false, false, std::nullopt, false, Size{32, 32})},
             {"unreadable values are defaults", "Dither=maybe\nFitSize=0x9\nFit=true\n",
              settings(false, false, defaultFit, false, defaultFit)},
+            {"the package's items, keeping turned off by hand", "ReplaceEarlier=true\nWrapWords=1\nKeepPrevious=false\n",
+             packageSettings()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
