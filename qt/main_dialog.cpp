@@ -233,24 +233,6 @@ void MainDialog::addFiles(const std::vector<std::filesystem::path>& files)
     }
 }
 
-namespace {
-
-bool hasPictureName(const std::filesystem::path& file)
-{
-    std::string extension = file.extension().string();
-    for (char& c : extension) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    for (const char* known : {".bmp", ".gif", ".png", ".jpg", ".jpeg", ".ico"}) {
-        if (extension == known) {
-            return true;
-        }
-    }
-    return false;
-}
-
-}  // namespace
-
 void MainDialog::addOneFile(const std::filesystem::path& file, Converter::AddRun run)
 {
     beginWriting();
@@ -277,26 +259,7 @@ void MainDialog::addOneFile(const std::filesystem::path& file, Converter::AddRun
         postStatusRefresh();
         return;
     }
-    std::string line;
-    if (added.isPicture) {
-        line = failed ? failureText(failures[added.failuresBefore]) : pictureWrittenText(added.dobPath);
-    } else {
-        // A picture by its name that did not decode is paged as a text,
-        // which says nothing of why; say it here.
-        if (hasPictureName(file) && !added.load.ok()) {
-            // The status alone: the decoder's words would crowd the line.
-            line = failureText({file, added.load.status}) + "; paged as text: ";
-        }
-        if (failed) {
-            line += failureText(failures[added.failuresBefore]);
-            if (added.filesWritten > 0) {
-                line += "; " + pagesWrittenText(added.filesWritten);
-            }
-        } else {
-            line += pagesWrittenText(added.filesWritten);
-        }
-    }
-    setStatus(line);
+    setStatus(addedText(file, added, failures));
 }
 
 void MainDialog::runBatchFile()

@@ -1,5 +1,7 @@
 #include "session/status_strip.h"
 
+#include <cctype>
+
 namespace pelkora::session {
 
 namespace {
@@ -29,6 +31,42 @@ std::string pagesWrittenText(int pages) { return counted(pages, "text page", "te
 std::string filesDeletedText(int files) { return "DeleteAll: " + counted(files, "file", "files") + " deleted"; }
 
 std::string failureText(const ReportEntry& entry) { return nameOf(entry.input) + ": " + entry.reason(); }
+
+namespace {
+
+bool hasPictureName(const std::filesystem::path& file)
+{
+    std::string extension = file.extension().string();
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const char* known : {".bmp", ".gif", ".png", ".jpg", ".jpeg", ".ico"}) {
+        if (extension == known)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string addedText(const std::filesystem::path& file, const AddResult& added,
+                      const std::vector<ReportEntry>& failures)
+{
+    const bool failed = failures.size() > added.failuresBefore;
+    if (added.isPicture)
+        return failed ? failureText(failures[added.failuresBefore]) : pictureWrittenText(added.dobPath);
+    std::string line;
+    // A picture by its name that did not decode is paged as a text, which
+    // says nothing of why; say it here, the status alone: the decoder's
+    // words would crowd the line.
+    if (hasPictureName(file) && !added.load.ok())
+        line = failureText({file, added.load.status}) + "; paged as text: ";
+    if (!failed)
+        return line + pagesWrittenText(added.filesWritten);
+    line += failureText(failures[added.failuresBefore]);
+    if (added.filesWritten > 0)
+        line += "; " + pagesWrittenText(added.filesWritten);
+    return line;
+}
 
 std::string batchEndedText(const std::string& name, bool crashed, int exitStatus)
 {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "session/conversion.h"
+#include "session/session.h"
 #include "picture/animated_picture.h"
 
 namespace pelkora::session {
@@ -24,6 +25,10 @@ std::string pagesWrittenText(int pages);
 std::string filesDeletedText(int files);
 // "notes.txt: Cant find file!"; the folder part of the input is left out.
 std::string failureText(const ReportEntry& entry);
+// What an Add that was not refused and left no animation playing wrote, or
+// its first failure after failures[added.failuresBefore - 1].
+std::string addedText(const std::filesystem::path& file, const AddResult& added,
+                      const std::vector<ReportEntry>& failures);
 // A batch file's end: "adv.bat finished", or "adv.bat exited with status 3".
 std::string batchEndedText(const std::string& name, bool crashed, int exitStatus);
 

@@ -260,16 +260,7 @@ void MainWindow::addOneFile(const fs::path& file, Converter::AddRun run)
         showStatus();
         return;
     }
-    std::string line;
-    if (added.isPicture) {
-        line = failed ? failureText(failures[added.failuresBefore]) : pictureWrittenText(added.dobPath);
-    } else {
-        if (failed)
-            line = failureText(failures[added.failuresBefore]) + (added.filesWritten > 0 ? "; " : "");
-        if (!failed || added.filesWritten > 0)
-            line += pagesWrittenText(added.filesWritten);
-    }
-    setStatus(line);
+    setStatus(addedText(file, added, failures));
 }
 
 void MainWindow::runBatchFile()
