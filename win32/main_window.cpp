@@ -61,6 +61,7 @@ ConversionOptions MainWindow::conversionOptions(const output::TextPagerOptions& 
 {
     ConversionOptions options;
     options.pager = pagerOptions;
+    options.keepPrevious = loadDialogSettings().keepPrevious;
     options.cantFindFile = [this](const fs::path&) { showMessage(kCantFindFileText); };
     options.refused = [this](const ReportEntry& failure) {
         showMessage(output::escapedForTerminal(platform::utf8Of(failure.input.filename())) + ": " + failure.reason());
@@ -351,6 +352,7 @@ void MainWindow::applySettings(const DialogSettings& wanted)
     if (settings_.output.fit)
         settings_.fitSize = *settings_.output.fit;
     pane_.setDeviceView(settings_.deviceView);
+    session_.setWrapWords(settings_.wrapWords);
 }
 
 bool MainWindow::isOverPicture(POINT screenPoint) const
