@@ -83,8 +83,18 @@ Ancestry ancestryOf(const std::filesystem::path& folder, const std::filesystem::
                     std::error_code& cause)
 {
     const File top = openFolder(ancestor.wstring(), cause);
-    if (!top.isOpen())
-        return cause == std::errc::no_such_file_or_directory ? Ancestry::Outside : Ancestry::Unknown;
+    if (!top.isOpen()) {
+        // A folder that is not there holds nothing. The attributes say so
+        // where the open does not: wine leaves no reason for a missing
+        // folder opened with backup semantics.
+        if (GetFileAttributesW(ancestor.wstring().c_str()) == INVALID_FILE_ATTRIBUTES) {
+            const std::error_code missing = lastSystemError();
+            if (missing == std::errc::no_such_file_or_directory)
+                return Ancestry::Outside;
+            cause = missing;
+        }
+        return Ancestry::Unknown;
+    }
     FileIdentity target;
     if (!identify(top, target, cause))
         return Ancestry::Unknown;

@@ -369,6 +369,14 @@ TEST(SourceFolder, OnlyAFolderOutsideTheOutputFolderIsConverted)
     }
 }
 
+// Before the first run there is no output folder for a source to lie in.
+TEST(SourceFolder, AMissingOutputFolderHoldsNothing)
+{
+    const TempDir dir;
+    const fs::path source = dir.write("pics/a.bmp", "x").parent_path();
+    EXPECT_EQ(checkSourceFolder(source, dir / "adv").status, Status::Ok);
+}
+
 // What an ordinary user may not look into is refused with the system's
 // cause, never taken to lie outside the output folder.
 TEST(SourceFolder, APlaceThatCannotBeToldIsRefusedWithTheCause)
