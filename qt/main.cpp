@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 
 #include "qt/converter_app.h"
 #include "session/command_line.h"
@@ -20,11 +21,10 @@ bool unset(const char* name)
 
 int main(int argc, char** argv)
 {
-    const pelkora::session::CommandLine commandLine = pelkora::session::startProgram(argc, argv);
-    if (commandLine.mode != pelkora::session::CommandLine::Mode::Dialog) {
-        std::cerr << "pelkora-dialog: the commands without a window are pelkora's; see pelkora --help\n";
+    const std::optional<pelkora::session::CommandLine> commandLine =
+            pelkora::session::startDialogProgram(argc, argv);
+    if (!commandLine)
         return 2;
-    }
     // Without anywhere to show it the toolkit would abort; say what works
     // without a window instead.
     if (unset("DISPLAY") && unset("WAYLAND_DISPLAY") && unset("QT_QPA_PLATFORM")) {
@@ -32,6 +32,6 @@ int main(int argc, char** argv)
         return 2;
     }
     pelkora::output::TextPagerOptions pagerOptions;
-    pagerOptions.ansiCharset = commandLine.ansiCodepage;
-    return pelkora::dialog::runConverterApp(argc, argv, commandLine.sourceFolder, pagerOptions);
+    pagerOptions.ansiCharset = commandLine->ansiCodepage;
+    return pelkora::dialog::runConverterApp(argc, argv, commandLine->sourceFolder, pagerOptions);
 }

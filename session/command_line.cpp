@@ -1,6 +1,8 @@
 #include "session/command_line.h"
 
 #include <clocale>
+#include <iostream>
+#include <system_error>
 #include <string>
 
 #include "output/dob_reader.h"
@@ -244,6 +246,23 @@ CommandLine startProgram(int argc, char** argv)
     platform::keepFreedMemoryForReuse();
     std::setlocale(LC_ALL, "");
     return parseCommandLine(platform::programArguments(argc, argv));
+}
+
+std::optional<CommandLine> startDialogProgram(int argc, char** argv)
+{
+    CommandLine commandLine = startProgram(argc, argv);
+    if (commandLine.mode != CommandLine::Mode::Dialog) {
+        std::cerr << "pelkora-dialog: the commands without a window are pelkora's; see pelkora --help\n";
+        return std::nullopt;
+    }
+    return commandLine;
+}
+
+std::filesystem::path workDirectory()
+{
+    std::error_code error;
+    std::filesystem::path directory = std::filesystem::current_path(error);
+    return error ? std::filesystem::path(".") : directory;
 }
 
 }  // namespace pelkora::session

@@ -45,6 +45,12 @@ CommandLine parseCommandLine(const std::vector<std::string>& args);
 // threads, the locale's character set for texts without a mark, and the
 // command line it was given.
 CommandLine startProgram(int argc, char** argv);
+// The same for a dialog program, which takes no command: nothing, said on
+// standard error, when its command line asks for one.
+std::optional<CommandLine> startDialogProgram(int argc, char** argv);
+// Where the package is written: the current folder, or "." when the system
+// cannot say which that is.
+std::filesystem::path workDirectory();
 
 std::string usageText();
 
