@@ -54,12 +54,16 @@ enum class Status {
     OutputNameRefused,   // an input whose output name this run cannot write (detail: why)
     UnnamedFileKept,     // a file no line names any more that could not be removed
     NothingKept,         // a restore without a previous package
+    // Stops and bounds.
+    LeftByInterruption,  // a temporary file in a package, from a run stopped while writing it (detail: the cure)
+    OutputTooLarge,      // a picture whose files would pass the bound on one input's output (detail: how much)
     // Warnings: written as asked, but perhaps not as meant.
     DecoderSaid,        // the decoder's own words (detail)
     ZeroByteEnds,       // a zero byte ends a text (detail: its offset)
     HeaderWraps,        // a DOB header holds its sides modulo 256 (detail: the sizes)
     SettingNotANumber,  // a timing setting copied as it stands (detail: which and what)
     EarlierLineLeft,    // a line of an earlier conversion of a file added again (detail: which line)
+    NotInCharset,       // a text without a mark that is not valid in the character set it is read in (detail: which)
     // Notes: worth knowing, but nothing is wrong.
     NamedTwice,  // a name given by more than one playlist line
 };

@@ -270,7 +270,7 @@ void Converter::convertFolder(const fs::path& sourceFolder, const std::function<
     // A "*.bmp" entry that does not load is skipped: no fall-back to texts.
     // No pause between pictures: the next load completes an animation's
     // capture itself, which is all a pause would have waited for.
-    for (std::size_t i = 0; i < pictures.size(); ++i) {
+    for (std::size_t i = 0; i < pictures.size() && !stopRequested(); ++i) {
         const fs::path& path = pictures[i];
         DecodedInput input = decoded.take(i);
         if (!input.file.state.ok()) {
@@ -283,6 +283,8 @@ void Converter::convertFolder(const fs::path& sourceFolder, const std::function<
     }
     const std::uint64_t largestText = limits.fileBytes;
     for (const fs::path& path : texts) {
+        if (stopRequested())
+            return;
         pageText(path, output::readInput(path, largestText));
         inputDone();
     }
@@ -333,7 +335,7 @@ void Converter::addFiles(const std::vector<fs::path>& paths)
     OrderedWork<DecodedInput> decoded(
             paths.size(), [&](std::size_t i) { return decodeAddition(paths[i], limits); },
             workerCount(options_.workers), decodedBytes, limits.frameBytes);
-    for (std::size_t i = 0; i < paths.size(); ++i)
+    for (std::size_t i = 0; i < paths.size() && !stopRequested(); ++i)
         addDecoded(paths[i], decoded.take(i));
 }
 
