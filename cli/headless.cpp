@@ -92,7 +92,11 @@ bool describeFile(const fs::path& path, std::optional<output::Size> dobSize, std
             out << (first ? output::escapedForTerminal(path.string()) + ": " : std::string()) << line << "\n";
             first = false;
         }
-        out << "decoded=" << (loaded ? std::max(static_cast<int>(picture.picture.frames.size()), 1) : 0) << "\n";
+        out << "decoded=" << (loaded ? std::max(static_cast<int>(picture.picture.frames.size()), 1) : 0);
+        // Walked but not decoded: the load's reason is the one worth knowing.
+        if (!loaded)
+            out << " (" << output::escapedForTerminal(picture.outcome.reason()) << ")";
+        out << "\n";
         return loaded;
     }
     if (!loaded) {
