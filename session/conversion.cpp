@@ -449,6 +449,8 @@ void Converter::pageText(const fs::path& path, const output::InputFile& file)
         writtenThisRun_.emplace(firstPage, path);
     if (result.zeroByteOffset)
         report_.record(path, Outcome(Status::ZeroByteEnds, std::to_string(*result.zeroByteOffset)));
+    if (result.notInCharset)
+        report_.record(path, Outcome(Status::NotInCharset, *result.notInCharset));
     report_.fileWritten(result.pagesWritten);
     if (!result.outcome.ok()) {
         report_.record(path, result.outcome);
