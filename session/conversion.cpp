@@ -107,6 +107,7 @@ bool isPictureFailure(Status status)
     case Status::EmptySurface:
     case Status::SurfaceTooLarge:
     case Status::FramesTooLarge:
+    case Status::OutputTooLarge:
         return true;
     default:
         return false;
