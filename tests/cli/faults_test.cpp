@@ -36,7 +36,7 @@ constexpr const char* kTemporaryPrefix = ".pelkora-tmp-";
 
 // The program started in workDirectory with its output in files of logs.
 pid_t startPelkora(const fs::path& workDirectory, const std::vector<std::string>& args, const fs::path& logs,
-                   bool asNobody = false)
+                   bool asNobody = false, const fs::path& program = PELKORA_BINARY)
 {
     const pid_t child = ::fork();
     if (child != 0)
@@ -55,11 +55,11 @@ pid_t startPelkora(const fs::path& workDirectory, const std::vector<std::string>
     if (asNobody && ::geteuid() == 0
         && (::setgid(pelkora::testing::kNobody) != 0 || ::setuid(pelkora::testing::kNobody) != 0))
         ::_exit(126);
-    std::vector<char*> argv{const_cast<char*>(PELKORA_BINARY)};
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const std::string& arg : args)
         argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-    ::execv(PELKORA_BINARY, argv.data());
+    ::execv(program.c_str(), argv.data());
     ::_exit(127);
 }
 
@@ -74,13 +74,20 @@ int waitFor(pid_t child)
 
 using pelkora::testing::ProgramRun;
 
+// As "nobody", the logs and (where the checkout is out of that user's
+// reach) a copy of the program lie in a folder that user can reach.
 ProgramRun runPelkora(const fs::path& workDirectory, const std::vector<std::string>& args, bool asNobody = false)
 {
-    const TempDir logs;
+    const TempDir logs(asNobody ? pelkora::testing::temporaryBaseForNobody().value() : fs::temp_directory_path());
+    fs::path program = PELKORA_BINARY;
+    if (asNobody && !pelkora::testing::reachableByNobody(program)) {
+        fs::copy_file(program, logs / "pelkora");
+        program = logs / "pelkora";
+    }
     if (asNobody)
         pelkora::testing::handTreeToNobody(logs.path());
     ProgramRun run;
-    run.status = waitFor(startPelkora(workDirectory, args, logs.path(), asNobody));
+    run.status = waitFor(startPelkora(workDirectory, args, logs.path(), asNobody, program));
     run.out = TempDir::read(logs / "out");
     run.err = TempDir::read(logs / "err");
     return run;
@@ -425,7 +432,10 @@ TEST(FolderState, AnInputThatIsNoFileSaysWhatItIs)
 
 TEST(FolderState, DeleteAllCountsWhatWentAndNamesWhatStays)
 {
-    TempDir work;
+    const auto base = pelkora::testing::temporaryBaseForNobody();
+    if (!base)
+        GTEST_SKIP() << pelkora::testing::kNoFolderForNobody;
+    TempDir work(*base);
     work.write("adv/advertising.index", "a.dob,3000\n\n");
     work.write("adv/a.dob", "x");
     work.write("adv/sub/b.dob", "x");
