@@ -80,16 +80,17 @@ void MainWindow::runStartup(const std::optional<fs::path>& sourceFolder)
     showFailuresSince(prepared.failuresBefore);
     if (!sourceFolder || prepared.refused)
         return;
-    const CommandResult converted = session_.convertFolder(*sourceFolder);
+    const CommandResult converted = session_.convertFolder(*sourceFolder, settings_.output);
     const std::vector<ReportEntry> failures = session_.report().failures();
-    const std::string written = std::to_string(converted.filesWritten) + " files written from "
-                                + platform::utf8Of(sourceFolder->filename());
+    const std::string written = withOptionsUsed(std::to_string(converted.filesWritten) + " files written from "
+                                                        + platform::utf8Of(sourceFolder->filename()),
+                                                settings_.output);
     if (failures.size() > converted.failuresBefore) {
         const std::size_t more = failures.size() - converted.failuresBefore - 1;
         setStatus(failureText(failures[converted.failuresBefore])
                   + (more > 0 ? " (and " + std::to_string(more) + " more)" : std::string()) + "; " + written);
     } else {
-        setStatus(written);
+        setStatus(withWrapWarning(written, session_.report().warnings(), converted.warningsBefore));
     }
 }
 
@@ -261,7 +262,8 @@ void MainWindow::addOneFile(const fs::path& file, Converter::AddRun run)
         showStatus();
         return;
     }
-    setStatus(addedText(file, added, failures));
+    setStatus(withWrapWarning(withOptionsUsed(addedText(file, added, failures), settings_.output),
+                              session_.report().warnings(), added.warningsBefore));
 }
 
 void MainWindow::runBatchFile()

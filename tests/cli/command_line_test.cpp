@@ -160,4 +160,46 @@ TEST(CommandLine, KeepsOutputOptionsForTheConvertingCommands)
     }
 }
 
+TEST(CommandLine, TakesTheScreenWhereItMeansSomething)
+{
+    using pelkora::output::OutputOptions;
+    using pelkora::output::Size;
+    struct Case {
+        std::vector<std::string> args;
+        std::string error;  // a part of the usage error; empty: accepted with these options
+        OutputOptions expected;
+    };
+    const Size screen{128, 64};
+    const std::vector<Case> cases = {
+            {{"--add", "a.png", "--screen"}, "--screen needs", {}},
+            {{"--add", "a.png", "--screen", "256x64"}, "not '256x64'", {}},
+            {{"--add", "a.png", "--screen", "0x64"}, "not '0x64'", {}},
+            {{"--add", "a.png", "--screen", "128"}, "not '128'", {}},
+            {{"--list", "--screen", "128x64"}, "--screen goes with", {}},
+            {{"--add", "a.png", "--fit"}, "--fit needs a size", {}},
+            {{"--add", "a.png", "--center"}, "--center needs --screen", {}},
+            {{"--check", "--center", "--screen", "128x64"}, "go with --batch or --add", {}},
+            {{"--add", "a.png", "--fit", "300x64", "--screen", "128x64"}, "not '300x64'", {}},
+            {{"--check", "--screen", "128x64"}, "", {false, false, std::nullopt, screen, false}},
+            // A word after --fit that is no size is the next argument, fitted to the screen.
+            {{"--add", "--fit", "a.png", "--screen", "128x64"}, "", {false, false, screen, screen, false}},
+            {{"--batch", "src", "--screen", "128x64", "--fit", "96x32", "--center"},
+             "",
+             {false, false, Size{96, 32}, screen, true}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        const CommandLine parsed = parseCommandLine(c.args);
+        if (!c.error.empty()) {
+            EXPECT_EQ(parsed.mode, Mode::UsageError);
+            EXPECT_NE(parsed.error.find(c.error), std::string::npos) << parsed.error;
+            continue;
+        }
+        ASSERT_NE(parsed.mode, Mode::UsageError) << parsed.error;
+        EXPECT_EQ(parsed.outputOptions, c.expected);
+    }
+    // The files stay files, wherever --fit stands.
+    EXPECT_EQ(parseCommandLine({"--add", "--fit", "a.png", "--screen", "128x64"}).files.size(), 1u);
+}
+
 }  // namespace
