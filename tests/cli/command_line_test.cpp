@@ -147,10 +147,10 @@ TEST(CommandLine, KeepsOutputOptionsForTheConvertingCommands)
     using pelkora::output::Size;
     const std::vector<Case> cases = {
             {{"--add", "a.gif"}, {}},
-            {{"--add", "a.gif", "--full-frames"}, {true, false, std::nullopt}},
-            {{"--dither", "--batch", "src"}, {false, true, std::nullopt}},
-            {{"--batch", "src", "--fit", "128x64"}, {false, false, Size{128, 64}}},
-            {{"--fit", "96X32", "--dither", "--full-frames", "--add", "a.gif"}, {true, true, Size{96, 32}}},
+            {{"--add", "a.gif", "--full-frames"}, {true, false, std::nullopt, std::nullopt, false}},
+            {{"--dither", "--batch", "src"}, {false, true, std::nullopt, std::nullopt, false}},
+            {{"--batch", "src", "--fit", "128x64"}, {false, false, Size{128, 64}, std::nullopt, false}},
+            {{"--fit", "96X32", "--dither", "--full-frames", "--add", "a.gif"}, {true, true, Size{96, 32}, std::nullopt, false}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));

@@ -4,6 +4,7 @@
 // the writer; and none of them touches a picture it does not concern.
 #include "picture/animated_picture.h"
 #include "picture/fit_scaling.h"
+#include "picture/screen_placement.h"
 
 #include <gtest/gtest.h>
 
@@ -168,7 +169,7 @@ TEST_F(Options, FitCentresALargePictureOnTheSurfaceAndLeavesASmallOne)
     const std::vector<Rgb> small = {kRed, kWhite, kBlack, kWhite, kRed, kBlack};
     picture.setOutputOptions({});
     play("plain.bmp", makeBmp(3, 2, small));
-    picture.setOutputOptions({false, false, output::Size{128, 64}});
+    picture.setOutputOptions({false, false, output::Size{128, 64}, std::nullopt, false});
     play("fitted.bmp", makeBmp(3, 2, small));
     EXPECT_EQ(dobBytes("fitted.dob"), dobBytes("plain.dob"));
     EXPECT_EQ(dobBytes("plain.dob").size(), 2u + 3u);
@@ -214,7 +215,7 @@ TEST_F(Options, FullFramesWriteTheComposedCanvasOfAnOptimisedGif)
             patchWithHole,                    // a black patch with a hole
             solidFrame(4, 3, 1, 1, 0),        // one pixel
     };
-    picture.setOutputOptions({true, false, std::nullopt});
+    picture.setOutputOptions({true, false, std::nullopt, std::nullopt, false});
     play("opt.gif", makeGif(5, 4, palette, frames));
     const auto expected = composedGreys(5, 4, palette, frames);
     ASSERT_EQ(expected.size(), frames.size());
@@ -259,13 +260,50 @@ TEST_F(Options, DitherReachesTheWriterOnlyWhenAsked)
             ramp.push_back(static_cast<Rgb>((96 + x) * 0x010101));
     const Bytes bmp = makeBmp(32, 8, ramp);
     play("plain.bmp", bmp);
-    picture.setOutputOptions({false, true, std::nullopt});
+    picture.setOutputOptions({false, true, std::nullopt, std::nullopt, false});
     play("dithered.bmp", bmp);
     const auto plain = readDob(work / "adv" / "plain.dob", 256);
     const auto dithered = readDob(work / "adv" / "dithered.dob", 256);
     ASSERT_TRUE(plain && dithered);
     EXPECT_EQ(plain->greys, greysOf(ramp));
     EXPECT_NE(dithered->greys, plain->greys);
+}
+
+TEST(ScreenPlacement, ASmallerPictureLandsInTheMiddleOfTheScreen)
+{
+    constexpr Pixel kFill = 0xFF00FF00;
+    struct Case {
+        const char* name;
+        output::Size picture;
+        output::Size screen;
+        bool placed;
+        int left;  // where the picture lands
+        int top;
+    };
+    const Case cases[] = {
+            {"smaller both ways", {4, 2}, {10, 6}, true, 3, 2},
+            {"an odd margin puts the extra pixel right and below", {3, 3}, {6, 6}, true, 1, 1},
+            {"as wide as the screen", {10, 2}, {10, 6}, true, 0, 2},
+            {"exactly the screen", {10, 6}, {10, 6}, false, 0, 0},
+            {"wider than the screen stays as it is", {11, 2}, {10, 6}, false, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Image picture = imageOf(c.picture.width, c.picture.height, [](int x, int y) { return x * 16 + y; });
+        const std::optional<Image> placed = centredOnScreen(picture, c.screen, kFill);
+        ASSERT_EQ(placed.has_value(), c.placed);
+        if (!placed)
+            continue;
+        ASSERT_EQ(placed->width(), c.screen.width);
+        ASSERT_EQ(placed->height(), c.screen.height);
+        for (int y = 0; y < c.screen.height; ++y)
+            for (int x = 0; x < c.screen.width; ++x) {
+                const bool inside = x >= c.left && x < c.left + c.picture.width && y >= c.top
+                                    && y < c.top + c.picture.height;
+                EXPECT_EQ(placed->pixel(x, y), inside ? picture.pixel(x - c.left, y - c.top) : kFill)
+                        << x << "," << y;
+            }
+    }
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "session/settings_text.h"
+#include "session/screen_setting.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,14 @@ DialogSettings settings(bool fullFrames, bool dither, std::optional<Size> fit, b
     s.output.fit = fit;
     s.deviceView = deviceView;
     s.fitSize = fitSize;
+    return s;
+}
+
+DialogSettings screenSettings(std::optional<Size> screen, bool center)
+{
+    DialogSettings s;
+    s.output.screen = screen;
+    s.output.center = center;
     return s;
 }
 
@@ -49,11 +58,42 @@ TEST(SettingsTextTest, IniFilesReadAsTheQtDialogWroteThem)
              settings(false, false, defaultFit, false, defaultFit)},
             {"the package's items, keeping turned off by hand", "ReplaceEarlier=true\nWrapWords=1\nKeepPrevious=false\n",
              packageSettings()},
+            {"a screen, centred", "Screen=128x64\nCenter=true\n", screenSettings(Size{128, 64}, true)},
+            {"no centring without a screen", "Screen=300x64\nCenter=true\n", screenSettings(std::nullopt, false)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(dialogSettingsFromIni(c.text), c.expected);
         EXPECT_EQ(dialogSettingsFromIni(iniOfDialogSettings(c.expected)), c.expected);
+    }
+}
+
+TEST(ScreenSettingTest, TheAnswerSetsTheScreenAndTheFitFollowsIt)
+{
+    DialogSettings fitting = settings(false, false, Size{128, 64}, false, Size{128, 64});
+    fitting.output.center = true;
+    fitting.output.screen = Size{128, 64};
+    const struct {
+        const char* answer;
+        std::optional<DialogSettings> expected;
+    } cases[] = {
+            {" 96x32 ", [&] {
+                 DialogSettings s = fitting;
+                 s.output.screen = s.output.fit = s.fitSize = Size{96, 32};
+                 return s;
+             }()},
+            {"", [&] {
+                 DialogSettings s = fitting;
+                 s.output.screen.reset();
+                 s.output.center = false;
+                 return s;
+             }()},
+            {"256x64", std::nullopt},
+            {"wide", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answer);
+        EXPECT_EQ(pelkora::session::withScreenAnswer(fitting, c.answer), c.expected);
     }
 }
 
