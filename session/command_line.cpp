@@ -274,7 +274,7 @@ std::string usageText()
            "output options, with --batch and --add (the default writes neither):\n"
            "         --full-frames  every frame of an animation whole, as a viewer composes it\n"
            "         --dither       error diffusion into the 16 grey levels, for photos and gradients\n"
-           "         --fit WxH      a picture larger than WxH is scaled down into it and centred on\n"
+           "         --fit [WxH]    a picture larger than WxH (or the screen) is scaled down into it and centred on\n"
            "                        a WxH picture of the background colour; smaller ones stay as they are\n"
            "         --screen WxH   the device's screen (each side 1 to 255): --fit without a size fits\n"
            "                        to it; also with --check (warns of larger pictures) and --preview\n"

@@ -145,7 +145,7 @@ TEST_F(Options, FitCentresALargePictureOnTheSurfaceAndLeavesASmallOne)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        picture.setOutputOptions({false, false, c.bounds});
+        picture.setOutputOptions({false, false, c.bounds, std::nullopt, false});
         const std::vector<Rgb> black(static_cast<std::size_t>(c.width * c.height), kBlack);
         play(std::string(c.name) + ".bmp", makeBmp(c.width, c.height, black));
         const std::size_t count = static_cast<std::size_t>(c.bounds.width * c.bounds.height);
@@ -241,7 +241,7 @@ TEST_F(Options, FitShrinksAnAnimationsPatchesByTheScreensFactor)
 {
     const std::vector<Rgb> palette = {kBlack, kWhite};
     const std::vector<GifPictureFrame> frames = {solidFrame(0, 0, 40, 20, 1), solidFrame(10, 10, 20, 10, 0)};
-    picture.setOutputOptions({false, false, output::Size{20, 20}});
+    picture.setOutputOptions({false, false, output::Size{20, 20}, std::nullopt, false});
     play("big.gif", makeGif(40, 20, palette, frames));
     // The screen halves into 20x10 and is centred in 20x20; the patch halves.
     EXPECT_EQ(dobBytes("big-01.dob").substr(0, 2), std::string("\x14\x14", 2));
