@@ -108,8 +108,6 @@ TEST(StartupBatchOutput, WritesWithTheMenusOptionsAndSaysWhichItUsed)
             {"centred on the screen", {false, false, std::nullopt, screen, true}, {300, 10}, {128, 64},
              "2 files written from pics (screen 128x64 centred); wide.dob: its header holds width and height "
              "modulo 256: 300x10 is stored as 44x10"},
-            {"fitted to the screen and centred", {false, false, output::Size{64, 32}, output::Size{64, 32}, true},
-             {64, 32}, {64, 32}, "2 files written from pics (fit 64x32, screen 64x32 centred)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

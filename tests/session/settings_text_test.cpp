@@ -1,5 +1,4 @@
 #include "session/settings_text.h"
-#include "session/screen_setting.h"
 
 #include <gtest/gtest.h>
 
@@ -65,35 +64,6 @@ TEST(SettingsTextTest, IniFilesReadAsTheQtDialogWroteThem)
         SCOPED_TRACE(c.name);
         EXPECT_EQ(dialogSettingsFromIni(c.text), c.expected);
         EXPECT_EQ(dialogSettingsFromIni(iniOfDialogSettings(c.expected)), c.expected);
-    }
-}
-
-TEST(ScreenSettingTest, TheAnswerSetsTheScreenAndTheFitFollowsIt)
-{
-    DialogSettings fitting = settings(false, false, Size{128, 64}, false, Size{128, 64});
-    fitting.output.center = true;
-    fitting.output.screen = Size{128, 64};
-    const struct {
-        const char* answer;
-        std::optional<DialogSettings> expected;
-    } cases[] = {
-            {" 96x32 ", [&] {
-                 DialogSettings s = fitting;
-                 s.output.screen = s.output.fit = s.fitSize = Size{96, 32};
-                 return s;
-             }()},
-            {"", [&] {
-                 DialogSettings s = fitting;
-                 s.output.screen.reset();
-                 s.output.center = false;
-                 return s;
-             }()},
-            {"256x64", std::nullopt},
-            {"wide", std::nullopt},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.answer);
-        EXPECT_EQ(pelkora::session::withScreenAnswer(fitting, c.answer), c.expected);
     }
 }
 
