@@ -151,8 +151,9 @@ TEST(PackageCheck, FaultsAWrappedHeaderAndWarnsOfAPictureLargerThanTheScreen)
         const PackageCheck check = checkPackage(work / "adv", c.screen);
         EXPECT_EQ(check.sound(), c.sound);
         ASSERT_EQ(check.findings.size(), c.expected == Status::Ok ? 0u : 1u);
-        if (c.expected != Status::Ok)
+        if (c.expected != Status::Ok) {
             EXPECT_EQ(check.findings.front().outcome.status, c.expected) << outcomeText(check.findings.front().outcome);
+        }
     }
 }
 
