@@ -60,20 +60,6 @@ output::PngPicture deviceGreyPicture(const output::DobPicture& picture)
     return grey;
 }
 
-std::string secondsText(std::uint64_t milliseconds)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%llu.%03llu", static_cast<unsigned long long>(milliseconds / 1000),
-                  static_cast<unsigned long long>(milliseconds % 1000));
-    return text;
-}
-
-bool isDobName(const fs::path& path)
-{
-    const std::string name = path.filename().string();
-    return name.size() > 4 && output::equalsIgnoringAsciiCase(std::string_view(name).substr(name.size() - 4), ".dob");
-}
-
 bool describeDob(const fs::path& path, std::optional<output::Size> size, std::ostream& out, std::ostream& err)
 {
     const output::DobShape shape = output::inspectDobFile(path);
@@ -224,10 +210,11 @@ output::FolderLock lockForReading(const fs::path& folder, std::ostream& err)
             platform::LockSharing::Shared);
 }
 
-int checkPackage(const fs::path& folder, std::ostream& out, std::ostream& err)
+int checkPackage(const fs::path& folder, const std::optional<output::Size>& screen, std::ostream& out,
+                 std::ostream& err)
 {
     const output::FolderLock reading = lockForReading(folder, err);
-    const output::PackageCheck check = output::checkPackage(folder);
+    const output::PackageCheck check = output::checkPackage(folder, screen);
     if (!check.folderFound) {
         err << "pelkora: " << output::escapedForTerminal(folder.string()) << ": no such folder\n";
         return 1;
@@ -238,6 +225,8 @@ int checkPackage(const fs::path& folder, std::ostream& out, std::ostream& err)
             ++faults;
         if (finding.outcome.severity == Severity::Note)
             out << "note: ";
+        else if (finding.outcome.severity == Severity::Warning)
+            out << "warning: ";
         if (finding.name.empty()) {
             out << output::escapedForTerminal((folder / output::kPlaylistFileName).string()) << ":" << finding.line
                 << ": " << statusText(finding.outcome.status) << ": \"" << output::escapedForTerminal(finding.outcome.detail) << "\"\n";

@@ -11,6 +11,7 @@
 
 #include "output/dob_reader.h"
 #include "output/folder_lock.h"
+#include "output/package_texts.h"
 #include "output/png_writer.h"
 
 namespace pelkora::cli {
@@ -23,11 +24,8 @@ output::PngPicture deviceGreyPicture(const output::DobPicture& picture);
 // with the system's cause where there is one, when it is not in place.
 bool savePng(const output::PngPicture& picture, const std::filesystem::path& path, std::error_code& cause);
 
-// Milliseconds as seconds with three decimals, exact: "40.250".
-std::string secondsText(std::uint64_t milliseconds);
-
-// True for a name ending in ".dob", in any letter case.
-bool isDobName(const std::filesystem::path& path);
+using output::isDobName;
+using output::secondsText;
 
 // "FILE.dob: dob WxH" (or every size it can have) and the count of each of
 // the 16 levels. False when the file cannot be read as a DOB.
@@ -47,7 +45,9 @@ int renderDobs(const std::vector<std::filesystem::path>& files, std::optional<ou
 // then says what it finds.
 output::FolderLock lockForReading(const std::filesystem::path& folder, std::ostream& err);
 
-// One line a finding and a summary. Exit status 0 when the package is sound.
-int checkPackage(const std::filesystem::path& folder, std::ostream& out, std::ostream& err);
+// One line a finding and a summary. Exit status 0 when the package is sound;
+// a picture larger than the screen, when one is given, is only a warning.
+int checkPackage(const std::filesystem::path& folder, const std::optional<output::Size>& screen, std::ostream& out,
+                 std::ostream& err);
 
 }  // namespace pelkora::cli

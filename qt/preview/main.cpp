@@ -6,9 +6,8 @@
 
 #include <QGuiApplication>
 
-#include "cli/review_commands.h"
-#include "platform/interruption.h"
-#include "qt/preview/package_preview.h"
+#include "cli/preview_command.h"
+#include "qt/preview/qt_glyph_painter.h"
 #include "session/command_line.h"
 
 namespace {
@@ -38,20 +37,8 @@ int main(int argc, char** argv)
     // Fonts need the graphical application object, but no screen.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
-    // Asked to stop, the sheet is finished (or was never begun) and the
-    // program then ends as asked: no half-written sheet, no temporary file.
-    pelkora::platform::noteInterruptions();
-    int status = 2;
-    {
-        const auto reading = pelkora::cli::lockForReading(commandLine.packageFolder, std::cerr);
-        if (pelkora::platform::interruption() == 0)
-            status = pelkora::preview::previewPackage(commandLine.packageFolder, *commandLine.to, commandLine.quiet,
-                                                      std::cout, std::cerr);
-    }
-    if (const int request = pelkora::platform::interruption()) {
-        std::cout << std::flush;
-        std::cerr << "pelkora: stopped by " << pelkora::platform::interruptionName(request) << "\n" << std::flush;
-        pelkora::platform::endAsInterrupted(request);
-    }
-    return status;
+    pelkora::preview::QtGlyphPainter glyphs;
+    return pelkora::cli::drawSheetHeld(commandLine, [&] {
+        return pelkora::sheet::previewPackage(pelkora::cli::sheetRequest(commandLine), glyphs, std::cout, std::cerr);
+    });
 }
