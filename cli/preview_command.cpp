@@ -4,7 +4,7 @@ namespace pelkora::cli {
 
 sheet::SheetRequest sheetRequest(const session::CommandLine& commandLine)
 {
-    return {commandLine.packageFolder, commandLine.to.value_or(std::filesystem::path()), std::nullopt, commandLine.quiet};
+    return {commandLine.packageFolder, commandLine.to.value_or(std::filesystem::path()), commandLine.screen, commandLine.quiet};
 }
 
 }  // namespace pelkora::cli

@@ -89,6 +89,14 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
             commandLine.dobSize = output::parseSize(args[++i]);
             if (!commandLine.dobSize)
                 return usageError("--size needs WxH, each side from 1 to 65535");
+        } else if (arg == "--screen") {
+            if (i + 1 >= args.size())
+                return usageError("--screen needs a size WxH");
+            commandLine.screen = output::parseFitSize(args[++i]);
+            if (!commandLine.screen) {
+                return usageError("--screen takes WxH, each side 1 to " + std::to_string(output::kLargestFitSide)
+                                  + ", not '" + args[i] + "'");
+            }
         } else if (arg == "--to") {
             if (i + 1 >= args.size() || args[i + 1].empty())
                 return usageError("--to needs a path");
@@ -144,6 +152,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
     if (commandLine.dobSize && commandLine.mode != Mode::Info && commandLine.mode != Mode::Render) {
         return usageError("--size goes with --info or --render");
     }
+    if (commandLine.screen && commandLine.mode != Mode::Preview)
+        return usageError("--screen goes with --preview");
     if (commandLine.to && commandLine.mode != Mode::Render && commandLine.mode != Mode::Preview) {
         return usageError("--to goes with --render or --preview");
     }
@@ -217,8 +227,9 @@ std::string usageText()
            "       pelkora --delete-all             delete every file in ./adv\n"
            "       pelkora --info FILE...           describe each file\n"
            "       pelkora --render FILE.dob...     write FILE.png beside each DOB file (or --to DIR)\n"
-           "       pelkora --preview [ADV] --to SHEET.png\n"
+           "       pelkora --preview [ADV] --to SHEET.png [--screen WxH]\n"
            "                                        draw the whole package as the device shows it\n"
+           "                                        (--screen: each picture inside the screen's outline)\n"
            "       pelkora --check [ADV]            check the package (./adv unless named)\n"
            "       pelkora --list [ADV]             the playlist's entries: position, name, time, kind\n"
            "       pelkora --remove NAME... [--all-of BASE]...\n"

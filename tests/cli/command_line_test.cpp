@@ -34,6 +34,7 @@ TEST(CommandLine, ParsesEveryForm)
             {{"--render", "a.dob", "--size", "300x20", "--to", "out"}, Mode::Render, "", 1},
             {{"--info", "--size", "1x65535", "a.dob"}, Mode::Info, "", 1},
             {{"--preview", "--to", "sheet.png"}, Mode::Preview, "", 0},
+            {{"--preview", "--screen", "64x32", "--to", "sheet.png"}, Mode::Preview, "", 0},
             {{"--check"}, Mode::Check, "", 0},
             {{"--check", "pkg"}, Mode::Check, "", 0},
             {{"--list"}, Mode::List, "", 0},
@@ -91,6 +92,8 @@ TEST(CommandLine, RejectsWhatItCannotMean)
             {"--check", "a", "b"},
             {"--preview"},
             {"--preview", "a", "b", "--to", "s.png"},
+            {"--preview", "--screen", "300x20", "--to", "s.png"},
+            {"--check", "--screen", "64x32"},
             {"--remove"},
             {"--all-of", "anim", "--move", "a.dob", "1"},
             {"--move", "a.dob", "0"},
@@ -126,6 +129,8 @@ TEST(CommandLine, KeepsWhatTheInspectingCommandsAreGiven)
     const CommandLine preview = parseCommandLine({"--preview", "pkg", "--to", "sheet.png"});
     EXPECT_EQ(preview.packageFolder.string(), "pkg");
     EXPECT_EQ(preview.to->string(), "sheet.png");
+    const CommandLine screen = parseCommandLine({"--preview", "--screen", "64x32", "--to", "s.png"});
+    EXPECT_EQ(screen.screen, (pelkora::output::Size{64, 32}));
 }
 
 TEST(CommandLine, KeepsOptions)
