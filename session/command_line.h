@@ -26,7 +26,6 @@ struct CommandLine {
     std::vector<std::filesystem::path> files;  // --add, --info, --render
     std::filesystem::path packageFolder;       // --preview, --check: ./adv unless named
     std::optional<output::Size> dobSize;    // --size WxH, for --info and --render
-    std::optional<output::Size> screen;     // --screen WxH: the device's screen, for --preview
     std::optional<std::filesystem::path> to;   // --to: --render's folder, --preview's sheet
     std::string ansiCodepage;                  // empty: the locale's
     bool quiet = false;

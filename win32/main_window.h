@@ -56,6 +56,8 @@ private:
     void deleteAll();
     void restorePreviousPackage();
     void showOptionsMenu(POINT at);
+    // "Screen size...": asks until the answer is a size or empty, or is cancelled.
+    void askScreenSize();
     void applySettings(const session::DialogSettings& settings);
 
     bool isOverPicture(POINT screenPoint) const;
