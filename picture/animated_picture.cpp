@@ -107,6 +107,7 @@ ShowResult AnimatedPicture::ShowPicture()
 void AnimatedPicture::finishPass() { pass_.finish(); }
 void AnimatedPicture::endCapture() { writer_.shutGate(); }
 bool AnimatedPicture::capturePending() { return pass_.pending(); }
+Outcome AnimatedPicture::closePlaylist() { return writer_.closePlaylist(); }
 
 void AnimatedPicture::setRealtime(bool realtime) { pass_.setRealtime(realtime); }
 void AnimatedPicture::setViewCallbacks(ViewCallbacks callbacks) { surface_.setViewCallbacks(std::move(callbacks)); }

@@ -76,6 +76,13 @@ void CaptureWriter::queueFrame(int index, Image pixels)
 
 void CaptureWriter::drain() { frames_.drain(); }
 
+Outcome CaptureWriter::closePlaylist()
+{
+    frames_.drain();
+    std::lock_guard lock(gateMutex_);
+    return playlist_.close();
+}
+
 void CaptureWriter::openGate()
 {
     // A write left over from before is not let in by this load.
