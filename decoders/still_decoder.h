@@ -23,6 +23,19 @@ struct DecodedStill {
     Image image;                        // its decoded pixel size, every pixel opaque
     std::string reason;                 // the decoder's own words on a failure, if any
     std::vector<std::string> messages;  // what the decoder said on the way
+    // The picture's own size when it was decoded smaller (see ReducedDecode);
+    // zero sides when the image is the picture at its full size.
+    int fullWidth = 0;
+    int fullHeight = 0;
+};
+
+// A decoder that can decode at a reduced size in the transform itself may
+// hand back a smaller picture, never smaller than this on either side; zero
+// sides ask for the full size. Pictures fitted to a small screen then never
+// exist at their full size.
+struct ReducedDecode {
+    int atLeastWidth = 0;
+    int atLeastHeight = 0;
 };
 
 // What every decoder is asked for.
@@ -34,6 +47,7 @@ struct StillRequest {
     // onto this colour with one integer formula, so that every machine gets
     // the same pixels.
     Pixel underneath = 0xFF000000;
+    ReducedDecode reduced;
 };
 
 enum class StillFormat { Bmp, Png, Jpeg, Ico };

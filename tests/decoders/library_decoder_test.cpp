@@ -183,8 +183,9 @@ TEST(LibraryDecoders, JpegShrinksToTheSmallestScaleStillAtLeastTheSizeAsked)
         int width, height, atLeastWidth, atLeastHeight, eighths;
     } cases[] = {
             {4000, 3000, 0, 0, 8},      {4000, 3000, 128, 64, 1},  {4000, 3000, 500, 375, 1},
-            {4000, 3000, 501, 64, 2},   {4000, 3000, 128, 376, 2}, {4000, 3000, 1001, 64, 4},
-            {4000, 3000, 2001, 64, 8},  {9, 9, 2, 2, 1},          {9, 9, 3, 1, 2},           {9, 9, 10, 1, 8},
+            {4000, 3000, 501, 64, 2},   {4000, 3000, 128, 376, 2}, {4000, 3000, 1001, 64, 3},
+            {4000, 3000, 3501, 64, 8},  {4000, 3000, 3500, 64, 7}, {9, 9, 2, 2, 1},
+            {9, 9, 3, 1, 2},            {9, 9, 10, 1, 8},
     };
     for (const auto& c : cases)
         EXPECT_EQ(JpegScaleEighths(c.width, c.height, {c.atLeastWidth, c.atLeastHeight}), c.eighths)
