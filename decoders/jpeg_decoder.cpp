@@ -1,5 +1,6 @@
 #include "decoders/jpeg_decoder.h"
 
+#include <algorithm>
 #include <bit>
 #include <csetjmp>
 #include <cstdio>
@@ -169,12 +170,14 @@ bool readScanlines(jpeg_decompress_struct& info, ErrorTrap& trap, RowForm form, 
 
 int JpegScaleEighths(int width, int height, const JpegShrink& shrink)
 {
-    if (shrink.atLeastWidth <= 0 || shrink.atLeastHeight <= 0)
+    if (shrink.boxWidth <= 0 || shrink.boxHeight <= 0)
         return 8;
+    const long long across = std::max(shrink.across, 1);
     for (int eighths = 1; eighths < 8; ++eighths) {
-        // The library rounds each side up.
+        // The library rounds each side up. The side that limits the fit is
+        // the one with the most decoded pixels to each pixel of the box.
         const auto side = [eighths](int full) { return (static_cast<long long>(full) * eighths + 7) / 8; };
-        if (side(width) >= shrink.atLeastWidth && side(height) >= shrink.atLeastHeight)
+        if (side(width) >= across * shrink.boxWidth || side(height) >= across * shrink.boxHeight)
             return eighths;
     }
     return 8;

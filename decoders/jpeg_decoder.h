@@ -11,13 +11,11 @@
 
 namespace pelkora::decoders {
 
-// Decoding at a reduced scale in the transform itself (1/8 to 7/8): the
-// smallest the library offers whose picture is still at least the size
-// asked on both sides.
+// Decoding at a reduced scale in the transform itself: 1/8 to 7/8.
 using JpegShrink = ReducedDecode;
 
 // The eighths of the full size that shrink asks for, 8 when none: the
-// largest reduction that keeps both sides at least the size asked.
+// largest reduction that keeps what ReducedDecode asks.
 int JpegScaleEighths(int width, int height, const JpegShrink& shrink);
 
 // Decoded straight into the core image, reduced as request.reduced allows.

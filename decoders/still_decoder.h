@@ -29,17 +29,26 @@ struct DecodedStill {
     int fullHeight = 0;
 };
 
-// A decoder that can decode at a reduced size in the transform itself may
-// hand back a smaller picture, never smaller than this on either side; zero
-// sides ask for the full size. Pictures fitted to a small screen then never
-// exist at their full size.
+// A still picture that is to be fitted into a box (its aspect kept) may be
+// decoded smaller by a decoder that can, in the transform itself: as small
+// as still leaves every pixel of the fitted picture the average of at least
+// `across` decoded pixels along the side that limits the fit. Fewer would
+// let the transform's blocks show through at sharp edges (a grey level off
+// and more). Zero box sides ask for the full size.
 struct ReducedDecode {
-    int atLeastWidth = 0;
-    int atLeastHeight = 0;
+    int boxWidth = 0;
+    int boxHeight = 0;
+    int across = 8;
 };
 
 // What every decoder is asked for.
 struct StillRequest {
+    StillRequest() = default;
+    StillRequest(std::uint64_t surfaceBytes, Pixel underneath, ReducedDecode reduced = {})
+            : surfaceBytes(surfaceBytes), underneath(underneath), reduced(reduced)
+    {
+    }
+
     // The largest picture accepted (4 bytes a pixel), checked from the
     // header before the pixels are decoded.
     std::uint64_t surfaceBytes = 0;

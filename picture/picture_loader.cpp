@@ -26,13 +26,14 @@ constexpr std::uint32_t kMenuColor = 0xF0F0F0;
 // frames, 15 MB on disk, holds about 150 MB of them.
 constexpr std::uint64_t kFrameRecordBytes = sizeof(FrameRecord) + sizeof(gif::GifFrame);
 
-// What a picture to be fitted may be decoded down to: the bounds themselves,
-// as the fitted picture is never larger than them.
 decoders::ReducedDecode reducedFor(const LoadLimits& limits)
 {
     if (!limits.fit)
         return {};
-    return {limits.fit->width, limits.fit->height};
+    decoders::ReducedDecode reduced;
+    reduced.boxWidth = limits.fit->width;
+    reduced.boxHeight = limits.fit->height;
+    return reduced;
 }
 
 Status LoadOtherPicture(const std::uint8_t* data, std::size_t size, const LoadLimits& limits, LoadResult& result)

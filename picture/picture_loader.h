@@ -31,8 +31,9 @@ struct LoadLimits {
     // are decoded through; a still picture's pixels (4 bytes a pixel).
     std::uint64_t frameBytes = std::uint64_t{1} << 30;
     // The size pictures will be fitted into, if any: a decoder that can
-    // decode at a reduced size then hands a still picture that is smaller
-    // but never smaller than this on either side, and its full size beside it.
+    // decode at a reduced size then hands a still picture that is smaller,
+    // yet large enough to fit from within a grey level of the full one, and
+    // its full size beside it.
     std::optional<output::Size> fit;
 };
 
