@@ -172,8 +172,8 @@ int JpegScaleEighths(int width, int height, const JpegShrink& shrink)
 {
     if (shrink.boxWidth <= 0 || shrink.boxHeight <= 0)
         return 8;
-    const long long across = std::max(shrink.across, 1);
     for (int eighths = 1; eighths < 8; ++eighths) {
+        const long long across = std::max(eighths == 1 ? shrink.acrossMeans : shrink.across, 1);
         // The library rounds each side up. The side that limits the fit is
         // the one with the most decoded pixels to each pixel of the box.
         const auto side = [eighths](int full) { return (static_cast<long long>(full) * eighths + 7) / 8; };

@@ -31,13 +31,17 @@ struct DecodedStill {
 
 // A still picture that is to be fitted into a box (its aspect kept) may be
 // decoded smaller by a decoder that can, in the transform itself: as small
-// as still leaves every pixel of the fitted picture the average of at least
-// `across` decoded pixels along the side that limits the fit. Fewer would
-// let the transform's blocks show through at sharp edges (a grey level off
-// and more). Zero box sides ask for the full size.
+// as still leaves every pixel of the fitted picture the average of enough
+// decoded pixels along the side that limits the fit. Fewer would let the
+// transform's blocks show through at sharp edges, a grey level off and
+// more. Zero box sides ask for the full size.
 struct ReducedDecode {
     int boxWidth = 0;
     int boxHeight = 0;
+    // Decoded pixels that are each the exact mean of a block (a scale of
+    // 1/8) misplace only the blocks at a fitted pixel's edges; at the other
+    // scales the transform also blurs within each block, and more are needed.
+    int acrossMeans = 5;
     int across = 8;
 };
 

@@ -180,16 +180,16 @@ TEST(LibraryDecoders, SixteenBitTransparentColourIsSeeThrough)
 TEST(LibraryDecoders, JpegShrinksToTheSmallestScaleThatLeavesEnoughPixelsToEveryFittedOne)
 {
     const struct {
-        int width, height, boxWidth, boxHeight, across, eighths;
+        int width, height, boxWidth, boxHeight, acrossMeans, across, eighths;
     } cases[] = {
-            {4000, 3000, 0, 0, 8, 8},     {4000, 3000, 128, 64, 8, 2},  {4000, 3000, 128, 64, 1, 1},
-            {4000, 3000, 128, 64, 5, 1},  {1001, 777, 128, 64, 8, 6},   {1001, 777, 40, 40, 8, 3},
-            {1001, 777, 200, 100, 8, 8},  {9, 9, 3, 1, 1, 1},           {9, 9, 3, 3, 0, 2},
-            {9, 9, 3, 3, 2, 5},
+            {4000, 3000, 0, 0, 5, 8, 8},      {4000, 3000, 128, 64, 5, 8, 1},  {4000, 3000, 128, 64, 6, 8, 2},
+            {4000, 3000, 128, 64, 6, 12, 3},  {1001, 777, 128, 64, 5, 8, 6},   {1001, 777, 40, 40, 5, 8, 3},
+            {1001, 777, 200, 100, 5, 8, 8},   {9, 9, 3, 1, 1, 1, 1},           {9, 9, 3, 3, 0, 0, 2},
+            {9, 9, 3, 3, 2, 2, 5},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(JpegScaleEighths(c.width, c.height, {c.boxWidth, c.boxHeight, c.across}), c.eighths)
-                << c.width << "x" << c.height << " to " << c.boxWidth << "x" << c.boxHeight << " by " << c.across;
+        EXPECT_EQ(JpegScaleEighths(c.width, c.height, {c.boxWidth, c.boxHeight, c.acrossMeans, c.across}), c.eighths)
+                << c.width << "x" << c.height << " to " << c.boxWidth << "x" << c.boxHeight;
 }
 
 }  // namespace
