@@ -150,6 +150,17 @@ void toPixels(RowForm form, const std::uint8_t* from, Pixel* to, int width)
     }
 }
 
+// The image the rows are decoded into, at the size they come in, checked
+// against the limit before it is allocated.
+Status makeImage(const jpeg_decompress_struct& info, std::uint64_t surfaceBytes, Image& image)
+{
+    const Status fits = checkSurfaceSize(info.output_width, info.output_height, surfaceBytes);
+    if (fits != Status::Ok)
+        return fits;
+    image = Image(static_cast<int>(info.output_width), static_cast<int>(info.output_height));
+    return image.isNull() ? Status::SurfaceTooLarge : Status::Ok;
+}
+
 bool readScanlines(jpeg_decompress_struct& info, ErrorTrap& trap, RowForm form, std::uint8_t* row, Image& image)
 {
     if (setjmp(trap.jump) != 0)
@@ -205,11 +216,7 @@ DecodedStill DecodeJpeg(const std::uint8_t* data, std::size_t size, const StillR
     RowForm form = RowForm::Direct;
     bool read = readHeader(info, trap, request.reduced) && chooseForm(info, form);
     if (read) {
-        result.status = checkSurfaceSize(info.output_width, info.output_height, request.surfaceBytes);
-        if (result.status == Status::Ok)
-            result.image = Image(static_cast<int>(info.output_width), static_cast<int>(info.output_height));
-        if (result.status == Status::Ok && result.image.isNull())
-            result.status = Status::SurfaceTooLarge;
+        result.status = makeImage(info, request.surfaceBytes, result.image);
         if (result.status != Status::Ok) {
             jpeg_destroy_decompress(&info);
             return result;
