@@ -84,7 +84,9 @@ TEST(ShrinkOnLoad, FittedJpegsStayWithinOneGreyLevelOfTheFullDecode)
                                  + std::to_string(static_cast<int>(c.kind));
         SCOPED_TRACE(name);
         const std::string jpeg = jpegOf(c.kind, c.width, c.height);
-        picture.setOutputOptions({false, false, c.bounds});
+        output::OutputOptions options;
+        options.fit = c.bounds;
+        picture.setOutputOptions(options);
         ASSERT_TRUE(picture.LoadFile(dir.write(name + ".jpg", jpeg)).ok());
         EXPECT_EQ(picture.pictureWidth(), c.decodedWidth);
         picture.ShowPicture();
