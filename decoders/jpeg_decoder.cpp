@@ -1,13 +1,13 @@
 #include "decoders/jpeg_decoder.h"
 
+#include <algorithm>
+#include <bit>
 #include <csetjmp>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include <jpeglib.h>
-
-#include "decoders/decoded_rows.h"
 
 namespace pelkora::decoders {
 
@@ -95,76 +95,106 @@ bool readHeader(jpeg_decompress_struct& info, ErrorTrap& trap, const JpegShrink&
     return true;
 }
 
-bool readScanlines(jpeg_decompress_struct& info, ErrorTrap& trap, std::uint8_t* rows, std::size_t rowBytes)
-{
-    if (setjmp(trap.jump) != 0)
-        return false;
-    jpeg_start_decompress(&info);
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW row = rows + static_cast<std::size_t>(info.output_scanline) * rowBytes;
-        jpeg_read_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_decompress(&info);
-    return true;
-}
+// How the library's rows become the core image's pixels.
+enum class RowForm {
+    Direct,  // colour written by the library as the image's own pixels
+    Rgb,
+    Grey,
+    Cmyk,
+};
 
-// Inverted CMYK, as the common writers store it, each ink scaled by black.
-void cmykToRgba(std::vector<std::uint8_t>& samples)
+// Colour comes straight into the image where the machine stores its pixels
+// as blue, green, red and an opaque byte; the rest pass through one row.
+bool chooseForm(jpeg_decompress_struct& info, RowForm& form)
 {
-    for (std::size_t at = 0; at + 4 <= samples.size(); at += 4) {
-        const unsigned k = samples[at + 3];
-        for (std::size_t c = 0; c < 3; ++c)
-            samples[at + c] = static_cast<std::uint8_t>(k * samples[at + c] / 255);
-        samples[at + 3] = 255;
-    }
-}
-
-void greyTable(DecodedRows& rows)
-{
-    rows.layout = RowLayout::Index8;
-    for (std::uint32_t i = 0; i < 256; ++i)
-        rows.table[i] = opaque(i << 16 | i << 8 | i);
-}
-
-// The output form for the picture's components: grey as it is, colour as
-// RGB with a filler byte, CMYK as the library gives it (converted after).
-bool chooseLayout(jpeg_decompress_struct& info, DecodedRows& rows)
-{
-    rows.width = static_cast<int>(info.output_width);
-    rows.height = static_cast<int>(info.output_height);
     switch (info.out_color_components) {
     case 1:
-        greyTable(rows);
+        form = RowForm::Grey;
         return true;
     case 3:
-        info.out_color_space = JCS_EXT_RGBX;
-        rows.layout = RowLayout::Rgba8;
+        form = RowForm::Rgb;
+        if constexpr (std::endian::native == std::endian::little) {
+            info.out_color_space = JCS_EXT_BGRA;
+            form = RowForm::Direct;
+        }
         return true;
     case 4:
-        rows.layout = RowLayout::Rgba8;
+        form = RowForm::Cmyk;
         return true;
     default:
         return false;
     }
 }
 
+// CMYK comes inverted, as the common writers store it: each ink is scaled
+// by black.
+void toPixels(RowForm form, const std::uint8_t* from, Pixel* to, int width)
+{
+    for (int x = 0; x < width; ++x) {
+        std::uint32_t r = 0;
+        std::uint32_t g = 0;
+        std::uint32_t b = 0;
+        if (form == RowForm::Grey) {
+            r = g = b = from[x];
+        } else if (form == RowForm::Rgb) {
+            r = from[3 * x];
+            g = from[3 * x + 1];
+            b = from[3 * x + 2];
+        } else {
+            const std::uint32_t k = from[4 * x + 3];
+            r = k * from[4 * x] / 255;
+            g = k * from[4 * x + 1] / 255;
+            b = k * from[4 * x + 2] / 255;
+        }
+        to[x] = opaque(r << 16 | g << 8 | b);
+    }
+}
+
+// The image the rows are decoded into, at the size they come in, checked
+// against the limit before it is allocated.
+Status makeImage(const jpeg_decompress_struct& info, std::uint64_t surfaceBytes, Image& image)
+{
+    const Status fits = checkSurfaceSize(info.output_width, info.output_height, surfaceBytes);
+    if (fits != Status::Ok)
+        return fits;
+    image = Image(static_cast<int>(info.output_width), static_cast<int>(info.output_height));
+    return image.isNull() ? Status::SurfaceTooLarge : Status::Ok;
+}
+
+bool readScanlines(jpeg_decompress_struct& info, ErrorTrap& trap, RowForm form, std::uint8_t* row, Image& image)
+{
+    if (setjmp(trap.jump) != 0)
+        return false;
+    jpeg_start_decompress(&info);
+    while (info.output_scanline < info.output_height) {
+        Pixel* pixels = image.row(static_cast<int>(info.output_scanline));
+        JSAMPROW into = form == RowForm::Direct ? reinterpret_cast<JSAMPROW>(pixels) : row;
+        jpeg_read_scanlines(&info, &into, 1);
+        if (form != RowForm::Direct)
+            toPixels(form, row, pixels, image.width());
+    }
+    jpeg_finish_decompress(&info);
+    return true;
+}
+
 }  // namespace
 
 int JpegScaleEighths(int width, int height, const JpegShrink& shrink)
 {
-    if (shrink.atLeastWidth <= 0 || shrink.atLeastHeight <= 0)
+    if (shrink.boxWidth <= 0 || shrink.boxHeight <= 0)
         return 8;
-    for (int eighths : {1, 2, 4}) {
-        // The library rounds each side up.
+    for (int eighths = 1; eighths < 8; ++eighths) {
+        const long long across = std::max(eighths == 1 ? shrink.acrossMeans : shrink.across, 1);
+        // The library rounds each side up. The side that limits the fit is
+        // the one with the most decoded pixels to each pixel of the box.
         const auto side = [eighths](int full) { return (static_cast<long long>(full) * eighths + 7) / 8; };
-        if (side(width) >= shrink.atLeastWidth && side(height) >= shrink.atLeastHeight)
+        if (side(width) >= across * shrink.boxWidth || side(height) >= across * shrink.boxHeight)
             return eighths;
     }
     return 8;
 }
 
-DecodedStill DecodeJpeg(const std::uint8_t* data, std::size_t size, const StillRequest& request,
-                        const JpegShrink& shrink)
+DecodedStill DecodeJpeg(const std::uint8_t* data, std::size_t size, const StillRequest& request)
 {
     DecodedStill result;
     ErrorTrap trap;
@@ -183,31 +213,30 @@ DecodedStill DecodeJpeg(const std::uint8_t* data, std::size_t size, const StillR
     source.manager = {nullptr, 0, startSource, fillSource, skipSource, jpeg_resync_to_restart, endSource};
     info.src = &source.manager;
 
-    DecodedRows rows;
-    bool read = readHeader(info, trap, shrink);
+    RowForm form = RowForm::Direct;
+    bool read = readHeader(info, trap, request.reduced) && chooseForm(info, form);
     if (read) {
-        result.status = checkSurfaceSize(info.output_width, info.output_height, request.surfaceBytes);
+        result.status = makeImage(info, request.surfaceBytes, result.image);
         if (result.status != Status::Ok) {
             jpeg_destroy_decompress(&info);
             return result;
         }
-        read = chooseLayout(info, rows);
     }
-    if (read) {
-        rows.bytes.resize(rows.rowBytes() * static_cast<std::size_t>(rows.height));
-        read = readScanlines(info, trap, rows.bytes.data(), rows.rowBytes());
+    // A row of the library's samples for the forms that are converted.
+    std::vector<std::uint8_t> row(read ? static_cast<std::size_t>(info.output_width) * 4 : 0);
+    read = read && readScanlines(info, trap, form, row.data(), result.image);
+    if (read && (info.output_width != info.image_width || info.output_height != info.image_height)) {
+        result.fullWidth = static_cast<int>(info.image_width);
+        result.fullHeight = static_cast<int>(info.image_height);
     }
-    const bool cmyk = info.out_color_space == JCS_CMYK;
     jpeg_destroy_decompress(&info);
     if (!read) {
+        result.image = Image();
         result.status = Status::NotAPicture;
         result.reason = kUnreadable;
         return result;
     }
-    if (cmyk)
-        cmykToRgba(rows.bytes);
-    result.image = flattenRows(rows, request.underneath);
-    result.status = result.image.isNull() ? Status::SurfaceTooLarge : Status::Ok;
+    result.status = Status::Ok;
     return result;
 }
 

@@ -11,20 +11,15 @@
 
 namespace pelkora::decoders {
 
-// Decoding at a reduced scale in the transform itself (1/2, 1/4, 1/8): the
-// smallest the library offers whose picture is still at least this size on
-// both sides. Zero sides ask for the full size.
-struct JpegShrink {
-    int atLeastWidth = 0;
-    int atLeastHeight = 0;
-};
+// Decoding at a reduced scale in the transform itself: 1/8 to 7/8.
+using JpegShrink = ReducedDecode;
 
 // The eighths of the full size that shrink asks for, 8 when none: the
-// largest reduction that keeps both sides at least the size asked.
+// largest reduction that keeps what ReducedDecode asks.
 int JpegScaleEighths(int width, int height, const JpegShrink& shrink);
 
+// Decoded straight into the core image, reduced as request.reduced allows.
 // libjpeg's first warning and its error, if any, come back in messages.
-DecodedStill DecodeJpeg(const std::uint8_t* data, std::size_t size, const StillRequest& request,
-                        const JpegShrink& shrink = {});
+DecodedStill DecodeJpeg(const std::uint8_t* data, std::size_t size, const StillRequest& request);
 
 }  // namespace pelkora::decoders

@@ -23,10 +23,36 @@ struct DecodedStill {
     Image image;                        // its decoded pixel size, every pixel opaque
     std::string reason;                 // the decoder's own words on a failure, if any
     std::vector<std::string> messages;  // what the decoder said on the way
+    // The picture's own size when it was decoded smaller (see ReducedDecode);
+    // zero sides when the image is the picture at its full size.
+    int fullWidth = 0;
+    int fullHeight = 0;
+};
+
+// A still picture that is to be fitted into a box (its aspect kept) may be
+// decoded smaller by a decoder that can, in the transform itself: as small
+// as still leaves every pixel of the fitted picture the average of enough
+// decoded pixels along the side that limits the fit. Fewer would let the
+// transform's blocks show through at sharp edges, a grey level off and
+// more. Zero box sides ask for the full size.
+struct ReducedDecode {
+    int boxWidth = 0;
+    int boxHeight = 0;
+    // Decoded pixels that are each the exact mean of a block (a scale of
+    // 1/8) misplace only the blocks at a fitted pixel's edges; at the other
+    // scales the transform also blurs within each block, and more are needed.
+    int acrossMeans = 5;
+    int across = 8;
 };
 
 // What every decoder is asked for.
 struct StillRequest {
+    StillRequest() = default;
+    StillRequest(std::uint64_t surfaceBytes, Pixel underneath, ReducedDecode reduced = {})
+            : surfaceBytes(surfaceBytes), underneath(underneath), reduced(reduced)
+    {
+    }
+
     // The largest picture accepted (4 bytes a pixel), checked from the
     // header before the pixels are decoded.
     std::uint64_t surfaceBytes = 0;
@@ -34,6 +60,7 @@ struct StillRequest {
     // onto this colour with one integer formula, so that every machine gets
     // the same pixels.
     Pixel underneath = 0xFF000000;
+    ReducedDecode reduced;
 };
 
 enum class StillFormat { Bmp, Png, Jpeg, Ico, Webp, Tiff };

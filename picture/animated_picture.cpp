@@ -56,7 +56,7 @@ LoadOutcome AnimatedPicture::Install(LoadResult loaded)
         return std::move(loaded.outcome);
 
     const int animationFrames = picture.isAnimation() ? static_cast<int>(picture.frames.size()) : 0;
-    const SurfaceShape shape{pictureWidth_, pictureHeight_, picture.backgroundColor};
+    const SurfaceShape shape{pictureWidth_, pictureHeight_, picture.backgroundColor, picture.fullSize};
     // Refused before the surface is made: the screen alone may be large.
     if (animationFrames > 0) {
         if (auto refusal = outputCostRefusal(picture.frames, shape, outputOptions_)) {
@@ -119,12 +119,15 @@ void AnimatedPicture::setCaptureSink(CaptureSink sink) { writer_.setSink(std::mo
 void AnimatedPicture::setLimits(const LoadLimits& limits)
 {
     limits_ = limits;
-    surface_.setLimits(limits);
+    limits_.fit = outputOptions_.fit;
+    surface_.setLimits(limits_);
 }
 const LoadLimits& AnimatedPicture::limits() const { return limits_; }
 void AnimatedPicture::setOutputOptions(const output::OutputOptions& options)
 {
     outputOptions_ = options;
+    // Pictures are decoded for the fit the surface makes, never another.
+    limits_.fit = options.fit;
     surface_.setOutputOptions(options);
     writer_.setOutputOptions(options);
 }

@@ -86,6 +86,7 @@ public:
     void setCaptureListener(std::function<void(const CaptureEvent&)> listener);
     // Set these while no pass runs (before a load).
     void setCaptureSink(CaptureSink sink);
+    // Their fit is always the output options' own.
     void setLimits(const LoadLimits& limits);
     const LoadLimits& limits() const;
     // How captures are written: full frames, dither, fit. Set while no

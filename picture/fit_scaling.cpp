@@ -105,9 +105,13 @@ Image scaleDownByArea(const Image& source, output::Size target)
 
 Image fitIntoBounds(const Image& picture, output::Size bounds, std::uint32_t fill)
 {
-    const output::Size size{picture.width(), picture.height()};
-    const output::Size scaled = fittedSize(size, bounds);
-    if (scaled == size)
+    return fitIntoBounds(picture, {picture.width(), picture.height()}, bounds, fill);
+}
+
+Image fitIntoBounds(const Image& picture, output::Size fullSize, output::Size bounds, std::uint32_t fill)
+{
+    const output::Size scaled = fittedSize(fullSize, bounds);
+    if (scaled == fullSize)
         return picture.copy();
     const Image inner = scaleDownByArea(picture, scaled);
     Image framed(bounds.width, bounds.height);

@@ -23,5 +23,8 @@ Image scaleDownByArea(const Image& source, output::Size target);
 // exactly bounds filled with fill (so that it fills the device's screen);
 // a picture that fits is returned as a copy.
 Image fitIntoBounds(const Image& picture, output::Size bounds, std::uint32_t fill);
+// The same for a picture decoded smaller than its full size: scaled to what
+// the full size fits to, so that it lands where the full picture would.
+Image fitIntoBounds(const Image& picture, output::Size fullSize, output::Size bounds, std::uint32_t fill);
 
 }  // namespace pelkora::picture

@@ -26,9 +26,20 @@ constexpr std::uint32_t kMenuColor = 0xF0F0F0;
 // frames, 15 MB on disk, holds about 150 MB of them.
 constexpr std::uint64_t kFrameRecordBytes = sizeof(FrameRecord) + sizeof(gif::GifFrame);
 
+decoders::ReducedDecode reducedFor(const LoadLimits& limits)
+{
+    if (!limits.fit)
+        return {};
+    decoders::ReducedDecode reduced;
+    reduced.boxWidth = limits.fit->width;
+    reduced.boxHeight = limits.fit->height;
+    return reduced;
+}
+
 Status LoadOtherPicture(const std::uint8_t* data, std::size_t size, const LoadLimits& limits, LoadResult& result)
 {
-    decoders::DecodedStill still = decoders::DecodeStill(data, size, {limits.surfaceBytes, kMenuColor});
+    decoders::DecodedStill still =
+            decoders::DecodeStill(data, size, {limits.surfaceBytes, kMenuColor, reducedFor(limits)});
     result.outcome.messages = std::move(still.messages);
     if (still.status != Status::Ok) {
         result.outcome.outcome.detail = std::move(still.reason);
@@ -36,6 +47,8 @@ Status LoadOtherPicture(const std::uint8_t* data, std::size_t size, const LoadLi
     }
     result.picture.width = still.image.width();
     result.picture.height = still.image.height();
+    if (still.fullWidth > 0 && still.fullHeight > 0)
+        result.picture.fullSize = output::Size{still.fullWidth, still.fullHeight};
     result.picture.still = StillPicture{std::make_shared<const Image>(std::move(still.image)), 0, 0, false};
     return Status::Ok;
 }

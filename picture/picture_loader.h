@@ -16,6 +16,7 @@
 #include "core/status.h"
 #include "gif/gif_frame.h"
 #include "output/input_file.h"
+#include "output/size.h"
 
 namespace pelkora::picture {
 
@@ -29,6 +30,11 @@ struct LoadLimits {
     // one buffer of its largest frame rectangle (a byte a pixel) that frames
     // are decoded through; a still picture's pixels (4 bytes a pixel).
     std::uint64_t frameBytes = std::uint64_t{1} << 30;
+    // The size pictures will be fitted into, if any: a decoder that can
+    // decode at a reduced size then hands a still picture that is smaller,
+    // yet large enough to fit from within a grey level of the full one, and
+    // its full size beside it.
+    std::optional<output::Size> fit;
 };
 
 // A GIF's bytes as read, shared by its frames. Never changed after the load,
@@ -67,6 +73,9 @@ struct LoadedPicture {
     std::vector<FrameRecord> frames;  // two or more: an animation
     // From the last frame walked; set only when the frames of a GIF were walked.
     std::optional<int> frameDisplayTime;
+    // A still picture decoded at a reduced size: the picture's own size,
+    // which fitting takes its geometry from. Empty at the full size.
+    std::optional<output::Size> fullSize;
 
     bool isAnimation() const { return isGif && frames.size() >= 2; }
     // What the picture holds in memory: a still's pixels, the frames'

@@ -271,13 +271,14 @@ std::optional<Image> Surface::scaleIfAsked(const Image& capture, int left, int t
         return std::nullopt;
     const output::Size bounds = *options_.fit;
     const output::Size surface{shape_.width, shape_.height};
-    const output::Size scaledSurface = fittedSize(surface, bounds);
-    if (scaledSurface == surface)
+    const output::Size full = shape_.fullSize.value_or(surface);
+    const output::Size scaledSurface = fittedSize(full, bounds);
+    if (scaledSurface == full)
         return std::nullopt;
     // The whole surface fills the screen; a frame's own patch shrinks by the
     // same factor as the surface, so the patches of one animation agree.
     if (left == 0 && top == 0 && capture.width() == surface.width && capture.height() == surface.height)
-        return fitIntoBounds(capture, bounds, marginColor());
+        return fitIntoBounds(capture, full, bounds, marginColor());
     auto scaleSide = [](int side, int scaled, int whole) {
         const long long value = (2LL * side * scaled + whole) / (2LL * whole);
         return static_cast<int>(std::clamp<long long>(value, 1, side));

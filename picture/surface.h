@@ -30,6 +30,9 @@ struct SurfaceShape {
     int width = 0;
     int height = 0;
     std::uint32_t backgroundColor = 0xFFFFFF;  // what disposals and the end of a pass clear to
+    // A still picture decoded smaller than it is: its own size, which a fit
+    // scales from, so that it lands as the full picture would.
+    std::optional<output::Size> fullSize;
 };
 
 class Surface {

@@ -177,18 +177,19 @@ TEST(LibraryDecoders, SixteenBitTransparentColourIsSeeThrough)
     EXPECT_EQ(decodedPixels(still), (std::vector<QRgb>{kUnder, qRgb(250, 0, 0), kUnder, qRgb(0, 0, 255)}));
 }
 
-TEST(LibraryDecoders, JpegShrinksToTheSmallestScaleStillAtLeastTheSizeAsked)
+TEST(LibraryDecoders, JpegShrinksToTheSmallestScaleThatLeavesEnoughPixelsToEveryFittedOne)
 {
     const struct {
-        int width, height, atLeastWidth, atLeastHeight, eighths;
+        int width, height, boxWidth, boxHeight, acrossMeans, across, eighths;
     } cases[] = {
-            {4000, 3000, 0, 0, 8},      {4000, 3000, 128, 64, 1},  {4000, 3000, 500, 375, 1},
-            {4000, 3000, 501, 64, 2},   {4000, 3000, 128, 376, 2}, {4000, 3000, 1001, 64, 4},
-            {4000, 3000, 2001, 64, 8},  {9, 9, 2, 2, 1},          {9, 9, 3, 1, 2},           {9, 9, 10, 1, 8},
+            {4000, 3000, 0, 0, 5, 8, 8},      {4000, 3000, 128, 64, 5, 8, 1},  {4000, 3000, 128, 64, 6, 8, 2},
+            {4000, 3000, 128, 64, 6, 12, 3},  {1001, 777, 128, 64, 5, 8, 6},   {1001, 777, 40, 40, 5, 8, 3},
+            {1001, 777, 200, 100, 5, 8, 8},   {9, 9, 3, 1, 1, 1, 1},           {9, 9, 3, 3, 0, 0, 2},
+            {9, 9, 3, 3, 2, 2, 5},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(JpegScaleEighths(c.width, c.height, {c.atLeastWidth, c.atLeastHeight}), c.eighths)
-                << c.width << "x" << c.height << " to " << c.atLeastWidth << "x" << c.atLeastHeight;
+        EXPECT_EQ(JpegScaleEighths(c.width, c.height, {c.boxWidth, c.boxHeight, c.acrossMeans, c.across}), c.eighths)
+                << c.width << "x" << c.height << " to " << c.boxWidth << "x" << c.boxHeight;
 }
 
 }  // namespace
