@@ -6,6 +6,7 @@
 
 #include <QGuiApplication>
 
+#include "qt/preview/loop_preview.h"
 #include "qt/preview/package_preview.h"
 #include "session/command_line.h"
 
@@ -36,6 +37,9 @@ int main(int argc, char** argv)
     // Fonts need the graphical application object, but no screen.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
+    if (pelkora::preview::wantsLoop(*commandLine.to))
+        return pelkora::preview::previewLoop(commandLine.packageFolder, *commandLine.to, commandLine.quiet, std::cout,
+                                             std::cerr);
     return pelkora::preview::previewPackage(commandLine.packageFolder, *commandLine.to, commandLine.quiet, std::cout,
                                             std::cerr);
 }

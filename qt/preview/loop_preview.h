@@ -1,0 +1,16 @@
+#pragma once
+// `pelkora --preview ADV --to LOOP.gif`: the loop as an animation.
+
+#include <filesystem>
+#include <iosfwd>
+
+namespace pelkora::preview {
+
+// True for a --to that asks for the animation rather than the sheet.
+bool wantsLoop(const std::filesystem::path& to);
+
+// Exit status 0 when the animation was written whole, 1 otherwise.
+int previewLoop(const std::filesystem::path& folder, const std::filesystem::path& gifPath, bool quiet,
+                std::ostream& out, std::ostream& err);
+
+}  // namespace pelkora::preview
