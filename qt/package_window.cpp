@@ -49,7 +49,10 @@ PackageWindow::PackageWindow(std::filesystem::path outputFolder, QWidget* parent
 
     connect(remove, &QPushButton::clicked, this, &PackageWindow::deleteSelected);
     connect(play, &QPushButton::clicked, this, &PackageWindow::play);
-    connect(faster_, &QPushButton::toggled, this, &PackageWindow::setFaster);
+    connect(faster_, &QPushButton::toggled, this, [this](bool faster) {
+        if (player_ != nullptr)
+            player_->setFaster(faster);
+    });
     connect(close, &QPushButton::clicked, this, &QDialog::close);
     connect(model_, &PackageModel::editFailed, message_, &QLabel::setText);
     connect(model_, &QAbstractItemModel::modelReset, this, &PackageWindow::countEntries);
@@ -83,11 +86,7 @@ void PackageWindow::play()
     player_->play();
 }
 
-void PackageWindow::setFaster(bool faster)
-{
-    if (player_ != nullptr)
-        player_->setFaster(faster);
-}
+void PackageWindow::setFaster(bool faster) { faster_->setChecked(faster); }
 
 void PackageWindow::keyPressEvent(QKeyEvent* event)
 {

@@ -35,6 +35,7 @@ public:
 
     void deleteSelected();
     void play();
+    // As the Faster button does.
     void setFaster(bool faster);
 
 protected:

@@ -48,6 +48,8 @@ void place(LevelImage& target, const LevelImage& source, int x, int y)
     const int top = std::max(0, -y);
     const int right = std::min(source.width, target.width - x);
     const int bottom = std::min(source.height, target.height - y);
+    if (right <= left)
+        return;
     for (int row = top; row < bottom; ++row) {
         const auto from = source.levels.begin() + static_cast<std::ptrdiff_t>(row) * source.width;
         std::copy(from + left, from + right,

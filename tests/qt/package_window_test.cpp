@@ -100,6 +100,7 @@ TEST(PackageWindow, FollowsAnAddAndPlaysTheLoop)
 {
     TempDir work;
     writePackage(work);
+    work.write("advTimeSetting.ini", "[IntervalTime]\nStaticGifPlayTime=400\n");
     MainDialog dialog(work.path());
     dialog.session().picture().setRealtime(false);
     dialog.setMessageFunction([](QWidget*, const QString&) {});
@@ -111,7 +112,7 @@ TEST(PackageWindow, FollowsAnAddAndPlaysTheLoop)
     dialog.addFiles({testing::writeBmp(work, "in/d.bmp", 3, 2)});
     EXPECT_TRUE(testing::waitUntil([&] { return window->model()->rowCount() == 4; }));
 
-    // At ten times the pace, 4 s of loop pass in well under a second each way round.
+    // At ten times the pace the 6.4 s loop goes round in well under a second.
     window->setFaster(true);
     window->play();
     LoopPlayer* player = window->player();
