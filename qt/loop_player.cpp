@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "output/playlist_edit.h"
+#include "qt/level_image.h"
 
 namespace pelkora::dialog {
 
@@ -54,7 +55,7 @@ void LoopPlayer::showEntry(int position)
 {
     position_ = position;
     const session::LoopItem& item = view_->items()[static_cast<std::size_t>(position)];
-    picture_->setPixmap(QPixmap::fromImage(preview::toQImage(view_->frame(static_cast<std::size_t>(position)))));
+    picture_->setPixmap(QPixmap::fromImage(toQImage(view_->frame(static_cast<std::size_t>(position)))));
     place_->setText(tr("%1 of %2%3").arg(position + 1).arg(entries()).arg(faster_ ? tr(", 10x") : QString()));
     const std::uint64_t shown = item.milliseconds / (faster_ ? kFasterFactor : 1);
     // Nine digits of milliseconds fit the timer's int.

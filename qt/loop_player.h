@@ -10,7 +10,7 @@
 #include <QDialog>
 #include <QTimer>
 
-#include "qt/preview/qt_glyph_drawer.h"
+#include "qt/preview/qt_glyph_painter.h"
 #include "session/loop_view.h"
 
 class QLabel;
@@ -42,7 +42,7 @@ private:
     void advance();
 
     std::filesystem::path folder_;
-    preview::QtGlyphDrawer glyphs_;
+    preview::QtGlyphPainter glyphs_;
     std::unique_ptr<session::LoopView> view_;
     QLabel* picture_;
     QLabel* place_;

@@ -4,6 +4,8 @@
 
 #include <QMimeData>
 
+#include "qt/level_image.h"
+
 namespace pelkora::dialog {
 
 namespace {
@@ -103,7 +105,7 @@ QImage PackageModel::thumbnail(int row) const
 {
     QImage& cached = thumbnails_[static_cast<std::size_t>(row)];
     if (cached.isNull())
-        cached = fitted(preview::toQImage(view_->content(static_cast<std::size_t>(row))));
+        cached = fitted(toQImage(view_->content(static_cast<std::size_t>(row))));
     return cached;
 }
 

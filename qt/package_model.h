@@ -13,7 +13,7 @@
 #include <QAbstractTableModel>
 #include <QImage>
 
-#include "qt/preview/qt_glyph_drawer.h"
+#include "qt/preview/qt_glyph_painter.h"
 #include "session/loop_view.h"
 #include "session/package_listing.h"
 
@@ -65,7 +65,7 @@ private:
     QImage thumbnail(int row) const;
 
     session::PackageListing listing_;
-    preview::QtGlyphDrawer glyphs_;
+    preview::QtGlyphPainter glyphs_;
     std::unique_ptr<session::LoopView> view_;
     mutable std::vector<QImage> thumbnails_;
     std::function<bool()> busy_;

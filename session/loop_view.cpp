@@ -17,7 +17,6 @@ namespace {
 
 constexpr int kCellWidth = 20;
 constexpr int kCellHeight = 28;
-constexpr int kCellFont = 18;
 constexpr int kLines = output::kCellsPerPage / output::kCellsPerLine;
 // Small pictures grow by whole pixels until the largest fills this box.
 constexpr output::Size kZoomBox{640, 400};
@@ -25,9 +24,9 @@ constexpr output::Size kZoomBox{640, 400};
 // not be composed for a package of any content.
 constexpr output::Size kLargestScreen{1600, 1200};
 constexpr int kCaptionHeight = 24;
-constexpr int kCaptionFont = 14;
 constexpr std::uint8_t kScreenLevel = 1;
-constexpr std::uint8_t kInkLevel = 15;
+const Pixel kWhite = opaque(0xFFFFFF);
+const Pixel kBlack = opaque(0x000000);
 constexpr std::uint64_t kPageBytesRead = 4096;
 
 bool isDobName(std::string_view name)
@@ -77,7 +76,7 @@ std::vector<LoopItem> loopItems(const output::Playlist& playlist)
     return items;
 }
 
-LoopView::LoopView(fs::path folder, std::vector<LoopItem> items, const GlyphDrawer& glyphs)
+LoopView::LoopView(fs::path folder, std::vector<LoopItem> items, sheet::GlyphPainter& glyphs)
         : folder_(std::move(folder)), items_(std::move(items)), glyphs_(glyphs)
 {
     output::Size largest{0, 0};
@@ -119,7 +118,8 @@ LevelImage LoopView::frame(std::size_t index) const
     const LoopItem& item = items_[index];
     const std::string caption = std::to_string(index + 1) + "/" + std::to_string(items_.size()) + "  " + item.name
                                 + "  " + secondsText(item.milliseconds);
-    drawText(image, 4, screen_.height, size.width - 8, kCaptionHeight, caption, kCaptionFont, GlyphAlign::Left);
+    drawText(image, {4, screen_.height, size.width - 8, kCaptionHeight}, caption, sheet::Font::Label,
+             sheet::Placement::MiddleLeft);
     return image;
 }
 
@@ -170,8 +170,10 @@ LevelImage LoopView::pageContent(const fs::path& path) const
         if (unit >= 0x20) {
             std::string glyph;
             output::appendUtf8(std::u16string_view(units).substr(i, static_cast<std::size_t>(cells)), glyph);
-            drawText(image, (cell % output::kCellsPerLine) * kCellWidth, (cell / output::kCellsPerLine) * kCellHeight,
-                     kCellWidth * cells, kCellHeight, glyph, kCellFont, GlyphAlign::Centre);
+            drawText(image,
+                     {(cell % output::kCellsPerLine) * kCellWidth, (cell / output::kCellsPerLine) * kCellHeight,
+                      kCellWidth * cells, kCellHeight},
+                     glyph, sheet::Font::Cell, sheet::Placement::Centre);
         }
         cell += cells;
         i += static_cast<std::size_t>(cells);
@@ -182,22 +184,28 @@ LevelImage LoopView::pageContent(const fs::path& path) const
 LevelImage LoopView::faultContent(const std::string& reason) const
 {
     LevelImage image = blank(output::kCellsPerLine * kCellWidth, kLines * kCellHeight, 0);
-    drawText(image, 0, 0, image.width, image.height, reason, kCaptionFont, GlyphAlign::Centre);
+    drawText(image, {0, 0, image.width, image.height}, reason, sheet::Font::Fault, sheet::Placement::Centre);
     return image;
 }
 
-// Ink in the nearest of the 16 levels, over what is there.
-void LoopView::drawText(LevelImage& image, int x, int y, int width, int height, std::string_view utf8, int pixelSize,
-                        GlyphAlign align) const
+// Black letters on white, in the nearest of the 16 levels, over what is there.
+void LoopView::drawText(LevelImage& image, const Rect& box, std::string_view utf8, sheet::Font font,
+                        sheet::Placement placement) const
 {
-    const GlyphMask mask = glyphs_.draw(utf8, width, height, pixelSize, align);
-    if (mask.width != width || mask.height != height || mask.coverage.size() != static_cast<std::size_t>(width) * height)
+    const Rect inside = box.intersected({0, 0, image.width, image.height});
+    if (inside.empty())
         return;
-    for (int row = 0; row < height && row + y < image.height; ++row) {
-        for (int column = 0; column < width && column + x < image.width; ++column) {
-            std::uint8_t& level = image.levels[static_cast<std::size_t>(row + y) * image.width + column + x];
-            const int coverage = mask.coverage[static_cast<std::size_t>(row) * width + column];
-            level = std::max<std::uint8_t>(level, static_cast<std::uint8_t>((coverage * kInkLevel + 127) / 255));
+    Image letters(box.width, box.height);
+    if (letters.isNull())
+        return;
+    letters.fill(kWhite);
+    glyphs_.drawText(letters, {0, 0, box.width, box.height}, utf8, font, placement, kBlack);
+    for (int y = inside.top; y < inside.bottom(); ++y) {
+        const Pixel* row = letters.row(y - box.top);
+        std::uint8_t* levels = image.levels.data() + static_cast<std::size_t>(y) * image.width;
+        for (int x = inside.left; x < inside.right(); ++x) {
+            const int grey = static_cast<int>(row[x - box.left] & 0xFF);
+            levels[x] = std::max(levels[x], static_cast<std::uint8_t>((255 - grey + 8) / 17));
         }
     }
 }

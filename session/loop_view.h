@@ -4,7 +4,8 @@
 // for the whole loop, so that sizes compare), a text page in its 5 lines
 // of 11 cells, each centred on one screen, with the entry's place in the
 // loop, name and time beneath. Play in the dialog and the animation of
-// `--preview` show the same frames.
+// `--preview` show the same frames; their letters come from the glyph
+// painter of the system's fonts.
 
 #include <cstddef>
 #include <cstdint>
@@ -14,7 +15,7 @@
 
 #include "output/playlist_edit.h"
 #include "output/size.h"
-#include "session/glyph_drawer.h"
+#include "sheet/glyph_painter.h"
 
 namespace pelkora::session {
 
@@ -39,7 +40,7 @@ std::vector<LoopItem> loopItems(const output::Playlist& playlist);
 class LoopView {
 public:
     // Reads only the sizes of the pictures here; each frame is read when asked for.
-    LoopView(std::filesystem::path folder, std::vector<LoopItem> items, const GlyphDrawer& glyphs);
+    LoopView(std::filesystem::path folder, std::vector<LoopItem> items, sheet::GlyphPainter& glyphs);
 
     const std::vector<LoopItem>& items() const { return items_; }
     int zoom() const { return zoom_; }
@@ -55,12 +56,12 @@ private:
     LevelImage pictureContent(const std::filesystem::path& path) const;
     LevelImage pageContent(const std::filesystem::path& path) const;
     LevelImage faultContent(const std::string& reason) const;
-    void drawText(LevelImage& image, int x, int y, int width, int height, std::string_view utf8, int pixelSize,
-                  GlyphAlign align) const;
+    void drawText(LevelImage& image, const Rect& box, std::string_view utf8, sheet::Font font,
+                  sheet::Placement placement) const;
 
     std::filesystem::path folder_;
     std::vector<LoopItem> items_;
-    const GlyphDrawer& glyphs_;
+    sheet::GlyphPainter& glyphs_;
     int zoom_ = 1;
     output::Size screen_;
 };

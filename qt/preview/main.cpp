@@ -6,8 +6,8 @@
 
 #include <QGuiApplication>
 
-#include "qt/preview/loop_preview.h"
-#include "qt/preview/package_preview.h"
+#include "cli/preview_command.h"
+#include "qt/preview/qt_glyph_painter.h"
 #include "session/command_line.h"
 
 namespace {
@@ -37,9 +37,6 @@ int main(int argc, char** argv)
     // Fonts need the graphical application object, but no screen.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
-    if (pelkora::preview::wantsLoop(*commandLine.to))
-        return pelkora::preview::previewLoop(commandLine.packageFolder, *commandLine.to, commandLine.quiet, std::cout,
-                                             std::cerr);
-    return pelkora::preview::previewPackage(commandLine.packageFolder, *commandLine.to, commandLine.quiet, std::cout,
-                                            std::cerr);
+    pelkora::preview::QtGlyphPainter glyphs;
+    return pelkora::cli::drawPreview(commandLine, glyphs, std::cout, std::cerr);
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -17,14 +18,18 @@ namespace {
 
 using testing::TempDir;
 
-class BoxDrawer : public GlyphDrawer {
+class BoxDrawer : public sheet::GlyphPainter {
 public:
-    GlyphMask draw(std::string_view utf8, int width, int height, int, GlyphAlign) const override
+    void drawText(Image& image, const Rect& box, std::string_view utf8, sheet::Font, sheet::Placement,
+                  Pixel colour) override
     {
         drawn.emplace_back(utf8);
-        return {width, height, std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height, 255)};
+        for (int y = box.top; y < box.bottom(); ++y)
+            std::fill(image.row(y) + box.left, image.row(y) + box.right(), colour);
     }
-    mutable std::vector<std::string> drawn;
+    std::string elided(std::string_view utf8, sheet::Font, sheet::Elision, int) override { return std::string(utf8); }
+    bool canDraw(char32_t) override { return true; }
+    std::vector<std::string> drawn;
 };
 
 // A DOB of width x height whose pixel i has level levels[i].

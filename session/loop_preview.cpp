@@ -1,4 +1,4 @@
-#include "qt/preview/loop_preview.h"
+#include "session/loop_preview.h"
 
 #include <ostream>
 
@@ -7,10 +7,10 @@
 #include "output/output_file.h"
 #include "output/output_folder.h"
 #include "output/review_places.h"
-#include "qt/preview/qt_glyph_drawer.h"
 #include "session/loop_gif.h"
+#include "session/loop_view.h"
 
-namespace pelkora::preview {
+namespace pelkora::session {
 
 namespace fs = std::filesystem;
 
@@ -19,7 +19,8 @@ bool wantsLoop(const fs::path& to)
     return output::equalsIgnoringAsciiCase(to.extension().string(), ".gif");
 }
 
-int previewLoop(const fs::path& folder, const fs::path& gifPath, bool quiet, std::ostream& out, std::ostream& err)
+int previewLoop(const fs::path& folder, const fs::path& gifPath, bool quiet, sheet::GlyphPainter& glyphs,
+                std::ostream& out, std::ostream& err)
 {
     const std::string shownPath = output::escapedForTerminal(gifPath.string());
     if (const auto refused = output::placeRefusal(gifPath, {folder, fs::path(output::kOutputFolderName)})) {
@@ -35,9 +36,8 @@ int previewLoop(const fs::path& folder, const fs::path& gifPath, bool quiet, std
             << (read.ok() ? statusText(Status::MissingFromPackage) : outcomeText(read)) << "\n";
         return 1;
     }
-    const QtGlyphDrawer glyphs;
-    const session::LoopView view(folder, session::loopItems(playlist), glyphs);
-    const session::LoopGif gif = session::encodeLoopGif(view);
+    const LoopView view(folder, loopItems(playlist), glyphs);
+    const LoopGif gif = encodeLoopGif(view);
     if (!gif.refusal.empty()) {
         err << "pelkora: " << shownPath << ": " << gif.refusal << "\n";
         return 1;
@@ -53,4 +53,4 @@ int previewLoop(const fs::path& folder, const fs::path& gifPath, bool quiet, std
     return 0;
 }
 
-}  // namespace pelkora::preview
+}  // namespace pelkora::session
