@@ -13,6 +13,8 @@ std::string describeOptions(const OutputOptions& options)
         parts.emplace_back("dither");
     if (options.fit)
         parts.push_back("fit " + sizeText(*options.fit));
+    if (options.screen)
+        parts.push_back("screen " + sizeText(*options.screen) + (options.center ? " centred" : ""));
     std::string text;
     for (const std::string& part : parts)
         text += (text.empty() ? "" : ", ") + part;

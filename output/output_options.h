@@ -18,12 +18,17 @@ struct OutputOptions {
     bool dither = false;
     // Pictures larger than this are scaled down into it.
     std::optional<Size> fit;
+    // The device's screen, when known: --fit without a size fits to it, and
+    // with center a whole picture smaller than it is centred on it.
+    std::optional<Size> screen;
+    bool center = false;
 
-    bool any() const { return fullFrames || dither || fit.has_value(); }
+    // Whether anything is written other than by default; a screen alone changes nothing.
+    bool any() const { return fullFrames || dither || fit.has_value() || center; }
     friend bool operator==(const OutputOptions&, const OutputOptions&) = default;
 };
 
-// "full frames, dither, fit 128x64": what is on, in that order; empty when
+// "full frames, dither, fit 128x64, screen 128x64 centred": what is on, in that order; empty when
 // nothing is.
 std::string describeOptions(const OutputOptions& options);
 

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "picture/fit_scaling.h"
+#include "picture/screen_placement.h"
 
 namespace pelkora::picture {
 
@@ -250,7 +251,21 @@ Outcome Surface::copyOut(const Rect& wanted, Image& into) const
     return Status::Ok;
 }
 
+std::uint32_t Surface::marginColor() const { return shape_.backgroundColor; }
+
 std::optional<Image> Surface::fitIfAsked(const Image& capture, int left, int top) const
+{
+    std::optional<Image> fitted = scaleIfAsked(capture, left, top);
+    // Only a whole picture has a place on the screen; a frame's patch keeps
+    // its own, as the device lays it over the frames before.
+    const bool whole = left == 0 && top == 0 && capture.width() == shape_.width && capture.height() == shape_.height;
+    if (!whole || !options_.center || !options_.screen)
+        return fitted;
+    std::optional<Image> centred = centredOnScreen(fitted ? *fitted : capture, *options_.screen, marginColor());
+    return centred ? std::move(centred) : std::move(fitted);
+}
+
+std::optional<Image> Surface::scaleIfAsked(const Image& capture, int left, int top) const
 {
     if (!options_.fit)
         return std::nullopt;
@@ -262,7 +277,7 @@ std::optional<Image> Surface::fitIfAsked(const Image& capture, int left, int top
     // The whole surface fills the screen; a frame's own patch shrinks by the
     // same factor as the surface, so the patches of one animation agree.
     if (left == 0 && top == 0 && capture.width() == surface.width && capture.height() == surface.height)
-        return fitIntoBounds(capture, bounds, shape_.backgroundColor);
+        return fitIntoBounds(capture, bounds, marginColor());
     auto scaleSide = [](int side, int scaled, int whole) {
         const long long value = (2LL * side * scaled + whole) / (2LL * whole);
         return static_cast<int>(std::clamp<long long>(value, 1, side));

@@ -91,6 +91,8 @@ public:
     // "Package…": the window that lists the package's entries, made once.
     void openPackageWindow();
     PackageWindow* packageWindow() const { return packageWindow_; }
+    // The "Screen size..." item: asks until the answer is a size or empty, or is cancelled.
+    void askScreenSize();
 
     // The right-click menu's settings, remembered across runs.
     const session::DialogSettings& settings() const { return settings_; }

@@ -20,6 +20,14 @@ DialogSettings settings(bool fullFrames, bool dither, std::optional<Size> fit, b
     return s;
 }
 
+DialogSettings screenSettings(std::optional<Size> screen, bool center)
+{
+    DialogSettings s;
+    s.output.screen = screen;
+    s.output.center = center;
+    return s;
+}
+
 DialogSettings packageSettings()
 {
     DialogSettings s;
@@ -49,6 +57,8 @@ TEST(SettingsTextTest, IniFilesReadAsTheQtDialogWroteThem)
              settings(false, false, defaultFit, false, defaultFit)},
             {"the package's items, keeping turned off by hand", "ReplaceEarlier=true\nWrapWords=1\nKeepPrevious=false\n",
              packageSettings()},
+            {"a screen, centred", "Screen=128x64\nCenter=true\n", screenSettings(Size{128, 64}, true)},
+            {"no centring without a screen", "Screen=300x64\nCenter=true\n", screenSettings(std::nullopt, false)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
