@@ -13,6 +13,7 @@
 #include "output/playlist_edit.h"
 #include "output/previous_package.h"
 #include "output/readd.h"
+#include "session/entry_description.h"
 
 namespace pelkora::cli {
 
@@ -21,49 +22,11 @@ using Mode = session::CommandLine::Mode;
 
 namespace {
 
-constexpr std::uint64_t kMaxPageBytes = 4096;
-
-std::string sizesText(const std::vector<output::Size>& sizes)
-{
-    std::string text;
-    for (std::size_t i = 0; i < sizes.size(); ++i)
-        text += (i == 0 ? "" : " or ") + sizeText(sizes[i]);
-    return text;
-}
-
 // The kind as the device plays it and, after " ! ", what is wrong with the file.
-std::string describeEntry(const fs::path& folder, const output::PlaylistEntry& entry, const output::EntryRole& role)
+std::string entryText(const session::EntryDescription& description)
 {
-    const fs::path path = folder / entry.name;
-    std::error_code error;
-    if (!fs::is_regular_file(path, error))
-        return " ! missing";
-    switch (role.kind) {
-    case output::EntryKind::Still:
-    case output::EntryKind::Frame:
-    case output::EntryKind::LastFrame: {
-        const output::DobShape shape = output::inspectDobFile(path);
-        if (!shape.outcome.ok())
-            return std::string(" ! damaged: ") + statusText(shape.outcome.status);
-        if (role.kind == output::EntryKind::Still)
-            return " picture " + sizesText(shape.candidates);
-        return " frame " + std::to_string(role.frame) + " of " + std::to_string(role.frames) + " "
-               + sizesText(shape.candidates);
-    }
-    case output::EntryKind::TextPage: {
-        const output::InputBytes page = output::readInputFile(path, kMaxPageBytes);
-        const output::Finding finding =
-                !page.outcome.ok() ? output::Finding{page.outcome, {}, 0}
-                : page.truncated   ? output::Finding{Status::PageTooLong, {}, 0}
-                                          : output::checkPage(std::string_view(
-                                                    reinterpret_cast<const char*>(page.bytes.data()), page.bytes.size()));
-        if (!finding.outcome.ok())
-            return std::string(" text page ! damaged: ") + statusText(finding.outcome.status);
-        return " text page";
-    }
-    default:
-        return " other";
-    }
+    return (description.kind.empty() ? "" : " " + description.kind)
+           + (description.fault.empty() ? "" : " ! " + description.fault);
 }
 
 int listPackage(const fs::path& folder, std::ostream& out, std::ostream& err)
@@ -82,7 +45,7 @@ int listPackage(const fs::path& folder, std::ostream& out, std::ostream& err)
     for (std::size_t i = 0; i < playlist.entries.size(); ++i) {
         const output::PlaylistEntry& entry = playlist.entries[i];
         text += std::to_string(i + 1) + " " + output::escapedForTerminal(entry.name) + " "
-                + output::escapedForTerminal(entry.time) + describeEntry(folder, entry, roles[i])
+                + output::escapedForTerminal(entry.time) + entryText(session::describeEntry(folder, entry, roles[i]))
                 + (stale.count(i) != 0 ? " ! stale" : "") + "\n";
     }
     out << text;

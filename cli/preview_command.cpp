@@ -4,6 +4,7 @@
 
 #include "cli/review_commands.h"
 #include "platform/interruption.h"
+#include "session/loop_preview.h"
 
 namespace pelkora::cli {
 
@@ -28,6 +29,14 @@ int drawSheetHeld(const session::CommandLine& commandLine, const std::function<i
         platform::endAsInterrupted(request);
     }
     return status;
+}
+
+int drawPreview(const session::CommandLine& commandLine, sheet::GlyphPainter& glyphs, std::ostream& out,
+                std::ostream& err)
+{
+    if (commandLine.to && session::wantsLoop(*commandLine.to))
+        return session::previewLoop(commandLine.packageFolder, *commandLine.to, commandLine.quiet, glyphs, out, err);
+    return sheet::previewPackage(sheetRequest(commandLine), glyphs, out, err);
 }
 
 }  // namespace pelkora::cli

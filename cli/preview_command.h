@@ -3,6 +3,7 @@
 // needs no toolkit (Windows), else by the sheet program beside this one.
 
 #include <functional>
+#include <iosfwd>
 
 #include "session/command_line.h"
 #include "sheet/package_sheet.h"
@@ -16,6 +17,9 @@ sheet::SheetRequest sheetRequest(const session::CommandLine& commandLine);
 // begun) and the program then ends as asked: no half-written sheet, no
 // temporary file.
 int drawSheetHeld(const session::CommandLine& commandLine, const std::function<int()>& draw);
+// The sheet, or the loop's animation for a --to ending in ".gif"; the exit status.
+int drawPreview(const session::CommandLine& commandLine, sheet::GlyphPainter& glyphs, std::ostream& out,
+                std::ostream& err);
 
 // The exit status of the command.
 int runPreview(const session::CommandLine& commandLine, char** argv);

@@ -8,8 +8,7 @@ namespace pelkora::cli {
 int runPreview(const session::CommandLine& commandLine, char**)
 {
     win32::GdiGlyphPainter glyphs;
-    return drawSheetHeld(commandLine,
-                         [&] { return sheet::previewPackage(sheetRequest(commandLine), glyphs, std::cout, std::cerr); });
+    return drawSheetHeld(commandLine, [&] { return drawPreview(commandLine, glyphs, std::cout, std::cerr); });
 }
 
 }  // namespace pelkora::cli

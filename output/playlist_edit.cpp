@@ -186,7 +186,7 @@ bool removeEntries(Playlist& playlist, const std::vector<std::string>& names, bo
 
 bool moveEntry(Playlist& playlist, std::string_view name, std::size_t position, EditError& error)
 {
-    std::vector<PlaylistEntry>& entries = playlist.entries;
+    const std::vector<PlaylistEntry>& entries = playlist.entries;
     const auto matches = [&](const PlaylistEntry& entry) { return entryMatches(entry, name, false); };
     const auto found = std::find_if(entries.begin(), entries.end(), matches);
     if (found == entries.end()) {
@@ -197,17 +197,7 @@ bool moveEntry(Playlist& playlist, std::string_view name, std::size_t position, 
         error.message = std::string(name) + " is named by more than one line";
         return false;
     }
-    if (position < 1 || position > entries.size()) {
-        error.message = "position " + std::to_string(position) + " is not 1 to " + std::to_string(entries.size());
-        return false;
-    }
-    PlaylistEntry moved = std::move(*found);
-    std::vector<PlaylistEntry> kept(std::make_move_iterator(entries.begin()), std::make_move_iterator(found));
-    keepGroupClosed(kept, moved);
-    kept.insert(kept.end(), std::make_move_iterator(found + 1), std::make_move_iterator(entries.end()));
-    kept.insert(kept.begin() + static_cast<std::ptrdiff_t>(position - 1), std::move(moved));
-    entries = std::move(kept);
-    return true;
+    return moveEntryAt(playlist, static_cast<std::size_t>(found - entries.begin()), name, position, error);
 }
 
 bool setTime(Playlist& playlist, std::string_view name, std::string_view milliseconds, EditError& error)
@@ -319,6 +309,67 @@ EditOutcome editPackage(const fs::path& folder, const PlaylistEdit& edit, LockHe
             result.keptFiles.push_back(name);
     }
     return result;
+}
+
+// Edits of one entry by its place, as a listing shows it: the name it had
+// when listed must still stand there, or the playlist changed meanwhile.
+namespace {
+
+bool stillNamed(const Playlist& playlist, std::size_t index, std::string_view name, EditError& error)
+{
+    if (index < playlist.entries.size() && playlist.entries[index].name == name)
+        return true;
+    error.message = "the playlist changed: entry " + std::to_string(index + 1) + " is no longer " + std::string(name);
+    return false;
+}
+
+}  // namespace
+
+bool moveEntryAt(Playlist& playlist, std::size_t index, std::string_view name, std::size_t position,
+                 EditError& error)
+{
+    if (!stillNamed(playlist, index, name, error))
+        return false;
+    std::vector<PlaylistEntry>& entries = playlist.entries;
+    if (position < 1 || position > entries.size()) {
+        error.message = "position " + std::to_string(position) + " is not 1 to " + std::to_string(entries.size());
+        return false;
+    }
+    const auto found = entries.begin() + static_cast<std::ptrdiff_t>(index);
+    PlaylistEntry moved = std::move(*found);
+    std::vector<PlaylistEntry> kept(std::make_move_iterator(entries.begin()), std::make_move_iterator(found));
+    keepGroupClosed(kept, moved);
+    kept.insert(kept.end(), std::make_move_iterator(found + 1), std::make_move_iterator(entries.end()));
+    kept.insert(kept.begin() + static_cast<std::ptrdiff_t>(position - 1), std::move(moved));
+    entries = std::move(kept);
+    return true;
+}
+
+bool removeEntryAt(Playlist& playlist, std::size_t index, std::string_view name, EditError& error)
+{
+    if (!stillNamed(playlist, index, name, error))
+        return false;
+    std::vector<PlaylistEntry>& entries = playlist.entries;
+    const auto found = entries.begin() + static_cast<std::ptrdiff_t>(index);
+    PlaylistEntry taken = std::move(*found);
+    std::vector<PlaylistEntry> kept(std::make_move_iterator(entries.begin()), std::make_move_iterator(found));
+    keepGroupClosed(kept, taken);
+    kept.insert(kept.end(), std::make_move_iterator(found + 1), std::make_move_iterator(entries.end()));
+    entries = std::move(kept);
+    return true;
+}
+
+bool setTimeAt(Playlist& playlist, std::size_t index, std::string_view name, std::string_view milliseconds,
+               EditError& error)
+{
+    if (!stillNamed(playlist, index, name, error))
+        return false;
+    if (!validTime(milliseconds)) {
+        error.message = "a display time is 1 to 9 digits, not '" + std::string(milliseconds) + "'";
+        return false;
+    }
+    playlist.entries[index].time = std::string(milliseconds);
+    return true;
 }
 
 }  // namespace pelkora::output

@@ -65,6 +65,15 @@ bool moveEntry(Playlist& playlist, std::string_view name, std::size_t position, 
 bool setTime(Playlist& playlist, std::string_view name, std::string_view milliseconds, EditError& error);
 int setTimeOfKind(Playlist& playlist, EntryKind kind, std::string_view milliseconds);
 
+// The same edits of the one entry at index (from 0), which must still be
+// named name: an edit made from a listing read earlier changes nothing
+// when the playlist changed since.
+bool moveEntryAt(Playlist& playlist, std::size_t index, std::string_view name, std::size_t position,
+                 EditError& error);
+bool removeEntryAt(Playlist& playlist, std::size_t index, std::string_view name, EditError& error);
+bool setTimeAt(Playlist& playlist, std::size_t index, std::string_view name, std::string_view milliseconds,
+               EditError& error);
+
 // Names no entry of the playlist gives any more, of those in before.
 std::vector<std::string> namesDropped(const Playlist& before, const Playlist& after);
 

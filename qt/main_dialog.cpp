@@ -28,6 +28,7 @@
 #include "qt/add_file_dialog.h"
 #include "qt/batch_file.h"
 #include "qt/device_image.h"
+#include "qt/package_window.h"
 #include "qt/picture_view.h"
 #include "qt/qt_path.h"
 #include "qt/resources.h"
@@ -148,6 +149,7 @@ void MainDialog::releaseWriteLockWhenCaptured()
     }
     if (session_.releaseWriteLockWhenCaptured()) {
         lockReleaseTimer_->stop();
+        emit packageWritten();
     } else {
         lockReleaseTimer_->start();
     }
@@ -321,6 +323,20 @@ void MainDialog::restorePreviousPackage()
                                                       : std::string("Previous package restored"));
 }
 
+void MainDialog::openPackageWindow()
+{
+    if (packageWindow_ == nullptr) {
+        packageWindow_ = new PackageWindow(output::outputFolderPath(session_.workDirectory()), this);
+        // Our own lock is not taken twice: an edit waits for the command holding it.
+        packageWindow_->setBusy([this] { return session_.writeLockHeld(); });
+        connect(this, &MainDialog::packageWritten, packageWindow_, &PackageWindow::refresh);
+    } else {
+        packageWindow_->refresh();
+    }
+    packageWindow_->show();
+    packageWindow_->raise();
+}
+
 void MainDialog::applySettings(const DialogSettings& wanted)
 {
     settings_ = wanted;
@@ -378,6 +394,8 @@ void MainDialog::contextMenuEvent(QContextMenuEvent* event)
     connect(about, &QAction::triggered, this, [this] { systemCommand(kAboutCommandId); });
     QAction* restore = menu.addAction(QStringLiteral("Restore previous package"));
     connect(restore, &QAction::triggered, this, [this] { restorePreviousPackage(); });
+    QAction* package = menu.addAction(QString::fromUtf8("&Package\u2026"));
+    connect(package, &QAction::triggered, this, [this] { openPackageWindow(); });
     menu.addSeparator();
 
     // Each item changes one setting, remembered at once.

@@ -33,6 +33,7 @@ class MainDialog;
 
 namespace pelkora::dialog {
 
+class PackageWindow;
 class PictureView;
 
 inline constexpr const char* kAboutMenuText = "&About Pelkora...";  // string 101
@@ -87,6 +88,9 @@ public:
     void deleteAll();
     // "Restore previous package": the package the last emptying kept.
     void restorePreviousPackage();
+    // "Package…": the window that lists the package's entries, made once.
+    void openPackageWindow();
+    PackageWindow* packageWindow() const { return packageWindow_; }
     // The "Screen size..." item: asks until the answer is a size or empty, or is cancelled.
     void askScreenSize();
 
@@ -106,6 +110,10 @@ public:
 
     PictureView* pictureView() const;
     const session::ConversionReport& report() const { return session_.report(); }
+
+signals:
+    // A command is done writing the package, its animation's frames included.
+    void packageWritten();
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -152,6 +160,7 @@ private:
     // The playlist as it stood before the Add still being written: settled
     // (earlier entries replaced, or stale ones warned of) once it is whole.
     std::optional<session::PlaylistMark> pendingAdd_;
+    PackageWindow* packageWindow_ = nullptr;
 };
 
 // An OK-only message box captioned with the application's name.

@@ -3,7 +3,9 @@
 # examples under Xvfb, waits for the window titled "Pelkora", checks that
 # the start-up batch filled adv/, takes a screenshot of the window and checks
 # that the picture area (remembered in device view) shows only device greys,
-# presses Escape and checks that the program ended with status 0.
+# opens "Package…" from the right-click menu and checks that its list shows
+# a thumbnail in device greys, presses Escape and checks that the program
+# ended with status 0.
 #
 #   bash scripts/window-check.sh PATH_TO_BUILT_pelkora
 set -u
@@ -153,6 +155,59 @@ done
 [ "$shot_ok" -eq 1 ] || fail "the device view does not show device greys: $verdict"
 echo "window-check: the device view shows ${verdict#ok } device grey levels"
 
+# The package window, from the right-click menu: its first rows' thumbnails
+# are the package's pictures, in device greys by whole pixels. One is found
+# as a block of 8x8 pixels, all device greys, of at least three levels (no
+# lettering or frame of the window's own is that).
+xdotool mousemove --window "$window" 6 6 click 3
+sleep 0.3
+xdotool key --clearmodifiers p
+package=
+for ((i = 0; i < 100; i++)); do
+    package=$(xdotool search --onlyvisible --name '^Package$' 2>/dev/null | head -n 1)
+    [ -n "$package" ] && break
+    sleep 0.1
+done
+[ -n "$package" ] || fail "no window titled Package after the right-click menu's Package item"
+thumb_ok=0
+for ((i = 0; i < 30; i++)); do
+    xwd -silent -id "$package" -out "$work/package.xwd" 2>/dev/null || { sleep 0.1; continue; }
+    verdict=$(od -An -v -tu1 "$work/package.xwd" | awk '
+        { for (i = 1; i <= NF; i++) b[n++] = $i }
+        function u32(at) { return ((b[at] * 256 + b[at + 1]) * 256 + b[at + 2]) * 256 + b[at + 3] }
+        END {
+            header = u32(0); order = u32(28); bpp = u32(44); line = u32(48); colours = u32(76)
+            w = u32(16); h = u32(20)
+            if (bpp != 32 || u32(56) != 16711680) { print "unsupported"; exit }
+            start = header + 12 * colours
+            right = w < 200 ? w : 200
+            for (y = 0; y < h; y++) for (x = 0; x < right; x++) {
+                at = start + y * line + 4 * x
+                if (order == 0) { blue = b[at]; green = b[at + 1]; red = b[at + 2] }
+                else { red = b[at + 1]; green = b[at + 2]; blue = b[at + 3] }
+                g[x, y] = (red == green && green == blue && red % 17 == 0) ? red : -1
+            }
+            for (y = 0; y + 8 <= h; y += 2) for (x = 0; x + 8 <= right; x += 2) {
+                split("", seen); levels = 0; whole = 1
+                for (dy = 0; dy < 8 && whole; dy++) for (dx = 0; dx < 8; dx++) {
+                    v = g[x + dx, y + dy]
+                    if (v < 0) { whole = 0; break }
+                    if (!(v in seen)) { seen[v] = 1; levels++ }
+                }
+                if (whole && levels >= 3) { print "ok " x "," y; exit }
+            }
+            print "none"
+        }')
+    case "$verdict" in
+        ok*) thumb_ok=1; break ;;
+    esac
+    sleep 0.1
+done
+[ "$thumb_ok" -eq 1 ] || fail "the package window shows no thumbnail in device greys: $verdict"
+echo "window-check: the package window lists the package, a thumbnail in device greys at ${verdict#ok }"
+xdotool windowfocus --sync "$package" 2>/dev/null || xdotool windowfocus "$package"
+xdotool key --clearmodifiers Escape
+
 xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
 xdotool key --clearmodifiers Escape
 
@@ -173,4 +228,4 @@ status=$?
 app_pid=
 [ "$status" -eq 0 ] || { cat "$work/pelkora.log"; fail "the program ended with status $status"; }
 
-echo "window-check: PASS: the dialog opened on the examples, filled adv/, showed the device view and ended with status 0 on Escape"
+echo "window-check: PASS: the dialog opened on the examples, filled adv/, showed the device view and the package window, and ended with status 0 on Escape"

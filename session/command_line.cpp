@@ -241,7 +241,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
             return usageError("one package folder at most");
         commandLine.packageFolder = words.empty() ? fs::path(output::kOutputFolderName) : platform::pathFromUtf8(words.front());
         if (commandLine.mode == Mode::Preview && !commandLine.to)
-            return usageError("--preview needs --to SHEET.png");
+            return usageError("--preview needs --to SHEET.png or --to LOOP.gif");
         break;
     default:
         break;
@@ -259,6 +259,8 @@ std::string usageText()
            "       pelkora --render FILE.dob...     write FILE.png beside each DOB file (or --to DIR)\n"
            "       pelkora --preview [ADV] --to SHEET.png\n"
            "                                        draw the whole package as the device shows it\n"
+           "       pelkora --preview [ADV] --to LOOP.gif\n"
+           "                                        play the loop as an animation, with its display times\n"
            "       pelkora --check [ADV]            check the package (./adv unless named)\n"
            "       pelkora --list [ADV]             the playlist's entries: position, name, time, kind\n"
            "       pelkora --remove NAME... [--all-of BASE]...\n"

@@ -172,6 +172,10 @@ TEST(ReviewOutput, HostilePlacesLeaveTheUsersFilesAsTheyWere)
              "lies in the package pkg", nullptr},
             {"the sheet as a new file of the package", nullptr, {"--preview", "pkg", "--to", "pkg/sheet.png"}, 1,
              "lies in the package pkg", nullptr},
+            {"a link at the loop animation's name", link("loop.gif"), {"--preview", "pkg", "--to", "loop.gif"}, 0, "",
+             "loop.gif"},
+            {"the loop animation as a new file of the package", nullptr, {"--preview", "pkg", "--to", "pkg/loop.gif"},
+             1, "lies in the package pkg", nullptr},
             {"the sheet in the output folder", same("pkg/advertising.index", "adv/advertising.index"),
              {"--preview", "pkg", "--to", "adv/sheet.png"}, 1, "lies in the package adv", nullptr},
             {"rendered pictures into the output folder", same("pkg/advertising.index", "adv/advertising.index"),
@@ -200,7 +204,8 @@ TEST(ReviewOutput, HostilePlacesLeaveTheUsersFilesAsTheyWere)
         EXPECT_EQ(run.status, c.status) << run.err;
         EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
         if (c.changes) {
-            EXPECT_EQ(after[c.changes].substr(1, 3), "PNG");
+            const bool gif = std::string_view(c.changes).ends_with(".gif");
+            EXPECT_EQ(after[c.changes].substr(gif ? 0 : 1, 3), gif ? "GIF" : "PNG");
             before.erase(c.changes);
             after.erase(c.changes);
         }
