@@ -92,7 +92,8 @@ ShowResult AnimatedPicture::ShowPicture()
     }
     if (!still_)
         return {Shown::Nothing, Status::EmptySurface};
-    return {Shown::Still, writer_.writeStill(surface_.showStill(*still_))};
+    const Surface::StillCapture capture = surface_.showStill(*still_);
+    return {Shown::Still, writer_.writeStill(capture.pixels, capture.pictureArea)};
 }
 
 void AnimatedPicture::finishPass() { pass_.finish(); }
@@ -115,6 +116,7 @@ const LoadLimits& AnimatedPicture::limits() const { return limits_; }
 void AnimatedPicture::setOutputOptions(const output::OutputOptions& options)
 {
     outputOptions_ = options;
+    limits_.matte = options.background.value_or(LoadLimits{}.matte);
     surface_.setOutputOptions(options);
     writer_.setOutputOptions(options);
 }

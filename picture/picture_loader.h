@@ -29,6 +29,9 @@ struct LoadLimits {
     // one buffer of its largest frame rectangle (a byte a pixel) that frames
     // are decoded through; a still picture's pixels (4 bytes a pixel).
     std::uint64_t frameBytes = std::uint64_t{1} << 30;
+    // What a still picture's transparent pixels are blended onto: the
+    // dialog's surface colour unless --background names another.
+    std::uint32_t matte = 0xF0F0F0;
 };
 
 // A GIF's bytes as read, shared by its frames. Never changed after the load,

@@ -112,8 +112,10 @@ Outcome Surface::prepare(const SurfaceShape& shape)
     Image surface(shape.width, shape.height);
     if (surface.isNull())
         return Status::SurfaceTooLarge;
-    surface.fill(opaque(kMenuColor));
+    surface.fill(opaque(options_.background.value_or(kMenuColor)));
     shape_ = shape;
+    if (options_.background)
+        shape_.backgroundColor = *options_.background;
     {
         std::lock_guard lock(mutex_);
         memoryImage_ = std::move(surface);
@@ -149,7 +151,7 @@ Image& Surface::drawable()
 
 const Image& Surface::surface() const { return sharedSurface_ ? *sharedSurface_ : memoryImage_; }
 
-const Image& Surface::showStill(const StillPicture& still)
+Surface::StillCapture Surface::showStill(const StillPicture& still)
 {
     // A picture that covers the whole surface is what a capture would copy
     // off it, so it is its own capture.
@@ -174,12 +176,12 @@ const Image& Surface::showStill(const StillPicture& still)
     if (pixels == nullptr && copyOut({0, 0, shape_.width, shape_.height}, stillCapture_).ok())
         pixels = &stillCapture_;
     if (pixels == nullptr)
-        return stillCapture_;  // null: copyOut let go of it
-    std::optional<Image> fitted = fitIfAsked(*pixels, 0, 0);
+        return {stillCapture_, {}};  // null: copyOut let go of it
+    std::optional<Captured> fitted = fitIfAsked(*pixels, 0, 0);
     if (!fitted)
-        return *pixels;
+        return {*pixels, {}};
     fittedStill_ = std::move(*fitted);
-    return fittedStill_;
+    return {fittedStill_.pixels, fittedStill_.pictureArea};
 }
 
 void Surface::drawFrame(const FrameRecord& frame)
@@ -199,19 +201,19 @@ void Surface::drawFrame(const FrameRecord& frame)
     fireRepaint();
 }
 
-std::optional<Image> Surface::captureFrame(const FrameRecord& frame) const
+std::optional<Captured> Surface::captureFrame(const FrameRecord& frame) const
 {
     const Rect captured = options_.fullFrames ? Rect{0, 0, shape_.width, shape_.height} : rectOf(frame);
     if (captured.empty())
         return std::nullopt;
     // A frame the images cannot hold goes to the writer empty, to be
     // reported in its turn.
-    Image pixels;
-    if (copyOut(captured, pixels).ok()) {
-        if (std::optional<Image> fitted = fitIfAsked(pixels, captured.left, captured.top))
-            pixels = std::move(*fitted);
+    Captured capture;
+    if (copyOut(captured, capture.pixels).ok()) {
+        if (std::optional<Captured> fitted = fitIfAsked(capture.pixels, captured.left, captured.top))
+            capture = std::move(*fitted);
     }
-    return pixels;
+    return capture;
 }
 
 void Surface::dispose(const FrameRecord& frame)
@@ -250,25 +252,38 @@ Outcome Surface::copyOut(const Rect& wanted, Image& into) const
     return Status::Ok;
 }
 
-std::optional<Image> Surface::fitIfAsked(const Image& capture, int left, int top) const
+std::optional<Captured> Surface::fitIfAsked(const Image& capture, int left, int top) const
 {
     if (!options_.fit)
         return std::nullopt;
     const output::Size bounds = *options_.fit;
     const output::Size surface{shape_.width, shape_.height};
-    const output::Size scaledSurface = fittedSize(surface, bounds);
-    if (scaledSurface == surface)
+    if (surface.width <= bounds.width && surface.height <= bounds.height)
         return std::nullopt;
     // The whole surface fills the screen; a frame's own patch shrinks by the
     // same factor as the surface, so the patches of one animation agree.
     if (left == 0 && top == 0 && capture.width() == surface.width && capture.height() == surface.height)
-        return fitIntoBounds(capture, bounds, shape_.backgroundColor);
+        return fitWhole(capture);
+    const output::Size scaledSurface = options_.fill ? coveringSize(surface, bounds) : fittedSize(surface, bounds);
     auto scaleSide = [](int side, int scaled, int whole) {
         const long long value = (2LL * side * scaled + whole) / (2LL * whole);
         return static_cast<int>(std::clamp<long long>(value, 1, side));
     };
-    return scaleDownByArea(capture, {scaleSide(capture.width(), scaledSurface.width, surface.width),
-                                     scaleSide(capture.height(), scaledSurface.height, surface.height)});
+    return Captured{scaleDownByArea(capture, {scaleSide(capture.width(), scaledSurface.width, surface.width),
+                                              scaleSide(capture.height(), scaledSurface.height, surface.height)}),
+                    {}};
+}
+
+Captured Surface::fitWhole(const Image& capture) const
+{
+    const output::Size bounds = *options_.fit;
+    if (options_.fill)
+        return fillBounds(capture, bounds, shape_.backgroundColor);
+    Image fitted = fitIntoBounds(capture, bounds, shape_.backgroundColor);
+    const Rect area = letterboxArea({capture.width(), capture.height()}, bounds);
+    // Bars only when the picture leaves some: a picture of the screen's
+    // aspect is all picture, dithered as it always was.
+    return {std::move(fitted), area == Rect{0, 0, bounds.width, bounds.height} ? Rect{} : area};
 }
 
 void Surface::fireRepaint() const

@@ -25,6 +25,7 @@
 #include "qt/about_dialog.h"
 #include "qt/add_file_dialog.h"
 #include "qt/batch_file.h"
+#include "qt/control_menu.h"
 #include "qt/device_image.h"
 #include "qt/picture_view.h"
 #include "qt/qt_path.h"
@@ -395,6 +396,12 @@ void MainDialog::contextMenuEvent(QContextMenuEvent* event)
                settings_.output.fit.has_value(), [](DialogSettings& s, bool on) {
                    s.output.fit = on ? std::optional<output::Size>(s.fitSize) : std::nullopt;
                });
+    addPictureControlsMenu(menu, settings_.output, [this](const output::OutputOptions& options) {
+        DialogSettings wanted = settings_;
+        wanted.output = options;
+        applySettings(wanted);
+        saveDialogSettings(settings_);
+    });
     menu.addSeparator();
     addSetting(QStringLiteral("Device view"), settings_.deviceView,
                [](DialogSettings& s, bool on) { s.deviceView = on; });

@@ -8,6 +8,7 @@
 
 #include "platform/files.h"
 #include "platform/path_names.h"
+#include "session/control_settings.h"
 
 namespace pelkora::dialog {
 
@@ -62,6 +63,11 @@ DialogSettings loadDialogSettings()
     if (settings.value(QStringLiteral("Fit"), false).toBool()) {
         loaded.output.fit = loaded.fitSize;
     }
+    for (const auto& [key, unused] : session::controlSettings(loaded.output)) {
+        const QString name = QString::fromStdString(key);
+        if (settings.contains(name))
+            session::applyControlSetting(key, settings.value(name).toString().toStdString(), loaded.output);
+    }
     return loaded;
 }
 
@@ -79,6 +85,8 @@ void saveDialogSettings(const DialogSettings& wanted)
     settings.setValue(QStringLiteral("DeviceView"), wanted.deviceView);
     settings.setValue(QStringLiteral("ReplaceEarlier"), wanted.replaceEarlier);
     settings.setValue(QStringLiteral("WrapWords"), wanted.wrapWords);
+    for (const auto& [key, value] : session::controlSettings(wanted.output))
+        settings.setValue(QString::fromStdString(key), QString::fromStdString(value));
     settings.sync();
 }
 

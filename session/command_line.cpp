@@ -10,6 +10,7 @@
 #include "output/text_pager.h"
 #include "platform/path_names.h"
 #include "platform/process.h"
+#include "session/control_flags.h"
 
 namespace pelkora::session {
 
@@ -69,8 +70,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
             commandLine.realtime = true;
         } else if (arg == "--full-frames") {
             commandLine.outputOptions.fullFrames = true;
-        } else if (arg == "--dither") {
-            commandLine.outputOptions.dither = true;
+        } else if (const auto control = takePictureControl(args, i, commandLine.outputOptions)) {
+            if (!control->empty())
+                return usageError(*control);
         } else if (arg == "--fit") {
             if (i + 1 >= args.size())
                 return usageError("--fit needs a size WxH");
@@ -138,9 +140,11 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
 
     const bool converts = commandLine.mode == Mode::Batch || commandLine.mode == Mode::Add;
     if (commandLine.outputOptions.any() && !converts) {
-        return usageError("--full-frames, --dither and --fit go with --batch or --add "
-                          "(the dialog has them in its right-click menu)");
+        return usageError("the output options and picture controls (--full-frames, --dither, --fit, --grey, ...) "
+                          "go with --batch or --add (the dialog has them in its right-click menu)");
     }
+    if (commandLine.outputOptions.fill && !commandLine.outputOptions.fit)
+        return usageError("--fill goes with --fit WxH: it fills that size");
     if (commandLine.dobSize && commandLine.mode != Mode::Info && commandLine.mode != Mode::Render) {
         return usageError("--size goes with --info or --render");
     }
@@ -238,7 +242,8 @@ std::string usageText()
            "                        a WxH picture of the background colour; smaller ones stay as they are\n"
            "         --wrap words   text lines break between words where a word fits on a line\n"
            "         --replace      (--add) a file added again replaces its earlier entries\n"
-           "         --no-previous  (--batch, --delete-all) do not keep the emptied package in ./adv.previous\n";
+           "         --no-previous  (--batch, --delete-all) do not keep the emptied package in ./adv.previous\n"
+           + std::string(pictureControlsUsage());
 }
 
 CommandLine startProgram(int argc, char** argv)

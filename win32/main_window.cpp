@@ -8,6 +8,7 @@
 #include "output/output_folder.h"
 #include "output/output_options.h"
 #include "platform/path_names.h"
+#include "win32/control_menu.h"
 #include "win32/dialog_parts.h"
 #include "win32/resource_ids.h"
 
@@ -26,6 +27,8 @@ constexpr UINT_PTR kLockTimer = 1;
 
 // The right-click menu's items.
 enum MenuItem : UINT { kFullFrames = 1, kDither, kFit, kDeviceView, kAbout };
+// The picture controls' items take the ids from here on.
+constexpr UINT kPictureControls = 100;
 
 }  // namespace
 
@@ -321,6 +324,7 @@ void MainWindow::showOptionsMenu(POINT at)
     item(kFullFrames, settings_.output.fullFrames, "Full frames");
     item(kDither, settings_.output.dither, "Dither");
     item(kFit, settings_.output.fit.has_value(), "Fit to " + output::sizeText(settings_.fitSize));
+    appendPictureControlsMenu(menu, settings_.output, kPictureControls);
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     item(kDeviceView, settings_.deviceView, "Device view");
     const UINT chosen = static_cast<UINT>(
@@ -342,6 +346,8 @@ void MainWindow::showOptionsMenu(POINT at)
         wanted.output.fit = wanted.output.fit ? std::nullopt : std::optional<output::Size>(wanted.fitSize);
     else if (chosen == kDeviceView)
         wanted.deviceView = !wanted.deviceView;
+    else if (const auto controls = pictureControlChosen(chosen, wanted.output, kPictureControls))
+        wanted.output = *controls;
     applySettings(wanted);
     saveDialogSettings(settings_);
 }
