@@ -26,11 +26,16 @@ ToneTable toneTableFor(const ToneSteps& steps, const GreyPlane& plane, const Rec
 std::vector<std::uint8_t> plainLevels(const ToneSteps& steps, const PixelView& pixels, const GreyPlane& plane)
 {
     std::vector<std::uint8_t> levels(plane.values.size());
+    if (steps.tones()) {
+        for (std::size_t i = 0; i < levels.size(); ++i)
+            levels[i] = plainLevel(plane.values[i]);
+        return levels;
+    }
     std::size_t i = 0;
     for (int y = 0; y < pixels.height; ++y) {
         const Pixel* row = pixels.row(y);
         for (int x = 0; x < pixels.width; ++x, ++i)
-            levels[i] = steps.tones() ? plainLevel(plane.values[i]) : greyOf(row[x]);
+            levels[i] = greyOf(row[x]);
     }
     return levels;
 }

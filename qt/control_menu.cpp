@@ -3,6 +3,7 @@
 #include <QActionGroup>
 
 #include <map>
+#include <utility>
 #include <string>
 
 #include "session/control_menu.h"
@@ -13,19 +14,19 @@ void addPictureControlsMenu(QMenu& menu, const output::OutputOptions& options,
                             std::function<void(const output::OutputOptions&)> chosen)
 {
     QMenu* controls = menu.addMenu(QString::fromUtf8(session::kControlsMenuText));
-    std::map<std::string, QMenu*> groups;
+    // Each submenu, with the group that makes its choices exclude one another.
+    std::map<std::string, std::pair<QMenu*, QActionGroup*>> groups{{"", {controls, nullptr}}};
     for (const session::ControlMenuItem& item : session::pictureControlItems(options)) {
-        QMenu*& into = groups[item.group];
+        auto& [into, exclusive] = groups[item.group];
         if (into == nullptr) {
-            into = item.group.empty() ? controls : controls->addMenu(QString::fromStdString(item.group));
-            if (!item.group.empty())
-                new QActionGroup(into);  // the group's choices exclude one another
+            into = controls->addMenu(QString::fromStdString(item.group));
+            exclusive = new QActionGroup(into);
         }
         QAction* action = into->addAction(QString::fromStdString(item.text));
         action->setCheckable(true);
         action->setChecked(item.checked);
-        if (item.exclusive)
-            into->findChild<QActionGroup*>()->addAction(action);
+        if (item.exclusive && exclusive != nullptr)
+            exclusive->addAction(action);
         QObject::connect(action, &QAction::triggered, controls, [options, choose = item.choose, chosen] {
             output::OutputOptions wanted = options;
             choose(wanted);

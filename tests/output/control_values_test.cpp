@@ -21,8 +21,9 @@ TEST(ControlValues, FactorsAreTwoPlaceDecimalsFromATenthToTen)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(parseFactor(c.text), c.hundredths);
-        if (c.hundredths)
+        if (c.hundredths) {
             EXPECT_EQ(parseFactor(factorText(*c.hundredths)), c.hundredths);
+        }
     }
 }
 
@@ -39,8 +40,9 @@ TEST(ControlValues, ColoursAreHexOrAFewNames)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(parseColour(c.text), c.rgb);
-        if (c.rgb)
+        if (c.rgb) {
             EXPECT_EQ(parseColour(colourText(*c.rgb)), c.rgb);
+        }
     }
 }
 
