@@ -1,10 +1,12 @@
-// The pelkora program: the headless commands; the dialog and the preview
-// sheet are handed to the programs beside this one.
+// The pelkora program: the headless commands; the dialog is handed to the
+// program beside this one, and so is the preview sheet where drawing its
+// letters needs the toolkit.
 
 #include <iostream>
 
 #include "cli/handed_program.h"
 #include "cli/headless.h"
+#include "cli/preview_command.h"
 #include "session/command_line.h"
 
 int main(int argc, char** argv)
@@ -15,6 +17,6 @@ int main(int argc, char** argv)
     if (commandLine.mode == Mode::Dialog)
         return pelkora::cli::runHandedProgram(pelkora::cli::kDialogProgram, argv);
     if (commandLine.mode == Mode::Preview)
-        return pelkora::cli::runHandedProgram(pelkora::cli::kPreviewProgram, argv);
+        return pelkora::cli::runPreview(commandLine, argv);
     return pelkora::cli::runHeadless(commandLine, std::cout, std::cerr);
 }

@@ -59,20 +59,6 @@ output::PngPicture deviceGreyPicture(const output::DobPicture& picture)
     return grey;
 }
 
-std::string secondsText(std::uint64_t milliseconds)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%llu.%03llu", static_cast<unsigned long long>(milliseconds / 1000),
-                  static_cast<unsigned long long>(milliseconds % 1000));
-    return text;
-}
-
-bool isDobName(const fs::path& path)
-{
-    const std::string name = path.filename().string();
-    return name.size() > 4 && output::equalsIgnoringAsciiCase(std::string_view(name).substr(name.size() - 4), ".dob");
-}
-
 bool describeDob(const fs::path& path, std::optional<output::Size> size, std::ostream& out, std::ostream& err)
 {
     const output::DobShape shape = output::inspectDobFile(path);

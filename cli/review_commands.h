@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "output/dob_reader.h"
+#include "output/package_texts.h"
 #include "output/png_writer.h"
 
 namespace pelkora::cli {
@@ -22,11 +23,8 @@ output::PngPicture deviceGreyPicture(const output::DobPicture& picture);
 // with the system's cause where there is one, when it is not in place.
 bool savePng(const output::PngPicture& picture, const std::filesystem::path& path, std::error_code& cause);
 
-// Milliseconds as seconds with three decimals, exact: "40.250".
-std::string secondsText(std::uint64_t milliseconds);
-
-// True for a name ending in ".dob", in any letter case.
-bool isDobName(const std::filesystem::path& path);
+using output::isDobName;
+using output::secondsText;
 
 // "FILE.dob: dob WxH" (or every size it can have) and the count of each of
 // the 16 levels. False when the file cannot be read as a DOB.

@@ -6,7 +6,8 @@
 
 #include <QGuiApplication>
 
-#include "qt/preview/package_preview.h"
+#include "cli/preview_command.h"
+#include "qt/preview/qt_glyph_painter.h"
 #include "session/command_line.h"
 
 namespace {
@@ -36,6 +37,6 @@ int main(int argc, char** argv)
     // Fonts need the graphical application object, but no screen.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
-    return pelkora::preview::previewPackage(commandLine.packageFolder, *commandLine.to, commandLine.quiet, std::cout,
-                                            std::cerr);
+    pelkora::preview::QtGlyphPainter glyphs;
+    return pelkora::sheet::previewPackage(pelkora::cli::sheetRequest(commandLine), glyphs, std::cout, std::cerr);
 }
