@@ -46,6 +46,25 @@ done
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# The examples all fit the screen already: one wide picture beside them
+# shows what --fit, --fill and --background do (colour bars over a ramp).
+python3 - "$work/wide-card.bmp" <<'PY'
+import struct, sys
+w, h = 320, 120
+bars = [(255, 255, 255), (255, 255, 0), (0, 255, 255), (0, 255, 0), (255, 0, 255), (255, 0, 0), (0, 0, 255), (48, 96, 192)]
+rows = []
+for y in range(h):
+    row = bytearray()
+    for x in range(w):
+        r, g, b = bars[x * len(bars) // w] if y < h // 2 else (x * 255 // (w - 1),) * 3
+        row += bytes((b, g, r))
+    rows.append(bytes(row))
+pixels = b"".join(reversed(rows))
+header = b"BM" + struct.pack("<IHHI", 54 + len(pixels), 0, 0, 54)
+header += struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+open(sys.argv[1], "wb").write(header + pixels)
+PY
+pictures+=("$work/wide-card.bmp")
 for entry in "${controls[@]}"; do
     name=${entry%%|*}
     read -r -a flags <<<"${entry#*|}"
