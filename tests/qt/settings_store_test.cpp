@@ -1,6 +1,7 @@
 // The dialog's settings file as the user may leave it.
 
 #include <gtest/gtest.h>
+#include <QSettings>
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -57,7 +58,9 @@ TEST(SettingsStore, PictureControlsComeBackAsSaved)
     wanted.output.background = 0x0A0B0C;
     saveDialogSettings(wanted);
     const session::DialogSettings loaded = loadDialogSettings();
-    const std::string text = testing::TempDir::read(config / "Pelkora/pelkora.ini");
+    // Where the toolkit put it: it keeps the folder it first found.
+    const QString file = QSettings(QSettings::IniFormat, QSettings::UserScope, "Pelkora", "pelkora").fileName();
+    const std::string text = testing::TempDir::read(file.toStdString());
 
     if (saved)
         ::setenv("XDG_CONFIG_HOME", old.c_str(), 1);
