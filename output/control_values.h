@@ -11,7 +11,7 @@
 
 namespace pelkora::output {
 
-inline constexpr int kLeastFactor = 10;     // 0.1
+inline constexpr int kLeastFactor = 10;      // 0.1
 inline constexpr int kLargestFactor = 1000;  // 10
 
 // "1", "1.8", "0.75": a decimal with at most two places, from 0.1 to 10, in

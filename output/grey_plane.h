@@ -21,8 +21,14 @@ struct GreyPlane {
     int height = 0;
     std::vector<int> values;  // top row first, width x height
 
-    int& at(int x, int y) { return values[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)]; }
-    int at(int x, int y) const { return values[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)]; }
+    int& at(int x, int y)
+    {
+        return values[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)];
+    }
+    int at(int x, int y) const
+    {
+        return values[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)];
+    }
 };
 
 // One pixel's lightness: the plain channel sum, or BT.601 luma scaled to the

@@ -45,8 +45,7 @@ ToneTable gammaTone(int gamma)
     int y = 0;
     for (int g = 1; g <= kWhite; ++g) {
         const std::int64_t right = 100 * (log2Fixed(static_cast<std::uint32_t>(g)) - whiteLog);
-        while (y < kWhite
-               && gamma * (log2Fixed(static_cast<std::uint32_t>(2 * (y + 1) - 1)) - twiceWhiteLog) <= right)
+        while (y < kWhite && gamma * (log2Fixed(static_cast<std::uint32_t>(2 * (y + 1) - 1)) - twiceWhiteLog) <= right)
             ++y;
         table[static_cast<std::size_t>(g)] = y;
     }

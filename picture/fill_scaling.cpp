@@ -26,8 +26,7 @@ Rect coveredSource(output::Size picture, output::Size bounds)
         cw = w * bh > h * bw ? std::clamp((2 * h * bw + bh) / (2 * bh), bw, w) : w;
         ch = w * bh > h * bw ? h : std::clamp((2 * w * bh + bw) / (2 * bw), bh, h);
     }
-    return {static_cast<int>((w - cw) / 2), static_cast<int>((h - ch) / 2), static_cast<int>(cw),
-            static_cast<int>(ch)};
+    return {static_cast<int>((w - cw) / 2), static_cast<int>((h - ch) / 2), static_cast<int>(cw), static_cast<int>(ch)};
 }
 
 }  // namespace

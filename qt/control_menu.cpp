@@ -3,8 +3,8 @@
 #include <QActionGroup>
 
 #include <map>
-#include <utility>
 #include <string>
+#include <utility>
 
 #include "session/control_menu.h"
 

@@ -31,7 +31,10 @@ Pixels ramp(int width, int height, int from, int to)
     return pixels;
 }
 
-PixelView viewOf(const Pixels& pixels, int width) { return {pixels.data(), width, static_cast<int>(pixels.size()) / width, width}; }
+PixelView viewOf(const Pixels& pixels, int width)
+{
+    return {pixels.data(), width, static_cast<int>(pixels.size()) / width, width};
+}
 
 std::vector<std::uint8_t> plainGreys(const Pixels& pixels)
 {
@@ -109,11 +112,17 @@ TEST(ToneSteps, RunInTheirOrderAndLeaveDeviceGreysFlat)
     } cases[] = {
             {"nothing asked: the device's own formula", {}, gradient, 64, plainGreys(gradient)},
             {"luma on a grey picture changes nothing", luma, gradient, 64, plainGreys(gradient)},
-            {"invert of device greys: the opposite levels", inverted,
-             {deviceGrey(0), deviceGrey(3), deviceGrey(15)}, 3, {15, 12, 0}},
+            {"invert of device greys: the opposite levels",
+             inverted,
+             {deviceGrey(0), deviceGrey(3), deviceGrey(15)},
+             3,
+             {15, 12, 0}},
             {"levels alone", stretched, {grey(64), grey(128), grey(191)}, 3, {15, 7, 0}},
-            {"levels before invert: the same stretch, end for end", stretchedInverted,
-             {grey(64), grey(128), grey(191)}, 3, {0, 8, 15}},
+            {"levels before invert: the same stretch, end for end",
+             stretchedInverted,
+             {grey(64), grey(128), grey(191)},
+             3,
+             {0, 8, 15}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
