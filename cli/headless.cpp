@@ -163,7 +163,7 @@ int runHeadless(const CommandLine& commandLine, std::ostream& out, std::ostream&
     case Mode::Render:
         return renderDobs(commandLine.files, commandLine.dobSize, commandLine.to, commandLine.quiet, out, err);
     case Mode::Check:
-        return checkPackage(commandLine.packageFolder, out, err);
+        return checkPackage(commandLine.packageFolder, commandLine.outputOptions.screen, out, err);
     case Mode::List:
     case Mode::Remove:
     case Mode::Move:
@@ -199,7 +199,7 @@ int runHeadless(const CommandLine& commandLine, std::ostream& out, std::ostream&
         // Nothing is emptied for a source that cannot be converted.
         if (session.prepareStartup(commandLine.sourceFolder).refused)
             break;
-        session.convertFolder(*commandLine.sourceFolder,
+        session.convertFolder(*commandLine.sourceFolder, commandLine.outputOptions,
                               [&](int done, int found) { progressLine.update(done, found); });
         break;
     case Mode::Add: {

@@ -4,7 +4,8 @@ namespace pelkora::cli {
 
 sheet::SheetRequest sheetRequest(const session::CommandLine& commandLine)
 {
-    return {commandLine.packageFolder, commandLine.to.value_or(std::filesystem::path()), std::nullopt, commandLine.quiet};
+    return {commandLine.packageFolder, commandLine.to.value_or(std::filesystem::path()),
+            commandLine.outputOptions.screen, commandLine.quiet};
 }
 
 }  // namespace pelkora::cli

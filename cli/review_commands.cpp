@@ -176,9 +176,10 @@ int renderDobs(const std::vector<fs::path>& files, std::optional<output::Size> s
     return allDrawn ? 0 : 1;
 }
 
-int checkPackage(const fs::path& folder, std::ostream& out, std::ostream& err)
+int checkPackage(const fs::path& folder, const std::optional<output::Size>& screen, std::ostream& out,
+                 std::ostream& err)
 {
-    const output::PackageCheck check = output::checkPackage(folder);
+    const output::PackageCheck check = output::checkPackage(folder, screen);
     if (!check.folderFound) {
         err << "pelkora: " << output::escapedForTerminal(folder.string()) << ": no such folder\n";
         return 1;
@@ -189,6 +190,8 @@ int checkPackage(const fs::path& folder, std::ostream& out, std::ostream& err)
             ++faults;
         if (finding.outcome.severity == Severity::Note)
             out << "note: ";
+        else if (finding.outcome.severity == Severity::Warning)
+            out << "warning: ";
         if (finding.name.empty()) {
             out << output::escapedForTerminal((folder / output::kPlaylistFileName).string()) << ":" << finding.line
                 << ": " << statusText(finding.outcome.status) << ": \"" << output::escapedForTerminal(finding.outcome.detail) << "\"\n";

@@ -38,7 +38,9 @@ bool describeDob(const std::filesystem::path& path, std::optional<output::Size> 
 int renderDobs(const std::vector<std::filesystem::path>& files, std::optional<output::Size> size,
                const std::optional<std::filesystem::path>& folder, bool quiet, std::ostream& out, std::ostream& err);
 
-// One line a finding and a summary. Exit status 0 when the package is sound.
-int checkPackage(const std::filesystem::path& folder, std::ostream& out, std::ostream& err);
+// One line a finding and a summary. Exit status 0 when the package is sound;
+// a picture larger than the screen, when one is given, is only a warning.
+int checkPackage(const std::filesystem::path& folder, const std::optional<output::Size>& screen, std::ostream& out,
+                 std::ostream& err);
 
 }  // namespace pelkora::cli

@@ -102,6 +102,10 @@ Words wordsOf(Status status)
         return {"its output name cannot be written", DetailForm::Whole};
     case Status::NothingKept:
         return {"no previous package is kept"};
+    case Status::DobHeaderWrapped:
+        return {"its header wraps, so the device cannot show it as meant", DetailForm::AfterColon};
+    case Status::LargerThanScreen:
+        return {"larger than the screen"};
     case Status::UnnamedFileKept:
         return {"no line names it any more, but it could not be removed"};
     case Status::DecoderSaid:
@@ -130,6 +134,7 @@ Severity severityOf(Status status)
     case Status::HeaderWraps:
     case Status::SettingNotANumber:
     case Status::EarlierLineLeft:
+    case Status::LargerThanScreen:
         return Severity::Warning;
     case Status::NamedTwice:
         return Severity::Note;

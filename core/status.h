@@ -54,12 +54,14 @@ enum class Status {
     OutputNameRefused,   // an input whose output name this run cannot write (detail: why)
     UnnamedFileKept,     // a file no line names any more that could not be removed
     NothingKept,         // a restore without a previous package
+    DobHeaderWrapped,    // a DOB whose sides are 256 or more, so its header holds them modulo 256 (detail: the sizes)
     // Warnings: written as asked, but perhaps not as meant.
     DecoderSaid,        // the decoder's own words (detail)
     ZeroByteEnds,       // a zero byte ends a text (detail: its offset)
     HeaderWraps,        // a DOB header holds its sides modulo 256 (detail: the sizes)
     SettingNotANumber,  // a timing setting copied as it stands (detail: which and what)
     EarlierLineLeft,    // a line of an earlier conversion of a file added again (detail: which line)
+    LargerThanScreen,   // a picture larger than the device's screen (detail: both sizes)
     // Notes: worth knowing, but nothing is wrong.
     NamedTwice,  // a name given by more than one playlist line
 };

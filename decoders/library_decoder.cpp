@@ -7,6 +7,8 @@
 #include "decoders/jpeg_decoder.h"
 #include "decoders/platform_decoder.h"
 #include "decoders/png_decoder.h"
+#include "decoders/tiff_decoder.h"
+#include "decoders/webp_decoder.h"
 
 namespace pelkora::decoders {
 
@@ -50,6 +52,10 @@ DecodedStill DecodeOnPlatform(const std::uint8_t* data, std::size_t size, StillF
         return DecodeJpeg(data, size, request);
     case StillFormat::Ico:
         return DecodeIco(data, size, request);
+    case StillFormat::Webp:
+        return DecodeWebp(data, size, request);
+    case StillFormat::Tiff:
+        return DecodeTiff(data, size, request);
     case StillFormat::Bmp:
         break;
     }

@@ -24,6 +24,11 @@ constexpr Signature kSignatures[] = {
         {StillFormat::Png, "\x89PNG\r\n\x1a\n", 8},
         {StillFormat::Jpeg, "\xFF\xD8\xFF", 3},
         {StillFormat::Ico, "\x00\x00\x01\x00", 4},
+        {StillFormat::Tiff, "II*\x00", 4},
+        {StillFormat::Tiff, "MM\x00*", 4},
+        {StillFormat::Tiff, "II+\x00", 4},  // BigTIFF
+        {StillFormat::Tiff, "MM\x00+", 4},
+        {StillFormat::Webp, "RIFF", 4},  // and "WEBP" at 8, checked below
 };
 
 bool startsWith(const std::uint8_t* data, std::size_t size, const Signature& signature)
@@ -62,6 +67,8 @@ std::optional<StillFormat> StillFormatOf(const std::uint8_t* data, std::size_t s
             continue;
         if (signature.format == StillFormat::Ico && (size < 6 || (data[4] == 0 && data[5] == 0)))
             return std::nullopt;
+        if (signature.format == StillFormat::Webp && (size < 12 || std::memcmp(data + 8, "WEBP", 4) != 0))
+            return std::nullopt;
         return signature.format;
     }
     return std::nullopt;
@@ -74,7 +81,8 @@ bool IsRecognisablePicture(const std::uint8_t* data, std::size_t size)
     if (gif::HasGifSignature(data, size))
         return true;
     const std::optional<StillFormat> format = StillFormatOf(data, size);
-    if (format == StillFormat::Png || format == StillFormat::Jpeg)
+    if (format == StillFormat::Png || format == StillFormat::Jpeg || format == StillFormat::Webp
+        || format == StillFormat::Tiff)
         return true;
     if (format != StillFormat::Bmp || size < 18)
         return false;

@@ -36,13 +36,13 @@ struct StillRequest {
     Pixel underneath = 0xFF000000;
 };
 
-enum class StillFormat { Bmp, Png, Jpeg, Ico };
+enum class StillFormat { Bmp, Png, Jpeg, Ico, Webp, Tiff };
 
 // The format whose signature the data starts with, if any.
 std::optional<StillFormat> StillFormatOf(const std::uint8_t* data, std::size_t size);
 
-// True for data that announces itself as a picture: a GIF, PNG or JPEG
-// signature, or a BMP file header with an info header size the format
+// True for data that announces itself as a picture: a GIF, PNG, JPEG, WebP
+// or TIFF signature, or a BMP file header with an info header size the format
 // defines. Such data that does not decode is a broken picture, not a text.
 bool IsRecognisablePicture(const std::uint8_t* data, std::size_t size);
 

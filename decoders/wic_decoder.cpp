@@ -66,6 +66,11 @@ const GUID& containerOf(StillFormat format)
         return GUID_ContainerFormatJpeg;
     case StillFormat::Ico:
         return GUID_ContainerFormatIco;
+    case StillFormat::Tiff:
+        return GUID_ContainerFormatTiff;
+    case StillFormat::Webp:
+        // Only where a WebP codec is installed; elsewhere the system says it has none.
+        return GUID_ContainerFormatWebp;
     }
     return GUID_ContainerFormatPng;
 }

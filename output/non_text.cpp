@@ -24,9 +24,6 @@ constexpr Signature kSignatures[] = {
         {"\x1F\x8B\x08"sv, {}, "a gzip archive"},
         {"7z\xBC\xAF\x27\x1C"sv, {}, "a 7z archive"},
         {"Rar!\x1A\x07"sv, {}, "a RAR archive"},
-        {"RIFF"sv, "WEBP"sv, "a WebP picture, which no decoder here reads"},
-        {"II*\0"sv, {}, "a TIFF picture, which no decoder here reads"},
-        {"MM\0*"sv, {}, "a TIFF picture, which no decoder here reads"},
 };
 
 bool startsWith(std::string_view head, const Signature& signature)

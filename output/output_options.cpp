@@ -17,6 +17,8 @@ std::string describeOptions(const OutputOptions& options)
                                    : "dither " + ditherKindText(options.ditherKind));
     if (options.fit)
         parts.push_back((options.fill ? "fill " : "fit ") + sizeText(*options.fit));
+    if (options.screen)
+        parts.push_back("screen " + sizeText(*options.screen) + (options.center ? " centred" : ""));
     if (options.grey != GreyWeights::Device)
         parts.push_back("grey " + greyWeightsText(options.grey));
     if (options.levelsAuto)

@@ -32,6 +32,10 @@ struct OutputOptions {
     bool dither = false;
     // Pictures larger than this are scaled down into it.
     std::optional<Size> fit;
+    // The device's screen, when known: --fit without a size fits to it, and
+    // with center a whole picture smaller than it is centred on it.
+    std::optional<Size> screen;
+    bool center = false;
 
     // The picture controls, applied in this order after scaling.
     // With fit: cover the whole size and crop the centre instead of
@@ -53,15 +57,17 @@ struct OutputOptions {
     {
         return grey != GreyWeights::Device || levelsAuto || gamma != kUnchanged || contrast != kUnchanged || invert;
     }
+    // Whether anything is written other than by default; a screen alone
+    // changes nothing.
     bool any() const
     {
-        return fullFrames || dither || fit.has_value() || fill || tones() || ditherKind != DitherKind::FloydSteinberg
-               || background.has_value();
+        return fullFrames || dither || fit.has_value() || center || fill || tones()
+               || ditherKind != DitherKind::FloydSteinberg || background.has_value();
     }
     friend bool operator==(const OutputOptions&, const OutputOptions&) = default;
 };
 
-// "full frames, dither, fit 128x64": what is on, in that order; empty when
+// "full frames, dither, fit 128x64, screen 128x64 centred": what is on, in that order; empty when
 // nothing is.
 std::string describeOptions(const OutputOptions& options);
 

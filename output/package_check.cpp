@@ -146,8 +146,28 @@ bool leadsOutOf(const fs::path& folder, const fs::path& path, std::string& targe
     return inside.empty() || *inside.begin() == "..";
 }
 
+// A DOB the device cannot show as meant: a header that wrapped (no size
+// below 256 fits), or, with a screen known, a picture larger than it.
+Outcome checkDobSize(const fs::path& path, const std::optional<Size>& screen)
+{
+    const DobShape shape = inspectDobFile(path);
+    if (!shape.outcome.ok())
+        return shape.outcome;
+    const auto unwrapped = std::find_if(shape.candidates.begin(), shape.candidates.end(), [](const Size& size) {
+        return size.width <= kLargestFitSide && size.height <= kLargestFitSide;
+    });
+    if (unwrapped == shape.candidates.end()) {
+        const Size stored{shape.candidates.front().width & 0xFF, shape.candidates.front().height & 0xFF};
+        return Outcome(Status::DobHeaderWrapped,
+                       candidatesText(shape.candidates) + " is stored as " + sizeText(stored));
+    }
+    if (screen && (unwrapped->width > screen->width || unwrapped->height > screen->height))
+        return Outcome(Status::LargerThanScreen, sizeText(*unwrapped) + " on a " + sizeText(*screen) + " screen");
+    return Status::Ok;
+}
+
 // What is wrong with the file a line names, if anything.
-Finding checkNamedFile(const fs::path& folder, const std::string& name)
+Finding checkNamedFile(const fs::path& folder, const std::string& name, const std::optional<Size>& screen)
 {
     Finding finding;
     finding.name = name;
@@ -162,7 +182,7 @@ Finding checkNamedFile(const fs::path& folder, const std::string& name)
         return finding;
     }
     if (hasExtension(name, ".dob")) {
-        finding.outcome = inspectDobFile(path).outcome;
+        finding.outcome = checkDobSize(path, screen);
     } else if (hasExtension(name, ".txt")) {
         const InputBytes page = readInputFile(path, kMaxPageBytes);
         if (!page.outcome.ok()) {
@@ -196,7 +216,7 @@ std::set<std::string> folderFiles(const fs::path& folder)
 
 }  // namespace
 
-PackageCheck checkPackage(const fs::path& folder)
+PackageCheck checkPackage(const fs::path& folder, const std::optional<Size>& screen)
 {
     PackageCheck check;
     std::error_code error;
@@ -247,7 +267,7 @@ PackageCheck checkPackage(const fs::path& folder)
         lines.push_back(lineNumber);
         if (lines.size() > 1)
             continue;
-        Finding finding = checkNamedFile(folder, parsed.name);
+        Finding finding = checkNamedFile(folder, parsed.name, screen);
         if (!finding.outcome.ok()) {
             finding.line = lineNumber;
             check.findings.push_back(finding);

@@ -5,11 +5,13 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/status.h"
+#include "output/size.h"
 
 namespace pelkora::output {
 
@@ -49,6 +51,7 @@ Finding checkPage(std::string_view bytes);
 // The cells the page's last unit ends on; -1 for bytes that are not UTF-8.
 int pageCells(std::string_view bytes);
 
-PackageCheck checkPackage(const std::filesystem::path& folder);
+// With a screen, a picture larger than it is a warning.
+PackageCheck checkPackage(const std::filesystem::path& folder, const std::optional<Size>& screen = std::nullopt);
 
 }  // namespace pelkora::output

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "picture/fit_scaling.h"
+#include "picture/screen_placement.h"
 
 namespace pelkora::picture {
 
@@ -252,7 +253,29 @@ Outcome Surface::copyOut(const Rect& wanted, Image& into) const
     return Status::Ok;
 }
 
+std::uint32_t Surface::marginColor() const { return shape_.backgroundColor; }
+
 std::optional<Captured> Surface::fitIfAsked(const Image& capture, int left, int top) const
+{
+    std::optional<Captured> fitted = scaleIfAsked(capture, left, top);
+    // Only a whole picture has a place on the screen; a frame's patch keeps
+    // its own, as the device lays it over the frames before.
+    const bool whole = left == 0 && top == 0 && capture.width() == shape_.width && capture.height() == shape_.height;
+    if (!whole || !options_.center || !options_.screen)
+        return fitted;
+    const Image& picture = fitted ? fitted->pixels : capture;
+    std::optional<Image> centred = centredOnScreen(picture, *options_.screen, marginColor());
+    if (!centred)
+        return fitted;
+    // The margins are bars like the letterbox's, never dithered.
+    const output::Size screen = *options_.screen;
+    Rect area = fitted && !fitted->pictureArea.empty() ? fitted->pictureArea : picture.rect();
+    area.left += (screen.width - picture.width()) / 2;
+    area.top += (screen.height - picture.height()) / 2;
+    return Captured{std::move(*centred), area};
+}
+
+std::optional<Captured> Surface::scaleIfAsked(const Image& capture, int left, int top) const
 {
     if (!options_.fit)
         return std::nullopt;
@@ -278,8 +301,8 @@ Captured Surface::fitWhole(const Image& capture) const
 {
     const output::Size bounds = *options_.fit;
     if (options_.fill)
-        return fillBounds(capture, bounds, shape_.backgroundColor);
-    Image fitted = fitIntoBounds(capture, bounds, shape_.backgroundColor);
+        return fillBounds(capture, bounds, marginColor());
+    Image fitted = fitIntoBounds(capture, bounds, marginColor());
     const Rect area = letterboxArea({capture.width(), capture.height()}, bounds);
     // Bars only when the picture leaves some: a picture of the screen's
     // aspect is all picture, dithered as it always was.

@@ -77,11 +77,15 @@ private:
     // The rectangle off the memory image into into (reused when its size
     // fits); CannotWrite when no image can hold it.
     Outcome copyOut(const Rect& wanted, Image& into) const;
-    // Scaled into the bounds the options ask for (a null image when the
-    // scaled one cannot be made); nothing when it is written as it is.
+    // Scaled into the bounds the options ask for, then centred on the
+    // screen when asked (a null image when the result cannot be made);
+    // nothing when it is written as it is.
     std::optional<Captured> fitIfAsked(const Image& capture, int left, int top) const;
+    std::optional<Captured> scaleIfAsked(const Image& capture, int left, int top) const;
     // The whole surface, or the screen for --fit: letterboxed or filled.
     Captured fitWhole(const Image& capture) const;
+    // What the margins around a fitted or centred picture are filled with.
+    std::uint32_t marginColor() const;
     // What is drawn on (under the lock): a shared still becomes a surface of
     // its own first.
     Image& drawable();

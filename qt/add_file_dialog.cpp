@@ -84,8 +84,9 @@ std::unique_ptr<QFileDialog> makeAddFileDialog(QWidget* parent)
     // Every format the picture loader reads, each alone and all together.
     dialog->setNameFilters({QStringLiteral("BMP Files(*.bmp)"), QStringLiteral("GIF Files(*.gif)"),
                             QStringLiteral("PNG Files(*.png)"), QStringLiteral("JPEG Files(*.jpg *.jpeg)"),
-                            QStringLiteral("ICO Files(*.ico)"),
-                            QStringLiteral("All Pictures(*.bmp *.gif *.png *.jpg *.jpeg *.ico)"),
+                            QStringLiteral("ICO Files(*.ico)"), QStringLiteral("WebP Files(*.webp)"),
+                            QStringLiteral("TIFF Files(*.tif *.tiff)"),
+                            QStringLiteral("All Pictures(*.bmp *.gif *.png *.jpg *.jpeg *.ico *.webp *.tif *.tiff)"),
                             QStringLiteral("TXT Files(*.txt)"), QStringLiteral("All Files (*.*)")});
     dialog->selectNameFilter(dialog->nameFilters().front());
     showEveryFileUnderAllFiles(*dialog);

@@ -9,8 +9,10 @@
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMetaObject>
@@ -32,6 +34,7 @@
 #include "qt/resources.h"
 #include "output/names.h"
 #include "output/output_folder.h"
+#include "session/screen_setting.h"
 #include "ui_main_dialog.h"
 
 namespace pelkora::dialog {
@@ -175,14 +178,15 @@ void MainDialog::startupPrepared(const CommandResult& prepared) { showFailuresSi
 void MainDialog::startupConverted(const std::filesystem::path& sourceFolder, const CommandResult& converted)
 {
     const std::vector<ReportEntry> failures = session_.report().failures();
-    const std::string written =
-            std::to_string(converted.filesWritten) + " files written from " + sourceFolder.filename().string();
+    const std::string written = withOptionsUsed(
+            std::to_string(converted.filesWritten) + " files written from " + sourceFolder.filename().string(),
+            settings_.output);
     if (failures.size() > converted.failuresBefore) {
         const std::size_t more = failures.size() - converted.failuresBefore - 1;
         setStatus(failureText(failures[converted.failuresBefore])
                   + (more > 0 ? " (and " + std::to_string(more) + " more)" : std::string()) + "; " + written);
     } else {
-        setStatus(written);
+        setStatus(withWrapWarning(written, session_.report().warnings(), converted.warningsBefore));
     }
 }
 
@@ -260,7 +264,8 @@ void MainDialog::addOneFile(const std::filesystem::path& file, Converter::AddRun
         postStatusRefresh();
         return;
     }
-    setStatus(addedText(file, added, failures));
+    setStatus(withWrapWarning(withOptionsUsed(addedText(file, added, failures), settings_.output),
+                              session_.report().warnings(), added.warningsBefore));
 }
 
 void MainDialog::runBatchFile()
@@ -396,6 +401,11 @@ void MainDialog::contextMenuEvent(QContextMenuEvent* event)
                settings_.output.fit.has_value(), [](DialogSettings& s, bool on) {
                    s.output.fit = on ? std::optional<output::Size>(s.fitSize) : std::nullopt;
                });
+    addSetting(QStringLiteral("Center on screen"), settings_.output.center,
+               [](DialogSettings& s, bool on) { s.output.center = on && s.output.screen; });
+    menu.actions().back()->setEnabled(settings_.output.screen.has_value());
+    QAction* screen = menu.addAction(QString::fromStdString(screenItemText(settings_)));
+    connect(screen, &QAction::triggered, this, [this] { askScreenSize(); });
     addPictureControlsMenu(menu, settings_.output, [this](const output::OutputOptions& options) {
         DialogSettings wanted = settings_;
         wanted.output = options;
@@ -409,6 +419,24 @@ void MainDialog::contextMenuEvent(QContextMenuEvent* event)
                [](DialogSettings& s, bool on) { s.replaceEarlier = on; });
     addSetting(QStringLiteral("Wrap words"), settings_.wrapWords, [](DialogSettings& s, bool on) { s.wrapWords = on; });
     menu.exec(event->globalPos());
+}
+
+void MainDialog::askScreenSize()
+{
+    QString answer = QString::fromStdString(screenAnswerText(settings_));
+    for (;;) {
+        bool accepted = false;
+        answer = QInputDialog::getText(this, QStringLiteral("Screen size"),
+                                       QStringLiteral("The device's screen, WxH (each side 1 to 255); empty for none:"),
+                                       QLineEdit::Normal, answer, &accepted);
+        if (!accepted)
+            return;
+        if (const auto wanted = withScreenAnswer(settings_, answer.toStdString())) {
+            applySettings(*wanted);
+            saveDialogSettings(settings_);
+            return;
+        }
+    }
 }
 
 void MainDialog::dragEnterEvent(QDragEnterEvent* event)

@@ -87,6 +87,8 @@ public:
     void deleteAll();
     // "Restore previous package": the package the last emptying kept.
     void restorePreviousPackage();
+    // The "Screen size..." item: asks until the answer is a size or empty, or is cancelled.
+    void askScreenSize();
 
     // The right-click menu's settings, remembered across runs.
     const session::DialogSettings& settings() const { return settings_; }

@@ -63,6 +63,8 @@ DialogSettings loadDialogSettings()
     if (settings.value(QStringLiteral("Fit"), false).toBool()) {
         loaded.output.fit = loaded.fitSize;
     }
+    loaded.output.screen = output::parseFitSize(settings.value(QStringLiteral("Screen")).toString().toStdString());
+    loaded.output.center = loaded.output.screen && settings.value(QStringLiteral("Center"), false).toBool();
     for (const auto& [key, unused] : session::controlSettings(loaded.output)) {
         const QString name = QString::fromStdString(key);
         if (settings.contains(name))
@@ -85,6 +87,12 @@ void saveDialogSettings(const DialogSettings& wanted)
     settings.setValue(QStringLiteral("DeviceView"), wanted.deviceView);
     settings.setValue(QStringLiteral("ReplaceEarlier"), wanted.replaceEarlier);
     settings.setValue(QStringLiteral("WrapWords"), wanted.wrapWords);
+    settings.setValue(QStringLiteral("Center"), wanted.output.center);
+    if (wanted.output.screen) {
+        settings.setValue(QStringLiteral("Screen"), QString::fromStdString(output::sizeText(*wanted.output.screen)));
+    } else {
+        settings.remove(QStringLiteral("Screen"));
+    }
     for (const auto& [key, value] : session::controlSettings(wanted.output))
         settings.setValue(QString::fromStdString(key), QString::fromStdString(value));
     settings.sync();

@@ -67,11 +67,13 @@ bool runStartupBatch(MainDialog& dialog, const std::filesystem::path& sourceFold
     Session& session = dialog.session();
     const std::optional<std::filesystem::path> source =
             sourceFolder.empty() ? std::nullopt : std::optional<std::filesystem::path>(sourceFolder);
-    std::thread worker([&dialog, &session, &source, &window, &loop] {
+    // The options ticked in the menu, as every Add of the dialog takes them.
+    const output::OutputOptions options = dialog.settings().output;
+    std::thread worker([&dialog, &session, &source, &options, &window, &loop] {
         const CommandResult prepared = session.prepareStartup(source);
         dialog.startupPrepared(prepared);
         if (source && !prepared.refused) {
-            const CommandResult converted = session.convertFolder(*source, [&window](int done, int found) {
+            const CommandResult converted = session.convertFolder(*source, options, [&window](int done, int found) {
                 QMetaObject::invokeMethod(
                         &window, [&window, done, found] { window.setProgress(done, found); }, Qt::QueuedConnection);
             });

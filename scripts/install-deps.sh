@@ -20,6 +20,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgif-dev libpng-dev libjpeg62-turbo-dev zlib1g-dev
+  libwebp-dev libtiff-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb x11-utils x11-apps xdotool

@@ -4,6 +4,7 @@
 #include <iostream>
 #include <system_error>
 #include <string>
+#include <string_view>
 
 #include "output/dob_reader.h"
 #include "output/output_folder.h"
@@ -49,6 +50,38 @@ const char* editCommandName(Mode mode)
     }
 }
 
+// A word meant as a size (digits around one x), right or wrong; anything
+// else after --fit is the next argument.
+bool looksLikeSize(std::string_view word)
+{
+    const std::size_t cross = word.find_first_of("xX");
+    return cross != std::string_view::npos && cross > 0 && cross + 1 < word.size()
+           && word.find_first_not_of("0123456789xX") == std::string_view::npos;
+}
+
+std::string screenSizeError(const char* option, const std::string& word)
+{
+    return std::string(option) + " takes WxH, each side 1 to " + std::to_string(output::kLargestFitSide)
+           + " (a DOB header holds no larger side), not '" + word + "'";
+}
+
+// The screen's part in the other options: --fit without a size fits to it,
+// and --center needs it. Empty when they agree.
+std::string settleScreen(CommandLine& commandLine, bool fitToScreen)
+{
+    output::OutputOptions& options = commandLine.outputOptions;
+    const Mode mode = commandLine.mode;
+    if (options.screen && mode != Mode::Batch && mode != Mode::Add && mode != Mode::Check && mode != Mode::Preview)
+        return "--screen goes with --batch, --add, --check or --preview";
+    if (fitToScreen && !options.screen)
+        return "--fit needs a size WxH, or --screen WxH to fit to";
+    if (options.center && !options.screen)
+        return "--center needs --screen WxH to centre on";
+    if (fitToScreen)
+        options.fit = options.screen;
+    return {};
+}
+
 }  // namespace
 
 CommandLine parseCommandLine(const std::vector<std::string>& args)
@@ -56,6 +89,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
     CommandLine commandLine;
     std::vector<std::string> words;
     bool optionsEnded = false;
+    bool fitToScreen = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
@@ -74,13 +108,17 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
             if (!control->empty())
                 return usageError(*control);
         } else if (arg == "--fit") {
+            // Without a size of its own it fits to the screen, settled below.
+            fitToScreen = i + 1 >= args.size() || !looksLikeSize(args[i + 1]);
+            if (!fitToScreen && !(commandLine.outputOptions.fit = output::parseFitSize(args[++i])))
+                return usageError(screenSizeError("--fit", args[i]));
+        } else if (arg == "--screen") {
             if (i + 1 >= args.size())
-                return usageError("--fit needs a size WxH");
-            commandLine.outputOptions.fit = output::parseFitSize(args[++i]);
-            if (!commandLine.outputOptions.fit) {
-                return usageError("--fit takes WxH, each side 1 to " + std::to_string(output::kLargestFitSide)
-                                  + " (a DOB header holds no larger side), not '" + args[i] + "'");
-            }
+                return usageError("--screen needs a size WxH");
+            if (!(commandLine.outputOptions.screen = output::parseFitSize(args[++i])))
+                return usageError(screenSizeError("--screen", args[i]));
+        } else if (arg == "--center") {
+            commandLine.outputOptions.center = true;
         } else if (arg == "--ansi-codepage") {
             if (i + 1 >= args.size())
                 return usageError("--ansi-codepage needs a character set name");
@@ -139,12 +177,14 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
     }
 
     const bool converts = commandLine.mode == Mode::Batch || commandLine.mode == Mode::Add;
-    if (commandLine.outputOptions.any() && !converts) {
-        return usageError("the output options and picture controls (--full-frames, --dither, --fit, --grey, ...) "
-                          "go with --batch or --add (the dialog has them in its right-click menu)");
+    if ((commandLine.outputOptions.any() || fitToScreen) && !converts) {
+        return usageError("the output options and picture controls (--full-frames, --dither, --fit, --center, --grey, "
+                          "...) go with --batch or --add (the dialog has them in its right-click menu)");
     }
+    if (std::string error = settleScreen(commandLine, fitToScreen); !error.empty())
+        return usageError(std::move(error));
     if (commandLine.outputOptions.fill && !commandLine.outputOptions.fit)
-        return usageError("--fill goes with --fit WxH: it fills that size");
+        return usageError("--fill goes with --fit: it fills that size");
     if (commandLine.dobSize && commandLine.mode != Mode::Info && commandLine.mode != Mode::Render) {
         return usageError("--size goes with --info or --render");
     }
@@ -238,8 +278,11 @@ std::string usageText()
            "output options, with --batch and --add (the default writes neither):\n"
            "         --full-frames  every frame of an animation whole, as a viewer composes it\n"
            "         --dither       error diffusion into the 16 grey levels, for photos and gradients\n"
-           "         --fit WxH      a picture larger than WxH is scaled down into it and centred on\n"
+           "         --fit [WxH]    a picture larger than WxH (or the screen) is scaled down into it and centred on\n"
            "                        a WxH picture of the background colour; smaller ones stay as they are\n"
+           "         --screen WxH   the device's screen (each side 1 to 255): --fit without a size fits\n"
+           "                        to it; also with --check (warns of larger pictures) and --preview\n"
+           "         --center       (with --screen) a picture smaller than the screen is centred on it\n"
            "         --wrap words   text lines break between words where a word fits on a line\n"
            "         --replace      (--add) a file added again replaces its earlier entries\n"
            "         --no-previous  (--batch, --delete-all) do not keep the emptied package in ./adv.previous\n"

@@ -29,6 +29,7 @@ CommandResult Session::begin() const
 {
     CommandResult result;
     result.failuresBefore = report_.failures().size();
+    result.warningsBefore = report_.warnings().size();
     return result;
 }
 
@@ -67,8 +68,11 @@ CommandResult Session::prepareStartup(const std::optional<std::filesystem::path>
     return result;
 }
 
-CommandResult Session::convertFolder(const std::filesystem::path& sourceFolder, const Progress& progress)
+CommandResult Session::convertFolder(const std::filesystem::path& sourceFolder,
+                                     const output::OutputOptions& outputOptions, const Progress& progress)
 {
+    picture_.finishPass();
+    picture_.setOutputOptions(outputOptions);
     CommandResult result = begin();
     const int filesBefore = report_.filesWritten();
     if (!takeWriteLock(true)) {

@@ -28,6 +28,8 @@ struct CommandResult {
     bool refused = false;
     // The command's failures are the report's from this index on.
     std::size_t failuresBefore = 0;
+    // And its warnings.
+    std::size_t warningsBefore = 0;
     // Files written by the time the command returned; an animation may
     // write more afterwards.
     int filesWritten = 0;
@@ -60,8 +62,10 @@ public:
     // locks and empties (or creates) the output folder. A source that cannot
     // be converted is refused before anything is emptied.
     CommandResult prepareStartup(const std::optional<std::filesystem::path>& sourceFolder);
-    // Start-up, step two: every "*.bmp", then every "*.txt" of the source.
-    CommandResult convertFolder(const std::filesystem::path& sourceFolder, const Progress& progress = {});
+    // Start-up, step two: every "*.bmp", then every "*.txt" of the source,
+    // written with the output options, as an Add would write them.
+    CommandResult convertFolder(const std::filesystem::path& sourceFolder, const output::OutputOptions& outputOptions,
+                                const Progress& progress = {});
     // Add of one file, with the output options it is to be written with.
     // The animation before is written whole first. loading is called just before
     // the file is loaded, once the lock is held: an animation's first frames

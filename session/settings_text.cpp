@@ -34,6 +34,10 @@ void apply(std::string_view key, std::string_view value, DialogSettings& setting
     if (key == "FitSize") {
         if (const auto size = output::parseFitSize(value))
             settings.fitSize = *size;
+    } else if (key == "Screen") {
+        settings.output.screen = output::parseFitSize(value);
+    } else if (key == "Center" && flag) {
+        settings.output.center = *flag;
     } else if (!flag) {
         return;
     } else if (key == "FullFrames") {
@@ -73,12 +77,14 @@ DialogSettings dialogSettingsFromIni(std::string_view text)
     // The size is known only once every line is read.
     if (fit)
         settings.output.fit = settings.fitSize;
+    settings.output.center = settings.output.center && settings.output.screen;
     return settings;
 }
 
 std::string iniOfDialogSettings(const DialogSettings& settings)
 {
     std::string text = "[General]\n";
+    text += std::string("Center=") + textOf(settings.output.center) + "\n";
     text += std::string("DeviceView=") + textOf(settings.deviceView) + "\n";
     text += std::string("Dither=") + textOf(settings.output.dither) + "\n";
     text += std::string("Fit=") + textOf(settings.output.fit.has_value()) + "\n";
@@ -88,6 +94,8 @@ std::string iniOfDialogSettings(const DialogSettings& settings)
     if (!settings.keepPrevious)
         text += "KeepPrevious=false\n";
     text += std::string("ReplaceEarlier=") + textOf(settings.replaceEarlier) + "\n";
+    if (settings.output.screen)
+        text += "Screen=" + output::sizeText(*settings.output.screen) + "\n";
     text += std::string("WrapWords=") + textOf(settings.wrapWords) + "\n";
     for (const auto& [key, value] : controlSettings(settings.output))
         text += key + "=" + value + "\n";

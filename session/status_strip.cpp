@@ -39,7 +39,7 @@ bool hasPictureName(const std::filesystem::path& file)
     std::string extension = file.extension().string();
     for (char& c : extension)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    for (const char* known : {".bmp", ".gif", ".png", ".jpg", ".jpeg", ".ico"}) {
+    for (const char* known : {".bmp", ".gif", ".png", ".jpg", ".jpeg", ".ico", ".webp", ".tif", ".tiff"}) {
         if (extension == known)
             return true;
     }
@@ -68,6 +68,21 @@ std::string addedText(const std::filesystem::path& file, const AddResult& added,
     return line;
 }
 
+std::string withWrapWarning(std::string line, const std::vector<ReportEntry>& warnings, std::size_t before)
+{
+    for (std::size_t i = before; i < warnings.size(); ++i) {
+        if (warnings[i].outcome.status == Status::HeaderWraps)
+            return line + "; " + warnings[i].text();
+    }
+    return line;
+}
+
+std::string withOptionsUsed(std::string line, const output::OutputOptions& options)
+{
+    const std::string used = output::describeOptions(options);
+    return used.empty() ? line : line + " (" + used + ")";
+}
+
 std::string batchEndedText(const std::string& name, bool crashed, int exitStatus)
 {
     if (crashed) {
@@ -94,6 +109,7 @@ void CommandStatus::followAnimation(std::string baseName)
     baseName_ = std::move(baseName);
     framesWritten_ = 0;
     failures_.clear();
+    wrapWarning_.clear();
 }
 
 void CommandStatus::frameCaptured(const picture::CaptureEvent& event)
@@ -101,6 +117,10 @@ void CommandStatus::frameCaptured(const picture::CaptureEvent& event)
     std::lock_guard lock(mutex_);
     if (!following_) {
         return;
+    }
+    for (const Outcome& warning : event.warnings) {
+        if (wrapWarning_.empty() && warning.status == Status::HeaderWraps)
+            wrapWarning_ = outcomeText(warning);
     }
     if (event.outcome.ok()) {
         ++framesWritten_;
@@ -124,6 +144,8 @@ std::string CommandStatus::text() const
             line += " (and " + std::to_string(failures_.size() - 1) + " more)";
         }
     }
+    if (!wrapWarning_.empty())
+        line += "; " + wrapWarning_;
     return line;
 }
 

@@ -29,6 +29,13 @@ std::string failureText(const ReportEntry& entry);
 // its first failure after failures[added.failuresBefore - 1].
 std::string addedText(const std::filesystem::path& file, const AddResult& added,
                       const std::vector<ReportEntry>& failures);
+// line with the first warning among warnings[before...] that a picture's
+// header wraps ("...; big.dob: ...: 300x20 is stored as 44x20"): the device
+// shows such a picture wrongly, which the line must not hide.
+std::string withWrapWarning(std::string line, const std::vector<ReportEntry>& warnings, std::size_t before);
+// line, and the output options it was written with when any is on:
+// "logo.dob written (dither, fit 128x64)".
+std::string withOptionsUsed(std::string line, const output::OutputOptions& options);
 // A batch file's end: "adv.bat finished", or "adv.bat exited with status 3".
 std::string batchEndedText(const std::string& name, bool crashed, int exitStatus);
 
@@ -50,6 +57,7 @@ private:
     std::string baseName_;
     int framesWritten_ = 0;
     std::vector<std::string> failures_;
+    std::string wrapWarning_;  // the followed animation's first frame stored with a wrapped header
 };
 
 }  // namespace pelkora::session

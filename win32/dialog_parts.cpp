@@ -99,7 +99,9 @@ std::vector<fs::path> chooseFiles(HWND owner)
     static constexpr wchar_t kFilters[] =
             L"BMP Files(*.bmp)\0*.bmp\0GIF Files(*.gif)\0*.gif\0PNG Files(*.png)\0*.png\0"
             L"JPEG Files(*.jpg *.jpeg)\0*.jpg;*.jpeg\0ICO Files(*.ico)\0*.ico\0"
-            L"All Pictures(*.bmp *.gif *.png *.jpg *.jpeg *.ico)\0*.bmp;*.gif;*.png;*.jpg;*.jpeg;*.ico\0"
+            L"WebP Files(*.webp)\0*.webp\0TIFF Files(*.tif *.tiff)\0*.tif;*.tiff\0"
+            L"All Pictures(*.bmp *.gif *.png *.jpg *.jpeg *.ico *.webp *.tif *.tiff)\0"
+            L"*.bmp;*.gif;*.png;*.jpg;*.jpeg;*.ico;*.webp;*.tif;*.tiff\0"
             L"TXT Files(*.txt)\0*.txt\0All Files (*.*)\0*.*\0";
     std::wstring buffer(1 << 16, L'\0');
     buffer.replace(0, 6, L"Gifpic");

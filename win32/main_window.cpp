@@ -8,8 +8,10 @@
 #include "output/output_folder.h"
 #include "output/output_options.h"
 #include "platform/path_names.h"
+#include "session/screen_setting.h"
 #include "win32/control_menu.h"
 #include "win32/dialog_parts.h"
+#include "win32/screen_size_box.h"
 #include "win32/resource_ids.h"
 
 namespace pelkora::win32 {
@@ -26,7 +28,7 @@ constexpr UINT kBatchEndedMessage = WM_APP + 12;   // wParam: the batch file's e
 constexpr UINT_PTR kLockTimer = 1;
 
 // The right-click menu's items.
-enum MenuItem : UINT { kFullFrames = 1, kDither, kFit, kDeviceView, kAbout };
+enum MenuItem : UINT { kFullFrames = 1, kDither, kFit, kDeviceView, kAbout, kCenter, kScreenSize };
 // The picture controls' items take the ids from here on.
 constexpr UINT kPictureControls = 100;
 
@@ -83,16 +85,17 @@ void MainWindow::runStartup(const std::optional<fs::path>& sourceFolder)
     showFailuresSince(prepared.failuresBefore);
     if (!sourceFolder || prepared.refused)
         return;
-    const CommandResult converted = session_.convertFolder(*sourceFolder);
+    const CommandResult converted = session_.convertFolder(*sourceFolder, settings_.output);
     const std::vector<ReportEntry> failures = session_.report().failures();
-    const std::string written = std::to_string(converted.filesWritten) + " files written from "
-                                + platform::utf8Of(sourceFolder->filename());
+    const std::string written = withOptionsUsed(std::to_string(converted.filesWritten) + " files written from "
+                                                        + platform::utf8Of(sourceFolder->filename()),
+                                                settings_.output);
     if (failures.size() > converted.failuresBefore) {
         const std::size_t more = failures.size() - converted.failuresBefore - 1;
         setStatus(failureText(failures[converted.failuresBefore])
                   + (more > 0 ? " (and " + std::to_string(more) + " more)" : std::string()) + "; " + written);
     } else {
-        setStatus(written);
+        setStatus(withWrapWarning(written, session_.report().warnings(), converted.warningsBefore));
     }
 }
 
@@ -264,7 +267,8 @@ void MainWindow::addOneFile(const fs::path& file, Converter::AddRun run)
         showStatus();
         return;
     }
-    setStatus(addedText(file, added, failures));
+    setStatus(withWrapWarning(withOptionsUsed(addedText(file, added, failures), settings_.output),
+                              session_.report().warnings(), added.warningsBefore));
 }
 
 void MainWindow::runBatchFile()
@@ -324,6 +328,9 @@ void MainWindow::showOptionsMenu(POINT at)
     item(kFullFrames, settings_.output.fullFrames, "Full frames");
     item(kDither, settings_.output.dither, "Dither");
     item(kFit, settings_.output.fit.has_value(), "Fit to " + output::sizeText(settings_.fitSize));
+    item(kCenter, settings_.output.center, "Center on screen");
+    EnableMenuItem(menu, kCenter, MF_BYCOMMAND | (settings_.output.screen ? MF_ENABLED : MF_GRAYED));
+    item(kScreenSize, false, screenItemText(settings_));
     appendPictureControlsMenu(menu, settings_.output, kPictureControls);
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     item(kDeviceView, settings_.deviceView, "Device view");
@@ -336,6 +343,10 @@ void MainWindow::showOptionsMenu(POINT at)
         openAboutBox();
         return;
     }
+    if (chosen == kScreenSize) {
+        askScreenSize();
+        return;
+    }
     // Each item changes one setting, remembered at once.
     DialogSettings wanted = settings_;
     if (chosen == kFullFrames)
@@ -346,10 +357,25 @@ void MainWindow::showOptionsMenu(POINT at)
         wanted.output.fit = wanted.output.fit ? std::nullopt : std::optional<output::Size>(wanted.fitSize);
     else if (chosen == kDeviceView)
         wanted.deviceView = !wanted.deviceView;
+    else if (chosen == kCenter)
+        wanted.output.center = !wanted.output.center && wanted.output.screen;
     else if (const auto controls = pictureControlChosen(chosen, wanted.output, kPictureControls))
         wanted.output = *controls;
     applySettings(wanted);
     saveDialogSettings(settings_);
+}
+
+void MainWindow::askScreenSize()
+{
+    std::string answer = screenAnswerText(settings_);
+    while (std::optional<std::string> typed = win32::askScreenSize(instance_, window_, answer)) {
+        if (const std::optional<DialogSettings> wanted = withScreenAnswer(settings_, *typed)) {
+            applySettings(*wanted);
+            saveDialogSettings(settings_);
+            return;
+        }
+        answer = *typed;
+    }
 }
 
 void MainWindow::applySettings(const DialogSettings& wanted)

@@ -55,6 +55,8 @@ private:
     void batchEnded(DWORD exitCode);
     void deleteAll();
     void showOptionsMenu(POINT at);
+    // "Screen size...": asks until the answer is a size or empty, or is cancelled.
+    void askScreenSize();
     void applySettings(const session::DialogSettings& settings);
 
     bool isOverPicture(POINT screenPoint) const;

@@ -156,7 +156,7 @@ TEST(CommandLine, KeepsOutputOptionsForTheConvertingCommands)
     pelkora::output::OutputOptions atkinson;
     atkinson.dither = true;
     atkinson.ditherKind = pelkora::output::DitherKind::Atkinson;
-    pelkora::output::OutputOptions every{false, false, Size{128, 64}};
+    pelkora::output::OutputOptions every{false, false, Size{128, 64}, std::nullopt, false};
     every.fill = every.invert = every.levelsAuto = true;
     every.grey = pelkora::output::GreyWeights::Luma;
     every.gamma = 220;
@@ -164,11 +164,11 @@ TEST(CommandLine, KeepsOutputOptionsForTheConvertingCommands)
     every.background = 0x102030;
     const std::vector<Case> cases = {
             {{"--add", "a.gif"}, {}},
-            {{"--add", "a.gif", "--full-frames"}, {true, false, std::nullopt}},
-            {{"--dither", "--batch", "src"}, {false, true, std::nullopt}},
-            {{"--batch", "src", "--fit", "128x64"}, {false, false, Size{128, 64}}},
-            {{"--fit", "96X32", "--dither", "--full-frames", "--add", "a.gif"}, {true, true, Size{96, 32}}},
-            {{"--add", "--dither", "a.gif"}, {false, true, std::nullopt}},
+            {{"--add", "a.gif", "--full-frames"}, {true, false, std::nullopt, std::nullopt, false}},
+            {{"--dither", "--batch", "src"}, {false, true, std::nullopt, std::nullopt, false}},
+            {{"--batch", "src", "--fit", "128x64"}, {false, false, Size{128, 64}, std::nullopt, false}},
+            {{"--fit", "96X32", "--dither", "--full-frames", "--add", "a.gif"}, {true, true, Size{96, 32}, std::nullopt, false}},
+            {{"--add", "--dither", "a.gif"}, {false, true, std::nullopt, std::nullopt, false}},
             {{"--add", "a.gif", "--dither", "atkinson"}, atkinson},
             {{"--add", "a.gif", "--dither", "ordered", "--dither", "none"}, {}},
             {{"--grey", "luma", "--levels", "auto", "--gamma", "2.2", "--contrast", "0.5", "--invert", "--background",
@@ -178,6 +178,44 @@ TEST(CommandLine, KeepsOutputOptionsForTheConvertingCommands)
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
         const CommandLine parsed = parseCommandLine(c.args);
+        ASSERT_NE(parsed.mode, Mode::UsageError) << parsed.error;
+        EXPECT_EQ(parsed.outputOptions, c.expected);
+    }
+}
+
+TEST(CommandLine, TakesTheScreenWhereItMeansSomething)
+{
+    using pelkora::output::OutputOptions;
+    using pelkora::output::Size;
+    struct Case {
+        std::vector<std::string> args;
+        std::string error;  // a part of the usage error; empty: accepted with these options
+        OutputOptions expected;
+    };
+    const Size screen{128, 64};
+    const std::vector<Case> cases = {
+            {{"--add", "a.png", "--screen"}, "--screen needs", {}},
+            {{"--add", "a.png", "--screen", "256x64"}, "not '256x64'", {}},
+            {{"--add", "a.png", "--screen", "128"}, "not '128'", {}},
+            {{"--list", "--screen", "128x64"}, "--screen goes with", {}},
+            {{"--add", "a.png", "--fit"}, "--fit needs a size", {}},
+            {{"--add", "a.png", "--center"}, "--center needs --screen", {}},
+            {{"--check", "--center", "--screen", "128x64"}, "go with --batch or --add", {}},
+            {{"--check", "--screen", "128x64"}, "", {false, false, std::nullopt, screen, false}},
+            // A word after --fit that is no size is the next argument, fitted to the screen.
+            {{"--add", "--fit", "a.png", "--screen", "128x64"}, "", {false, false, screen, screen, false}},
+            {{"--batch", "src", "--screen", "128x64", "--fit", "96x32", "--center"},
+             "",
+             {false, false, Size{96, 32}, screen, true}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        const CommandLine parsed = parseCommandLine(c.args);
+        if (!c.error.empty()) {
+            EXPECT_EQ(parsed.mode, Mode::UsageError);
+            EXPECT_NE(parsed.error.find(c.error), std::string::npos) << parsed.error;
+            continue;
+        }
         ASSERT_NE(parsed.mode, Mode::UsageError) << parsed.error;
         EXPECT_EQ(parsed.outputOptions, c.expected);
     }

@@ -183,10 +183,10 @@ TEST(OutputOptionsText, SizesParseAndOptionsDescribeThemselves)
     }
     EXPECT_EQ(describeOptions({}), "");
     EXPECT_FALSE(OutputOptions{}.any());
-    OutputOptions all{true, true, Size{96, 32}};
+    OutputOptions all{true, true, Size{96, 32}, std::nullopt, false};
     EXPECT_TRUE(all.any());
     EXPECT_EQ(describeOptions(all), "full frames, dither, fit 96x32");
-    EXPECT_EQ(describeOptions(OutputOptions{false, true, std::nullopt}), "dither");
+    EXPECT_EQ(describeOptions(OutputOptions{false, true, std::nullopt, std::nullopt, false}), "dither");
     all.ditherKind = DitherKind::Ordered;
     all.fill = all.levelsAuto = all.invert = true;
     all.grey = GreyWeights::Luma;

@@ -120,6 +120,43 @@ TEST(PackageCheck, ReportsEachKindOfDamageOnce)
     }
 }
 
+TEST(PackageCheck, FaultsAWrappedHeaderAndWarnsOfAPictureLargerThanTheScreen)
+{
+    struct Case {
+        const char* what;
+        Size picture;
+        std::optional<Size> screen;
+        Status expected;  // Ok: no finding
+        bool sound;
+    };
+    const Size screen{128, 64};
+    const Case cases[] = {
+            {"a side of 300 stored as 44", {300, 20}, std::nullopt, Status::DobHeaderWrapped, false},
+            {"a side of exactly 256 stored as 0", {256, 1}, std::nullopt, Status::DobHeaderWrapped, false},
+            {"a wrapped header is a fault on any screen", {300, 20}, screen, Status::DobHeaderWrapped, false},
+            {"the largest that does not wrap", {255, 255}, std::nullopt, Status::Ok, true},
+            {"higher than the screen", {100, 65}, screen, Status::LargerThanScreen, true},
+            {"wider than the screen", {129, 10}, screen, Status::LargerThanScreen, true},
+            {"exactly the screen", {128, 64}, screen, Status::Ok, true},
+            {"large, but no screen given", {200, 100}, std::nullopt, Status::Ok, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir work;
+        std::string dob(2 + (std::size_t(c.picture.width) * std::size_t(c.picture.height) + 1) / 2, '\0');
+        dob[0] = char(c.picture.width & 0xFF);
+        dob[1] = char(c.picture.height & 0xFF);
+        work.write("adv/big.dob", dob);
+        work.write("adv/advertising.index", "big.dob,3000\n\n");
+        const PackageCheck check = checkPackage(work / "adv", c.screen);
+        EXPECT_EQ(check.sound(), c.sound);
+        ASSERT_EQ(check.findings.size(), c.expected == Status::Ok ? 0u : 1u);
+        if (c.expected != Status::Ok) {
+            EXPECT_EQ(check.findings.front().outcome.status, c.expected) << outcomeText(check.findings.front().outcome);
+        }
+    }
+}
+
 TEST(PackageCheck, ReportsAMissingFolder)
 {
     TempDir work;

@@ -168,7 +168,7 @@ TEST_F(Composition, MatchesAModelOfTheFramesIndices)
     std::mt19937 random(20261208);
     auto pick = [&random](int below) { return static_cast<int>(random() % static_cast<unsigned>(below)); };
     for (const bool fullFrames : {false, true}) {
-        picture.setOutputOptions({fullFrames, false, std::nullopt});
+        picture.setOutputOptions({fullFrames, false, std::nullopt, std::nullopt, false});
         for (int animation = 0; animation < 30; ++animation) {
             std::vector<GifPictureFrame> frames;
             const int count = 2 + pick(7);

@@ -4,6 +4,7 @@
 // the writer; and none of them touches a picture it does not concern.
 #include "picture/animated_picture.h"
 #include "picture/fit_scaling.h"
+#include "picture/screen_placement.h"
 
 #include <gtest/gtest.h>
 
@@ -144,7 +145,7 @@ TEST_F(Options, FitCentresALargePictureOnTheSurfaceAndLeavesASmallOne)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        picture.setOutputOptions({false, false, c.bounds});
+        picture.setOutputOptions({false, false, c.bounds, std::nullopt, false});
         const std::vector<Rgb> black(static_cast<std::size_t>(c.width * c.height), kBlack);
         play(std::string(c.name) + ".bmp", makeBmp(c.width, c.height, black));
         const std::size_t count = static_cast<std::size_t>(c.bounds.width * c.bounds.height);
@@ -168,7 +169,7 @@ TEST_F(Options, FitCentresALargePictureOnTheSurfaceAndLeavesASmallOne)
     const std::vector<Rgb> small = {kRed, kWhite, kBlack, kWhite, kRed, kBlack};
     picture.setOutputOptions({});
     play("plain.bmp", makeBmp(3, 2, small));
-    picture.setOutputOptions({false, false, output::Size{128, 64}});
+    picture.setOutputOptions({false, false, output::Size{128, 64}, std::nullopt, false});
     play("fitted.bmp", makeBmp(3, 2, small));
     EXPECT_EQ(dobBytes("fitted.dob"), dobBytes("plain.dob"));
     EXPECT_EQ(dobBytes("plain.dob").size(), 2u + 3u);
@@ -214,7 +215,7 @@ TEST_F(Options, FullFramesWriteTheComposedCanvasOfAnOptimisedGif)
             patchWithHole,                    // a black patch with a hole
             solidFrame(4, 3, 1, 1, 0),        // one pixel
     };
-    picture.setOutputOptions({true, false, std::nullopt});
+    picture.setOutputOptions({true, false, std::nullopt, std::nullopt, false});
     play("opt.gif", makeGif(5, 4, palette, frames));
     const auto expected = composedGreys(5, 4, palette, frames);
     ASSERT_EQ(expected.size(), frames.size());
@@ -240,7 +241,7 @@ TEST_F(Options, FitShrinksAnAnimationsPatchesByTheScreensFactor)
 {
     const std::vector<Rgb> palette = {kBlack, kWhite};
     const std::vector<GifPictureFrame> frames = {solidFrame(0, 0, 40, 20, 1), solidFrame(10, 10, 20, 10, 0)};
-    picture.setOutputOptions({false, false, output::Size{20, 20}});
+    picture.setOutputOptions({false, false, output::Size{20, 20}, std::nullopt, false});
     play("big.gif", makeGif(40, 20, palette, frames));
     // The screen halves into 20x10 and is centred in 20x20; the patch halves.
     EXPECT_EQ(dobBytes("big-01.dob").substr(0, 2), std::string("\x14\x14", 2));
@@ -259,7 +260,7 @@ TEST_F(Options, DitherReachesTheWriterOnlyWhenAsked)
             ramp.push_back(static_cast<Rgb>((96 + x) * 0x010101));
     const Bytes bmp = makeBmp(32, 8, ramp);
     play("plain.bmp", bmp);
-    picture.setOutputOptions({false, true, std::nullopt});
+    picture.setOutputOptions({false, true, std::nullopt, std::nullopt, false});
     play("dithered.bmp", bmp);
     const auto plain = readDob(work / "adv" / "plain.dob", 256);
     const auto dithered = readDob(work / "adv" / "dithered.dob", 256);
@@ -303,6 +304,35 @@ TEST_F(Options, ScalingAndBackgroundShapeWhatTheGreyStepsSee)
                 ASSERT_EQ(at(x, y), c.barLevel) << x << "," << y;
         }
         EXPECT_EQ(at(0, 32) == 15 && at(63, 32) == 15, c.pictureBlack);
+    }
+}
+
+TEST(ScreenPlacement, ASmallerPictureLandsInTheMiddleOfTheScreen)
+{
+    constexpr Pixel kFill = 0xFF00FF00;
+    const struct {
+        const char* name;
+        output::Size picture;
+        bool placed;
+        int left;  // where the picture lands on a 10x6 screen
+        int top;
+    } cases[] = {
+            {"smaller both ways", {4, 2}, true, 3, 2},
+            {"an odd margin puts the extra pixel right and below", {3, 3}, true, 3, 1},
+            {"as wide as the screen", {10, 2}, true, 0, 2},
+            {"exactly the screen", {10, 6}, false, 0, 0},
+            {"wider than the screen stays as it is", {11, 2}, false, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Image picture = imageOf(c.picture.width, c.picture.height, [](int x, int y) { return x * 16 + y; });
+        const std::optional<Image> placed = centredOnScreen(picture, {10, 6}, kFill);
+        ASSERT_EQ(placed.has_value(), c.placed);
+        for (int y = 0; placed && y < 6; ++y)
+            for (int x = 0; x < 10; ++x) {
+                const bool inside = x >= c.left && x < c.left + c.picture.width && y >= c.top && y < c.top + c.picture.height;
+                EXPECT_EQ(placed->pixel(x, y), inside ? picture.pixel(x - c.left, y - c.top) : kFill) << x << "," << y;
+            }
     }
 }
 

@@ -168,7 +168,8 @@ TEST(DialogAddFile, FileDialogOffersEveryPictureFormatWithBmpInForce)
     ASSERT_EQ(answerer.count(), 1);
     EXPECT_EQ(filters,
               (QStringList{"BMP Files(*.bmp)", "GIF Files(*.gif)", "PNG Files(*.png)", "JPEG Files(*.jpg *.jpeg)",
-                           "ICO Files(*.ico)", "All Pictures(*.bmp *.gif *.png *.jpg *.jpeg *.ico)", "TXT Files(*.txt)",
+                           "ICO Files(*.ico)", "WebP Files(*.webp)", "TIFF Files(*.tif *.tiff)",
+                           "All Pictures(*.bmp *.gif *.png *.jpg *.jpeg *.ico *.webp *.tif *.tiff)", "TXT Files(*.txt)",
                            "All Files (*.*)"}));
     EXPECT_EQ(selectedFilter, "BMP Files(*.bmp)");
     EXPECT_EQ(suffix, "Select Picture");

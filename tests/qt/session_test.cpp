@@ -92,7 +92,8 @@ TEST(SessionStartup, ProgressCountsEachInputOnceAndOnlyForItsOwnCall)
 
         std::vector<std::pair<int, int>> seen;
         const CommandResult converted =
-                session.convertFolder(sources / "in", [&seen](int done, int found) { seen.emplace_back(done, found); });
+                session.convertFolder(sources / "in", {},
+                                      [&seen](int done, int found) { seen.emplace_back(done, found); });
         const int found = c.source.pictures + c.source.damaged + c.source.texts;
         std::vector<std::pair<int, int>> expected;
         for (int done = 1; done <= found; ++done)
@@ -106,7 +107,7 @@ TEST(SessionStartup, ProgressCountsEachInputOnceAndOnlyForItsOwnCall)
         // A later batch without a listener reports to none, least of all
         // to the one of the call before.
         const std::size_t before = seen.size();
-        const CommandResult again = session.convertFolder(sources / "in");
+        const CommandResult again = session.convertFolder(sources / "in", {});
         EXPECT_EQ(seen.size(), before);
         EXPECT_EQ(again.failuresBefore, static_cast<std::size_t>(c.source.damaged));
         session.picture().finishPass();

@@ -84,6 +84,53 @@ TEST(StartupBatchOutput, MissingOutputFolderIsCreated)
     EXPECT_TRUE(messages.empty());
 }
 
+// The options ticked in the menu reach the start-up conversion as they
+// reach an Add, and the strip names them; a header that wraps is said there.
+TEST(StartupBatchOutput, WritesWithTheMenusOptionsAndSaysWhichItUsed)
+{
+    struct Written {
+        int width;
+        int height;
+    };
+    const output::Size screen{128, 64};
+    const struct {
+        const char* name;
+        output::OutputOptions options;
+        Written wide;   // of the 300x10 picture
+        Written small;  // of the 20x10 picture
+        std::string strip;
+    } cases[] = {
+            {"none", {}, {300, 10}, {20, 10},
+             "2 files written from pics; wide.dob: its header holds width and height modulo 256: "
+             "300x10 is stored as 44x10"},
+            {"fit", {false, false, output::Size{50, 20}, std::nullopt, false}, {50, 20}, {20, 10},
+             "2 files written from pics (fit 50x20)"},
+            {"centred on the screen", {false, false, std::nullopt, screen, true}, {300, 10}, {128, 64},
+             "2 files written from pics (screen 128x64 centred); wide.dob: its header holds width and height "
+             "modulo 256: 300x10 is stored as 44x10"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir work;
+        TempDir sources;
+        testing::writeBmp(sources, sources / "pics" / "wide.bmp", 300, 10);
+        testing::writeBmp(sources, sources / "pics" / "small.bmp", 20, 10);
+        MainDialog dialog(work.path());
+        DialogSettings settings = dialog.settings();
+        settings.output = c.options;
+        dialog.applySettings(settings);
+        runStartupBatch(dialog, sources / "pics");
+        for (const auto& [name, size] : {std::pair{"wide.dob", c.wide}, std::pair{"small.dob", c.small}}) {
+            const std::string dob = TempDir::read(work / "adv" / name);
+            ASSERT_GE(dob.size(), 2u) << name;
+            EXPECT_EQ(static_cast<unsigned char>(dob[0]), size.width & 0xFF) << name;
+            EXPECT_EQ(static_cast<unsigned char>(dob[1]), size.height & 0xFF) << name;
+            EXPECT_EQ(dob.size(), 2u + (static_cast<std::size_t>(size.width * size.height) + 1) / 2) << name;
+        }
+        EXPECT_EQ(dialog.statusLine().toStdString(), c.strip);
+    }
+}
+
 struct RefusedSource {
     const char* name;
     const char* source;  // below the work folder

@@ -220,12 +220,12 @@ TEST_F(DialogStatus, MenuSettingsAreRememberedAndReachTheWriterAndTheAboutBox)
         const char* aboutLine;  // empty: no options line
     };
     const std::vector<Case> cases = {
-            {"Full frames", {true, false, std::nullopt}, false, "Options: full frames"},
-            {"Dither", {true, true, std::nullopt}, false, "Options: full frames, dither"},
-            {"Fit to 128x64", {true, true, output::Size{128, 64}}, false, "Options: full frames, dither, fit 128x64"},
-            {"Device view", {true, true, output::Size{128, 64}}, true, "Options: full frames, dither, fit 128x64"},
-            {"Full frames", {false, true, output::Size{128, 64}}, true, "Options: dither, fit 128x64"},
-            {"Dither", {false, false, output::Size{128, 64}}, true, "Options: fit 128x64"},
+            {"Full frames", {true, false, std::nullopt, std::nullopt, false}, false, "Options: full frames"},
+            {"Dither", {true, true, std::nullopt, std::nullopt, false}, false, "Options: full frames, dither"},
+            {"Fit to 128x64", {true, true, output::Size{128, 64}, std::nullopt, false}, false, "Options: full frames, dither, fit 128x64"},
+            {"Device view", {true, true, output::Size{128, 64}, std::nullopt, false}, true, "Options: full frames, dither, fit 128x64"},
+            {"Full frames", {false, true, output::Size{128, 64}, std::nullopt, false}, true, "Options: dither, fit 128x64"},
+            {"Dither", {false, false, output::Size{128, 64}, std::nullopt, false}, true, "Options: fit 128x64"},
             {"Fit to", {}, true, ""},
             {"Device view", {}, false, ""},
     };

@@ -32,6 +32,14 @@ DialogSettings controlSettings()
     return s;
 }
 
+DialogSettings screenSettings(std::optional<Size> screen, bool center)
+{
+    DialogSettings s;
+    s.output.screen = screen;
+    s.output.center = center;
+    return s;
+}
+
 DialogSettings packageSettings()
 {
     DialogSettings s;
@@ -67,6 +75,8 @@ TEST(SettingsTextTest, IniFilesReadAsTheQtDialogWroteThem)
              controlSettings()},
             {"unreadable controls are left alone", "Grey=red\nGamma=0\nContrast=x\nDitherKind=\nBackground=#12\n",
              DialogSettings{}},
+            {"a screen, centred", "Screen=128x64\nCenter=true\n", screenSettings(Size{128, 64}, true)},
+            {"no centring without a screen", "Screen=300x64\nCenter=true\n", screenSettings(std::nullopt, false)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
