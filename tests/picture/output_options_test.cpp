@@ -276,10 +276,10 @@ TEST_F(Options, ScalingAndBackgroundShapeWhatTheGreyStepsSee)
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 256; ++x)
             thirds.push_back(x < 85 || x >= 171 ? kBlack : static_cast<Rgb>((60 + x / 2) * 0x010101));
-    output::OutputOptions dithered{false, true, output::Size{64, 64}};
+    output::OutputOptions dithered{false, true, output::Size{64, 64}, std::nullopt, false};
     output::OutputOptions blackBars = dithered;
     blackBars.background = 0x000000;
-    output::OutputOptions filled{false, false, output::Size{64, 64}};
+    output::OutputOptions filled{false, false, output::Size{64, 64}, std::nullopt, false};
     filled.fill = true;
     const struct {
         const char* name;
