@@ -16,6 +16,7 @@
 #include "output/text_pager.h"
 #include "picture/animated_picture.h"
 #include "picture/picture_loader.h"
+#include "platform/interruption.h"
 #include "platform/terminal.h"
 #include "session/conversion.h"
 #include "session/session.h"
@@ -91,7 +92,11 @@ bool describeFile(const fs::path& path, std::optional<output::Size> dobSize, std
             out << (first ? output::escapedForTerminal(path.string()) + ": " : std::string()) << line << "\n";
             first = false;
         }
-        out << "decoded=" << (loaded ? std::max(static_cast<int>(picture.picture.frames.size()), 1) : 0) << "\n";
+        out << "decoded=" << (loaded ? std::max(static_cast<int>(picture.picture.frames.size()), 1) : 0);
+        // Walked but not decoded: the load's reason is the one worth knowing.
+        if (!loaded)
+            out << " (" << output::escapedForTerminal(picture.outcome.reason()) << ")";
+        out << "\n";
         return loaded;
     }
     if (!loaded) {
@@ -140,6 +145,31 @@ void printSummary(const ConversionReport& report, Mode mode, std::chrono::steady
 }
 
 }  // namespace
+
+bool writesFiles(CommandLine::Mode mode)
+{
+    switch (mode) {
+    case Mode::Batch:
+    case Mode::Add:
+    case Mode::DeleteAll:
+    case Mode::Render:
+    case Mode::Remove:
+    case Mode::Move:
+    case Mode::SetTime:
+    case Mode::SetTimeAll:
+    case Mode::Restore:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void reportInterruption(int request, std::ostream& err)
+{
+    err << "pelkora: stopped by " << platform::interruptionName(request)
+        << ": every file written is whole, each with its playlist line; nothing else was written\n"
+        << std::flush;
+}
 
 int runHeadless(const CommandLine& commandLine, std::ostream& out, std::ostream& err)
 {
@@ -190,6 +220,7 @@ int runHeadless(const CommandLine& commandLine, std::ostream& out, std::ostream&
     options.waitingForFolder = [&err] {
         err << "pelkora: waiting for another pelkora writing " << output::kOutputFolderName << "/\n" << std::flush;
     };
+    options.stopRequested = [] { return platform::interruption() != 0; };
     Session session(fs::current_path(), options);
     session.picture().setRealtime(commandLine.realtime);
     session.picture().setOutputOptions(commandLine.outputOptions);

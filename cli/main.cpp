@@ -7,6 +7,7 @@
 #include "cli/handed_program.h"
 #include "cli/headless.h"
 #include "cli/preview_command.h"
+#include "platform/interruption.h"
 #include "session/command_line.h"
 
 int main(int argc, char** argv)
@@ -18,5 +19,13 @@ int main(int argc, char** argv)
         return pelkora::cli::runHandedProgram(pelkora::cli::kDialogProgram, argv);
     if (commandLine.mode == Mode::Preview)
         return pelkora::cli::runPreview(commandLine, argv);
-    return pelkora::cli::runHeadless(commandLine, std::cout, std::cerr);
+    if (pelkora::cli::writesFiles(commandLine.mode))
+        pelkora::platform::noteInterruptions();
+    const int status = pelkora::cli::runHeadless(commandLine, std::cout, std::cerr);
+    if (const int request = pelkora::platform::interruption()) {
+        std::cout << std::flush;
+        pelkora::cli::reportInterruption(request, std::cerr);
+        pelkora::platform::endAsInterrupted(request);
+    }
+    return status;
 }

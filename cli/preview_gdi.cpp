@@ -8,7 +8,8 @@ namespace pelkora::cli {
 int runPreview(const session::CommandLine& commandLine, char**)
 {
     win32::GdiGlyphPainter glyphs;
-    return sheet::previewPackage(sheetRequest(commandLine), glyphs, std::cout, std::cerr);
+    return drawSheetHeld(commandLine,
+                         [&] { return sheet::previewPackage(sheetRequest(commandLine), glyphs, std::cout, std::cerr); });
 }
 
 }  // namespace pelkora::cli

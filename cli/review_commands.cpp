@@ -12,6 +12,7 @@
 #include "output/names.h"
 #include "output/package_check.h"
 #include "output/review_places.h"
+#include "platform/interruption.h"
 
 namespace pelkora::cli {
 
@@ -171,14 +172,48 @@ int renderDobs(const std::vector<fs::path>& files, std::optional<output::Size> s
     }
     output::RunOutputs outputs(files);
     bool allDrawn = true;
-    for (const fs::path& file : files)
-        allDrawn = renderOne(file, size, folder, outputs, quiet, out, err) && allDrawn;
+    // A request to stop ends the run between two pictures, never inside one.
+    for (std::size_t i = 0; i < files.size() && platform::interruption() == 0; ++i)
+        allDrawn = renderOne(files[i], size, folder, outputs, quiet, out, err) && allDrawn;
     return allDrawn ? 0 : 1;
+}
+
+namespace {
+
+// The command that removes a file, as the user's shell takes it.
+std::string removalCommand(const fs::path& file)
+{
+#ifdef _WIN32
+    return "del \"" + file.string() + "\"";
+#else
+    std::string quoted = "rm -- '";
+    for (const char c : file.string())
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+#endif
+}
+
+}  // namespace
+
+output::FolderLock lockForReading(const fs::path& folder, std::ostream& err)
+{
+    std::error_code error;
+    if (!fs::is_directory(folder, error))
+        return {};
+    return output::FolderLock(
+            folder,
+            [&] {
+                err << "pelkora: waiting for another pelkora writing " << output::escapedForTerminal(folder.string())
+                    << "\n"
+                    << std::flush;
+            },
+            platform::LockSharing::Shared);
 }
 
 int checkPackage(const fs::path& folder, const std::optional<output::Size>& screen, std::ostream& out,
                  std::ostream& err)
 {
+    const output::FolderLock reading = lockForReading(folder, err);
     const output::PackageCheck check = output::checkPackage(folder, screen);
     if (!check.folderFound) {
         err << "pelkora: " << output::escapedForTerminal(folder.string()) << ": no such folder\n";
@@ -198,6 +233,9 @@ int checkPackage(const fs::path& folder, const std::optional<output::Size>& scre
             continue;
         }
         out << output::escapedForTerminal((folder / finding.name).string()) << ": " << statusText(finding.outcome.status);
+        if (finding.outcome.status == Status::LeftByInterruption)
+            out << " (a run that writes the package removes it, or: "
+                << output::escapedForTerminal(removalCommand(folder / finding.name)) << ")";
         if (!finding.outcome.detail.empty())
             out << " (" << output::escapedForTerminal(finding.outcome.detail) << ")";
         if (finding.line != 0)

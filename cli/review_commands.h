@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "output/dob_reader.h"
+#include "output/folder_lock.h"
 #include "output/package_texts.h"
 #include "output/png_writer.h"
 
@@ -37,6 +38,12 @@ bool describeDob(const std::filesystem::path& path, std::optional<output::Size> 
 // Exit status: 0 when every file was drawn, 1 otherwise.
 int renderDobs(const std::vector<std::filesystem::path>& files, std::optional<output::Size> size,
                const std::optional<std::filesystem::path>& folder, bool quiet, std::ostream& out, std::ostream& err);
+
+// The package folder locked shared for a whole reading, so that a run
+// writing it is waited for (said once on err) and never seen half-done.
+// Not held for a folder that is missing or cannot be locked: the reading
+// then says what it finds.
+output::FolderLock lockForReading(const std::filesystem::path& folder, std::ostream& err);
 
 // One line a finding and a summary. Exit status 0 when the package is sound;
 // a picture larger than the screen, when one is given, is only a warning.

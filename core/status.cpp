@@ -108,6 +108,13 @@ Words wordsOf(Status status)
         return {"larger than the screen"};
     case Status::UnnamedFileKept:
         return {"no line names it any more, but it could not be removed"};
+    case Status::LeftByInterruption:
+        return {"left by an interrupted run", DetailForm::AfterColon};
+    case Status::OutputTooLarge:
+        return {"its output would be too large", DetailForm::Parenthesised};
+    case Status::NotInCharset:
+        return {"not valid text in", DetailForm::Between,
+                ", the character set it is read in: name the right one with --ansi-codepage NAME"};
     case Status::DecoderSaid:
         return {"decoder", DetailForm::AfterColon};
     case Status::EarlierLineLeft:
@@ -134,6 +141,7 @@ Severity severityOf(Status status)
     case Status::HeaderWraps:
     case Status::SettingNotANumber:
     case Status::EarlierLineLeft:
+    case Status::NotInCharset:
     case Status::LargerThanScreen:
         return Severity::Warning;
     case Status::NamedTwice:

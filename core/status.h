@@ -55,6 +55,9 @@ enum class Status {
     UnnamedFileKept,     // a file no line names any more that could not be removed
     NothingKept,         // a restore without a previous package
     DobHeaderWrapped,    // a DOB whose sides are 256 or more, so its header holds them modulo 256 (detail: the sizes)
+    // Stops and bounds.
+    LeftByInterruption,  // a temporary file in a package, from a run stopped while writing it (detail: the cure)
+    OutputTooLarge,      // a picture whose files would pass the bound on one input's output (detail: how much)
     // Warnings: written as asked, but perhaps not as meant.
     DecoderSaid,        // the decoder's own words (detail)
     ZeroByteEnds,       // a zero byte ends a text (detail: its offset)
@@ -62,6 +65,7 @@ enum class Status {
     SettingNotANumber,  // a timing setting copied as it stands (detail: which and what)
     EarlierLineLeft,    // a line of an earlier conversion of a file added again (detail: which line)
     LargerThanScreen,   // a picture larger than the device's screen (detail: both sizes)
+    NotInCharset,       // a text without a mark that is not valid in the character set it is read in (detail: which)
     // Notes: worth knowing, but nothing is wrong.
     NamedTwice,  // a name given by more than one playlist line
 };

@@ -24,14 +24,15 @@ bool identify(const std::filesystem::path& folder, platform::FileIdentity& ident
 
 }  // namespace
 
-FolderLock::FolderLock(const std::filesystem::path& folder, const std::function<void()>& onWait)
+FolderLock::FolderLock(const std::filesystem::path& folder, const std::function<void()>& onWait,
+                       platform::LockSharing sharing)
 {
     std::error_code cause;
     for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
         platform::FileIdentity before;
         platform::FileIdentity after;
         const bool known = identify(folder, before);
-        if (!lock_.lock(folder, attempt == 0 ? onWait : std::function<void()>(), cause))
+        if (!lock_.lock(folder, sharing, attempt == 0 ? onWait : std::function<void()>(), cause))
             break;
         if (!known || (identify(folder, after) && after == before)) {
             folder_ = folder;

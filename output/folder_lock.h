@@ -4,7 +4,8 @@
 // their files and lines, and no lock file ever appears in the package.
 // Every writer of the folder (a headless run, each of the dialog's
 // commands) takes it for as long as it writes, an animation's capture
-// included.
+// included. The review commands that read a whole package take it shared,
+// so they never see one half-written.
 
 #include <filesystem>
 #include <functional>
@@ -22,7 +23,8 @@ public:
     // Opens folder and locks it. When another process holds the lock,
     // onWait is called once and the call blocks until the lock is ours.
     // outcome() tells whether it was taken.
-    explicit FolderLock(const std::filesystem::path& folder, const std::function<void()>& onWait = {});
+    explicit FolderLock(const std::filesystem::path& folder, const std::function<void()>& onWait = {},
+                        platform::LockSharing sharing = platform::LockSharing::Exclusive);
 
     bool held() const { return lock_.held(); }
     // CannotLock with the cause when the folder could not be opened or locked.

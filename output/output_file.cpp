@@ -39,13 +39,14 @@ std::array<unsigned char, kTemporarySuffixLength> randomBytes()
     return bytes;
 }
 
-// A temporary file of our own in folder (folderPrefix is empty, or the
-// folder ending in a separator when folder names whole paths), created
-// exclusively. A name in temporary already (one this writer used and
-// renamed away) is tried first: it is free again, and only the exclusive
-// create is needed to know that.
-File createTemporary(const Folder& folder, const std::string& folderPrefix, std::string& temporary,
-                     std::error_code& cause)
+// Gives the temporary name to a file through claim, which fails with
+// file_exists for a taken name (folderPrefix is empty, or the folder
+// ending in a separator when folder names whole paths). A name in
+// temporary already (one this writer used and renamed away) is tried
+// first: it is free again, and only the exclusive claim is needed to know
+// that.
+template <typename Claim>
+bool claimTemporaryName(const std::string& folderPrefix, std::string& temporary, std::error_code& cause, Claim claim)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         if (attempt > 0 || temporary.empty()) {
@@ -54,16 +55,27 @@ File createTemporary(const Folder& folder, const std::string& folderPrefix, std:
                 temporary.push_back(kNameLetters[random % kNameLetters.size()]);
         }
         std::error_code failure;
-        File file = folder.createNew(temporary, failure);
-        if (file.isOpen())
-            return file;
+        if (claim(temporary, failure))
+            return true;
         if (failure != std::errc::file_exists) {
             cause = failure;
-            return {};
+            return false;
         }
     }
     cause = std::make_error_code(std::errc::file_exists);
-    return {};
+    return false;
+}
+
+// A temporary file of our own in folder, created exclusively.
+File createTemporary(const Folder& folder, const std::string& folderPrefix, std::string& temporary,
+                     std::error_code& cause)
+{
+    File file;
+    claimTemporaryName(folderPrefix, temporary, cause, [&](const std::string& name, std::error_code& failure) {
+        file = folder.createNew(name, failure);
+        return file.isOpen();
+    });
+    return file;
 }
 
 // Copies the whole regular file at path onto to.
@@ -81,17 +93,38 @@ bool copyInto(const fs::path& path, File& to, std::error_code& cause)
     return !cause;
 }
 
-// Fills a temporary file through fill, then renames it to target, both in
-// folder. Whatever fails, the temporary file goes again.
+// The file a write goes to: one without a name where the system has such
+// files, so that a kill while it is written leaves nothing; else one under
+// a temporary name, which the next writer removes. named tells which.
+File createTarget(const Folder& folder, const std::string& folderPrefix, std::string& temporary, bool& named,
+                  std::error_code& cause)
+{
+    std::error_code unsupported;
+    File file = folder.createUnnamed(folderPrefix, unsupported);
+    named = !file.isOpen();
+    return named ? createTemporary(folder, folderPrefix, temporary, cause) : std::move(file);
+}
+
+// Fills a new file through fill, then puts it in place as target, both in
+// folder. An unnamed one gets a temporary name first, as a link cannot
+// replace what has the target's name and a rename can. Whatever fails, the
+// temporary file goes again.
 template <typename Fill>
 bool replaceFile(const Folder& folder, const std::string& folderPrefix, const std::string& target,
                  std::string& temporary, std::error_code& cause, Fill fill)
 {
     cause.clear();
-    File file = createTemporary(folder, folderPrefix, temporary, cause);
+    bool named = false;
+    File file = createTarget(folder, folderPrefix, temporary, named, cause);
     if (!file.isOpen())
         return false;
     bool done = fill(file);
+    if (done && !named) {
+        done = named = claimTemporaryName(folderPrefix, temporary, cause,
+                                          [&](const std::string& name, std::error_code& failure) {
+                                              return folder.giveName(file, name, failure);
+                                          });
+    }
     // A close can be the first to report a full disk (on network folders).
     std::error_code closing;
     if (!file.close(closing) && done) {
@@ -103,7 +136,7 @@ bool replaceFile(const Folder& folder, const std::string& folderPrefix, const st
     // makes it fail, and the folder stays.
     if (done && !folder.rename(temporary, target, cause))
         done = false;
-    if (!done)
+    if (!done && named)
         folder.remove(temporary);
     return done;
 }

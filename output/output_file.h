@@ -5,9 +5,10 @@
 // written through, so that a write can neither land outside the folder nor
 // wait for a reader that never comes.
 //
-// A file is written whole under a temporary name beside its own and renamed
-// into place when complete: a run killed at any moment leaves no empty or
-// partial file under a package name, only a temporary one that the next
+// A file is written whole without a name (where the system has unnamed
+// files), or else under a temporary name beside its own, and renamed into
+// place when complete: a run killed at any moment leaves no empty or
+// partial file under a package name, at most a temporary one that the next
 // run removes.
 
 #include <cstdio>

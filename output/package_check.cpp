@@ -1,5 +1,7 @@
 #include "output/package_check.h"
 
+#include "output/output_file.h"
+
 #include <algorithm>
 #include <map>
 #include <set>
@@ -7,6 +9,7 @@
 #include "output/ascii.h"
 #include "output/dob_reader.h"
 #include "output/input_file.h"
+#include "output/output_file.h"
 #include "output/output_folder.h"
 #include "output/readd.h"
 #include "output/text_pagination.h"
@@ -293,7 +296,8 @@ PackageCheck checkPackage(const fs::path& folder, const std::optional<Size>& scr
         if (linesOfName.count(name) != 0)
             continue;
         Finding finding;
-        finding.outcome = Status::NotInPlaylist;
+        // A writer's own file: the run that wrote it was stopped before it could be put in place or removed.
+        finding.outcome = isTemporaryName(name) ? Status::LeftByInterruption : Status::NotInPlaylist;
         finding.name = name;
         check.findings.push_back(finding);
     }

@@ -83,7 +83,12 @@ std::size_t TextDecoder::decode(std::string_view bytes, std::u16string& out, boo
 {
     if (utf8_)
         return decodeUtf8(bytes, out, last);
-    return system_->decode(bytes, out, last);
+    // The system's sets hold no U+FFFD of their own: each one is a byte that did not decode.
+    const std::size_t before = out.size();
+    const std::size_t used = system_->decode(bytes, out, last);
+    if (!undecodable_ && out.find(kReplacement, before) != std::u16string::npos)
+        undecodable_ = true;
+    return used;
 }
 
 // Each maximal part of an ill-formed sequence becomes one U+FFFD, the usual
@@ -103,6 +108,7 @@ std::size_t TextDecoder::decodeUtf8(std::string_view bytes, std::u16string& out,
         const Utf8Lead lead = utf8Lead(data[i]);
         if (lead.trailing == 0) {
             out.push_back(kReplacement);
+            undecodable_ = true;
             ++i;
             continue;
         }
@@ -125,10 +131,12 @@ std::size_t TextDecoder::decodeUtf8(std::string_view bytes, std::u16string& out,
             }
             codePoint = (codePoint << 6) | (next & 0x3F);
         }
-        if (complete)
+        if (complete) {
             appendCodePoint(codePoint, out);
-        else
+        } else {
             out.push_back(kReplacement);
+            undecodable_ = true;
+        }
         i += length;
     }
     return size;

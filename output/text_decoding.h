@@ -54,10 +54,15 @@ public:
     // becomes U+FFFD.
     std::size_t decode(std::string_view bytes, std::u16string& out, bool last);
 
+    // Whether any bytes so far did not decode (and became U+FFFD): the text
+    // is likely in another character set.
+    bool sawUndecodable() const { return undecodable_; }
+
 private:
     std::size_t decodeUtf8(std::string_view bytes, std::u16string& out, bool last);
 
     bool utf8_ = false;
+    bool undecodable_ = false;
     std::unique_ptr<platform::CharsetDecoder> system_;  // when not utf8_
 };
 

@@ -114,6 +114,7 @@ struct ReadOutcome {
     bool ok = true;
     std::size_t units = 0;
     std::optional<std::uint64_t> zeroByteOffset;
+    bool undecodable = false;
 };
 
 // ANSI and UTF-8 texts: the bytes after the mark, up to a zero byte,
@@ -144,6 +145,7 @@ ReadOutcome decodeNarrowText(std::string_view text, std::size_t markLength, cons
         outcome.zeroByteOffset = static_cast<std::uint64_t>(markLength) + normaliser.bytesBeforeEnd();
     normaliser.finish(bytes);
     pass(true);
+    outcome.undecodable = decoder.sawUndecodable();
     return outcome;
 }
 
@@ -238,6 +240,7 @@ PagerResult pageText(std::string_view text, const fs::path& textPath, const fs::
     Paginator paginator([&writer](std::u16string_view units, PageRange) { writer.writeTextPage(units); },
                         options.wrapWords);
     ReadOutcome outcome;
+    std::optional<std::string> guessedCharset;  // for a text without a mark
     switch (detectTextEncoding(text)) {
     case TextEncoding::Utf16LE:
         outcome = decodeUtf16Text(text, false, paginator);
@@ -249,7 +252,8 @@ PagerResult pageText(std::string_view text, const fs::path& textPath, const fs::
         outcome = decodeNarrowText(text, 3, "UTF-8", paginator);
         break;
     default:
-        outcome = decodeNarrowText(text, 0, ansiCharsetFor(options), paginator);
+        guessedCharset = ansiCharsetFor(options);
+        outcome = decodeNarrowText(text, 0, *guessedCharset, paginator);
         break;
     }
     paginator.finish();
@@ -259,6 +263,8 @@ PagerResult pageText(std::string_view text, const fs::path& textPath, const fs::
     if (result.outcome.status == Status::PagesNotWritten)
         result.outcome.detail = std::to_string(result.pagesSkipped);
     result.zeroByteOffset = outcome.zeroByteOffset;
+    if (outcome.undecodable && guessedCharset)
+        result.notInCharset = guessedCharset;
     return result;
 }
 

@@ -30,6 +30,9 @@ struct PagerResult {
     // An ANSI or UTF-8 text ends at its first zero byte; where that byte
     // lies in the file, so that a caller can say the rest was left out.
     std::optional<std::uint64_t> zeroByteOffset;
+    // A text without a mark some of whose bytes do not decode in the
+    // character set it was read in: that set's name.
+    std::optional<std::string> notInCharset;
 };
 
 // Pages a whole text, its bytes as its file holds them (see readInput in

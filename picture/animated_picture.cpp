@@ -4,6 +4,8 @@
 
 #include <utility>
 
+#include "picture/output_cost.h"
+
 namespace pelkora::picture {
 
 AnimatedPicture::AnimatedPicture(std::filesystem::path workDirectory) : writer_(std::move(workDirectory)) {}
@@ -55,6 +57,13 @@ LoadOutcome AnimatedPicture::Install(LoadResult loaded)
 
     const int animationFrames = picture.isAnimation() ? static_cast<int>(picture.frames.size()) : 0;
     const SurfaceShape shape{pictureWidth_, pictureHeight_, picture.backgroundColor};
+    // Refused before the surface is made: the screen alone may be large.
+    if (animationFrames > 0) {
+        if (auto refusal = outputCostRefusal(picture.frames, shape, outputOptions_)) {
+            loaded.outcome.outcome = Outcome(Status::OutputTooLarge, std::move(*refusal));
+            return std::move(loaded.outcome);
+        }
+    }
     if (Outcome prepared = surface_.prepare(shape); !prepared.ok()) {
         loaded.outcome.outcome = std::move(prepared);
         return std::move(loaded.outcome);
@@ -99,6 +108,7 @@ ShowResult AnimatedPicture::ShowPicture()
 void AnimatedPicture::finishPass() { pass_.finish(); }
 void AnimatedPicture::endCapture() { writer_.shutGate(); }
 bool AnimatedPicture::capturePending() { return pass_.pending(); }
+Outcome AnimatedPicture::closePlaylist() { return writer_.closePlaylist(); }
 
 void AnimatedPicture::setRealtime(bool realtime) { pass_.setRealtime(realtime); }
 void AnimatedPicture::setViewCallbacks(ViewCallbacks callbacks) { surface_.setViewCallbacks(std::move(callbacks)); }

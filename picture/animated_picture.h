@@ -74,6 +74,9 @@ public:
     // Whether frames of an animation are still to be captured. Call it from
     // the thread that loads.
     bool capturePending();
+    // Once nothing is pending: the playlist is let go of until the next
+    // capture, so that it can be replaced or moved on every system.
+    Outcome closePlaylist();
 
     // true (the default): the waits between frames are honoured; false: the
     // same frames, files and lines, at once.

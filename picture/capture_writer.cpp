@@ -78,6 +78,13 @@ void CaptureWriter::queueFrame(int index, Captured capture)
 
 void CaptureWriter::drain() { frames_.drain(); }
 
+Outcome CaptureWriter::closePlaylist()
+{
+    frames_.drain();
+    std::lock_guard lock(gateMutex_);
+    return playlist_.close();
+}
+
 void CaptureWriter::openGate()
 {
     // A write left over from before is not let in by this load.

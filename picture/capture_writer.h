@@ -72,6 +72,10 @@ public:
     // Returns once everything handed over is written (or dropped, with the
     // gate shut).
     void drain();
+    // Lets go of the playlist's descriptor until the next line: Windows
+    // cannot replace, delete or move a file some handle holds open.
+    // CannotWriteIndex when the system reports only now that a write failed.
+    Outcome closePlaylist();
 
     // Every load lets captures through again.
     void openGate();

@@ -14,8 +14,13 @@ File openFolder(const std::wstring& path, std::error_code& cause)
 {
     const HANDLE handle = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
+    if (handle == INVALID_HANDLE_VALUE) {
         cause = lastSystemError();
+        // wine leaves no reason for a missing folder opened with backup
+        // semantics; the attributes say it.
+        if (!cause && GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+            cause = lastSystemError();
+    }
     return File(fromHandle(handle));
 }
 
@@ -84,16 +89,8 @@ Ancestry ancestryOf(const std::filesystem::path& folder, const std::filesystem::
 {
     const File top = openFolder(ancestor.wstring(), cause);
     if (!top.isOpen()) {
-        // A folder that is not there holds nothing. The attributes say so
-        // where the open does not: wine leaves no reason for a missing
-        // folder opened with backup semantics.
-        if (GetFileAttributesW(ancestor.wstring().c_str()) == INVALID_FILE_ATTRIBUTES) {
-            const std::error_code missing = lastSystemError();
-            if (missing == std::errc::no_such_file_or_directory)
-                return Ancestry::Outside;
-            cause = missing;
-        }
-        return Ancestry::Unknown;
+        // A folder that is not there holds nothing.
+        return cause == std::errc::no_such_file_or_directory ? Ancestry::Outside : Ancestry::Unknown;
     }
     FileIdentity target;
     if (!identify(top, target, cause))

@@ -28,6 +28,16 @@ public:
     // a cause equal to file_exists, and a link under it is never followed.
     // The mode is the one "wb" would give.
     File createNew(const std::string& name, std::error_code& cause) const;
+    // A new regular file with no name at all, which giveName names once it
+    // is complete: a run killed while writing it leaves nothing behind.
+    // folderPrefix is the folder (ending in a separator; empty for the
+    // current one) when this names whole paths. Not open where the system
+    // or its file system has no such files (Windows has none); the caller
+    // then uses a temporary name.
+    File createUnnamed(const std::string& folderPrefix, std::error_code& cause) const;
+    // Gives a file made by createUnnamed the name in this folder; a taken
+    // name fails with a cause equal to file_exists.
+    bool giveName(const File& file, const std::string& name, std::error_code& cause) const;
     // Puts from in the place of to: whatever had that name (a link, a pipe,
     // a file with other names) is replaced as an entry, never opened; a
     // folder makes it fail. Both names in this folder.

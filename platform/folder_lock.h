@@ -1,6 +1,8 @@
 #pragma once
-// An exclusive lock on a folder itself, between processes and between the
-// threads of one: no lock file ever appears in the folder.
+// A lock on a folder itself, between processes and between the threads of
+// one: no lock file ever appears in the folder. Writers hold it exclusive;
+// readers that must not see a package half-written hold it shared, beside
+// each other.
 
 #include <cstdint>
 #include <filesystem>
@@ -8,6 +10,8 @@
 #include <system_error>
 
 namespace pelkora::platform {
+
+enum class LockSharing { Exclusive, Shared };
 
 class FolderLock {
 public:
@@ -20,8 +24,15 @@ public:
 
     // Opens folder and locks it; when another holder has it, onWait is
     // called once and the call blocks until the lock is ours. False, with
-    // the cause, when the folder could not be opened or locked.
-    bool lock(const std::filesystem::path& folder, const std::function<void()>& onWait, std::error_code& cause);
+    // the cause, when the folder could not be opened or locked. A wait
+    // ends, with a cause equal to interrupted, once interruption() notes a
+    // request to stop (platform/interruption.h).
+    bool lock(const std::filesystem::path& folder, const std::function<void()>& onWait, std::error_code& cause)
+    {
+        return lock(folder, LockSharing::Exclusive, onWait, cause);
+    }
+    bool lock(const std::filesystem::path& folder, LockSharing sharing, const std::function<void()>& onWait,
+              std::error_code& cause);
     bool held() const { return handle_ != -1; }
     void release();
 

@@ -5,8 +5,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <thread>
 #include <utility>
 
+#include "platform/interruption.h"
 #include "platform/system_error.h"
 
 namespace pelkora::platform {
@@ -20,6 +23,24 @@ int lockRetrying(int fd, int operation)
         result = ::flock(fd, operation);
     while (result != 0 && errno == EINTR);
     return result;
+}
+
+// A blocking flock is restarted after a noted signal, so a wait could not
+// be stopped: the lock is tried again at short intervals instead.
+constexpr auto kRetryInterval = std::chrono::milliseconds(20);
+
+bool waitForLock(int fd, int operation)
+{
+    while (lockRetrying(fd, operation | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK)
+            return false;
+        if (interruption() != 0) {
+            errno = EINTR;
+            return false;
+        }
+        std::this_thread::sleep_for(kRetryInterval);
+    }
+    return true;
 }
 
 }  // namespace
@@ -37,7 +58,7 @@ FolderLock& FolderLock::operator=(FolderLock&& other) noexcept
     return *this;
 }
 
-bool FolderLock::lock(const std::filesystem::path& folder, const std::function<void()>& onWait,
+bool FolderLock::lock(const std::filesystem::path& folder, LockSharing sharing, const std::function<void()>& onWait,
                       std::error_code& cause)
 {
     release();
@@ -47,11 +68,12 @@ bool FolderLock::lock(const std::filesystem::path& folder, const std::function<v
         cause = lastSystemError();
         return false;
     }
-    if (lockRetrying(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int operation = sharing == LockSharing::Shared ? LOCK_SH : LOCK_EX;
+    if (lockRetrying(fd, operation | LOCK_NB) != 0) {
         const bool taken = errno == EWOULDBLOCK;
         if (taken && onWait)
             onWait();
-        if (!taken || lockRetrying(fd, LOCK_EX) != 0) {
+        if (!taken || !waitForLock(fd, operation)) {
             cause = lastSystemError();
             ::close(fd);
             return false;

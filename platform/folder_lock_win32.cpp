@@ -3,6 +3,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/interruption.h"
 #include "platform/system_error.h"
 #include "platform/win32_handle.h"
 
@@ -42,10 +43,29 @@ std::wstring lockFileFor(const std::filesystem::path& folder, std::error_code& c
 }
 
 // The whole range a lock can name: the lock stands for the folder, not bytes.
-bool lockHandle(HANDLE handle, DWORD flags)
+bool lockHandle(HANDLE handle, LockSharing sharing)
 {
     OVERLAPPED at{};
-    return LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | flags, 0, MAXDWORD, MAXDWORD, &at) != 0;
+    const DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (sharing == LockSharing::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
+    return LockFileEx(handle, flags, 0, MAXDWORD, MAXDWORD, &at) != 0;
+}
+
+bool heldByAnother() { return GetLastError() == ERROR_LOCK_VIOLATION || GetLastError() == ERROR_IO_PENDING; }
+
+// Tried again at short intervals rather than waited for in one call, so
+// that a request to stop ends the wait.
+bool waitForLock(HANDLE handle, LockSharing sharing)
+{
+    while (!lockHandle(handle, sharing)) {
+        if (!heldByAnother())
+            return false;
+        if (interruption() != 0) {
+            SetLastError(ERROR_OPERATION_ABORTED);
+            return false;
+        }
+        Sleep(20);
+    }
+    return true;
 }
 
 }  // namespace
@@ -63,7 +83,7 @@ FolderLock& FolderLock::operator=(FolderLock&& other) noexcept
     return *this;
 }
 
-bool FolderLock::lock(const std::filesystem::path& folder, const std::function<void()>& onWait,
+bool FolderLock::lock(const std::filesystem::path& folder, LockSharing sharing, const std::function<void()>& onWait,
                       std::error_code& cause)
 {
     release();
@@ -76,11 +96,11 @@ bool FolderLock::lock(const std::filesystem::path& folder, const std::function<v
         cause = lastSystemError();
         return false;
     }
-    if (!lockHandle(handle, LOCKFILE_FAIL_IMMEDIATELY)) {
-        const bool taken = GetLastError() == ERROR_LOCK_VIOLATION || GetLastError() == ERROR_IO_PENDING;
+    if (!lockHandle(handle, sharing)) {
+        const bool taken = heldByAnother();
         if (taken && onWait)
             onWait();
-        if (!taken || !lockHandle(handle, 0)) {
+        if (!taken || !waitForLock(handle, sharing)) {
             cause = lastSystemError();
             CloseHandle(handle);
             return false;

@@ -32,6 +32,19 @@ Folder::~Folder()
         CloseHandle(asHandle(handle_));
 }
 
+// Windows names every file from its creation on.
+File Folder::createUnnamed(const std::string&, std::error_code& cause) const
+{
+    cause = std::make_error_code(std::errc::operation_not_supported);
+    return {};
+}
+
+bool Folder::giveName(const File&, const std::string&, std::error_code& cause) const
+{
+    cause = std::make_error_code(std::errc::operation_not_supported);
+    return false;
+}
+
 // CREATE_NEW keeps the file ours; a link under the name is a taken name.
 File Folder::createNew(const std::string& name, std::error_code& cause) const
 {

@@ -52,8 +52,8 @@ step "Windows cross-build of the portable core, its tests under wine"
 windows_start=$SECONDS
 cmake -S . -B build/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
   -DPELKORA_QT=OFF -DPELKORA_GUI=OFF -DPELKORA_BENCH=OFF -DPELKORA_GTEST_SOURCE=/usr/src/googletest >/dev/null
-cmake --build build/windows -j"$jobs" --target test_core test_platform test_gif test_output test_decoders test_picture test_session pelkora pelkora-dialog
-bash scripts/wine-tests.sh build/windows
+cmake --build build/windows -j"$jobs" --target test_core test_platform test_gif test_output test_decoders test_picture test_session test_sheet pelkora pelkora-dialog
+bash scripts/wine-tests.sh build/windows build/release/bin/pelkora
 echo "Windows stage: $((SECONDS - windows_start)) s"
 
 echo

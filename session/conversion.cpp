@@ -107,6 +107,7 @@ bool isPictureFailure(Status status)
     case Status::EmptySurface:
     case Status::SurfaceTooLarge:
     case Status::FramesTooLarge:
+    case Status::OutputTooLarge:
         return true;
     default:
         return false;
@@ -270,7 +271,7 @@ void Converter::convertFolder(const fs::path& sourceFolder, const std::function<
     // A "*.bmp" entry that does not load is skipped: no fall-back to texts.
     // No pause between pictures: the next load completes an animation's
     // capture itself, which is all a pause would have waited for.
-    for (std::size_t i = 0; i < pictures.size(); ++i) {
+    for (std::size_t i = 0; i < pictures.size() && !stopRequested(); ++i) {
         const fs::path& path = pictures[i];
         DecodedInput input = decoded.take(i);
         if (!input.file.state.ok()) {
@@ -283,6 +284,8 @@ void Converter::convertFolder(const fs::path& sourceFolder, const std::function<
     }
     const std::uint64_t largestText = limits.fileBytes;
     for (const fs::path& path : texts) {
+        if (stopRequested())
+            return;
         pageText(path, output::readInput(path, largestText));
         inputDone();
     }
@@ -333,7 +336,7 @@ void Converter::addFiles(const std::vector<fs::path>& paths)
     OrderedWork<DecodedInput> decoded(
             paths.size(), [&](std::size_t i) { return decodeAddition(paths[i], limits); },
             workerCount(options_.workers), decodedBytes, limits.frameBytes);
-    for (std::size_t i = 0; i < paths.size(); ++i)
+    for (std::size_t i = 0; i < paths.size() && !stopRequested(); ++i)
         addDecoded(paths[i], decoded.take(i));
 }
 
@@ -447,6 +450,8 @@ void Converter::pageText(const fs::path& path, const output::InputFile& file)
         writtenThisRun_.emplace(firstPage, path);
     if (result.zeroByteOffset)
         report_.record(path, Outcome(Status::ZeroByteEnds, std::to_string(*result.zeroByteOffset)));
+    if (result.notInCharset)
+        report_.record(path, Outcome(Status::NotInCharset, *result.notInCharset));
     report_.fileWritten(result.pagesWritten);
     if (!result.outcome.ok()) {
         report_.record(path, result.outcome);

@@ -84,6 +84,9 @@ struct ConversionOptions {
     // Emptying the output folder keeps what it held as the previous
     // package (output/previous_package.h) instead of deleting it.
     bool keepPrevious = true;
+    // Asked before each input of a batch or a multi-file Add: true stops
+    // the run there, every input before it written whole with its lines.
+    std::function<bool()> stopRequested;
 };
 
 // The entries of folder whose extension matches (case-insensitively),
@@ -103,6 +106,8 @@ public:
     // Not held when the folder is missing (and not to be created) or the
     // lock failed; the failure is in the report.
     output::FolderLock lockOutputFolder(bool create);
+    // Whether the run is to stop before its next input.
+    bool stopRequested() const { return options_.stopRequested && options_.stopRequested(); }
     // Whether the source folder may be converted at all; the reason is in the
     // report when not. Checked before anything is emptied.
     bool checkSourceFolder(const std::filesystem::path& sourceFolder);

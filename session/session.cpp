@@ -44,11 +44,21 @@ bool Session::takeWriteLock(bool create)
     return writeLock_->held();
 }
 
+// The playlist is edited, emptied and moved by whole-file replacement and
+// renames, which Windows refuses while a handle holds the file open.
+void Session::closePlaylist()
+{
+    const Outcome closed = picture_.closePlaylist();
+    if (!closed.ok())
+        report_.record(output::playlistPath(output::outputFolderPath(workDirectory_)), closed);
+}
+
 bool Session::releaseWriteLockWhenCaptured()
 {
     if (picture_.capturePending()) {
         return false;
     }
+    closePlaylist();
     writeLock_.reset();
     return true;
 }
@@ -133,6 +143,7 @@ PlaylistMark Session::markPlaylist() const
 void Session::settleAdd(const PlaylistMark& mark, bool replace)
 {
     picture_.finishPass();
+    closePlaylist();
     if (writeLockHeld())
         session::settleAdd(output::outputFolderPath(workDirectory_), mark, replace, report_);
 }
@@ -164,6 +175,7 @@ CommandResult Session::restorePrevious()
     }
     // Nothing of an animation still in its pass lands in the swapped folders.
     picture_.endCapture();
+    closePlaylist();
     const output::KeptPackage restored = output::restorePrevious(folder);
     result.refused = !restored.outcome.ok();
     if (restored.outcome.status == Status::NoSuchFolder)

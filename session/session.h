@@ -112,6 +112,7 @@ private:
     void followMovedFolder();
     CommandResult begin() const;
     int filesWrittenSince(int before) const;
+    void closePlaylist();
 
     std::filesystem::path workDirectory_;
     std::optional<output::FolderLock> writeLock_;

@@ -28,7 +28,9 @@ constexpr UINT kBatchEndedMessage = WM_APP + 12;   // wParam: the batch file's e
 constexpr UINT_PTR kLockTimer = 1;
 
 // The right-click menu's items.
-enum MenuItem : UINT { kFullFrames = 1, kDither, kFit, kDeviceView, kAbout, kCenter, kScreenSize };
+enum MenuItem : UINT {
+    kFullFrames = 1, kDither, kFit, kDeviceView, kAbout, kCenter, kScreenSize, kReplaceEarlier, kWrapWords, kRestore
+};
 // The picture controls' items take the ids from here on.
 constexpr UINT kPictureControls = 100;
 
@@ -249,6 +251,8 @@ void MainWindow::addFiles(const std::vector<fs::path>& files)
 void MainWindow::addOneFile(const fs::path& file, Converter::AddRun run)
 {
     beginWriting();
+    if (!pendingAdd_)
+        pendingAdd_ = session_.markPlaylist();
     const AddResult added = session_.addFile(file, run, settings_.output, [this, &file] {
         // Followed from before the load: an animation's first frames may be
         // written before addFile returns.
@@ -299,6 +303,7 @@ void MainWindow::batchEnded(DWORD exitCode)
 void MainWindow::deleteAll()
 {
     beginWriting();
+    pendingAdd_.reset();
     const DeleteResult result = session_.deleteAll();
     releaseWriteLockWhenCaptured();
     const std::size_t before = result.failuresBefore;
@@ -313,6 +318,17 @@ void MainWindow::deleteAll()
     showFailuresSince(before);
 }
 
+void MainWindow::restorePreviousPackage()
+{
+    beginWriting();
+    pendingAdd_.reset();
+    const CommandResult result = session_.restorePrevious();
+    releaseWriteLockWhenCaptured();
+    const std::vector<ReportEntry> failures = session_.report().failures();
+    setStatus(failures.size() > result.failuresBefore ? failureText(failures[result.failuresBefore])
+                                                      : std::string("Previous package restored"));
+}
+
 void MainWindow::showOptionsMenu(POINT at)
 {
     if (at.x == -1 && at.y == -1) {  // from the keyboard: at the dialog's corner
@@ -324,6 +340,7 @@ void MainWindow::showOptionsMenu(POINT at)
         AppendMenuW(menu, MF_STRING | (on ? MF_CHECKED : MF_UNCHECKED), id, wide(text).c_str());
     };
     AppendMenuW(menu, MF_STRING, kAbout, L"&About Pelkora...");
+    AppendMenuW(menu, MF_STRING, kRestore, L"Restore previous package");
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     item(kFullFrames, settings_.output.fullFrames, "Full frames");
     item(kDither, settings_.output.dither, "Dither");
@@ -334,6 +351,8 @@ void MainWindow::showOptionsMenu(POINT at)
     appendPictureControlsMenu(menu, settings_.output, kPictureControls);
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     item(kDeviceView, settings_.deviceView, "Device view");
+    item(kReplaceEarlier, settings_.replaceEarlier, "Replace earlier entries on Add");
+    item(kWrapWords, settings_.wrapWords, "Wrap words");
     const UINT chosen = static_cast<UINT>(
             TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, window_, nullptr));
     DestroyMenu(menu);
@@ -345,6 +364,10 @@ void MainWindow::showOptionsMenu(POINT at)
     }
     if (chosen == kScreenSize) {
         askScreenSize();
+        return;
+    }
+    if (chosen == kRestore) {
+        restorePreviousPackage();
         return;
     }
     // Each item changes one setting, remembered at once.
@@ -359,6 +382,10 @@ void MainWindow::showOptionsMenu(POINT at)
         wanted.deviceView = !wanted.deviceView;
     else if (chosen == kCenter)
         wanted.output.center = !wanted.output.center && wanted.output.screen;
+    else if (chosen == kReplaceEarlier)
+        wanted.replaceEarlier = !wanted.replaceEarlier;
+    else if (chosen == kWrapWords)
+        wanted.wrapWords = !wanted.wrapWords;
     else if (const auto controls = pictureControlChosen(chosen, wanted.output, kPictureControls))
         wanted.output = *controls;
     applySettings(wanted);
@@ -444,6 +471,11 @@ void MainWindow::beginWriting()
 
 void MainWindow::releaseWriteLockWhenCaptured()
 {
+    // An Add's entries are settled once its last frame is written.
+    if (pendingAdd_ && !session_.picture().capturePending()) {
+        session_.settleAdd(*pendingAdd_, settings_.replaceEarlier);
+        pendingAdd_.reset();
+    }
     HWND window = window_;
     if (session_.releaseWriteLockWhenCaptured()) {
         if (window != nullptr)

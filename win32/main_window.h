@@ -54,6 +54,7 @@ private:
     void runBatchFile();
     void batchEnded(DWORD exitCode);
     void deleteAll();
+    void restorePreviousPackage();
     void showOptionsMenu(POINT at);
     // "Screen size...": asks until the answer is a size or empty, or is cancelled.
     void askScreenSize();
@@ -76,6 +77,8 @@ private:
     HICON smallIcon_ = nullptr;
     HCURSOR handCursor_ = nullptr;  // null when the resource failed to load
     session::DialogSettings settings_;
+    // The playlist before the Add whose entries are still to be settled.
+    std::optional<session::PlaylistMark> pendingAdd_;
     session::CommandStatus status_;
     PicturePane pane_;
     // After everything its callbacks reach, so that it goes first.

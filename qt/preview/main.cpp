@@ -38,5 +38,7 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
     pelkora::preview::QtGlyphPainter glyphs;
-    return pelkora::sheet::previewPackage(pelkora::cli::sheetRequest(commandLine), glyphs, std::cout, std::cerr);
+    return pelkora::cli::drawSheetHeld(commandLine, [&] {
+        return pelkora::sheet::previewPackage(pelkora::cli::sheetRequest(commandLine), glyphs, std::cout, std::cerr);
+    });
 }

@@ -36,7 +36,7 @@ constexpr const char* kTemporaryPrefix = ".pelkora-tmp-";
 
 // The program started in workDirectory with its output in files of logs.
 pid_t startPelkora(const fs::path& workDirectory, const std::vector<std::string>& args, const fs::path& logs,
-                   bool asNobody = false)
+                   bool asNobody = false, const fs::path& program = PELKORA_BINARY)
 {
     const pid_t child = ::fork();
     if (child != 0)
@@ -48,14 +48,18 @@ pid_t startPelkora(const fs::path& workDirectory, const std::vector<std::string>
     const int err = ::open((logs / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
     if (in < 0 || out < 0 || err < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0)
         ::_exit(126);
+    // What the test's runner ignores (a background job ignores SIGINT) the
+    // program would keep ignoring.
+    for (const int request : {SIGINT, SIGTERM, SIGHUP})
+        ::signal(request, SIG_DFL);
     if (asNobody && ::geteuid() == 0
         && (::setgid(pelkora::testing::kNobody) != 0 || ::setuid(pelkora::testing::kNobody) != 0))
         ::_exit(126);
-    std::vector<char*> argv{const_cast<char*>(PELKORA_BINARY)};
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const std::string& arg : args)
         argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-    ::execv(PELKORA_BINARY, argv.data());
+    ::execv(program.c_str(), argv.data());
     ::_exit(127);
 }
 
@@ -70,13 +74,20 @@ int waitFor(pid_t child)
 
 using pelkora::testing::ProgramRun;
 
+// As "nobody", the logs and (where the checkout is out of that user's
+// reach) a copy of the program lie in a folder that user can reach.
 ProgramRun runPelkora(const fs::path& workDirectory, const std::vector<std::string>& args, bool asNobody = false)
 {
-    const TempDir logs;
+    const TempDir logs(asNobody ? pelkora::testing::temporaryBaseForNobody().value() : fs::temp_directory_path());
+    fs::path program = PELKORA_BINARY;
+    if (asNobody && !pelkora::testing::reachableByNobody(program)) {
+        fs::copy_file(program, logs / "pelkora");
+        program = logs / "pelkora";
+    }
     if (asNobody)
         pelkora::testing::handTreeToNobody(logs.path());
     ProgramRun run;
-    run.status = waitFor(startPelkora(workDirectory, args, logs.path(), asNobody));
+    run.status = waitFor(startPelkora(workDirectory, args, logs.path(), asNobody, program));
     run.out = TempDir::read(logs / "out");
     run.err = TempDir::read(logs / "err");
     return run;
@@ -231,6 +242,84 @@ TEST(Faults, AKillAtAnyMomentLeavesOnlyCompleteFilesAndTrueLines)
     EXPECT_TRUE(snapshot(work / "adv") == reference);
 }
 
+// No writer's temporary file anywhere below folder.
+void expectNoTemporaryFile(const fs::path& folder)
+{
+    for (const auto& [name, bytes] : snapshot(folder))
+        EXPECT_EQ(fs::path(name).filename().string().rfind(kTemporaryPrefix, 0), std::string::npos) << name;
+}
+
+// A DOB of width x height, every pixel at one level.
+std::string dobBytes(int width, int height, int level)
+{
+    std::string bytes{static_cast<char>(width), static_cast<char>(height)};
+    bytes.append((width * height + 1) / 2, static_cast<char>(level * 17));
+    return bytes;
+}
+
+// Asked to stop mid-run, a writing command finishes the file it writes (with
+// its line), leaves no temporary file and ends as the request ends a program.
+TEST(Faults, AStopRequestEndsARunBetweenTwoFiles)
+{
+    TempDir sources;
+    writeInputs(sources, 60, 120, 60);
+    TempDir referenceWork;
+    const ProgramRun whole = runPelkora(referenceWork.path(), {"--quiet", "--batch", sources.path().string()});
+    ASSERT_EQ(whole.status, 0) << whole.err;
+    const Files reference = snapshot(referenceWork / "adv");
+    for (int i = 0; i < 200; ++i)
+        referenceWork.write("dobs/d" + std::to_string(i) + ".dob", dobBytes(250, 250, i % 16));
+    std::vector<std::string> render{"--quiet", "--render", "--to", "pngs"};
+    for (int i = 0; i < 200; ++i)
+        render.push_back("dobs/d" + std::to_string(i) + ".dob");
+
+    // Each is stopped once its first file is in place (the preview, of one
+    // file, a moment after its start), well before its end.
+    const struct {
+        const char* what;
+        int request;
+        std::vector<std::string> args;
+        const char* written;    // the folder it writes, below the work folder
+        const char* firstFile;  // below the work folder; empty: stopped at once
+    } cases[] = {
+            {"a batch stopped by SIGINT", SIGINT, {"--quiet", "--batch", sources.path().string()}, "adv", "adv/p0.dob"},
+            {"a batch stopped by SIGTERM", SIGTERM, {"--quiet", "--batch", sources.path().string()}, "adv",
+             "adv/p1.dob"},
+            {"a batch stopped by SIGHUP", SIGHUP, {"--quiet", "--batch", sources.path().string()}, "adv",
+             "adv/t0-01.txt"},
+            {"a render stopped by SIGTERM", SIGTERM, render, "pngs", "pngs/d0.png"},
+            {"a preview stopped by SIGINT", SIGINT, {"--quiet", "--preview", "--to", "sheet/p.png"}, "sheet", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir work;
+        fs::copy(referenceWork.path(), work.path(), fs::copy_options::recursive);
+        fs::create_directory(work / "sheet");
+        if (std::string(c.written) == "adv")
+            fs::remove_all(work / "adv");
+        const TempDir logs;
+        const pid_t child = startPelkora(work.path(), c.args, logs.path());
+        const auto started = std::chrono::steady_clock::now();
+        while (*c.firstFile != '\0' && !fs::exists(work / c.firstFile)
+               && std::chrono::steady_clock::now() - started < std::chrono::seconds(30))
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ::kill(child, c.request);
+        EXPECT_EQ(waitFor(child), -c.request) << TempDir::read(logs / "err");
+        // Stopped mid-run, not killed: it said so.
+        if (*c.firstFile != '\0')
+            EXPECT_NE(TempDir::read(logs / "err").find("pelkora: stopped by "), std::string::npos);
+        expectNoTemporaryFile(work / c.written);
+        if (fs::exists(work / "adv/advertising.index")) {
+            expectSoundPackage(snapshot(work / "adv"), reference);
+            const ProgramRun check = runPelkora(work.path(), {"--check"});
+            EXPECT_EQ(check.status, 0) << check.out;
+        }
+        for (const auto& [name, bytes] : snapshot(work / c.written))
+            EXPECT_FALSE(bytes.empty()) << name;
+    }
+}
+
 // A real full disk: a small file system of its own, where the machine lets
 // the test mount one.
 class TmpfsWork : public ::testing::Test {
@@ -343,7 +432,10 @@ TEST(FolderState, AnInputThatIsNoFileSaysWhatItIs)
 
 TEST(FolderState, DeleteAllCountsWhatWentAndNamesWhatStays)
 {
-    TempDir work;
+    const auto base = pelkora::testing::temporaryBaseForNobody();
+    if (!base)
+        GTEST_SKIP() << pelkora::testing::kNoFolderForNobody;
+    TempDir work(*base);
     work.write("adv/advertising.index", "a.dob,3000\n\n");
     work.write("adv/a.dob", "x");
     work.write("adv/sub/b.dob", "x");

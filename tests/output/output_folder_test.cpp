@@ -216,7 +216,10 @@ TEST(OutputFolder, EmptyingReportsEveryFileThatStays)
     };
     for (const StuckCase& c : cases) {
         SCOPED_TRACE(c.name);
-        const TempDir dir;
+        const auto base = testing::temporaryBaseForNobody();
+        if (!base)
+            GTEST_SKIP() << testing::kNoFolderForNobody;
+        const TempDir dir(*base);
         const auto adv = outputFolderPath(dir.path());
         fs::create_directories(adv);
         for (const std::string& file : c.files)
@@ -396,7 +399,10 @@ TEST(SourceFolder, APlaceThatCannotBeToldIsRefusedWithTheCause)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const TempDir dir;
+        const auto base = testing::temporaryBaseForNobody();
+        if (!base)
+            GTEST_SKIP() << testing::kNoFolderForNobody;
+        const TempDir dir(*base);
         const fs::path source = dir.write("pics/a.bmp", "x").parent_path();
         fs::create_directory(dir / "adv");
         testing::handTreeToNobody(dir.path());

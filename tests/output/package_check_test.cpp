@@ -83,6 +83,8 @@ TEST(PackageCheck, ReportsEachKindOfDamageOnce)
              Status::PageTooLong, "notes-01.txt", 6, false},
             {"a file no line names", [](const TempDir& w) { w.write("adv/stray.dob", std::string("\x01\x01\x00", 3)); },
              Status::NotInPlaylist, "stray.dob", 0, false},
+            {"a file an interrupted run left", [](const TempDir& w) { w.write("adv/.pelkora-tmp-Ab12cD", "x"); },
+             Status::LeftByInterruption, ".pelkora-tmp-Ab12cD", 0, false},
             {"no playlist", [](const TempDir& w) { fs::remove(w / "adv/advertising.index"); },
              Status::MissingFromPackage, "advertising.index", 0, false},
 #ifndef _WIN32

@@ -145,6 +145,30 @@ TEST_F(TextPagerTest, ReportsWhereAZeroByteEndedTheText)
     }
 }
 
+// A text without a mark whose bytes do not all decode in the set it is read
+// in is named with that set; a mark or a right set says nothing.
+TEST_F(TextPagerTest, NamesTheCharacterSetATextIsNotIn)
+{
+    const std::string gbk = "\xC4\xE3\xBA\xC3";  // two Chinese characters
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::string charset;
+        std::optional<std::string> notIn;
+    } cases[] = {
+            {"GBK read as UTF-8", gbk, "UTF-8", "UTF-8"},
+            {"GBK read as GBK", gbk, "GBK", std::nullopt},
+            {"bytes GBK has no character for", "\x80\xFF", "GBK", "GBK"},
+            {"UTF-8 read as UTF-8", "caf\xC3\xA9", "UTF-8", std::nullopt},
+            {"a bad byte after a UTF-8 mark", "\xEF\xBB\xBF\xFFx", "GBK", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        TextPagerOptions options;
+        options.ansiCharset = c.charset;
+        EXPECT_EQ(page(source("t.txt", c.bytes), options).notInCharset, c.notIn) << c.name;
+    }
+}
+
 // A UTF-16 text longer than one decoded piece: the pieces meet between
 // whole units, in either byte order.
 TEST_F(TextPagerTest, Utf16PiecesMeetBetweenWholeUnits)

@@ -252,26 +252,44 @@ TEST(PlaylistAppend, AFailedAppendSaysWhy)
     EXPECT_EQ(appended.cause, std::errc::is_a_directory) << outcomeText(appended);
 }
 
-TEST(FolderLockTest, ASecondWriterWaitsOnceSaidAndThenHoldsIt)
+// Writers exclude everyone; readers exclude only writers.
+TEST(FolderLockTest, ASecondHolderWaitsOnceSaidWhereTheFirstExcludesIt)
 {
-    const TempDir dir;
-    auto first = std::make_unique<FolderLock>(dir.path());
-    ASSERT_TRUE(first->held());
-    std::atomic<int> waits{0};
-    std::atomic<bool> secondHeld{false};
-    std::thread second([&] {
-        FolderLock lock(dir.path(), [&] { ++waits; });
-        secondHeld = lock.held();
-    });
-    // The second stays blocked for as long as the first holds the lock.
-    while (waits == 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_FALSE(secondHeld);
-    first.reset();
-    second.join();
-    EXPECT_TRUE(secondHeld);
-    EXPECT_EQ(waits, 1);
+    using platform::LockSharing;
+    const struct {
+        const char* what;
+        LockSharing first;
+        LockSharing second;
+        bool waits;
+    } cases[] = {
+            {"a writer after a writer", LockSharing::Exclusive, LockSharing::Exclusive, true},
+            {"a writer after a reader", LockSharing::Shared, LockSharing::Exclusive, true},
+            {"a reader after a writer", LockSharing::Exclusive, LockSharing::Shared, true},
+            {"a reader after a reader", LockSharing::Shared, LockSharing::Shared, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const TempDir dir;
+        auto first = std::make_unique<FolderLock>(dir.path(), std::function<void()>(), c.first);
+        ASSERT_TRUE(first->held());
+        std::atomic<int> waits{0};
+        std::atomic<bool> secondHeld{false};
+        std::thread second([&] {
+            FolderLock lock(dir.path(), [&] { ++waits; }, c.second);
+            secondHeld = lock.held();
+        });
+        if (c.waits) {
+            // The second stays blocked for as long as the first holds the lock.
+            while (waits == 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            EXPECT_FALSE(secondHeld);
+            first.reset();
+        }
+        second.join();
+        EXPECT_TRUE(secondHeld);
+        EXPECT_EQ(waits, c.waits ? 1 : 0);
+    }
 }
 
 TEST(FolderLockTest, AFreeFolderIsTakenWithoutWaitingAndAMissingOneFails)

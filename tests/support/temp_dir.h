@@ -17,11 +17,13 @@ namespace pelkora::testing {
 
 class TempDir {
 public:
-    TempDir()
+    TempDir() : TempDir(std::filesystem::temp_directory_path()) {}
+
+    // A folder of its own in base.
+    explicit TempDir(const std::filesystem::path& base)
     {
         std::random_device seed;
         std::mt19937_64 random(seed());
-        const auto base = std::filesystem::temp_directory_path();
         for (int attempt = 0; attempt < 100; ++attempt) {
             auto candidate = base / ("pelkora-test-" + std::to_string(random()));
             std::error_code error;

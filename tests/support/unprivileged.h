@@ -33,6 +33,40 @@ inline void handTreeToNobody(const std::filesystem::path& tree)
             return;
 }
 
+// Whether "nobody" can reach path: every folder on the way lets others
+// pass. A checkout or temporary folder under a private one (0700) does not.
+inline bool reachableByNobody(const std::filesystem::path& path)
+{
+    std::error_code error;
+    std::filesystem::path at = std::filesystem::absolute(path, error);
+    for (; !error; at = at.parent_path()) {
+        struct stat status {};
+        if (::stat(at.c_str(), &status) != 0)
+            return false;
+        if (S_ISDIR(status.st_mode) && status.st_uid != kNobody && (status.st_mode & S_IXOTH) == 0)
+            return false;
+        if (at == at.parent_path())
+            return true;
+    }
+    return false;
+}
+
+// Where trees handed to "nobody" are made: the system's temporary folder
+// when that user can reach it, else /tmp; nothing when neither will do
+// (the test is then skipped with that reason). As anyone but root, the
+// system's temporary folder: nobody is changed into.
+inline std::optional<std::filesystem::path> temporaryBaseForNobody()
+{
+    const std::filesystem::path system = std::filesystem::temp_directory_path();
+    if (::geteuid() != 0 || reachableByNobody(system))
+        return system;
+    if (reachableByNobody("/tmp"))
+        return std::filesystem::path("/tmp");
+    return std::nullopt;
+}
+
+inline constexpr const char* kNoFolderForNobody = "no temporary folder that the user \"nobody\" can reach";
+
 // What work returned in the child, or nothing when the child failed.
 inline std::optional<std::string> runUnprivileged(const std::function<std::string()>& work)
 {
