@@ -90,7 +90,9 @@ std::vector<std::uint8_t> EncodeDob(const PixelView& view)
 
 std::vector<std::uint8_t> EncodeDobFor(const DobTarget& target, const PixelView& pixels)
 {
-    return target.dither ? EncodeDobDithered(pixels) : EncodeDob(pixels);
+    if (target.tone.plain())
+        return EncodeDob(pixels);
+    return EncodeDobLevels(toneLevels(target.tone, pixels, target.pictureArea), pixels.width, pixels.height);
 }
 
 std::string headerWrapNote(int width, int height)

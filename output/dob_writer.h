@@ -14,6 +14,7 @@
 #include "core/image.h"
 #include "core/status.h"
 #include "output/playlist_appender.h"
+#include "output/tone_pipeline.h"
 
 namespace pelkora::output {
 
@@ -35,7 +36,7 @@ struct DobTarget {
     std::filesystem::path workDirectory;  // where advTimeSetting.ini lies
     PlaylistLineForm form = PlaylistLineForm::StillPicture;
     int frameDisplayTime = 0;
-    bool dither = false;  // error diffusion instead of the plain grey formula
+    ToneSteps tone;  // all off: the plain grey formula
     // Told what was written as asked but may not be what the user meant (a
     // header that wraps, a timing value that is no number); may be empty.
     std::function<void(Outcome)> warn;
@@ -45,6 +46,9 @@ struct DobTarget {
     // Whether a header that wraps is told through warn: a caller writing
     // many frames of one picture tells it once.
     bool noteHeaderWrap = true;
+    // Where the picture lies in the capture; outside it, letterbox bars that
+    // stay flat. Empty: the whole capture is picture.
+    Rect pictureArea{};
 };
 
 // Grey level of one pixel: 15 - (R/16 + G/16 + B/16) / 3.
@@ -53,7 +57,7 @@ std::uint8_t greyOf(std::uint32_t pixel);
 // The whole DOB image: 2 + ceil(w*h/2) bytes.
 std::vector<std::uint8_t> EncodeDob(const PixelView& pixels);
 
-// EncodeDob, or the dithered image when the target asks for it.
+// EncodeDob, or the image of the grey steps the target asks for.
 std::vector<std::uint8_t> EncodeDobFor(const DobTarget& target, const PixelView& pixels);
 
 // "400x300 is stored as 144x44" for a picture whose header bytes wrap;

@@ -101,7 +101,8 @@ ShowResult AnimatedPicture::ShowPicture()
     }
     if (!still_)
         return {Shown::Nothing, Status::EmptySurface};
-    return {Shown::Still, writer_.writeStill(surface_.showStill(*still_))};
+    const Surface::StillCapture capture = surface_.showStill(*still_);
+    return {Shown::Still, writer_.writeStill(capture.pixels, capture.pictureArea)};
 }
 
 void AnimatedPicture::finishPass() { pass_.finish(); }
@@ -126,8 +127,10 @@ const LoadLimits& AnimatedPicture::limits() const { return limits_; }
 void AnimatedPicture::setOutputOptions(const output::OutputOptions& options)
 {
     outputOptions_ = options;
-    // Pictures are decoded for the fit the surface makes, never another.
-    limits_.fit = options.fit;
+    // Pictures are decoded for the fit the surface makes, never another; a
+    // fill crops, so it needs more of the picture than the fit's box holds.
+    limits_.fit = options.fill ? std::nullopt : options.fit;
+    limits_.matte = options.background.value_or(LoadLimits{}.matte);
     surface_.setOutputOptions(options);
     writer_.setOutputOptions(options);
 }

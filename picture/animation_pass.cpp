@@ -76,7 +76,7 @@ bool AnimationPass::playFrame(const FrameRecord& frame, int index)
     if (!frame.source)
         return true;
     surface_.drawFrame(frame);
-    if (std::optional<Image> captured = surface_.captureFrame(frame))
+    if (std::optional<Captured> captured = surface_.captureFrame(frame))
         writer_.queueFrame(index, std::move(*captured));
     if (stopRequested() || !waitFrameDelay(frame))
         return false;

@@ -31,7 +31,7 @@ void CaptureWriter::setListener(std::function<void(const CaptureEvent&)> listene
     listener_ = std::move(listener);
 }
 
-void CaptureWriter::setOutputOptions(const output::OutputOptions& options) { dither_ = options.dither; }
+void CaptureWriter::setOutputOptions(const output::OutputOptions& options) { tone_ = output::toneStepsOf(options); }
 const std::filesystem::path& CaptureWriter::outputDirectory() const { return outputDirectory_; }
 void CaptureWriter::setNames(CaptureNames names)
 {
@@ -54,23 +54,25 @@ std::vector<std::string> CaptureWriter::plannedNames(const std::vector<FrameReco
     return names;
 }
 
-CaptureWriter::Capture CaptureWriter::captureOf(int dobNumber, output::PlaylistLineForm form) const
+CaptureWriter::Capture CaptureWriter::captureOf(int dobNumber, output::PlaylistLineForm form,
+                                                const Rect& pictureArea) const
 {
     return {outputDirectory_ / output::dobFileName(names_.baseName, dobNumber), form, names_.frameDisplayTime,
-            dither_};
+            tone_, pictureArea};
 }
 
-Outcome CaptureWriter::writeStill(const Image& pixels)
+Outcome CaptureWriter::writeStill(const Image& pixels, const Rect& pictureArea)
 {
     frames_.drain();
-    return write(captureOf(0, output::PlaylistLineForm::StillPicture), pixels);
+    return write(captureOf(0, output::PlaylistLineForm::StillPicture, pictureArea), pixels);
 }
 
-void CaptureWriter::queueFrame(int index, Image pixels)
+void CaptureWriter::queueFrame(int index, Captured capture)
 {
     // The queue holds copyable writes, so the capture goes in shared.
     auto taken = std::make_shared<const std::pair<Capture, Image>>(
-            captureOf(index + 1, output::lineFormFor(names_.animationFrames, index)), std::move(pixels));
+            captureOf(index + 1, output::lineFormFor(names_.animationFrames, index), capture.pictureArea),
+            std::move(capture.pixels));
     frames_.push([this, taken] { write(taken->first, taken->second); });
 }
 
@@ -123,10 +125,11 @@ Outcome CaptureWriter::write(const Capture& capture, const Image& pixels)
                                            workDirectory_,
                                            capture.form,
                                            capture.frameDisplayTime,
-                                           capture.dither,
+                                           capture.tone,
                                            warn,
                                            &playlist_,
-                                           !wrapNoted_};
+                                           !wrapNoted_,
+                                           capture.pictureArea};
             event.outcome = sink_(target, pixels.view());
             // One note for a picture stands for all its frames.
             wrapNoted_ = wrapNoted_ || !output::headerWrapNote(pixels.width(), pixels.height()).empty();

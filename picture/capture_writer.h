@@ -20,6 +20,7 @@
 #include "output/output_options.h"
 #include "output/playlist_appender.h"
 #include "picture/capture_queue.h"
+#include "picture/fit_scaling.h"
 #include "picture/picture_loader.h"
 
 namespace pelkora::picture {
@@ -53,7 +54,7 @@ public:
     // Set these while nothing is handed over; what waits is written first.
     void setSink(CaptureSink sink);
     void setListener(std::function<void(const CaptureEvent&)> listener);
-    // Dither decides how a capture is written.
+    // The grey steps decide how a capture is written.
     void setOutputOptions(const output::OutputOptions& options);
     const std::filesystem::path& outputDirectory() const;
 
@@ -64,10 +65,10 @@ public:
 
     // A still picture's capture, written before this returns (after any
     // frame still on its way, as its line comes after).
-    Outcome writeStill(const Image& pixels);
+    Outcome writeStill(const Image& pixels, const Rect& pictureArea = {});
     // Frame number index (from 0), written in its turn; a null image is
     // reported as not written.
-    void queueFrame(int index, Image pixels);
+    void queueFrame(int index, Captured capture);
     // Returns once everything handed over is written (or dropped, with the
     // gate shut).
     void drain();
@@ -89,16 +90,17 @@ private:
         std::filesystem::path path;  // the DOB file
         output::PlaylistLineForm form;
         int frameDisplayTime = 0;
-        bool dither = false;
+        output::ToneSteps tone;
+        Rect pictureArea;
     };
-    Capture captureOf(int dobNumber, output::PlaylistLineForm form) const;
+    Capture captureOf(int dobNumber, output::PlaylistLineForm form, const Rect& pictureArea) const;
     Outcome write(const Capture& capture, const Image& pixels);
 
     std::filesystem::path workDirectory_;
     std::filesystem::path outputDirectory_;
     CaptureSink sink_;
     std::function<void(const CaptureEvent&)> listener_;
-    bool dither_ = false;
+    output::ToneSteps tone_;
     CaptureNames names_;
 
     // A write in flight holds this lock, so shutGate waits it out.

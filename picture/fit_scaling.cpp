@@ -56,14 +56,27 @@ output::Size fittedSize(output::Size picture, output::Size bounds)
 
 Image scaleDownByArea(const Image& source, output::Size target)
 {
-    const int sw = source.width();
-    const int sh = source.height();
+    if (source.isNull())
+        return {};
+    if (target.width == source.width() && target.height == source.height())
+        return source.copy();
+    return scaleDownByArea(source.view(), target);
+}
+
+Image scaleDownByArea(const PixelView& source, output::Size target)
+{
+    const int sw = source.width;
+    const int sh = source.height;
     const int tw = target.width;
     const int th = target.height;
-    if (source.isNull() || tw <= 0 || th <= 0 || tw > sw || th > sh)
+    if (source.pixels == nullptr || tw <= 0 || th <= 0 || tw > sw || th > sh)
         return {};
-    if (tw == sw && th == sh)
-        return source.copy();
+    if (tw == sw && th == sh) {
+        Image copied(tw, th);
+        if (!copied.isNull())
+            copyPixels(source, copied, 0, 0);
+        return copied;
+    }
     Image result(tw, th);
     if (result.isNull())
         return {};
@@ -118,8 +131,15 @@ Image fitIntoBounds(const Image& picture, output::Size fullSize, output::Size bo
     if (inner.isNull() || framed.isNull())
         return {};
     framed.fill(opaque(fill));
-    copyPixels(inner.view(), framed, (bounds.width - scaled.width) / 2, (bounds.height - scaled.height) / 2);
+    const Rect area = letterboxArea(fullSize, bounds);
+    copyPixels(inner.view(), framed, area.left, area.top);
     return framed;
+}
+
+Rect letterboxArea(output::Size picture, output::Size bounds)
+{
+    const output::Size scaled = fittedSize(picture, bounds);
+    return {(bounds.width - scaled.width) / 2, (bounds.height - scaled.height) / 2, scaled.width, scaled.height};
 }
 
 }  // namespace pelkora::picture

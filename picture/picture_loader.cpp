@@ -19,7 +19,6 @@ namespace {
 // The button-face and menu colours of the reference desktop: fixed, so that
 // every machine writes the same bytes.
 constexpr std::uint32_t kButtonFaceColor = 0xF0F0F0;
-constexpr std::uint32_t kMenuColor = 0xF0F0F0;
 
 // What one kept frame costs besides its share of the file: its record, and
 // the walk's record of it while the load runs. A GIF of a million one-pixel
@@ -39,7 +38,7 @@ decoders::ReducedDecode reducedFor(const LoadLimits& limits)
 Status LoadOtherPicture(const std::uint8_t* data, std::size_t size, const LoadLimits& limits, LoadResult& result)
 {
     decoders::DecodedStill still =
-            decoders::DecodeStill(data, size, {limits.surfaceBytes, kMenuColor, reducedFor(limits)});
+            decoders::DecodeStill(data, size, {limits.surfaceBytes, limits.matte, reducedFor(limits)});
     result.outcome.messages = std::move(still.messages);
     if (still.status != Status::Ok) {
         result.outcome.outcome.detail = std::move(still.reason);

@@ -35,6 +35,9 @@ struct LoadLimits {
     // yet large enough to fit from within a grey level of the full one, and
     // its full size beside it.
     std::optional<output::Size> fit;
+    // What a still picture's transparent pixels are blended onto: the
+    // dialog's surface colour unless --background names another.
+    std::uint32_t matte = 0xF0F0F0;
 };
 
 // A GIF's bytes as read, shared by its frames. Never changed after the load,

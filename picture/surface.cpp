@@ -113,8 +113,10 @@ Outcome Surface::prepare(const SurfaceShape& shape)
     Image surface(shape.width, shape.height);
     if (surface.isNull())
         return Status::SurfaceTooLarge;
-    surface.fill(opaque(kMenuColor));
+    surface.fill(opaque(options_.background.value_or(kMenuColor)));
     shape_ = shape;
+    if (options_.background)
+        shape_.backgroundColor = *options_.background;
     {
         std::lock_guard lock(mutex_);
         memoryImage_ = std::move(surface);
@@ -150,7 +152,7 @@ Image& Surface::drawable()
 
 const Image& Surface::surface() const { return sharedSurface_ ? *sharedSurface_ : memoryImage_; }
 
-const Image& Surface::showStill(const StillPicture& still)
+Surface::StillCapture Surface::showStill(const StillPicture& still)
 {
     // A picture that covers the whole surface is what a capture would copy
     // off it, so it is its own capture.
@@ -175,12 +177,12 @@ const Image& Surface::showStill(const StillPicture& still)
     if (pixels == nullptr && copyOut({0, 0, shape_.width, shape_.height}, stillCapture_).ok())
         pixels = &stillCapture_;
     if (pixels == nullptr)
-        return stillCapture_;  // null: copyOut let go of it
-    std::optional<Image> fitted = fitIfAsked(*pixels, 0, 0);
+        return {stillCapture_, {}};  // null: copyOut let go of it
+    std::optional<Captured> fitted = fitIfAsked(*pixels, 0, 0);
     if (!fitted)
-        return *pixels;
+        return {*pixels, {}};
     fittedStill_ = std::move(*fitted);
-    return fittedStill_;
+    return {fittedStill_.pixels, fittedStill_.pictureArea};
 }
 
 void Surface::drawFrame(const FrameRecord& frame)
@@ -200,19 +202,19 @@ void Surface::drawFrame(const FrameRecord& frame)
     fireRepaint();
 }
 
-std::optional<Image> Surface::captureFrame(const FrameRecord& frame) const
+std::optional<Captured> Surface::captureFrame(const FrameRecord& frame) const
 {
     const Rect captured = options_.fullFrames ? Rect{0, 0, shape_.width, shape_.height} : rectOf(frame);
     if (captured.empty())
         return std::nullopt;
     // A frame the images cannot hold goes to the writer empty, to be
     // reported in its turn.
-    Image pixels;
-    if (copyOut(captured, pixels).ok()) {
-        if (std::optional<Image> fitted = fitIfAsked(pixels, captured.left, captured.top))
-            pixels = std::move(*fitted);
+    Captured capture;
+    if (copyOut(captured, capture.pixels).ok()) {
+        if (std::optional<Captured> fitted = fitIfAsked(capture.pixels, captured.left, captured.top))
+            capture = std::move(*fitted);
     }
-    return pixels;
+    return capture;
 }
 
 void Surface::dispose(const FrameRecord& frame)
@@ -253,38 +255,61 @@ Outcome Surface::copyOut(const Rect& wanted, Image& into) const
 
 std::uint32_t Surface::marginColor() const { return shape_.backgroundColor; }
 
-std::optional<Image> Surface::fitIfAsked(const Image& capture, int left, int top) const
+std::optional<Captured> Surface::fitIfAsked(const Image& capture, int left, int top) const
 {
-    std::optional<Image> fitted = scaleIfAsked(capture, left, top);
+    std::optional<Captured> fitted = scaleIfAsked(capture, left, top);
     // Only a whole picture has a place on the screen; a frame's patch keeps
     // its own, as the device lays it over the frames before.
     const bool whole = left == 0 && top == 0 && capture.width() == shape_.width && capture.height() == shape_.height;
     if (!whole || !options_.center || !options_.screen)
         return fitted;
-    std::optional<Image> centred = centredOnScreen(fitted ? *fitted : capture, *options_.screen, marginColor());
-    return centred ? std::move(centred) : std::move(fitted);
+    const Image& picture = fitted ? fitted->pixels : capture;
+    std::optional<Image> centred = centredOnScreen(picture, *options_.screen, marginColor());
+    if (!centred)
+        return fitted;
+    // The margins are bars like the letterbox's, never dithered.
+    const output::Size screen = *options_.screen;
+    Rect area = fitted && !fitted->pictureArea.empty() ? fitted->pictureArea : picture.rect();
+    area.left += (screen.width - picture.width()) / 2;
+    area.top += (screen.height - picture.height()) / 2;
+    return Captured{std::move(*centred), area};
 }
 
-std::optional<Image> Surface::scaleIfAsked(const Image& capture, int left, int top) const
+std::optional<Captured> Surface::scaleIfAsked(const Image& capture, int left, int top) const
 {
     if (!options_.fit)
         return std::nullopt;
     const output::Size bounds = *options_.fit;
     const output::Size surface{shape_.width, shape_.height};
     const output::Size full = shape_.fullSize.value_or(surface);
-    const output::Size scaledSurface = fittedSize(full, bounds);
-    if (scaledSurface == full)
+    if (full.width <= bounds.width && full.height <= bounds.height)
         return std::nullopt;
     // The whole surface fills the screen; a frame's own patch shrinks by the
     // same factor as the surface, so the patches of one animation agree.
     if (left == 0 && top == 0 && capture.width() == surface.width && capture.height() == surface.height)
-        return fitIntoBounds(capture, full, bounds, marginColor());
+        return fitWhole(capture);
+    const output::Size scaledSurface = options_.fill ? coveringSize(surface, bounds) : fittedSize(surface, bounds);
     auto scaleSide = [](int side, int scaled, int whole) {
         const long long value = (2LL * side * scaled + whole) / (2LL * whole);
         return static_cast<int>(std::clamp<long long>(value, 1, side));
     };
-    return scaleDownByArea(capture, {scaleSide(capture.width(), scaledSurface.width, surface.width),
-                                     scaleSide(capture.height(), scaledSurface.height, surface.height)});
+    return Captured{scaleDownByArea(capture, {scaleSide(capture.width(), scaledSurface.width, surface.width),
+                                              scaleSide(capture.height(), scaledSurface.height, surface.height)}),
+                    {}};
+}
+
+Captured Surface::fitWhole(const Image& capture) const
+{
+    const output::Size bounds = *options_.fit;
+    if (options_.fill)
+        return fillBounds(capture, bounds, marginColor());
+    // A picture decoded at a reduced size keeps the shape of its full size.
+    const output::Size full = shape_.fullSize.value_or(output::Size{capture.width(), capture.height()});
+    Image fitted = fitIntoBounds(capture, full, bounds, marginColor());
+    const Rect area = letterboxArea(full, bounds);
+    // Bars only when the picture leaves some: a picture of the screen's
+    // aspect is all picture, dithered as it always was.
+    return {std::move(fitted), area == Rect{0, 0, bounds.width, bounds.height} ? Rect{} : area};
 }
 
 void Surface::fireRepaint() const

@@ -14,6 +14,7 @@
 #include "core/image.h"
 #include "core/status.h"
 #include "output/output_options.h"
+#include "picture/fit_scaling.h"
 #include "picture/gif_frame_decoder.h"
 #include "picture/picture_loader.h"
 
@@ -45,7 +46,8 @@ public:
     void setViewCallbacks(ViewCallbacks callbacks);
     // Bounds what a capture may allocate beyond the surface.
     void setLimits(const LoadLimits& limits);
-    // Full frames and fit decide what a capture holds.
+    // Full frames, fit, fill and background decide what a capture holds;
+    // set before prepare.
     void setOutputOptions(const output::OutputOptions& options);
 
     // A fresh surface in the menu colour; SurfaceTooLarge when it cannot be made.
@@ -55,16 +57,20 @@ public:
     // A copy of the memory image for painting.
     Image snapshot() const;
 
+    // A still picture's capture, good until the next still picture.
+    struct StillCapture {
+        const Image& pixels;
+        Rect pictureArea;  // as Captured has it
+    };
     // Draws a still picture and returns its capture: the whole surface,
-    // fitted as asked; a null image when none can hold it. Good until the
-    // next still picture.
-    const Image& showStill(const StillPicture& still);
+    // fitted as asked; a null image when none can hold it.
+    StillCapture showStill(const StillPicture& still);
     // Draws one frame of a pass, saving what a disposal-3 frame covers.
     void drawFrame(const FrameRecord& frame);
     // What the frame just drawn is captured as: its own rectangle (the whole
     // surface for full frames), fitted as asked; a null image when none can
     // hold it; nothing when the rectangle is empty.
-    std::optional<Image> captureFrame(const FrameRecord& frame) const;
+    std::optional<Captured> captureFrame(const FrameRecord& frame) const;
     // Undoes a drawn frame as its disposal asks, before the next is drawn.
     void dispose(const FrameRecord& frame);
     // The end of a pass: the whole surface in the background colour.
@@ -77,8 +83,10 @@ private:
     // Scaled into the bounds the options ask for, then centred on the
     // screen when asked (a null image when the result cannot be made);
     // nothing when it is written as it is.
-    std::optional<Image> fitIfAsked(const Image& capture, int left, int top) const;
-    std::optional<Image> scaleIfAsked(const Image& capture, int left, int top) const;
+    std::optional<Captured> fitIfAsked(const Image& capture, int left, int top) const;
+    std::optional<Captured> scaleIfAsked(const Image& capture, int left, int top) const;
+    // The whole surface, or the screen for --fit: letterboxed or filled.
+    Captured fitWhole(const Image& capture) const;
     // What the margins around a fitted or centred picture are filled with.
     std::uint32_t marginColor() const;
     // What is drawn on (under the lock): a shared still becomes a surface of
@@ -106,7 +114,7 @@ private:
     // A still picture's capture, kept for the next one; only the thread that
     // shows stills uses them.
     Image stillCapture_;
-    Image fittedStill_;
+    Captured fittedStill_;
 };
 
 }  // namespace pelkora::picture

@@ -27,6 +27,7 @@
 #include "qt/about_dialog.h"
 #include "qt/add_file_dialog.h"
 #include "qt/batch_file.h"
+#include "qt/control_menu.h"
 #include "qt/device_image.h"
 #include "qt/package_window.h"
 #include "qt/picture_view.h"
@@ -423,6 +424,12 @@ void MainDialog::contextMenuEvent(QContextMenuEvent* event)
     menu.actions().back()->setEnabled(settings_.output.screen.has_value());
     QAction* screen = menu.addAction(QString::fromStdString(screenItemText(settings_)));
     connect(screen, &QAction::triggered, this, [this] { askScreenSize(); });
+    addPictureControlsMenu(menu, settings_.output, [this](const output::OutputOptions& options) {
+        DialogSettings wanted = settings_;
+        wanted.output = options;
+        applySettings(wanted);
+        saveDialogSettings(settings_);
+    });
     menu.addSeparator();
     addSetting(QStringLiteral("Device view"), settings_.deviceView,
                [](DialogSettings& s, bool on) { s.deviceView = on; });

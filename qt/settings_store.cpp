@@ -8,6 +8,7 @@
 
 #include "platform/files.h"
 #include "platform/path_names.h"
+#include "session/control_settings.h"
 
 namespace pelkora::dialog {
 
@@ -64,6 +65,11 @@ DialogSettings loadDialogSettings()
     }
     loaded.output.screen = output::parseFitSize(settings.value(QStringLiteral("Screen")).toString().toStdString());
     loaded.output.center = loaded.output.screen && settings.value(QStringLiteral("Center"), false).toBool();
+    for (const auto& [key, unused] : session::controlSettings(loaded.output)) {
+        const QString name = QString::fromStdString(key);
+        if (settings.contains(name))
+            session::applyControlSetting(key, settings.value(name).toString().toStdString(), loaded.output);
+    }
     return loaded;
 }
 
@@ -87,6 +93,8 @@ void saveDialogSettings(const DialogSettings& wanted)
     } else {
         settings.remove(QStringLiteral("Screen"));
     }
+    for (const auto& [key, value] : session::controlSettings(wanted.output))
+        settings.setValue(QString::fromStdString(key), QString::fromStdString(value));
     settings.sync();
 }
 

@@ -11,6 +11,7 @@
 #include "output/text_pager.h"
 #include "platform/path_names.h"
 #include "platform/process.h"
+#include "session/control_flags.h"
 
 namespace pelkora::session {
 
@@ -103,8 +104,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
             commandLine.realtime = true;
         } else if (arg == "--full-frames") {
             commandLine.outputOptions.fullFrames = true;
-        } else if (arg == "--dither") {
-            commandLine.outputOptions.dither = true;
+        } else if (const auto control = takePictureControl(args, i, commandLine.outputOptions)) {
+            if (!control->empty())
+                return usageError(*control);
         } else if (arg == "--fit") {
             // Without a size of its own it fits to the screen, settled below.
             fitToScreen = i + 1 >= args.size() || !looksLikeSize(args[i + 1]);
@@ -176,11 +178,13 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
 
     const bool converts = commandLine.mode == Mode::Batch || commandLine.mode == Mode::Add;
     if ((commandLine.outputOptions.any() || fitToScreen) && !converts) {
-        return usageError("--full-frames, --dither, --fit and --center go with --batch or --add "
-                          "(the dialog has them in its right-click menu)");
+        return usageError("the output options and picture controls (--full-frames, --dither, --fit, --center, --grey, "
+                          "...) go with --batch or --add (the dialog has them in its right-click menu)");
     }
     if (std::string error = settleScreen(commandLine, fitToScreen); !error.empty())
         return usageError(std::move(error));
+    if (commandLine.outputOptions.fill && !commandLine.outputOptions.fit)
+        return usageError("--fill goes with --fit: it fills that size");
     if (commandLine.dobSize && commandLine.mode != Mode::Info && commandLine.mode != Mode::Render) {
         return usageError("--size goes with --info or --render");
     }
@@ -283,7 +287,8 @@ std::string usageText()
            "         --center       (with --screen) a picture smaller than the screen is centred on it\n"
            "         --wrap words   text lines break between words where a word fits on a line\n"
            "         --replace      (--add) a file added again replaces its earlier entries\n"
-           "         --no-previous  (--batch, --delete-all) do not keep the emptied package in ./adv.previous\n";
+           "         --no-previous  (--batch, --delete-all) do not keep the emptied package in ./adv.previous\n"
+           + std::string(pictureControlsUsage());
 }
 
 CommandLine startProgram(int argc, char** argv)

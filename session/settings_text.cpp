@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "session/control_settings.h"
+
 namespace pelkora::session {
 
 namespace {
@@ -27,6 +29,8 @@ std::optional<bool> flagOf(std::string_view value)
 void apply(std::string_view key, std::string_view value, DialogSettings& settings, bool& fit)
 {
     const std::optional<bool> flag = flagOf(value);
+    if (applyControlSetting(key, value, settings.output))
+        return;
     if (key == "FitSize") {
         if (const auto size = output::parseFitSize(value))
             settings.fitSize = *size;
@@ -93,6 +97,8 @@ std::string iniOfDialogSettings(const DialogSettings& settings)
     if (settings.output.screen)
         text += "Screen=" + output::sizeText(*settings.output.screen) + "\n";
     text += std::string("WrapWords=") + textOf(settings.wrapWords) + "\n";
+    for (const auto& [key, value] : controlSettings(settings.output))
+        text += key + "=" + value + "\n";
     return text;
 }
 

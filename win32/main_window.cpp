@@ -9,6 +9,7 @@
 #include "output/output_options.h"
 #include "platform/path_names.h"
 #include "session/screen_setting.h"
+#include "win32/control_menu.h"
 #include "win32/dialog_parts.h"
 #include "win32/screen_size_box.h"
 #include "win32/resource_ids.h"
@@ -30,6 +31,8 @@ constexpr UINT_PTR kLockTimer = 1;
 enum MenuItem : UINT {
     kFullFrames = 1, kDither, kFit, kDeviceView, kAbout, kCenter, kScreenSize, kReplaceEarlier, kWrapWords, kRestore
 };
+// The picture controls' items take the ids from here on.
+constexpr UINT kPictureControls = 100;
 
 }  // namespace
 
@@ -345,6 +348,7 @@ void MainWindow::showOptionsMenu(POINT at)
     item(kCenter, settings_.output.center, "Center on screen");
     EnableMenuItem(menu, kCenter, MF_BYCOMMAND | (settings_.output.screen ? MF_ENABLED : MF_GRAYED));
     item(kScreenSize, false, screenItemText(settings_));
+    appendPictureControlsMenu(menu, settings_.output, kPictureControls);
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     item(kDeviceView, settings_.deviceView, "Device view");
     item(kReplaceEarlier, settings_.replaceEarlier, "Replace earlier entries on Add");
@@ -382,6 +386,8 @@ void MainWindow::showOptionsMenu(POINT at)
         wanted.replaceEarlier = !wanted.replaceEarlier;
     else if (chosen == kWrapWords)
         wanted.wrapWords = !wanted.wrapWords;
+    else if (const auto controls = pictureControlChosen(chosen, wanted.output, kPictureControls))
+        wanted.output = *controls;
     applySettings(wanted);
     saveDialogSettings(settings_);
 }

@@ -102,6 +102,14 @@ TEST(CommandLine, RejectsWhatItCannotMean)
             {"--replace", "--batch", "src"},
             {"--wrap", "lines", "--add", "t.txt"},
             {"--no-previous", "--add", "t.txt"},
+            {"--add", "x.bmp", "--gamma"},
+            {"--add", "x.bmp", "--gamma", "0"},
+            {"--add", "x.bmp", "--contrast", "high"},
+            {"--add", "x.bmp", "--grey", "red"},
+            {"--add", "x.bmp", "--levels", "manual"},
+            {"--add", "x.bmp", "--background", "#12345"},
+            {"--add", "x.bmp", "--fill"},
+            {"--invert", "--check"},
     };
     for (const auto& args : wrong) {
         SCOPED_TRACE(testing::PrintToString(args));
@@ -145,12 +153,27 @@ TEST(CommandLine, KeepsOutputOptionsForTheConvertingCommands)
         pelkora::output::OutputOptions expected;
     };
     using pelkora::output::Size;
+    pelkora::output::OutputOptions atkinson;
+    atkinson.dither = true;
+    atkinson.ditherKind = pelkora::output::DitherKind::Atkinson;
+    pelkora::output::OutputOptions every{false, false, Size{128, 64}, std::nullopt, false};
+    every.fill = every.invert = every.levelsAuto = true;
+    every.grey = pelkora::output::GreyWeights::Luma;
+    every.gamma = 220;
+    every.contrast = 50;
+    every.background = 0x102030;
     const std::vector<Case> cases = {
             {{"--add", "a.gif"}, {}},
             {{"--add", "a.gif", "--full-frames"}, {true, false, std::nullopt, std::nullopt, false}},
             {{"--dither", "--batch", "src"}, {false, true, std::nullopt, std::nullopt, false}},
             {{"--batch", "src", "--fit", "128x64"}, {false, false, Size{128, 64}, std::nullopt, false}},
             {{"--fit", "96X32", "--dither", "--full-frames", "--add", "a.gif"}, {true, true, Size{96, 32}, std::nullopt, false}},
+            {{"--add", "--dither", "a.gif"}, {false, true, std::nullopt, std::nullopt, false}},
+            {{"--add", "a.gif", "--dither", "atkinson"}, atkinson},
+            {{"--add", "a.gif", "--dither", "ordered", "--dither", "none"}, {}},
+            {{"--grey", "luma", "--levels", "auto", "--gamma", "2.2", "--contrast", "0.5", "--invert", "--background",
+              "#102030", "--fit", "128x64", "--fill", "--add", "a.bmp"},
+             every},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));

@@ -187,6 +187,17 @@ TEST(OutputOptionsText, SizesParseAndOptionsDescribeThemselves)
     EXPECT_TRUE(all.any());
     EXPECT_EQ(describeOptions(all), "full frames, dither, fit 96x32");
     EXPECT_EQ(describeOptions(OutputOptions{false, true, std::nullopt, std::nullopt, false}), "dither");
+    all.ditherKind = DitherKind::Ordered;
+    all.fill = all.levelsAuto = all.invert = true;
+    all.grey = GreyWeights::Luma;
+    all.gamma = 180;
+    all.contrast = 125;
+    all.background = 0xF0F0F0;
+    EXPECT_EQ(describeOptions(all), "full frames, dither ordered, fill 96x32, grey luma, levels auto, gamma 1.8, "
+                                    "contrast 1.25, invert, background #f0f0f0");
+    OutputOptions invertOnly;
+    invertOnly.invert = true;
+    EXPECT_TRUE(invertOnly.any());
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ TEST(DobTargetPlaylist, HeldOrNotTheLinesAreTheSame)
         fs::create_directory(adv);
         const auto appender = c.held ? std::make_unique<PlaylistAppender>(playlistPath(adv)) : nullptr;
         auto target = [&](const char* capture, PlaylistLineForm form) {
-            DobTarget t{adv / capture, adv, dir.path(), form, 500, false, {}};
+            DobTarget t{adv / capture, adv, dir.path(), form, 500, {}, {}};
             t.playlist = appender.get();
             return t;
         };

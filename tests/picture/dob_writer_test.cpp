@@ -149,7 +149,7 @@ class DobWriting : public ::testing::Test {
 protected:
     DobTarget target(const std::string& capture, PlaylistLineForm form) const
     {
-        return DobTarget{dir.path() / "adv" / capture, dir.path() / "adv", dir.path(), form, 500, false, {}};
+        return DobTarget{dir.path() / "adv" / capture, dir.path() / "adv", dir.path(), form, 500, {}, {}};
     }
     std::string playlist() const { return TempDir::read(dir.path() / "adv" / "advertising.index"); }
     void settings(const std::string& text) const { dir.write("advTimeSetting.ini", text); }
@@ -196,7 +196,7 @@ TEST_F(DobWriting, FileThatCannotBeCreatedGetsNoLine)
                                   dir.path(),
                                   PlaylistLineForm::StillPicture,
                                   0,
-                                  false,
+                                  {},
                                   {}};
     EXPECT_EQ(writeDobFile(missingFolder, view).status, Status::CannotWrite);
     EXPECT_EQ(playlist(), "");
@@ -218,7 +218,7 @@ TEST_F(DobWriting, MissingPlaylistFolderReported)
                             dir.path(),
                             PlaylistLineForm::StillPicture,
                             0,
-                            false,
+                            {},
                             {}};
     EXPECT_EQ(writeDobFile(noIndex, view).status, Status::CannotWriteIndex);
     EXPECT_EQ(TempDir::read(dir.path() / "adv" / "logo.dob").size(), 3u);

@@ -269,6 +269,44 @@ TEST_F(Options, DitherReachesTheWriterOnlyWhenAsked)
     EXPECT_NE(dithered->greys, plain->greys);
 }
 
+TEST_F(Options, ScalingAndBackgroundShapeWhatTheGreyStepsSee)
+{
+    // 256x64: a grey ramp between two black thirds.
+    std::vector<Rgb> thirds;
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 256; ++x)
+            thirds.push_back(x < 85 || x >= 171 ? kBlack : static_cast<Rgb>((60 + x / 2) * 0x010101));
+    output::OutputOptions dithered{false, true, output::Size{64, 64}, std::nullopt, false};
+    output::OutputOptions blackBars = dithered;
+    blackBars.background = 0x000000;
+    output::OutputOptions filled{false, false, output::Size{64, 64}, std::nullopt, false};
+    filled.fill = true;
+    const struct {
+        const char* name;
+        output::OutputOptions options;
+        int barLevel;  // of rows 0-23 and 40-63; -1: no bars
+        bool pictureBlack;  // whether columns 0 and 63 of row 32 are black
+    } cases[] = {
+            {"fit and dither leave the bars flat", dithered, greyOfRgb(kSurface), true},
+            {"the background colours the bars", blackBars, 15, true},
+            {"fill crops the centre third", filled, -1, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        picture.setOutputOptions(c.options);
+        play("thirds.bmp", makeBmp(256, 64, thirds));
+        const auto dob = readDob(work / "adv" / "thirds.dob", 64 * 64);
+        ASSERT_TRUE(dob.has_value());
+        ASSERT_EQ(dob->width, 64);
+        const auto at = [&](int x, int y) { return dob->greys[static_cast<std::size_t>(y * 64 + x)]; };
+        for (int y = 0; y < 64 && c.barLevel >= 0; ++y) {
+            for (int x = 0; x < 64 && (y < 24 || y >= 40); ++x)
+                ASSERT_EQ(at(x, y), c.barLevel) << x << "," << y;
+        }
+        EXPECT_EQ(at(0, 32) == 15 && at(63, 32) == 15, c.pictureBlack);
+    }
+}
+
 TEST(ScreenPlacement, ASmallerPictureLandsInTheMiddleOfTheScreen)
 {
     constexpr Pixel kFill = 0xFF00FF00;

@@ -20,6 +20,18 @@ DialogSettings settings(bool fullFrames, bool dither, std::optional<Size> fit, b
     return s;
 }
 
+DialogSettings controlSettings()
+{
+    DialogSettings s;
+    s.output.grey = pelkora::output::GreyWeights::Luma;
+    s.output.levelsAuto = s.output.invert = s.output.fill = true;
+    s.output.gamma = 180;
+    s.output.contrast = 125;
+    s.output.ditherKind = pelkora::output::DitherKind::Ordered;
+    s.output.background = 0x00FF00;
+    return s;
+}
+
 DialogSettings screenSettings(std::optional<Size> screen, bool center)
 {
     DialogSettings s;
@@ -57,6 +69,12 @@ TEST(SettingsTextTest, IniFilesReadAsTheQtDialogWroteThem)
              settings(false, false, defaultFit, false, defaultFit)},
             {"the package's items, keeping turned off by hand", "ReplaceEarlier=true\nWrapWords=1\nKeepPrevious=false\n",
              packageSettings()},
+            {"the picture controls",
+             "Grey=luma\nLevelsAuto=true\nInvert=1\nFill=true\nGamma=1.8\nContrast=1.25\nDitherKind=ordered\n"
+             "Background=#00ff00\n",
+             controlSettings()},
+            {"unreadable controls are left alone", "Grey=red\nGamma=0\nContrast=x\nDitherKind=\nBackground=#12\n",
+             DialogSettings{}},
             {"a screen, centred", "Screen=128x64\nCenter=true\n", screenSettings(Size{128, 64}, true)},
             {"no centring without a screen", "Screen=300x64\nCenter=true\n", screenSettings(std::nullopt, false)},
     };
