@@ -41,7 +41,7 @@ TEST(OutputCost, EachFrameCountsAsTheCaptureItWillBe)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(plannedDobBytes(framesAt(c.frames), SurfaceShape{10, 10}, c.options), c.bytes);
+        EXPECT_EQ(plannedDobBytes(framesAt(c.frames), SurfaceShape{10, 10, 0xFFFFFF, std::nullopt}, c.options), c.bytes);
     }
 }
 
@@ -50,7 +50,7 @@ TEST(OutputCost, AHugeScreenUnderFullFramesIsRefusedWithItsNumbers)
     output::OutputOptions full;
     full.fullFrames = true;
     const std::vector<FrameRecord> frames = framesAt(std::vector<gif::GifRect>(100, {0, 0, 1, 1}));
-    const SurfaceShape screen{8000, 8000};
+    const SurfaceShape screen{8000, 8000, 0xFFFFFF, std::nullopt};
     EXPECT_EQ(outputCostRefusal(frames, screen, {}), std::nullopt);
     EXPECT_EQ(outputCostRefusal(frames, screen, full),
               "its 100 frames would write 3052 MiB, more than the 1024 MiB one input may write");
