@@ -6,9 +6,7 @@
 
 namespace pelkora::session {
 
-namespace {
-
-std::optional<bool> flagOf(std::string_view value)
+std::optional<bool> settingFlag(std::string_view value)
 {
     if (value == "true" || value == "1")
         return true;
@@ -17,11 +15,13 @@ std::optional<bool> flagOf(std::string_view value)
     return std::nullopt;
 }
 
-const char* textOf(bool flag) { return flag ? "true" : "false"; }
+const char* settingText(bool flag) { return flag ? "true" : "false"; }
+
+namespace {
 
 void takeFlag(std::string_view value, bool& into)
 {
-    if (const auto flag = flagOf(value))
+    if (const auto flag = settingFlag(value))
         into = *flag;
 }
 
@@ -39,11 +39,11 @@ std::vector<std::pair<std::string, std::string>> controlSettings(const output::O
             {"Background", options.background ? output::colourText(*options.background) : ""},
             {"Contrast", output::factorText(options.contrast)},
             {"DitherKind", output::ditherKindText(options.ditherKind)},
-            {"Fill", textOf(options.fill)},
+            {"Fill", settingText(options.fill)},
             {"Gamma", output::factorText(options.gamma)},
             {"Grey", output::greyWeightsText(options.grey)},
-            {"Invert", textOf(options.invert)},
-            {"LevelsAuto", textOf(options.levelsAuto)},
+            {"Invert", settingText(options.invert)},
+            {"LevelsAuto", settingText(options.levelsAuto)},
     };
 }
 

@@ -17,18 +17,9 @@ std::string_view trimmed(std::string_view text)
     return text.substr(first, last - first + 1);
 }
 
-std::optional<bool> flagOf(std::string_view value)
-{
-    if (value == "true" || value == "1")
-        return true;
-    if (value == "false" || value == "0")
-        return false;
-    return std::nullopt;
-}
-
 void apply(std::string_view key, std::string_view value, DialogSettings& settings, bool& fit)
 {
-    const std::optional<bool> flag = flagOf(value);
+    const std::optional<bool> flag = settingFlag(value);
     if (applyControlSetting(key, value, settings.output))
         return;
     if (key == "FitSize") {
@@ -57,8 +48,6 @@ void apply(std::string_view key, std::string_view value, DialogSettings& setting
     }
 }
 
-const char* textOf(bool flag) { return flag ? "true" : "false"; }
-
 }  // namespace
 
 DialogSettings dialogSettingsFromIni(std::string_view text)
@@ -84,19 +73,19 @@ DialogSettings dialogSettingsFromIni(std::string_view text)
 std::string iniOfDialogSettings(const DialogSettings& settings)
 {
     std::string text = "[General]\n";
-    text += std::string("Center=") + textOf(settings.output.center) + "\n";
-    text += std::string("DeviceView=") + textOf(settings.deviceView) + "\n";
-    text += std::string("Dither=") + textOf(settings.output.dither) + "\n";
-    text += std::string("Fit=") + textOf(settings.output.fit.has_value()) + "\n";
+    text += std::string("Center=") + settingText(settings.output.center) + "\n";
+    text += std::string("DeviceView=") + settingText(settings.deviceView) + "\n";
+    text += std::string("Dither=") + settingText(settings.output.dither) + "\n";
+    text += std::string("Fit=") + settingText(settings.output.fit.has_value()) + "\n";
     text += "FitSize=" + output::sizeText(settings.output.fit.value_or(settings.fitSize)) + "\n";
-    text += std::string("FullFrames=") + textOf(settings.output.fullFrames) + "\n";
+    text += std::string("FullFrames=") + settingText(settings.output.fullFrames) + "\n";
     // Set by hand only; the whole file is written again, so it must go along.
     if (!settings.keepPrevious)
         text += "KeepPrevious=false\n";
-    text += std::string("ReplaceEarlier=") + textOf(settings.replaceEarlier) + "\n";
+    text += std::string("ReplaceEarlier=") + settingText(settings.replaceEarlier) + "\n";
     if (settings.output.screen)
         text += "Screen=" + output::sizeText(*settings.output.screen) + "\n";
-    text += std::string("WrapWords=") + textOf(settings.wrapWords) + "\n";
+    text += std::string("WrapWords=") + settingText(settings.wrapWords) + "\n";
     for (const auto& [key, value] : controlSettings(settings.output))
         text += key + "=" + value + "\n";
     return text;

@@ -83,6 +83,12 @@ std::string withOptionsUsed(std::string line, const output::OutputOptions& optio
     return used.empty() ? line : line + " (" + used + ")";
 }
 
+std::string restoredText(const CommandResult& result, const std::vector<ReportEntry>& failures)
+{
+    return failures.size() > result.failuresBefore ? failureText(failures[result.failuresBefore])
+                                                   : std::string("Previous package restored");
+}
+
 std::string batchEndedText(const std::string& name, bool crashed, int exitStatus)
 {
     if (crashed) {

@@ -36,6 +36,9 @@ std::string withWrapWarning(std::string line, const std::vector<ReportEntry>& wa
 // line, and the output options it was written with when any is on:
 // "logo.dob written (dither, fit 128x64)".
 std::string withOptionsUsed(std::string line, const output::OutputOptions& options);
+// What a restore of the previous package did: "Previous package restored",
+// or its first failure after failures[result.failuresBefore - 1].
+std::string restoredText(const CommandResult& result, const std::vector<ReportEntry>& failures);
 // A batch file's end: "adv.bat finished", or "adv.bat exited with status 3".
 std::string batchEndedText(const std::string& name, bool crashed, int exitStatus);
 

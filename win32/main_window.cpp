@@ -324,9 +324,7 @@ void MainWindow::restorePreviousPackage()
     pendingAdd_.reset();
     const CommandResult result = session_.restorePrevious();
     releaseWriteLockWhenCaptured();
-    const std::vector<ReportEntry> failures = session_.report().failures();
-    setStatus(failures.size() > result.failuresBefore ? failureText(failures[result.failuresBefore])
-                                                      : std::string("Previous package restored"));
+    setStatus(restoredText(result, session_.report().failures()));
 }
 
 void MainWindow::showOptionsMenu(POINT at)
