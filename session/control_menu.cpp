@@ -47,7 +47,7 @@ void addDitherKinds(std::vector<ControlMenuItem>& items, const OutputOptions& op
     };
     for (const auto& [kind, text] : kinds) {
         items.push_back({"Dither kind", text, options.ditherKind == kind, true,
-                         [kind](OutputOptions& o) { o.ditherKind = kind; }});
+                         [chosen = kind](OutputOptions& o) { o.ditherKind = chosen; }});
     }
 }
 
@@ -60,7 +60,7 @@ void addBackgrounds(std::vector<ControlMenuItem>& items, const OutputOptions& op
         colours.emplace_back(options.background, output::colourText(*options.background));
     for (const auto& [colour, text] : colours) {
         items.push_back({"Background", text, options.background == colour, true,
-                         [colour](OutputOptions& o) { o.background = colour; }});
+                         [chosen = colour](OutputOptions& o) { o.background = chosen; }});
     }
 }
 
